@@ -1,0 +1,15 @@
+#pragma once
+// The application object: shows the message of an error escaping an event handler
+// and keeps running.
+
+#include <QApplication>
+
+class KestravaApplication : public QApplication {
+    Q_OBJECT
+public:
+    KestravaApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // Shows the message of the error in flight (call from a catch block).
+    static void showCurrentError();
+};

@@ -1,0 +1,4 @@
+#pragma once
+
+// Makes platform::showMessage show a real QMessageBox.
+void installMessageBoxPresenter();

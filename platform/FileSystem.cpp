@@ -1,0 +1,150 @@
+#include "platform/FileSystem.h"
+
+#include "platform/DrivePaths.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+QByteArray nativeBytes(const QString &path)
+{
+    return QFile::encodeName(toNativePath(path));
+}
+
+QString baseName(const QString &native)
+{
+    const qsizetype slash = native.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? native : native.mid(slash + 1);
+}
+
+RenameResult resultFromErrno(int error)
+{
+    switch (error) {
+    case EEXIST:
+    case ENOTEMPTY:
+        return RenameResult::TargetExists;
+    case ENOENT:
+        return RenameResult::SourceMissing;
+    case ENAMETOOLONG:
+        return RenameResult::NameTooLong;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return RenameResult::AccessDenied;
+    default:
+        return RenameResult::Failed;
+    }
+}
+} // namespace
+
+int attributesFromMode(const QString &name, unsigned mode, bool linkTargetIsDirectory)
+{
+    int attributes = 0;
+    if (S_ISDIR(mode) || linkTargetIsDirectory)
+        attributes |= faDirectory;
+    else if (S_ISREG(mode))
+        attributes |= faArchive;
+    else
+        attributes |= faSystem;
+    if (!(mode & S_IWUSR))
+        attributes |= faReadOnly;
+    if (name.startsWith(QLatin1Char('.')) && name != QLatin1String(".") && name != QLatin1String(".."))
+        attributes |= faHidden;
+    return attributes == 0 ? faNormal : attributes;
+}
+
+int fileAttributes(const QString &path)
+{
+    const QByteArray native = nativeBytes(path);
+    struct stat info {};
+    if (native.isEmpty() || ::stat(native.constData(), &info) != 0)
+        return invalidFileAttributes;
+    return attributesFromMode(baseName(QFile::decodeName(native)), info.st_mode, false);
+}
+
+bool fileExists(const QString &path)
+{
+    const int attributes = fileAttributes(path);
+    return attributes != invalidFileAttributes && !(attributes & faDirectory);
+}
+
+bool folderExists(const QString &path)
+{
+    const int attributes = fileAttributes(path);
+    return attributes != invalidFileAttributes && (attributes & faDirectory);
+}
+
+bool setAttributesNormal(const QString &path)
+{
+    const QByteArray native = nativeBytes(path);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0)
+        return false;
+    if (info.st_mode & S_IWUSR)
+        return true;
+    return ::chmod(native.constData(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+bool isSameFile(const QString &first, const QString &second)
+{
+    struct stat a {}, b {};
+    if (::stat(nativeBytes(first).constData(), &a) != 0 || ::stat(nativeBytes(second).constData(), &b) != 0)
+        return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+int maxNameBytes(const QString &folder)
+{
+    QByteArray native = nativeBytes(folder.isEmpty() ? QStringLiteral(".") : folder);
+    if (native.isEmpty())
+        native = ".";
+    const long limit = ::pathconf(native.constData(), _PC_NAME_MAX);
+    return limit > 0 ? int(limit) : 255;
+}
+
+bool nameFitsFileSystem(const QString &folder, const QString &name)
+{
+    return QFile::encodeName(name).size() <= maxNameBytes(folder);
+}
+
+RenameResult renameNoReplace(const QString &from, const QString &to)
+{
+    const QByteArray source = nativeBytes(from);
+    const QByteArray target = nativeBytes(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return RenameResult::Done;
+    if (errno != EINVAL && errno != ENOSYS)
+        return resultFromErrno(errno);
+    // The file system lacks RENAME_NOREPLACE: link refuses an existing target.
+    // Folders cannot be linked; for them the check and the rename are two steps.
+    struct stat info {};
+    if (::stat(source.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (::lstat(target.constData(), &info) == 0)
+            return RenameResult::TargetExists;
+        return ::rename(source.constData(), target.constData()) == 0 ? RenameResult::Done
+                                                                     : resultFromErrno(errno);
+    }
+    if (::link(source.constData(), target.constData()) != 0)
+        return resultFromErrno(errno);
+    if (::unlink(source.constData()) != 0) {
+        const int error = errno;
+        ::unlink(target.constData());
+        return resultFromErrno(error);
+    }
+    return RenameResult::Done;
+}
+
+QString systemErrorText(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+} // namespace platform

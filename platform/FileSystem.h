@@ -1,0 +1,47 @@
+#pragma once
+// File attributes, existence and renaming. Paths are drive paths or bare names
+// (resolved against the current folder).
+
+#include <QString>
+
+namespace platform {
+
+// Attribute bits with their classic values.
+enum FileAttribute : int {
+    faReadOnly = 0x01,
+    faHidden = 0x02,
+    faSystem = 0x04,
+    faDirectory = 0x10,
+    faArchive = 0x20,
+    faNormal = 0x80,
+};
+inline constexpr int invalidFileAttributes = -1;
+
+// read-only: the owner may not write; hidden: the name starts with "."; system: not
+// a regular file, folder or link to one; archive: a regular file; directory: a folder
+// (links followed). -1 when the path does not exist.
+int fileAttributes(const QString &path);
+// Attributes from a native path and a stat result (used by listings).
+int attributesFromMode(const QString &name, unsigned mode, bool linkTargetIsDirectory);
+
+bool fileExists(const QString &path);   // a folder is not a file
+bool folderExists(const QString &path);
+// Gives the owner write permission.
+bool setAttributesNormal(const QString &path);
+
+// True when both paths name the same file (same device and inode).
+bool isSameFile(const QString &first, const QString &second);
+
+// Longest name, in bytes, that the file system holding `folder` accepts.
+int maxNameBytes(const QString &folder);
+bool nameFitsFileSystem(const QString &folder, const QString &name);
+
+enum class RenameResult { Done, TargetExists, SourceMissing, NameTooLong, AccessDenied, Failed };
+// Renames without ever replacing an existing target, also when another program
+// creates the target meanwhile.
+RenameResult renameNoReplace(const QString &from, const QString &to);
+
+// The system's text for the last error number, as the program shows it.
+QString systemErrorText(int errorNumber);
+
+} // namespace platform

@@ -1,0 +1,54 @@
+#pragma once
+// Every message box of the program goes through showMessage(). The program installs
+// a presenter that shows a real dialog; tests install a ScriptedMessageResponder.
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace platform {
+
+enum class MessageKind { Information, Warning, Error, Question };
+
+enum class MessageButton { Ok = 1, Cancel = 2, Yes = 4, No = 8, YesToAll = 16, NoToAll = 32 };
+using MessageButtons = int; // or-ed MessageButton values
+
+struct MessageRequest {
+    MessageKind kind = MessageKind::Information;
+    QString caption;
+    QString text;
+    MessageButtons buttons = int(MessageButton::Ok);
+};
+
+using MessagePresenter = std::function<MessageButton(const MessageRequest &)>;
+
+// Shows the box and returns the button pressed.
+MessageButton showMessage(MessageKind kind, const QString &caption, const QString &text,
+                          MessageButtons buttons = int(MessageButton::Ok));
+
+// Installs the presenter; returns the previous one.
+MessagePresenter setMessagePresenter(MessagePresenter presenter);
+
+// Records every box and answers it from a queue (Ok, or the first button offered,
+// when the queue is empty). Installed for its lifetime.
+class ScriptedMessageResponder {
+public:
+    ScriptedMessageResponder();
+    ~ScriptedMessageResponder();
+    ScriptedMessageResponder(const ScriptedMessageResponder &) = delete;
+    ScriptedMessageResponder &operator=(const ScriptedMessageResponder &) = delete;
+
+    void queueAnswer(MessageButton answer) { m_answers.append(answer); }
+    const QList<MessageRequest> &requests() const { return m_requests; }
+    QStringList texts() const;
+    void clear() { m_requests.clear(); }
+
+private:
+    MessageButton answer(const MessageRequest &request);
+
+    QList<MessageRequest> m_requests;
+    QList<MessageButton> m_answers;
+    MessagePresenter m_previous;
+};
+
+} // namespace platform

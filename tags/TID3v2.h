@@ -1,0 +1,55 @@
+#pragma once
+// The tag values of the MP3 file in work, and reading/writing them as an ID3v2 tag.
+
+#include <QString>
+#include <cstdint>
+
+class TID3v2 {
+public:
+    TID3v2() { Clear(); }
+
+    // HasTag, Version, TagSize and Track 0, all texts empty.
+    void Clear();
+
+    // Setters store the text trimmed of leading and trailing characters 0-32.
+    void SetTitle(const QString &text);
+    void SetArtist(const QString &text);
+    void SetAlbum(const QString &text);
+    void SetYear(const QString &text);
+    void SetGenre(const QString &text);
+    void SetComment(const QString &text);
+    void SetLink(const QString &text);
+    void SetTrack(std::uint8_t track) { fTrack = track; }
+
+    // Reads the ID3v2 tag of the file into the values; absorbs every error.
+    bool ReadFromFile(const QString &fileName);
+    // Writes the values into the file as an ID3v2.3 tag; false on any failure.
+    bool WriteToFile(const QString &fileName);
+
+    std::uint8_t HasTag() const { return fHasTag; }
+    std::uint8_t Version() const { return fVersion; }
+    std::int32_t TagSize() const { return fTagSize; }
+    QString Title() const { return fTitle; }
+    QString Artist() const { return fArtist; }
+    QString Album() const { return fAlbum; }
+    std::uint8_t Track() const { return fTrack; }
+    QString Year() const { return fYear; }
+    QString Genre() const { return fGenre; }
+    QString Comment() const { return fComment; }
+    QString Composer() const { return fComposer; }
+    QString EncodedBy() const { return fEncodedBy; }
+    QString Rights() const { return fRights; }
+    QString Language() const { return fLanguage; }
+    QString Link() const { return fLink; }
+
+    // Text trimmed of its leading and trailing characters of codes 0-32.
+    static QString trimmedText(const QString &text);
+
+protected:
+    std::uint8_t fHasTag = 0;
+    std::uint8_t fVersion = 0;
+    std::int32_t fTagSize = 0;
+    QString fTitle, fArtist, fAlbum;
+    std::uint8_t fTrack = 0;
+    QString fYear, fGenre, fComment, fComposer, fEncodedBy, fRights, fLanguage, fLink;
+};

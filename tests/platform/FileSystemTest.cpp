@@ -1,0 +1,72 @@
+#include "platform/FileSystem.h"
+#include "tests/common/TempFolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+
+TEST(FileSystemTest, AttributesOfFilesFoldersAndSpecialFiles)
+{
+    TempFolder folder;
+    folder.write(QStringLiteral("song.mp3"), "x");
+    folder.write(QStringLiteral(".hidden"), "x");
+    folder.write(QStringLiteral("sub/inner"), "x");
+    ::mkfifo("pipe", 0600);
+    ::symlink("sub", "link-to-sub");
+
+    EXPECT_EQ(fileAttributes(QStringLiteral("song.mp3")), faArchive);
+    EXPECT_EQ(fileAttributes(QStringLiteral(".hidden")), faArchive | faHidden);
+    EXPECT_EQ(fileAttributes(QStringLiteral("sub")), faDirectory);
+    EXPECT_EQ(fileAttributes(QStringLiteral("link-to-sub")), faDirectory);
+    EXPECT_EQ(fileAttributes(QStringLiteral("pipe")), faSystem);
+    EXPECT_EQ(fileAttributes(QStringLiteral("missing")), invalidFileAttributes);
+    EXPECT_TRUE(fileExists(QStringLiteral("song.mp3")));
+    EXPECT_FALSE(fileExists(QStringLiteral("sub")));
+    EXPECT_TRUE(folderExists(QStringLiteral("sub")));
+
+    ::chmod("song.mp3", 0444);
+    EXPECT_EQ(fileAttributes(QStringLiteral("song.mp3")), faArchive | faReadOnly);
+    EXPECT_TRUE(setAttributesNormal(QStringLiteral("song.mp3")));
+    EXPECT_EQ(fileAttributes(QStringLiteral("song.mp3")), faArchive);
+    EXPECT_EQ(QFileInfo(QStringLiteral("song.mp3")).permissions() & QFile::ReadOther, QFile::ReadOther);
+}
+
+TEST(FileSystemTest, RenameNeverReplacesAnExistingTarget)
+{
+    TempFolder folder;
+    folder.write(QStringLiteral("a.mp3"), "first");
+    folder.write(QStringLiteral("b.mp3"), "second");
+
+    EXPECT_EQ(renameNoReplace(QStringLiteral("a.mp3"), QStringLiteral("b.mp3")), RenameResult::TargetExists);
+    EXPECT_EQ(folder.read(QStringLiteral("a.mp3")), QByteArray("first"));
+    EXPECT_EQ(folder.read(QStringLiteral("b.mp3")), QByteArray("second"));
+
+    EXPECT_EQ(renameNoReplace(QStringLiteral("a.mp3"), QStringLiteral("c.mp3")), RenameResult::Done);
+    EXPECT_EQ(folder.read(QStringLiteral("c.mp3")), QByteArray("first"));
+    EXPECT_FALSE(folder.exists(QStringLiteral("a.mp3")));
+
+    EXPECT_EQ(renameNoReplace(QStringLiteral("gone.mp3"), QStringLiteral("d.mp3")), RenameResult::SourceMissing);
+    EXPECT_EQ(renameNoReplace(QStringLiteral("c.mp3"), QString(300, QLatin1Char('n'))), RenameResult::NameTooLong);
+}
+
+TEST(FileSystemTest, SameFileIsDecidedByIdentityNotByName)
+{
+    TempFolder folder;
+    folder.write(QStringLiteral("song.mp3"), "one");
+    folder.write(QStringLiteral("Song.mp3"), "two");
+    ::link("song.mp3", "alias.mp3");
+    EXPECT_FALSE(isSameFile(QStringLiteral("song.mp3"), QStringLiteral("Song.mp3")));
+    EXPECT_TRUE(isSameFile(QStringLiteral("song.mp3"), QStringLiteral("alias.mp3")));
+    EXPECT_FALSE(isSameFile(QStringLiteral("song.mp3"), QStringLiteral("missing.mp3")));
+}
+
+TEST(FileSystemTest, NameLimitIsCountedInBytes)
+{
+    TempFolder folder;
+    EXPECT_TRUE(nameFitsFileSystem(QStringLiteral("."), QString(255, QLatin1Char('a'))));
+    EXPECT_FALSE(nameFitsFileSystem(QStringLiteral("."), QString(200, QChar(0x00E8)))); // 400 bytes
+}
