@@ -1,33 +1,5 @@
 #include "naming/TKestrava.h"
 
-namespace {
-QChar asciiLowerChar(QChar c)
-{
-    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ? QChar(c.unicode() + 32) : c;
-}
-
-QChar asciiUpperChar(QChar c)
-{
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ? QChar(c.unicode() - 32) : c;
-}
-} // namespace
-
-QString TKestrava::asciiLower(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result)
-        c = asciiLowerChar(c);
-    return result;
-}
-
-QString TKestrava::asciiUpper(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result)
-        c = asciiUpperChar(c);
-    return result;
-}
-
 void TKestrava::SetFileName(const QString &name)
 {
     fOriginalName = name;

@@ -3,6 +3,8 @@
 
 #include "tags/TID3v2.h"
 
+class RenameFileSystem;
+
 class TKestrava : public TID3v2 {
 public:
     TKestrava() = default;
@@ -18,6 +20,40 @@ public:
     QString Extension() const { return fExtension; }
     QString OriginalName() const { return fOriginalName; }
     QString NewName() const { return fNewName; }
+
+    // Separators are space, ".", "-" and "_": strips them from both ends and collapses
+    // each run of one separator character into a single one.
+    static void TrimSeparators(QString &text);
+    // Removes every group from `opening` through its `closing`, innermost first, then
+    // trims separators. Unpaired brackets are kept.
+    static QString RemoveBrackets(QChar opening, QChar closing, const QString &text);
+    // Every "." becomes a space; then separators are trimmed.
+    static QString DotsToSpaces(const QString &text);
+    // Runs the cleaning sequence on BareName: (), [] and {} groups removed, dots
+    // turned into spaces, each step stored with SetNewName.
+    void cleanBareName();
+
+    // Letter-case modes, as offered by the options.
+    enum CaseMode {
+        caseFirstLetter = 0,   // "Hello world"
+        caseEveryWord = 1,     // "Hello World"
+        caseLower = 2,         // "hello world"
+        caseUpper = 3,         // "HELLO WORLD"
+        caseUnchanged = 4,     // only the first character upper-cased
+    };
+    // Applies a letter-case mode; values outside 0-3 act as caseUnchanged.
+    static QString ApplyCase(int mode, const QString &text);
+
+    // Expands %1 artist, %2 title, %3 album, %4 genre, %5 track (at least two digits).
+    // Throws platform::ConvertError when a non-empty track is not a number.
+    static QString ComposeName(const QString &artist, const QString &title, const QString &album,
+                               const QString &genre, const QString &track, const QString &pattern);
+
+    // Renames oldName to newName + extension in the current folder, never replacing
+    // another file. Shows why in an information box and returns false when refused.
+    static bool PerformRename(const QString &oldName, const QString &newName, const QString &extension);
+    static bool PerformRename(const QString &oldName, const QString &newName, const QString &extension,
+                              RenameFileSystem &fileSystem);
 
     // Letters A-Z and a-z only; every other character is kept.
     static QString asciiLower(const QString &text);

@@ -1,0 +1,74 @@
+// Renaming the file in work, with its checks and the messages that explain a refusal.
+
+#include "naming/RenameFileSystem.h"
+#include "naming/TKestrava.h"
+
+#include "platform/MessageBox.h"
+
+namespace {
+constexpr qsizetype maxNameLength = 200;
+
+const QString tooLongMessage = QStringLiteral("Il nome del file non puo superare i 200 caratteri.");
+const QString existsMessage = QStringLiteral("Nome file gia' esistente; specificare un altro nome.");
+const QString inUseMessage = QStringLiteral("Il file e' attualmente in uso.");
+
+bool refuse(const QString &message)
+{
+    platform::showMessage(platform::MessageKind::Information, QStringLiteral("Information"), message,
+                          int(platform::MessageButton::Ok));
+    return false;
+}
+
+bool renamed(platform::RenameResult result)
+{
+    switch (result) {
+    case platform::RenameResult::Done:
+        return true;
+    case platform::RenameResult::TargetExists:
+        return refuse(existsMessage);
+    case platform::RenameResult::NameTooLong:
+        return refuse(tooLongMessage);
+    default:
+        return refuse(inUseMessage);
+    }
+}
+
+// A name that differs from `target` at most in letter case passes through a free
+// temporary name, so that file systems that ignore letter case take the new spelling.
+bool renameThroughTemporary(RenameFileSystem &fileSystem, const QString &oldName, const QString &target,
+                            const QString &extension)
+{
+    QString temporary = QStringLiteral("Zerko") + extension;
+    while (fileSystem.fileExists(temporary))
+        temporary += QLatin1Char('1');
+    if (!renamed(fileSystem.rename(oldName, temporary)))
+        return false;
+    const platform::RenameResult result = fileSystem.rename(temporary, target);
+    if (result != platform::RenameResult::Done)
+        fileSystem.rename(temporary, oldName); // keep the file under its old name
+    return renamed(result);
+}
+} // namespace
+
+bool TKestrava::PerformRename(const QString &oldName, const QString &newName, const QString &extension)
+{
+    PlatformRenameFileSystem fileSystem;
+    return PerformRename(oldName, newName, extension, fileSystem);
+}
+
+bool TKestrava::PerformRename(const QString &oldName, const QString &newName, const QString &extension,
+                              RenameFileSystem &fileSystem)
+{
+    const QString target = newName + extension;
+    if (target.size() > maxNameLength || !fileSystem.nameFits(target))
+        return refuse(tooLongMessage);
+
+    fileSystem.setAttributesNormal(oldName);
+    if (!fileSystem.fileExists(target))
+        return renamed(fileSystem.rename(oldName, target));
+
+    const bool sameFile = asciiLower(oldName) == asciiLower(target) && fileSystem.isSameFile(oldName, target);
+    if (!sameFile)
+        return refuse(existsMessage);
+    return renameThroughTemporary(fileSystem, oldName, target, extension);
+}
