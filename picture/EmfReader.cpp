@@ -409,6 +409,7 @@ void playEmf(const unsigned char *data, std::size_t length, const EmfHeader &hea
         play(player, type, record);
         offset += size;
     }
+    throw MetafileDamage(QStringLiteral("the file ends before its last record."));
 }
 
 } // namespace picture

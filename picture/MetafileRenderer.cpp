@@ -57,15 +57,24 @@ QTransform frameToOutput(const QRectF &frame, const QSize &output)
          * QTransform::fromScale(output.width() / frame.width(), output.height() / frame.height());
 }
 
-// The extent of what the records draw, for metafiles that state none.
-QRectF measuredFrame(const std::function<void(GdiPlayer &)> &playUnscaled)
+// The extent of what the records draw, in the player's output space.
+QRectF measuredExtent(const std::function<void(GdiPlayer &)> &playUnscaled)
 {
     GdiPlayer measurer(nullptr);
     playUnscaled(measurer);
-    const QRectF bounds = measurer.measuredBounds();
-    if (bounds.width() < 1 || bounds.height() < 1)
+    return measurer.measuredBounds();
+}
+
+bool hasArea(const QRectF &rect)
+{
+    return rect.width() >= 1 && rect.height() >= 1;
+}
+
+QRectF requireArea(const QRectF &frame)
+{
+    if (!hasArea(frame))
         throw MetafileDamage(QStringLiteral("the metafile states no size and draws nothing."));
-    return bounds;
+    return frame;
 }
 
 Picture renderWmf(const unsigned char *data, std::size_t length, const QSize &box)
@@ -82,11 +91,11 @@ Picture renderWmf(const unsigned char *data, std::size_t length, const QSize &bo
         window = header.firstWindow;
         natural = QSizeF(std::abs(window.width()), std::abs(window.height()));
     } else {
-        window = measuredFrame([&](GdiPlayer &measurer) {
+        window = requireArea(measuredExtent([&](GdiPlayer &measurer) {
             measurer.setMapMode(gdi::mmAnisotropic);
             measurer.setViewportRecordsHonoured(false);
             playOn(measurer);
-        });
+        }));
         natural = window.size();
     }
     const auto prepare = [&](GdiPlayer &player, const QSize &output) {
@@ -114,18 +123,22 @@ Picture renderEmf(const unsigned char *data, std::size_t length, const QSize &bo
     QRectF frameDevice;
     QSizeF natural;
     const QRectF frame = header.frameHundredthsMm.normalized();
-    if (frame.width() > 0 && frame.height() > 0) {
+    if (hasArea(frame)) {
         frameDevice = QRectF(frame.left() / 100 * pixelsPerMm.width(), frame.top() / 100 * pixelsPerMm.height(),
                              frame.width() / 100 * pixelsPerMm.width(), frame.height() / 100 * pixelsPerMm.height());
         natural = frame.size() / 2540 * screenDpi;
-    } else if (header.bounds.normalized().width() > 0 && header.bounds.normalized().height() > 0) {
+    } else {
         frameDevice = header.bounds.normalized();
         natural = frameDevice.size();
-    } else {
-        frameDevice = measuredFrame([&](GdiPlayer &measurer) {
-            measurer.setDeviceResolution(pixelsPerMm);
-            playOn(measurer);
-        });
+    }
+    // Some writers state a frame in the wrong units; when nothing is drawn inside it,
+    // the frame is what the records draw.
+    const QRectF drawn = measuredExtent([&](GdiPlayer &measurer) {
+        measurer.setDeviceResolution(pixelsPerMm);
+        playOn(measurer);
+    });
+    if (!hasArea(frameDevice) || (hasArea(drawn) && !drawn.intersects(frameDevice))) {
+        frameDevice = requireArea(drawn);
         natural = frameDevice.size();
     }
     const auto prepare = [&](GdiPlayer &player, const QSize &output) {

@@ -55,6 +55,7 @@ void forEachRecord(const unsigned char *data, std::size_t length, std::size_t of
         visit(record);
         offset += size;
     }
+    throw MetafileDamage(QStringLiteral("the file ends before its last record."));
 }
 
 QPointF point(RecordReader &r) // stored y first
