@@ -1,0 +1,169 @@
+#pragma once
+// A device context played on a QPainter: the state that metafile records set (mapping,
+// objects, colours, clipping, paths) and the drawing they ask for. It can also
+// measure instead of draw, to find the extent of a metafile that gives none.
+
+#include "picture/GdiObjects.h"
+
+#include <QList>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QRectF>
+#include <QTransform>
+#include <vector>
+
+class QPainter;
+
+namespace picture {
+
+namespace gdi {
+inline constexpr int mmText = 1, mmLoMetric = 2, mmHiMetric = 3, mmLoEnglish = 4, mmHiEnglish = 5,
+                     mmTwips = 6, mmIsotropic = 7, mmAnisotropic = 8;
+inline constexpr unsigned taUpdateCp = 1, taRight = 2, taCenter = 6, taHorizontalMask = 6,
+                          taBottom = 8, taBaseline = 24, taVerticalMask = 24;
+inline constexpr int transparentBackground = 1;
+inline constexpr int rgnAnd = 1, rgnOr = 2, rgnXor = 3, rgnDiff = 4, rgnCopy = 5;
+inline constexpr unsigned srcCopy = 0x00CC0020, srcAnd = 0x008800C6, srcPaint = 0x00EE0086,
+                          patCopy = 0x00F00021, blackness = 0x00000042, whiteness = 0x00FF0062;
+inline constexpr unsigned ptCloseFigure = 1, ptLineTo = 2, ptBezierTo = 4, ptMoveTo = 6;
+} // namespace gdi
+
+enum class ArcKind { Arc, Chord, Pie };
+
+class GdiPlayer {
+public:
+    // Draws on `painter`, or only measures when it is null.
+    explicit GdiPlayer(QPainter *painter);
+
+    // Mapping from the metafile's device space to the output, and its reference
+    // device's resolution (pixels per millimetre) for the metric mapping modes.
+    void setDeviceToOutput(const QTransform &transform) { m_deviceToOutput = transform; }
+    void setDeviceResolution(const QSizeF &pixelsPerMillimetre) { m_pixelsPerMm = pixelsPerMillimetre; }
+    void setViewportRecordsHonoured(bool honoured) { m_viewportHonoured = honoured; }
+
+    // Mapping.
+    void setMapMode(int mode) { m_state.mapMode = mode; }
+    void setWindowOrg(const QPointF &origin) { m_state.windowOrg = origin; }
+    void setWindowExt(const QSizeF &extent);
+    void setViewportOrg(const QPointF &origin);
+    void setViewportExt(const QSizeF &extent);
+    void offsetWindowOrg(const QPointF &offset) { m_state.windowOrg += offset; }
+    void offsetViewportOrg(const QPointF &offset);
+    void scaleWindowExt(double xNum, double xDenom, double yNum, double yDenom);
+    void scaleViewportExt(double xNum, double xDenom, double yNum, double yDenom);
+    void setWorldTransform(const QTransform &transform) { m_state.world = transform; }
+    void modifyWorldTransform(const QTransform &transform, int mode);
+
+    // Attributes.
+    void setTextColour(const QColor &colour) { m_state.textColour = colour; }
+    void setBackgroundColour(const QColor &colour) { m_state.backgroundColour = colour; }
+    void setBackgroundMode(int mode) { m_state.transparentBackground = mode == gdi::transparentBackground; }
+    void setPolyFillMode(int mode) { m_state.fillRule = mode == 2 ? Qt::WindingFill : Qt::OddEvenFill; }
+    void setTextAlign(unsigned align) { m_state.textAlign = align; }
+
+    // Objects: a table of slots, and stock objects by number.
+    void resizeObjectTable(std::size_t size);
+    void storeObject(std::size_t index, GdiObject object);
+    int storeObjectInFreeSlot(GdiObject object); // -1 when the table is full
+    void selectObject(std::size_t index);
+    void selectStockObject(unsigned stock);
+    void deleteObject(std::size_t index);
+
+    // Current position and shapes, in logical coordinates.
+    void moveTo(const QPointF &point);
+    void lineTo(const QPointF &point);
+    void polyline(const QPolygonF &points);
+    void polylineTo(const QPolygonF &points);
+    void polygon(const QPolygonF &points);
+    void polyPolygon(const QList<QPolygonF> &polygons);
+    void polyPolyline(const QList<QPolygonF> &polylines);
+    void polyBezier(const QPolygonF &points);
+    void polyBezierTo(const QPolygonF &points);
+    void polyDraw(const QPolygonF &points, const QList<unsigned> &types);
+    void rectangle(const QRectF &rect);
+    void roundRectangle(const QRectF &rect, const QSizeF &corner);
+    void ellipse(const QRectF &rect);
+    void arc(const QRectF &rect, const QPointF &start, const QPointF &end, ArcKind kind);
+    void arcTo(const QRectF &rect, const QPointF &start, const QPointF &end);
+    void setPixel(const QPointF &point, const QColor &colour);
+
+    // Text at a reference point (or the current position, by the text alignment);
+    // `advances` (logical units) may be empty. `opaqueRect` is filled first when valid.
+    void textOut(const QPointF &reference, const QString &text, const QList<double> &advances,
+                 const QRectF &opaqueRect = QRectF(), const QRectF &clipRect = QRectF());
+
+    // Bitmaps and fills of a rectangle.
+    void drawImage(const QRectF &target, const QImage &image, const QRectF &source, unsigned rasterOperation);
+    void patternFill(const QRectF &target, unsigned rasterOperation);
+
+    // Clipping: rectangles in logical coordinates, regions in device coordinates.
+    void intersectClipRect(const QRectF &rect);
+    void excludeClipRect(const QRectF &rect);
+    void offsetClip(const QPointF &offset);
+    void selectClipRegion(const QList<QRectF> &deviceRects, int mode);
+    void resetClip();
+
+    // Paths.
+    void beginPath();
+    void endPath() { m_state.inPath = false; }
+    void abortPath();
+    void closeFigure();
+    void fillPath() { finishPath(true, false); }
+    void strokePath() { finishPath(false, true); }
+    void strokeAndFillPath() { finishPath(true, true); }
+    void selectClipPath(int mode);
+
+    void saveDC();
+    void restoreDC(int which);
+
+    // What measuring found, in output coordinates.
+    QRectF measuredBounds() const { return m_measured; }
+
+private:
+    struct State {
+        GdiPen pen;
+        GdiBrush brush;
+        GdiFont font;
+        QColor textColour = Qt::black;
+        QColor backgroundColour = Qt::white;
+        bool transparentBackground = false;
+        Qt::FillRule fillRule = Qt::OddEvenFill;
+        unsigned textAlign = 0;
+        int mapMode = gdi::mmText;
+        QPointF windowOrg;
+        QSizeF windowExt {1, 1};
+        QPointF viewportOrg;
+        QSizeF viewportExt {1, 1};
+        QTransform world;
+        QPointF current;
+        QPainterPath clip; // output coordinates
+        bool clipped = false;
+        QPainterPath path; // output coordinates
+        bool inPath = false;
+    };
+
+    QTransform pageTransform() const;
+    QTransform logicalToOutput() const;
+    double outputScale() const;
+    void drawShape(const QPainterPath &logical, bool fill, bool stroke);
+    void renderPath(const QPainterPath &output, bool fill, bool stroke);
+    void applyClip();
+    void combineClip(const QPainterPath &area, int mode);
+    QPen outputPen() const;
+    QBrush outputBrush() const;
+    void finishPath(bool fill, bool stroke);
+    void measure(const QRectF &outputRect);
+    QPainterPath arcPath(const QRectF &rect, const QPointF &start, const QPointF &end, ArcKind kind) const;
+
+    QPainter *m_painter;
+    QTransform m_deviceToOutput;
+    QSizeF m_pixelsPerMm {96 / 25.4, 96 / 25.4};
+    bool m_viewportHonoured = true;
+    State m_state;
+    std::vector<State> m_saved;
+    std::vector<GdiObject> m_objects;
+    std::vector<bool> m_used;
+    QRectF m_measured;
+};
+
+} // namespace picture

@@ -1,0 +1,18 @@
+#pragma once
+// Windows metafiles (WMF, placeable or plain) and enhanced metafiles (EMF), rendered
+// at the size they are shown at.
+
+#include "picture/Picture.h"
+
+#include <QSize>
+#include <QString>
+
+namespace picture {
+
+// Renders the metafile in `data` (either kind, told by its contents) fitted into
+// `box` keeping its proportions (an empty box: its own size, at 96 pixels an inch),
+// on a transparent background. Raises PictureError, naming `fileName`, when the
+// data is not a metafile or a record reaches outside the file or its own end.
+Picture renderMetafile(const unsigned char *data, std::size_t length, const QSize &box, const QString &fileName);
+
+} // namespace picture

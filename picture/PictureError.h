@@ -1,0 +1,19 @@
+#pragma once
+// A picture that cannot be shown: unreadable, damaged, or too large.
+
+#include "platform/Errors.h"
+
+namespace picture {
+
+class PictureError : public platform::Error {
+public:
+    using Error::Error;
+
+    // `Cannot show picture "name": reason`
+    static PictureError forFile(const QString &fileName, const QString &reason)
+    {
+        return PictureError(QStringLiteral("Cannot show picture \"%1\": %2").arg(fileName, reason));
+    }
+};
+
+} // namespace picture

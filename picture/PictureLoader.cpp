@@ -1,0 +1,62 @@
+#include "picture/PictureLoader.h"
+
+#include "picture/FileBytes.h"
+#include "picture/JpegDecoder.h"
+#include "picture/MetafileRenderer.h"
+#include "picture/PictureError.h"
+#include "picture/PictureLimits.h"
+#include "picture/QtRasterReader.h"
+
+#include <QFileInfo>
+
+namespace picture {
+namespace {
+
+enum class Kind { None, Jpeg, Bmp, Ico, Metafile };
+
+constexpr qint64 maxPictureFileBytes = qint64(1) << 30;
+
+QString asciiLower(QString text)
+{
+    for (QChar &c : text)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return text;
+}
+
+Kind kindOf(const QString &extension)
+{
+    if (extension == u".jpg" || extension == u".jpeg")
+        return Kind::Jpeg;
+    if (extension == u".bmp")
+        return Kind::Bmp;
+    if (extension == u".ico")
+        return Kind::Ico;
+    if (extension == u".emf" || extension == u".wmf")
+        return Kind::Metafile;
+    return Kind::None;
+}
+
+} // namespace
+
+bool isPictureExtension(const QString &extension)
+{
+    return kindOf(extension) != Kind::None;
+}
+
+Picture loadPicture(const QString &fileName, const QSize &box)
+{
+    const QString suffix = QFileInfo(fileName).suffix();
+    const Kind kind = suffix.isEmpty() ? Kind::None : kindOf(u'.' + asciiLower(suffix));
+    if (kind == Kind::None)
+        throw PictureError::forFile(fileName, QStringLiteral("the preview does not show files of this kind."));
+    const FileBytes bytes(fileName, kind == Kind::Metafile ? maxMetafileBytes : maxPictureFileBytes);
+    switch (kind) {
+    case Kind::Jpeg: return decodeJpeg(bytes.data(), std::size_t(bytes.size()), box, fileName);
+    case Kind::Metafile: return renderMetafile(bytes.data(), std::size_t(bytes.size()), box, fileName);
+    case Kind::Bmp: return readWithQt(fileName, bytes, "bmp");
+    default: return readWithQt(fileName, bytes, "ico");
+    }
+}
+
+} // namespace picture

@@ -1,0 +1,71 @@
+// The preview widget: a picture centred and fitted in its area, nothing when empty.
+
+#include "PictureTestData.h"
+#include "app/PicturePreview.h"
+#include "picture/PictureError.h"
+#include "tests/common/TempFolder.h"
+
+#include <QFile>
+#include <gmock/gmock.h>
+
+namespace {
+
+QImage grab(PicturePreview &preview)
+{
+    return preview.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(PicturePreview, ShowsThePictureCentredAndFitted)
+{
+    PicturePreview preview;
+    preview.resize(273, 184);
+    preview.load(pictureData("photo-baseline.jpg"));
+    ASSERT_TRUE(preview.hasPicture());
+    // 160 x 120 in 273 x 184: 245 x 184, centred across.
+    EXPECT_EQ(preview.pictureRect(), QRect(14, 0, 245, 184));
+
+    const QImage shown = grab(preview);
+    const QImage scene = referenceImage("scene.png");
+    EXPECT_LT(compareImages(shown.copy(preview.pictureRect()), scene, QSize(80, 60)).meanAbsolute, 4);
+    EXPECT_EQ(shown.pixel(3, 90), qRgb(255, 255, 255)); // the margin is the panel's white
+}
+
+TEST(PicturePreview, EmptyPreviewLetsThePanelShow)
+{
+    QWidget panel;
+    panel.resize(273, 184);
+    panel.setAutoFillBackground(true);
+    QPalette red = panel.palette();
+    red.setColor(QPalette::Window, Qt::red);
+    panel.setPalette(red);
+    auto *preview = new PicturePreview(&panel);
+    preview->resize(273, 184);
+    preview->load(pictureData("scene.ico"));
+    preview->clear();
+    EXPECT_FALSE(preview->hasPicture());
+    EXPECT_EQ(panel.grab().toImage().pixel(136, 92), QColor(Qt::red).rgb());
+}
+
+TEST(PicturePreview, BadPictureRaisesAndLeavesThePreviewEmpty)
+{
+    TempFolder folder;
+    folder.write("broken.jpg", QByteArray("not a picture at all"));
+    PicturePreview preview;
+    preview.resize(273, 184);
+    preview.load(pictureData("photo-baseline.jpg"));
+    EXPECT_THROW(preview.load("broken.jpg"), picture::PictureError);
+    EXPECT_FALSE(preview.hasPicture());
+}
+
+TEST(PicturePreview, GrowingTheAreaDecodesAgainSharper)
+{
+    PicturePreview preview;
+    preview.resize(40, 30);
+    preview.show();
+    preview.load(pictureData("photo-progressive.jpg"));
+    EXPECT_EQ(preview.picture().image.size(), QSize(40, 30));
+    preview.resize(160, 120);
+    EXPECT_EQ(preview.picture().image.size(), QSize(160, 120));
+}
+
+} // namespace
