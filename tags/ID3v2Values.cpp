@@ -36,6 +36,14 @@ QString latin1UpToZero(const QByteArray &bytes)
     return QString::fromLatin1(zero < 0 ? bytes : bytes.first(zero));
 }
 
+// The values of a text frame: a list in version 4; before it, what follows a
+// terminator is not part of the text.
+QStringList textValues(const FrameFields &fields, int version)
+{
+    const QStringList values = fields.fields.value(1).texts;
+    return version >= 4 ? values : values.mid(0, 1);
+}
+
 // Files the frame's text into the slot, when it is the one to show.
 void storeSlot(int slot, int frameIndex, const FrameFields &fields, int version, TagInfo &info)
 {
@@ -59,10 +67,10 @@ void storeSlot(int slot, int frameIndex, const FrameFields &fields, int version,
         break;
     }
     case GenreSlot:
-        info.texts[slot] = genreText(fields.fields.value(1).texts, version);
+        info.texts[slot] = genreText(textValues(fields, version), version);
         break;
     default:
-        info.texts[slot] = fields.fields.value(1).texts.join(QLatin1Char('/'));
+        info.texts[slot] = textValues(fields, version).join(QLatin1Char('/'));
         break;
     }
 }
