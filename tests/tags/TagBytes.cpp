@@ -81,3 +81,48 @@ QByteArray id3v1(const QByteArray &title, const QByteArray &artist, quint8 track
 }
 
 } // namespace tagbytes
+
+namespace tagbytes {
+
+namespace {
+quint32 sizeOf(const QByteArray &bytes, qsizetype pos, bool syncsafeBytes)
+{
+    quint32 value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = syncsafeBytes ? (value << 7) | (quint8(bytes.at(pos + i)) & 0x7F) : (value << 8) | quint8(bytes.at(pos + i));
+    return value;
+}
+} // namespace
+
+QList<Frame23> framesOf(const QByteArray &file)
+{
+    QList<Frame23> frames;
+    if (!file.startsWith("ID3\x03"))
+        return frames;
+    const qsizetype end = 10 + qsizetype(sizeOf(file, 6, true));
+    qsizetype pos = 10;
+    while (pos + 10 <= end && file.at(pos) != '\0') {
+        const qsizetype size = sizeOf(file, pos + 4, false);
+        frames.append(Frame23{file.mid(pos, 4), file.mid(pos + 8, 2), file.mid(pos + 10, size)});
+        pos += 10 + size;
+    }
+    return frames;
+}
+
+Frame23 frameOf(const QByteArray &file, const QByteArray &id)
+{
+    for (const Frame23 &frame : framesOf(file)) {
+        if (frame.id == id)
+            return frame;
+    }
+    return Frame23{};
+}
+
+QByteArray afterTag(const QByteArray &file)
+{
+    if (!file.startsWith("ID3"))
+        return file;
+    return file.mid(10 + qsizetype(sizeOf(file, 6, true)) + ((file.at(5) & 0x10) ? 10 : 0));
+}
+
+} // namespace tagbytes

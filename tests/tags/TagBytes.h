@@ -3,6 +3,7 @@
 // version and ID3v1 records.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace tagbytes {
@@ -29,5 +30,22 @@ QByteArray id3v2Tag(int version, const QByteArray &body, quint8 flags = 0, int p
 
 // An ID3v1.1 record.
 QByteArray id3v1(const QByteArray &title, const QByteArray &artist, quint8 track, quint8 genre);
+
+} // namespace tagbytes
+
+namespace tagbytes {
+
+// The frames of the 2.3 tag at the start of a file, as a plain reader of the format sees them.
+struct Frame23 {
+    QByteArray id;
+    QByteArray flags;
+    QByteArray data;
+    bool operator==(const Frame23 &) const = default;
+};
+QList<Frame23> framesOf(const QByteArray &file);
+// The frame with that ID, an empty one when there is none.
+Frame23 frameOf(const QByteArray &file, const QByteArray &id);
+// The file after its ID3v2 tag.
+QByteArray afterTag(const QByteArray &file);
 
 } // namespace tagbytes
