@@ -1,5 +1,7 @@
 #include "tags/TID3v2.h"
 
+#include "tags/ID3v2Tag.h"
+
 QString TID3v2::trimmedText(const QString &text)
 {
     qsizetype first = 0;
@@ -29,3 +31,95 @@ void TID3v2::SetYear(const QString &text) { fYear = trimmedText(text); }
 void TID3v2::SetGenre(const QString &text) { fGenre = trimmedText(text); }
 void TID3v2::SetComment(const QString &text) { fComment = trimmedText(text); }
 void TID3v2::SetLink(const QString &text) { fLink = trimmedText(text); }
+
+namespace {
+// The track number of a TRCK text: the part before "/", low eight bits, 0 when not a number.
+std::uint8_t trackNumber(const QString &text)
+{
+    const QString number = text.section(QLatin1Char('/'), 0, 0);
+    bool valid = false;
+    const int value = TID3v2::trimmedText(number).toInt(&valid, 10);
+    return valid ? std::uint8_t(value & 0xFF) : 0;
+}
+
+// The "/total" part of a TRCK text, without the slash.
+QString trackTotal(const QString &text)
+{
+    const qsizetype slash = text.indexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : TID3v2::trimmedText(text.mid(slash + 1));
+}
+
+QString slotOrFallback(const id3v2::TagInfo &info, int slot, int fallback)
+{
+    const QString text = TID3v2::trimmedText(info.texts[slot]);
+    return text.isEmpty() ? TID3v2::trimmedText(info.texts[fallback]) : text;
+}
+} // namespace
+
+bool TID3v2::ReadFromFile(const QString &fileName)
+{
+    using namespace id3v2;
+    Clear();
+    try {
+        TagInfo info;
+        if (!ReadTagHeader(fileName, info))
+            return false;
+        if (!hasIdentifier(info))
+            return true;
+        fHasTag = 1;
+        fVersion = std::uint8_t(majorVersion(info));
+        fTagSize = GetTagSize(info);
+        if (fVersion < 2 || fVersion > 4 || fTagSize == 0)
+            return true;
+        if (fVersion == 2)
+            ReadFramesV22(fileName, info);
+        else
+            ReadFramesV23(fileName, info);
+        fTitle = slotOrFallback(info, TitleSlot, ContentGroupSlot);
+        fArtist = slotOrFallback(info, ArtistSlot, OriginalArtistSlot);
+        fAlbum = slotOrFallback(info, AlbumSlot, OriginalAlbumSlot);
+        fTrack = trackNumber(info.texts[TrackSlot]);
+        fYear = trimmedText(info.texts[YearSlot]);
+        if (fYear.isEmpty())
+            fYear = trimmedText(info.texts[RecordingTimeSlot].left(4));
+        fGenre = trimmedText(info.texts[GenreSlot]);
+        fComment = trimmedText(info.texts[CommentSlot]);
+        fComposer = trimmedText(info.texts[ComposerSlot]);
+        fEncodedBy = trimmedText(info.texts[EncodedBySlot]);
+        fRights = trimmedText(info.texts[RightsSlot]);
+        fLanguage = trimmedText(info.texts[LanguageSlot]);
+        fLink = trimmedText(info.texts[LinkSlot]);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TID3v2::WriteToFile(const QString &fileName)
+{
+    using namespace id3v2;
+    try {
+        // The frames of the tag the file has now: every one that the values do not
+        // replace is written back.
+        TagInfo info;
+        readTag(fileName, info);
+        const QString total = trackTotal(info.texts[TrackSlot]);
+        info.texts = {};
+        info.texts[TitleSlot] = fTitle;
+        info.texts[ArtistSlot] = fArtist;
+        info.texts[AlbumSlot] = fAlbum;
+        if (fTrack != 0)
+            info.texts[TrackSlot] = QString::number(fTrack) + (total.isEmpty() ? QString() : QLatin1Char('/') + total);
+        info.texts[YearSlot] = fYear;
+        info.texts[GenreSlot] = fGenre;
+        info.texts[CommentSlot] = fComment;
+        info.texts[ComposerSlot] = fComposer;
+        info.texts[EncodedBySlot] = fEncodedBy;
+        info.texts[RightsSlot] = fRights;
+        info.texts[LanguageSlot] = fLanguage;
+        info.texts[LinkSlot] = fLink;
+        return SaveTag(fileName, info);
+    } catch (...) {
+        return false;
+    }
+}

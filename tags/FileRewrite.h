@@ -1,0 +1,23 @@
+#pragma once
+// Rewriting the start of a file without ever putting its data at risk: the new file is
+// built beside the original, flushed to disk and renamed over it in one atomic step.
+
+#include <QByteArray>
+#include <functional>
+
+namespace filerewrite {
+
+enum class Step { CreateTemporary, WriteStart, CopyRest, CopyPermissions, SyncToDisk, Rename };
+
+// Replaces the first `oldStartSize` bytes of the file (a native name; a symbolic link
+// is written through to its target) by `newStart`, keeping the rest byte for byte.
+// The temporary file is the name + "~" (a number added while that name is taken),
+// created exclusively, given the original's owner and permission bits. On any failure
+// the original is left as it was, the temporary file is removed and false returned.
+bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, qint64 oldStartSize);
+
+// For tests: called before each step (the copy calls it before every chunk); a
+// non-zero result fails the step with that error number.
+void setFaultHookForTesting(std::function<int(Step)> hook);
+
+} // namespace filerewrite

@@ -1,0 +1,140 @@
+#include "tags/ID3v2Tag.h"
+
+#include "tags/ID3v2Bytes.h"
+#include "tags/ID3v2FrameDecoder.h"
+#include "tags/TagFile.h"
+
+#include <algorithm>
+
+namespace id3v2 {
+
+namespace {
+bool isUpperLetter(char c) { return c >= 'A' && c <= 'Z'; }
+bool isFrameIdCharacter(char c) { return isUpperLetter(c) || (c >= '0' && c <= '9'); }
+
+bool isFrameId(const char *bytes, int length)
+{
+    return isUpperLetter(bytes[0]) && std::all_of(bytes + 1, bytes + length, isFrameIdCharacter);
+}
+
+// The bytes of the frames: the tag after its header, without a footer, as far as the file goes.
+QByteArray readTagBody(const QString &fileName, const TagInfo &info)
+{
+    qint64 length = GetTagSize(info) - HeaderSize;
+    if (headerFlags(info) & FooterFlag)
+        length -= FooterSize;
+    const TagFile file(fileName, TagFile::ReadOnly);
+    return file.isOpen() ? file.readAt(HeaderSize, length) : QByteArray();
+}
+
+// Where the frames begin: after an extended header, -1 when that does not fit.
+qsizetype framesStart(const QByteArray &body, int version, quint8 flags)
+{
+    if (version == 2 || !(flags & ExtendedHeaderFlag))
+        return 0;
+    if (body.size() < 4)
+        return -1;
+    const QByteArrayView sizeBytes = QByteArrayView(body).first(4);
+    qint64 end;
+    if (version == 3) {
+        end = 4 + qint64(bigEndian(sizeBytes)); // the size leaves out its own four bytes
+    } else {
+        end = syncsafe(sizeBytes);               // the size counts the whole extended header
+        if (end < 6)
+            end += 4;
+    }
+    return end <= body.size() ? qsizetype(end) : -1;
+}
+
+class FrameScanner {
+public:
+    FrameScanner(const QByteArray &body, int version) : m_body(body), m_version(version)
+    {
+        m_lastNonZero = body.size() - 1;
+        while (m_lastNonZero >= 0 && body.at(m_lastNonZero) == '\0')
+            --m_lastNonZero;
+    }
+
+    int idLength() const { return m_version == 2 ? 3 : 4; }
+    int headerLength() const { return m_version == 2 ? 6 : 10; }
+
+    bool frameAt(qsizetype pos) const
+    {
+        return m_body.size() - pos >= headerLength() && isFrameId(m_body.constData() + pos, idLength());
+    }
+
+    // The declared size of the frame at pos.
+    qint64 frameSize(qsizetype pos) const
+    {
+        const QByteArrayView header = QByteArrayView(m_body).sliced(pos, headerLength());
+        if (m_version == 2)
+            return bigEndian(header.sliced(3, 3));
+        const QByteArrayView sizeBytes = header.sliced(4, 4);
+        const qint64 plain = bigEndian(sizeBytes);
+        if (m_version == 3)
+            return plain;
+        // Version 4 sizes are syncsafe, but some writers put plain sizes: take the
+        // reading after which the next frame, the padding or the end follows.
+        const qint64 safe = syncsafe(sizeBytes);
+        if (plain == safe || std::any_of(sizeBytes.begin(), sizeBytes.end(), [](char c) { return c & 0x80; }))
+            return plain;
+        const qint64 dataStart = pos + headerLength();
+        if (nextFrameFits(dataStart + safe))
+            return safe;
+        return nextFrameFits(dataStart + plain) ? plain : safe;
+    }
+
+private:
+    bool nextFrameFits(qint64 pos) const
+    {
+        if (pos > m_body.size())
+            return false;
+        return pos == m_body.size() || pos > m_lastNonZero || frameAt(qsizetype(pos));
+    }
+
+    const QByteArray &m_body;
+    int m_version;
+    qsizetype m_lastNonZero;
+};
+} // namespace
+
+void parseTagBody(QByteArray body, TagInfo &info)
+{
+    const int version = majorVersion(info);
+    const quint8 flags = headerFlags(info);
+    if (version < 4 && (flags & UnsynchronisationFlag))
+        body = removeUnsynchronisation(body);
+    if (version == 2 && (flags & Version22CompressionFlag))
+        return; // no compression scheme was ever defined for 2.2
+    qsizetype pos = framesStart(body, version, flags);
+    if (pos < 0)
+        return;
+    const FrameScanner scanner(body, version);
+    const bool allFramesUnsynchronised = version == 4 && (flags & UnsynchronisationFlag);
+    while (scanner.frameAt(pos)) {
+        const qsizetype dataStart = pos + scanner.headerLength();
+        const qsizetype length = qsizetype(std::min<qint64>(scanner.frameSize(pos), body.size() - dataStart));
+        if (length > 0) {
+            const char *header = body.constData() + pos;
+            const quint8 status = version == 2 ? 0 : quint8(header[8]);
+            const quint8 format = version == 2 ? 0 : quint8(header[9]);
+            const QByteArray id(header, scanner.idLength());
+            StoreFrame(id, decodeFrame(version, id, status, format, body.mid(dataStart, length), allFramesUnsynchronised),
+                       info);
+        }
+        pos = dataStart + length;
+    }
+}
+
+void ReadFramesV23(const QString &fileName, TagInfo &info)
+{
+    parseTagBody(readTagBody(fileName, info), info);
+}
+
+// The frame loop follows the tag's version: 6-byte frame headers in version 2.
+void ReadFramesV22(const QString &fileName, TagInfo &info)
+{
+    ReadFramesV23(fileName, info);
+}
+
+} // namespace id3v2

@@ -1,0 +1,74 @@
+#pragma once
+// The ID3v2 unit: the frame table, the working record of one tag, and the functions for
+// the header, the frame loop and the rewriting of the file. File names are bare names
+// resolved against the current folder (or drive paths).
+
+#include "tags/ID3v2Frame.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+
+namespace id3v2 {
+
+inline constexpr int HeaderSize = 10;
+inline constexpr int FooterSize = 10;
+inline constexpr int SlotCount = 16;
+
+// Header flags.
+inline constexpr quint8 UnsynchronisationFlag = 0x80;
+inline constexpr quint8 ExtendedHeaderFlag = 0x40;
+inline constexpr quint8 Version22CompressionFlag = 0x40;
+inline constexpr quint8 FooterFlag = 0x10;
+
+enum Slot {
+    TitleSlot, ArtistSlot, AlbumSlot, TrackSlot, YearSlot, GenreSlot, CommentSlot,
+    ComposerSlot, EncodedBySlot, RightsSlot, LanguageSlot, LinkSlot,
+    // Fallbacks, read only.
+    RecordingTimeSlot, OriginalArtistSlot, ContentGroupSlot, OriginalAlbumSlot,
+};
+inline constexpr int WrittenSlotCount = LinkSlot + 1;
+
+struct FrameID {
+    const char *v34; // versions 3 and 4
+    const char *v2;
+};
+extern const std::array<FrameID, SlotCount> FrameIDs;
+
+struct TagInfo {
+    std::array<char, HeaderSize> header{}; // as in the file
+    qint64 fileSize = 0;
+    std::array<QString, SlotCount> texts;  // one text per slot of FrameIDs
+    QList<Frame> frames;                   // every frame of the tag, in file order
+    int commentFrame = -1;                 // index in frames of the comment shown
+    int linkFrame = -1;                    // index in frames of the link shown
+    int commentRank = 0;                   // how well they fit (see StoreFrame)
+    int linkRank = 0;
+};
+
+bool hasIdentifier(const TagInfo &info); // the header begins with "ID3"
+int majorVersion(const TagInfo &info);
+quint8 headerFlags(const TagInfo &info);
+
+// Reads the header and the file's size; false when 10 bytes cannot be read.
+bool ReadTagHeader(const QString &fileName, TagInfo &info);
+// Size of the tag with header and footer; 0 when larger than the file.
+int GetTagSize(const TagInfo &info);
+// Read the frames of a version 3/4 (resp. 2) tag into the slots and the frame list.
+void ReadFramesV23(const QString &fileName, TagInfo &info);
+void ReadFramesV22(const QString &fileName, TagInfo &info);
+// Reads the tag's frames from the bytes after the header.
+void parseTagBody(QByteArray body, TagInfo &info);
+// Files one frame: into the slot whose ID it has, and into the frame list.
+void StoreFrame(const QByteArray &id, const Frame &frame, TagInfo &info);
+// Reads header and frames of the file's tag when it has one of versions 2-4.
+void readTag(const QString &fileName, TagInfo &info);
+
+// The 10 header bytes of a 2.3 tag whose frames take `bodySize` bytes.
+QByteArray BuildHeader(qint64 bodySize);
+// Writes the slot texts, and every other frame of info.frames, as a 2.3 tag.
+bool SaveTag(const QString &fileName, const TagInfo &info);
+// Puts `tag` in place of the file's ID3v2 tag, keeping everything after it.
+bool ReplaceTag(const QString &fileName, const QByteArray &tag);
+
+} // namespace id3v2

@@ -1,0 +1,35 @@
+#pragma once
+// A file named as the program names files (bare name, drive path or native path),
+// read and written at offsets through one descriptor that is closed on every path.
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+class TagFile {
+public:
+    enum Mode { ReadOnly, WriteExisting };
+
+    TagFile(const QString &fileName, Mode mode);
+    ~TagFile();
+    TagFile(const TagFile &) = delete;
+    TagFile &operator=(const TagFile &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    // The system's error number of the failed open, 0 when open.
+    int openError() const { return m_openError; }
+
+    qint64 size() const; // -1 when unknown
+    // Up to `length` bytes from `offset`; fewer at the end of the file or on an error.
+    // Never allocates more than the file holds.
+    QByteArray readAt(qint64 offset, qint64 length) const;
+    // Writes all bytes at `offset` in one piece; false with errno set on failure.
+    bool writeAt(qint64 offset, const QByteArray &bytes);
+
+    // The name as the system takes it.
+    static QByteArray nativeName(const QString &fileName);
+
+private:
+    int m_fd = -1;
+    int m_openError = 0;
+};

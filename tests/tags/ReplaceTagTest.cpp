@@ -1,0 +1,210 @@
+#include "TagBytes.h"
+
+#include "tags/FileRewrite.h"
+#include "tags/TID3v2.h"
+
+#include "tests/common/TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tagbytes;
+using filerewrite::Step;
+
+namespace {
+QByteArray original()
+{
+    return id3v2Tag(3, frameV23("TIT2", latin1Text("Old")) + frameV23("APIC", QByteArray(3000, 'p')), 0, 100) +
+           silentAudio(30) + id3v1("Old", "", 1, 2);
+}
+
+QStringList entries(const TempFolder &folder)
+{
+    return QDir(folder.path()).entryList(QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+bool writeTitle(const QString &fileName, const QString &title)
+{
+    TID3v2 tag;
+    tag.ReadFromFile(fileName);
+    tag.SetTitle(title);
+    return tag.WriteToFile(fileName);
+}
+
+// Runs `body` in a child process and gives its exit status as waitpid reports it.
+template <typename Body>
+int inChildProcess(Body body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        body();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+struct FaultHookGuard {
+    ~FaultHookGuard() { filerewrite::setFaultHookForTesting(nullptr); }
+};
+} // namespace
+
+TEST(ReplaceTagTest, TemporaryIsCreatedBesideWithoutReplacingAnythingAndGetsThePermissions)
+{
+    TempFolder folder;
+    const QString song = folder.write("song.mp3", original());
+    ::chmod(QFile::encodeName(song).constData(), 0640);
+    folder.write("song.mp3~", "a file of the user");
+    folder.write("victim", "must stay");
+    QFile::link(folder.filePath("victim"), folder.filePath("song.mp3~1"));
+
+    ASSERT_TRUE(writeTitle("song.mp3", "New"));
+    EXPECT_EQ(folder.read("song.mp3~"), "a file of the user");
+    EXPECT_EQ(folder.read("victim"), "must stay");
+    EXPECT_TRUE(QFileInfo(folder.filePath("song.mp3~1")).isSymLink());
+    EXPECT_EQ(entries(folder), (QStringList{"song.mp3", "song.mp3~", "song.mp3~1", "victim"}));
+    struct stat info {};
+    ::stat(QFile::encodeName(song).constData(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(afterTag(folder.read("song.mp3")), afterTag(original()));
+}
+
+TEST(ReplaceTagTest, SymbolicLinkIsWrittenThroughToItsTarget)
+{
+    TempFolder folder;
+    folder.write("music/real.mp3", original());
+    QFile::link("music/real.mp3", folder.filePath("link.mp3"));
+    ASSERT_TRUE(writeTitle("link.mp3", "New"));
+    EXPECT_TRUE(QFileInfo(folder.filePath("link.mp3")).isSymLink());
+    TID3v2 tag;
+    tag.ReadFromFile(folder.filePath("music/real.mp3"));
+    EXPECT_EQ(tag.Title(), "New");
+    EXPECT_EQ(QDir(folder.filePath("music")).entryList(QDir::Files | QDir::Hidden), QStringList{"real.mp3"});
+}
+
+TEST(ReplaceTagTest, AFailureAtAnyStepLeavesTheOriginalIntact)
+{
+    const FaultHookGuard guard;
+    for (const Step failing : {Step::CreateTemporary, Step::WriteStart, Step::CopyRest, Step::CopyPermissions,
+                               Step::SyncToDisk, Step::Rename}) {
+        TempFolder folder;
+        folder.write("song.mp3", original());
+        filerewrite::setFaultHookForTesting([failing](Step step) { return step == failing ? EIO : 0; });
+        EXPECT_FALSE(writeTitle("song.mp3", "New")) << int(failing);
+        EXPECT_EQ(folder.read("song.mp3"), original()) << int(failing);
+        EXPECT_EQ(entries(folder), QStringList{"song.mp3"}) << int(failing);
+    }
+}
+
+TEST(ReplaceTagTest, NoSpaceLeftLeavesTheOriginalIntact)
+{
+    TempFolder folder;
+    folder.write("song.mp3", original());
+    // The file size limit makes writes fail as a full disk does.
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved {};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = rlim_t(original().size() / 2);
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+    const bool written = writeTitle("song.mp3", "New");
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(folder.read("song.mp3"), original());
+    EXPECT_EQ(entries(folder), QStringList{"song.mp3"});
+}
+
+TEST(ReplaceTagTest, ReadOnlyFolderLeavesTheOriginalIntact)
+{
+    TempFolder folder;
+    const QString song = folder.write("song.mp3", original());
+    const QByteArray folderName = QFile::encodeName(folder.path());
+    // Root passes every permission check: the write runs as an ordinary user.
+    constexpr uid_t nobody = 65534;
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(folderName.constData(), nobody, nobody), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(song).constData(), nobody, nobody), 0);
+    }
+    ::chmod(folderName.constData(), 0555);
+    const int status = inChildProcess([] {
+        if (::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+            ::_exit(3);
+        ::_exit(writeTitle("song.mp3", "New") ? 1 : 0);
+    });
+    ::chmod(folderName.constData(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written, 3: no ordinary user";
+    EXPECT_EQ(folder.read("song.mp3"), original());
+    EXPECT_EQ(entries(folder), QStringList{"song.mp3"});
+}
+
+TEST(ReplaceTagTest, RenameRefusedLeavesTheOriginalIntact)
+{
+    TempFolder folder;
+    const QString song = folder.write("song.mp3", original());
+    // An immutable file cannot be replaced, not even by root.
+    const int fd = ::open(QFile::encodeName(song).constData(), O_RDONLY);
+    int flags = 0;
+    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (!immutable) {
+        ::close(fd);
+        GTEST_SKIP() << "this file system or user cannot make a file immutable";
+    }
+    const bool written = writeTitle("song.mp3", "New");
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    ::close(fd);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(folder.read("song.mp3"), original());
+    EXPECT_EQ(entries(folder), QStringList{"song.mp3"});
+}
+
+TEST(ReplaceTagTest, ProcessKilledMidCopyLeavesTheOriginalIntact)
+{
+    TempFolder folder;
+    const QByteArray large = id3v2Tag(3, frameV23("TIT2", latin1Text("Old")), 0, 10) + silentAudio(50000);
+    folder.write("song.mp3", large);
+    const int status = inChildProcess([] {
+        int chunks = 0;
+        filerewrite::setFaultHookForTesting([&chunks](Step step) {
+            if (step == Step::CopyRest && ++chunks == 2)
+                ::raise(SIGKILL);
+            return 0;
+        });
+        writeTitle("song.mp3", "New");
+    });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+    EXPECT_EQ(folder.read("song.mp3"), large);
+    ASSERT_TRUE(folder.exists("song.mp3~")); // what the killed process left, only partly copied
+    const QByteArray leftover = folder.read("song.mp3~");
+    EXPECT_LT(leftover.size(), large.size());
+
+    // The next write passes the leftover by and completes.
+    ASSERT_TRUE(writeTitle("song.mp3", "New"));
+    EXPECT_EQ(folder.read("song.mp3~"), leftover);
+    EXPECT_EQ(afterTag(folder.read("song.mp3")), afterTag(large));
+    EXPECT_EQ(entries(folder), (QStringList{"song.mp3", "song.mp3~"}));
+}
+
+TEST(ReplaceTagTest, MissingFileIsNotCreated)
+{
+    TempFolder folder;
+    TID3v2 tag;
+    tag.SetTitle("New");
+    EXPECT_FALSE(tag.WriteToFile("missing.mp3"));
+    EXPECT_TRUE(entries(folder).isEmpty());
+}
