@@ -2,12 +2,21 @@
 
 #include "platform/FileSystem.h"
 
+#include <QByteArray>
 #include <QLocale>
+#include <QtNumeric>
 #include <array>
 
-QString fileTimeSortKey(qint64 fileTime)
+double fileTimeSortValue(qint64 fileTime)
 {
-    QString text = QString::number(double(fileTime), 'g', 15);
+    return QByteArray::number(double(fileTime), 'g', 15).toDouble();
+}
+
+QString sortKeyText(double sortValue)
+{
+    if (qIsNaN(sortValue))
+        return QString();
+    QString text = QString::number(sortValue, 'g', 15);
     const qsizetype exponentAt = text.indexOf(QLatin1Char('e'));
     if (exponentAt >= 0) {
         QString exponent = text.mid(exponentAt + 1);
@@ -18,17 +27,6 @@ QString fileTimeSortKey(qint64 fileTime)
         text = text.left(exponentAt) + QLatin1Char('E') + (negative ? QStringLiteral("-") : QString()) + exponent;
     }
     return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
-}
-
-double sortKeyValue(const QString &sortKey)
-{
-    QString text = sortKey;
-    const QString decimalPoint = QLocale().decimalPoint();
-    if (decimalPoint != QLatin1String("."))
-        text.replace(decimalPoint, QStringLiteral("."));
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    return ok ? value : 0;
 }
 
 QString attributeLetters(int attributes)

@@ -4,11 +4,12 @@
 #include <QString>
 #include <QtGlobal>
 
-// A file time (100-ns units) as a floating-point number with 15 significant digits,
-// in the general format ("1.27800054E17", the locale's decimal separator).
-QString fileTimeSortKey(qint64 fileTime);
-// The number a sort key stands for; 0 for a text that is not one.
-double sortKeyValue(const QString &sortKey);
+// A file time (100-ns units) as a floating-point number rounded to 15 significant
+// digits: the number its sort key stands for.
+double fileTimeSortValue(qint64 fileTime);
+// That number as the sort key text, in the general format ("1.27800054E17", the
+// locale's decimal separator); empty for NaN.
+QString sortKeyText(double sortValue);
 
 // "A" archive, "R" read-only, "H" hidden, "S" system, in this order.
 QString attributeLetters(int attributes);

@@ -1,13 +1,13 @@
 #pragma once
 // One row of the file list: a caption, an image index and seven sub-items. Rows are
-// plain records held by value in the list's model; texts shared by many rows (kinds,
-// type names, attribute letters) share one buffer.
+// plain records held by value in the list's model. Texts that many rows show (kinds,
+// type names, attribute letters, the listed folder) share one buffer, and the full
+// path (sub-item 4) is kept as the shared folder plus the entry's name.
 
 #include <QString>
+#include <QtNumeric>
 #include <array>
 
-// Meaning of each sub-item for folder and file rows; drive rows put the type name,
-// total size and free space in the first three.
 enum FileListSubItem {
     siSize = 0,       // size text, or the drive's type name
     siType = 1,       // shell type name, or the drive's total size
@@ -22,13 +22,22 @@ inline const QString kindDir = QStringLiteral("dir");
 inline const QString kindFile = QStringLiteral("file");
 inline const QString kindDrive = QStringLiteral("drv");
 
+enum class EntryKind : quint8 { Folder, File, Drive };
+
 struct FileListItem {
     QString caption;
     int imageIndex = -1;
-    std::array<QString, 7> subItems;
+    EntryKind entryKind = EntryKind::File;
+    std::array<QString, 4> columnTexts; // sub-items 0 to 3, shown in columns 1 to 4
+    QString folder;                     // with its trailing "\"; empty for a drive
+    QString name;                       // entry name, or the drive root
+    double sortValue = qQNaN();         // the number the sort key stands for; none for a drive
 
-    const QString &subItem(FileListSubItem which) const { return subItems[which]; }
-    const QString &path() const { return subItems[siPath]; }
-    const QString &kind() const { return subItems[siKind]; }
-    bool isParent() const { return subItems[siPath].endsWith(QLatin1String("\\..")); }
+    QString path() const { return folder + name; }
+    bool isParent() const { return name == QLatin1String(".."); }
+    const QString &kind() const
+    {
+        return entryKind == EntryKind::Folder ? kindDir : (entryKind == EntryKind::File ? kindFile : kindDrive);
+    }
+    QString subItem(FileListSubItem which) const;
 };

@@ -23,7 +23,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return index.column() == 0 ? row.caption : row.subItems[size_t(index.column() - 1)];
+        return index.column() == 0 ? row.caption : row.columnTexts[size_t(index.column() - 1)];
     case Qt::DecorationRole:
         if (index.column() == 0 && m_iconLookup && row.imageIndex >= 0)
             return m_iconLookup(row.imageIndex);
@@ -61,8 +61,10 @@ void FileListModel::beginUpdate()
 
 void FileListModel::endUpdate()
 {
-    if (m_updateDepth > 0 && --m_updateDepth == 0)
+    if (m_updateDepth > 0 && --m_updateDepth == 0) {
+        m_items.shrink_to_fit();
         endResetModel();
+    }
 }
 
 void FileListModel::clear()

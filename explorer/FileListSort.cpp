@@ -21,22 +21,22 @@ SortEntry sortEntryFor(const FileListItem &item, int row, int column)
     SortEntry entry;
     entry.row = row;
     entry.parent = item.isParent();
-    entry.folder = item.kind() == kindDir;
+    entry.folder = item.entryKind == EntryKind::Folder;
     switch (column) {
     case 0:
         entry.text = TKestrava::asciiUpper(item.caption);
         break;
     case 1:
-        entry.number = sizeFromSizeText(item.subItem(siSize));
+        entry.number = sizeFromSizeText(item.columnTexts[siSize]);
         break;
     case 3:
-        entry.time = sortKeyValue(item.subItem(siSortKey));
+        entry.time = item.sortValue;
         break;
     case 2:
-        entry.text = item.subItem(siType);
+        entry.text = item.columnTexts[siType];
         break;
     default:
-        entry.text = item.subItem(siAttributes);
+        entry.text = item.columnTexts[siAttributes];
         break;
     }
     return entry;

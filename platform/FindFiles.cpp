@@ -2,6 +2,7 @@
 
 #include "platform/DrivePaths.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTime.h"
 
 #include <QFile>
 #include <cerrno>
@@ -83,7 +84,7 @@ bool examineEntry(int folder, const char *rawName, const QString &name, EntryKin
     entry.name = name;
     entry.attributes = attributesFromMode(name, info.st_mode, false);
     entry.size = isFolder ? 0 : qint64(info.st_size);
-    entry.lastWriteTime = fileTimeFromUnixTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+    entry.lastWriteTime = fileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
     return true;
 }
 } // namespace
@@ -103,12 +104,6 @@ bool wildcardMatches(const QString &pattern, const QString &name)
         return true;
     // "x.*" also names "x": the dot and what follows it may be absent.
     return pattern.endsWith(QLatin1String(".*")) && matchesExactly(QStringView(pattern).chopped(2), name);
-}
-
-qint64 fileTimeFromUnixTime(qint64 seconds, qint64 nanoseconds)
-{
-    constexpr qint64 secondsFrom1601To1970 = 11644473600LL;
-    return (seconds + secondsFrom1601To1970) * 10000000LL + nanoseconds / 100;
 }
 
 FindFiles::FindFiles(const QString &pattern, EntryKinds kinds)

@@ -50,7 +50,4 @@ bool findEntry(const QString &path, FoundEntry &entry);
 // Wildcard matching with the rules above.
 bool wildcardMatches(const QString &pattern, const QString &name);
 
-// Seconds and nanoseconds since 1970 (UTC) as 100-ns units since 1601.
-qint64 fileTimeFromUnixTime(qint64 seconds, qint64 nanoseconds);
-
 } // namespace platform
