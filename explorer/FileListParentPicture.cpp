@@ -1,6 +1,6 @@
 #include "explorer/FileListParentPicture.h"
 
-#include "explorer/FileListShell.h"
+#include "explorer/SystemImageList.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
 
@@ -23,19 +23,22 @@ int storedIndex(const platform::RegistryKey &key)
 
 int parentPictureIndex()
 {
-    const QImage small(QStringLiteral(":/filelist/Parent_S282.png"));
-    const QImage large(QStringLiteral(":/filelist/Parent_L282.png"));
+    QIcon picture;
+    picture.addFile(QStringLiteral(":/filelist/Parent_S282.png"));
+    picture.addFile(QStringLiteral(":/filelist/Parent_L282.png"));
+    SystemImageList &images = SystemImageList::instance();
     platform::RegistryKey key;
     const bool keyOpen = key.openKey(keyPath);
     const int stored = keyOpen ? storedIndex(key) : -1;
     if (stored >= 0) {
-        const int probe = fileListShell::appendImage(small, large);
-        const bool samePicture = stored < probe && fileListShell::largeImage(stored) == fileListShell::largeImage(probe);
-        fileListShell::removeLastImage();
+        const int probe = images.append(picture);
+        const bool samePicture
+            = stored < probe && images.largePixmap(stored).toImage() == images.largePixmap(probe).toImage();
+        images.removeLast();
         if (samePicture)
             return stored;
     }
-    const int index = fileListShell::appendImage(small, large);
+    const int index = images.append(picture);
     if (keyOpen)
         key.writeInteger(valueName, index);
     return index;

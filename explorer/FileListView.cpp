@@ -5,13 +5,18 @@
 #include "explorer/FileListFormat.h"
 #include "explorer/FileListModel.h"
 #include "explorer/FileListParentPicture.h"
-#include "explorer/FileListShell.h"
+#include "explorer/DriveUtils.h"
+#include "explorer/FileTypeCache.h"
+#include "explorer/ShellFileInfo.h"
+#include "explorer/ShellUtils.h"
+#include "explorer/SystemImageList.h"
 #include "explorer/LanguageTables.h"
 #include "explorer/PathUtils.h"
 #include "explorer/TZuDirTree21.h"
 #include "explorer/TZuDirTreeCombo28.h"
 #include "naming/TKestrava.h"
 #include "platform/DrivePaths.h"
+#include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
 #include "platform/WaitCursor.h"
@@ -73,7 +78,7 @@ TZuFilelistView28::TZuFilelistView28(QWidget *parent)
 {
     setHeader(m_header);
     setModel(m_model);
-    m_model->setIconLookup(&fileListShell::icon);
+    m_model->setIconLookup([](int index) { return SystemImageList::instance().icon(index); });
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -149,7 +154,7 @@ qint64 TZuFilelistView28::DriveFreeSpace() const
 {
     if (isDriveList() || m_directory.isEmpty())
         return 0;
-    return fileListShell::diskFreeKB(m_directory.left(1) + QStringLiteral(":\\"));
+    return DiskFreeKB(m_directory.left(1) + QStringLiteral(":\\"));
 }
 
 void TZuFilelistView28::SetFileType(TFileType type)
@@ -305,7 +310,7 @@ bool TZuFilelistView28::AddEntries(const QString &pattern, int mask)
 FileListItem TZuFilelistView28::entryItem(const QString &folder, const platform::FoundEntry &entry) const
 {
     const bool isFolder = entry.attributes & faDirectory;
-    const fileListShell::NameInfo info = fileListShell::infoByName(entry.name, isFolder);
+    const FileTypeInfo info = fileTypeInfo(entry.name, isFolder);
     const qsizetype dot = m_hideFileExt ? entry.name.lastIndexOf(QLatin1Char('.')) : -1;
     FileListItem item;
     item.caption = dot < 0 ? entry.name : entry.name.left(dot);
@@ -341,17 +346,17 @@ void TZuFilelistView28::ListDrives()
 {
     m_sortingEnabled = false;
     const QStringList typeNames = DriveTypeNames();
-    for (const fileListShell::DriveInfo &drive : fileListShell::presentDrives()) {
+    for (const platform::DriveInfo &drive : platform::refreshDrives()) {
         const QString root = QString(drive.letter) + QStringLiteral(":\\");
-        const qsizetype bracket = drive.displayName.indexOf(QLatin1Char('('));
+        const QString displayName = shellDisplayName(root);
+        const qsizetype bracket = displayName.indexOf(QLatin1Char('('));
+        const bool unqueried = drive.kind == platform::DriveKind::Removable || drive.kind == platform::DriveKind::CdRom;
         FileListItem item;
-        item.caption = QStringLiteral(" (%1:)  ").arg(drive.letter)
-                       + (bracket < 0 ? drive.displayName : drive.displayName.left(bracket));
-        item.imageIndex = drive.iconIndex;
-        const bool unqueried = drive.kind == fileListShell::dkRemovable || drive.kind == fileListShell::dkCdRom;
-        item.columnTexts[siSize] = typeNames.value(drive.kind);
-        item.columnTexts[siType] = driveSizeText(unqueried ? 0 : fileListShell::diskSizeKB(root));
-        item.columnTexts[siModified] = driveSizeText(unqueried ? 0 : fileListShell::diskFreeKB(root));
+        item.caption = QStringLiteral(" (%1:)  ").arg(drive.letter) + (bracket < 0 ? displayName : displayName.left(bracket));
+        item.imageIndex = SmallIconIndex(root);
+        item.columnTexts[siSize] = typeNames.value(int(drive.kind));
+        item.columnTexts[siType] = driveSizeText(unqueried ? 0 : DiskSizeKB(root));
+        item.columnTexts[siModified] = driveSizeText(unqueried ? 0 : DiskFreeKB(root));
         item.name = root;
         item.entryKind = EntryKind::Drive;
         m_model->append(std::move(item));
@@ -430,18 +435,13 @@ void TZuFilelistView28::OpenSelected()
         return;
     }
     if (selected.entryKind == EntryKind::File) {
-        fileListShell::openFile(selected.path(), folderPart(selected.path()));
+        ExecuteFile(QStringLiteral("Open"), selected.path(), QString(), folderPart(selected.path()), 5);
         return;
     }
     const QString path = AddSlash(selected.path());
-    if (selected.entryKind == EntryKind::Drive) {
-        const QChar letter = path.at(0);
-        for (const fileListShell::DriveInfo &drive : fileListShell::presentDrives()) {
-            if (drive.letter == letter && drive.kind == fileListShell::dkRemovable
-                && !fileListShell::driveReady(letter, true))
-                return;
-        }
-    }
+    if (selected.entryKind == EntryKind::Drive && platform::driveKind(path.at(0)) == platform::DriveKind::Removable
+        && !DriveReady(path.at(0), true))
+        return;
     SetDirectory(path);
     if (m_dirTree)
         m_dirTree->OpenPath(path);
