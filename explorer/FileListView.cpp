@@ -86,7 +86,9 @@ TZuFilelistView28::TZuFilelistView28(QWidget *parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The list sorts by its own rule; the view's sorting stays off, the header clickable.
     setSortingEnabled(false);
+    m_header->setSectionsClickable(true);
     connect(m_header, &QHeaderView::sectionClicked, this, &TZuFilelistView28::ColumnClick);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TZuFilelistView28::applyColumnWidths);
 
