@@ -312,7 +312,7 @@ bool TZuFilelistView28::AddEntries(const QString &pattern, int mask)
 FileListItem TZuFilelistView28::entryItem(const QString &folder, const platform::FoundEntry &entry) const
 {
     const bool isFolder = entry.attributes & faDirectory;
-    const FileTypeInfo info = fileTypeInfo(entry.name, isFolder);
+    const ShellFileEntry info = cachedShellFileEntry(entry.name, isFolder);
     const qsizetype dot = m_hideFileExt ? entry.name.lastIndexOf(QLatin1Char('.')) : -1;
     FileListItem item;
     item.caption = dot < 0 ? entry.name : entry.name.left(dot);

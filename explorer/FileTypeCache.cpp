@@ -1,15 +1,6 @@
 #include "explorer/FileTypeCache.h"
 
-#include "explorer/ShellFileInfo.h"
-
 #include <QHash>
-
-namespace {
-FileTypeInfo askShell(const QString &name, bool isFolder)
-{
-    return {fileIconIndex(name, isFolder), fileTypeNameOf(name, isFolder)};
-}
-} // namespace
 
 QString fileTypeKey(const QString &name)
 {
@@ -26,10 +17,10 @@ QString fileTypeKey(const QString &name)
     return name.mid(previous);
 }
 
-FileTypeInfo fileTypeInfo(const QString &name, bool isFolder)
+ShellFileEntry cachedShellFileEntry(const QString &name, bool isFolder)
 {
-    static const FileTypeInfo folderType = askShell(QString(), true);
-    static QHash<QString, FileTypeInfo> fileTypes;
+    static const ShellFileEntry folderType = shellFileEntry(QString(), true);
+    static QHash<QString, ShellFileEntry> fileTypes;
     if (isFolder)
         return folderType;
     const QString key = fileTypeKey(name);
@@ -37,7 +28,7 @@ FileTypeInfo fileTypeInfo(const QString &name, bool isFolder)
     if (known != fileTypes.cend())
         return known.value();
     // An extension is asked for with a neutral name before it.
-    const FileTypeInfo info = askShell(key.startsWith(QLatin1Char('.')) ? QLatin1Char('x') + key : key, false);
+    const ShellFileEntry info = shellFileEntry(key.startsWith(QLatin1Char('.')) ? QLatin1Char('x') + key : key, false);
     fileTypes.insert(key, info);
     return info;
 }

@@ -4,14 +4,9 @@
 // for every later name that has it, so a listing asks the type database once per
 // extension, and rows share one type-name text.
 
-#include <QString>
+#include "explorer/ShellFileInfo.h"
 
-struct FileTypeInfo {
-    int iconIndex = -1; // in the system image list
-    QString typeName;
-};
-
-FileTypeInfo fileTypeInfo(const QString &name, bool isFolder);
+ShellFileEntry cachedShellFileEntry(const QString &name, bool isFolder);
 
 // The part of a name that decides its type: the extension (with the one before it
 // when that is short, as in ".tar.gz"), or the whole name when it has none.
