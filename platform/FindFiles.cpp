@@ -1,0 +1,169 @@
+#include "platform/FindFiles.h"
+
+#include "platform/DrivePaths.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTime.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace platform {
+
+namespace {
+char16_t folded(QChar c)
+{
+    const char16_t code = c.unicode();
+    if (code < 128)
+        return (code >= u'A' && code <= u'Z') ? char16_t(code + 32) : code;
+    return c.toCaseFolded().unicode();
+}
+
+// Greedy matching with one backtracking point per "*".
+bool matchesExactly(QStringView pattern, QStringView name)
+{
+    qsizetype p = 0, n = 0;
+    qsizetype starAt = -1, nameAtStar = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
+            starAt = p++;
+            nameAtStar = n;
+        } else if (p < pattern.size()
+                   && (pattern[p] == QLatin1Char('?') || folded(pattern[p]) == folded(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starAt >= 0) {
+            p = starAt + 1;
+            n = ++nameAtStar;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
+        ++p;
+    return p == pattern.size();
+}
+
+bool isDotEntry(const char *name)
+{
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+QString driveSideName(const char *rawName)
+{
+    QString name = QFile::decodeName(rawName);
+    if (std::strchr(rawName, '\\'))
+        name.replace(QLatin1Char('\\'), nativeBackslashStandIn);
+    return name;
+}
+
+bool isDriveRoot(const QString &nativeFolder)
+{
+    const QMap<QChar, QString> roots = driveRoots();
+    for (const QString &root : roots) {
+        if (root == nativeFolder)
+            return true;
+    }
+    return false;
+}
+
+// Fills the entry from the folder's entry `rawName`; false when it cannot be examined.
+bool examineEntry(int folder, const char *rawName, const QString &name, EntryKinds kinds, FoundEntry &entry)
+{
+    struct stat info {};
+    if (::fstatat(folder, rawName, &info, 0) != 0) {
+        // A link whose target is gone is still an entry of the folder.
+        if (errno != ENOENT || ::fstatat(folder, rawName, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+    }
+    const bool isFolder = S_ISDIR(info.st_mode);
+    if ((kinds == EntryKinds::FoldersOnly && !isFolder) || (kinds == EntryKinds::NonFolders && isFolder))
+        return false;
+    entry.name = name;
+    entry.attributes = attributesFromMode(name, info.st_mode, false);
+    entry.size = isFolder ? 0 : qint64(info.st_size);
+    entry.lastWriteTime = fileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+    return true;
+}
+} // namespace
+
+bool findEntry(const QString &path, FoundEntry &entry)
+{
+    const QByteArray native = QFile::encodeName(toNativePath(path));
+    if (native.isEmpty())
+        return false;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
+    return examineEntry(AT_FDCWD, native.constData(), slash < 0 ? path : path.mid(slash + 1), EntryKinds::All, entry);
+}
+
+bool wildcardMatches(const QString &pattern, const QString &name)
+{
+    if (matchesExactly(pattern, name))
+        return true;
+    // "x.*" also names "x": the dot and what follows it may be absent.
+    return pattern.endsWith(QLatin1String(".*")) && matchesExactly(QStringView(pattern).chopped(2), name);
+}
+
+FindFiles::FindFiles(const QString &pattern, EntryKinds kinds)
+    : m_kinds(kinds)
+{
+    const qsizetype slash = pattern.lastIndexOf(QLatin1Char('\\'));
+    m_wildcard = slash < 0 ? pattern : pattern.mid(slash + 1);
+    m_matchesEverything = m_wildcard == QLatin1String("*") || m_wildcard == QLatin1String("*.*");
+    QString folder = slash < 0 ? QStringLiteral(".") : pattern.left(slash + 1);
+    QString nativeFolder = toNativePath(folder);
+    if (nativeFolder.isEmpty())
+        return;
+    while (nativeFolder.size() > 1 && nativeFolder.endsWith(QLatin1Char('/')))
+        nativeFolder.chop(1);
+    m_atDriveRoot = isDriveRoot(nativeFolder);
+    m_dir = ::opendir(QFile::encodeName(nativeFolder).constData());
+}
+
+FindFiles::~FindFiles()
+{
+    close();
+}
+
+void FindFiles::close()
+{
+    if (m_dir)
+        ::closedir(m_dir);
+    m_dir = nullptr;
+}
+
+bool FindFiles::next(FoundEntry &entry)
+{
+    if (!m_dir)
+        return false;
+    while (const dirent *raw = ::readdir(m_dir)) {
+        if (!wanted(raw))
+            continue;
+        const QString name = driveSideName(raw->d_name);
+        if (!m_matchesEverything && !wildcardMatches(m_wildcard, name))
+            continue;
+        if (examineEntry(::dirfd(m_dir), raw->d_name, name, m_kinds, entry))
+            return true;
+    }
+    return false;
+}
+
+// Decides from the name and the directory entry's type alone, where that suffices.
+bool FindFiles::wanted(const dirent *raw) const
+{
+    if (isDotEntry(raw->d_name))
+        return !m_atDriveRoot && m_kinds != EntryKinds::NonFolders;
+    switch (raw->d_type) {
+    case DT_DIR:
+        return m_kinds != EntryKinds::NonFolders;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        return true;
+    default:
+        return m_kinds != EntryKinds::FoldersOnly;
+    }
+}
+
+} // namespace platform

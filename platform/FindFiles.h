@@ -1,0 +1,53 @@
+#pragma once
+// Find-first/next over a wildcard pattern ("C:\Music\*.mp3"), as the explorer
+// controls list folders. "*" matches any run of characters, "?" one character, a
+// trailing ".*" also matches names without a dot (so "*.*" matches every name), and
+// letter case is ignored. A folder listing yields "." and ".." except at a drive root.
+// Entries that vanish or cannot be examined while listing are skipped; a folder that
+// cannot be read yields nothing.
+
+#include <QString>
+#include <QtGlobal>
+#include <dirent.h>
+
+namespace platform {
+
+struct FoundEntry {
+    QString name;             // a "\" inside a native name appears as U+F05C
+    int attributes = 0;       // FileAttribute bits
+    qint64 size = 0;          // bytes; 0 for folders
+    qint64 lastWriteTime = 0; // UTC, 100-ns units since 1601-01-01
+};
+
+// Lets a listing skip entries of the other kind without examining them.
+enum class EntryKinds { All, FoldersOnly, NonFolders };
+
+class FindFiles {
+public:
+    explicit FindFiles(const QString &pattern, EntryKinds kinds = EntryKinds::All);
+    ~FindFiles();
+    FindFiles(const FindFiles &) = delete;
+    FindFiles &operator=(const FindFiles &) = delete;
+
+    bool isOpen() const { return m_dir != nullptr; }
+    // Fills `entry` with the next matching entry; false when there are no more.
+    bool next(FoundEntry &entry);
+    void close();
+
+private:
+    bool wanted(const dirent *raw) const;
+
+    DIR *m_dir = nullptr;
+    QString m_wildcard;
+    EntryKinds m_kinds;
+    bool m_matchesEverything = false;
+    bool m_atDriveRoot = false;
+};
+
+// The one entry named exactly by `path` (no wildcards); false when there is none.
+bool findEntry(const QString &path, FoundEntry &entry);
+
+// Wildcard matching with the rules above.
+bool wildcardMatches(const QString &pattern, const QString &name);
+
+} // namespace platform
