@@ -1,0 +1,201 @@
+#include "explorer/ExplorerTexts.h"
+#include "explorer/LanguageTables.h"
+#include "tests/explorer/LocaleGuard.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Keeps the unit-wide table and selectors as they were before the test.
+class ExplorerTextsTest : public ::testing::Test {
+protected:
+    ~ExplorerTextsTest() override
+    {
+        ExplorerTexts = m_texts;
+        ListTextLanguage = m_list;
+        TreeTextLanguage = m_tree;
+    }
+
+    static QString rowText(TLanguage language, const char *slot)
+    {
+        return languageRow(language)->messages.value(QLatin1String(slot));
+    }
+
+private:
+    TExplorerTexts m_texts = ExplorerTexts;
+    TLanguage m_list = ListTextLanguage;
+    TLanguage m_tree = TreeTextLanguage;
+};
+
+void expectAllFilled(const QStringList &texts, qsizetype count)
+{
+    ASSERT_EQ(texts.size(), count);
+    for (const QString &text : texts)
+        EXPECT_FALSE(text.trimmed().isEmpty());
+}
+
+} // namespace
+
+TEST(LanguageTablesTest, EveryLanguageHasACompleteTranslatedRow)
+{
+    const LanguageRow *english = languageRow(lnEnglish);
+    ASSERT_NE(english, nullptr);
+    for (int language = lnEnglish; language <= lnSpanish; ++language) {
+        SCOPED_TRACE(languageTableName(language).toStdString());
+        const LanguageRow *row = languageRow(language);
+        ASSERT_NE(row, nullptr);
+        for (const ExplorerTextSlot &slot : explorerTextSlots())
+            EXPECT_FALSE(row->messages.value(QLatin1String(slot.name)).trimmed().isEmpty()) << slot.name;
+        for (const QString &name : row->messages.keys()) {
+            const auto known = explorerTextSlots();
+            EXPECT_TRUE(std::any_of(known.begin(), known.end(),
+                                    [&](const ExplorerTextSlot &slot) { return name == QLatin1String(slot.name); }))
+                << "unknown slot " << name.toStdString();
+        }
+        expectAllFilled(row->fileColumns, fileColumnCount);
+        expectAllFilled(row->driveColumns, fileColumnCount);
+        expectAllFilled(row->driveTypes, driveTypeCount);
+        expectAllFilled(row->fileListPopUp, fileListPopUpCount);
+        expectAllFilled(row->treePopUp, treePopUpCount);
+        if (language != lnEnglish) {
+            // a row copied from English by mistake shows here
+            EXPECT_NE(row->messages.value(QStringLiteral("msgNoDisk")), english->messages.value(QStringLiteral("msgNoDisk")));
+            EXPECT_NE(row->driveTypes.at(2), english->driveTypes.at(2));
+            EXPECT_NE(row->fileListPopUp.at(13), english->fileListPopUp.at(13));
+            EXPECT_NE(row->treePopUp.at(10), english->treePopUp.at(10));
+        }
+    }
+    EXPECT_EQ(languageRow(lnSysDefault), nullptr);
+    EXPECT_EQ(languageRow(languageCount), nullptr);
+    EXPECT_EQ(languageRow(-1), nullptr);
+}
+
+TEST(LanguageTablesTest, ItalianRowIsTheMainWindowsText)
+{
+    const LanguageRow *italian = languageRow(lnItalian);
+    ASSERT_NE(italian, nullptr);
+    EXPECT_EQ(italian->fileColumns, QStringList({"Nome", "Capacità", "Tipo", "Modificato", "Attributi"}));
+    EXPECT_EQ(italian->driveColumns, QStringList({"Nome", "Tipo", "Capacità disco", "Disponibile", "Attributi"}));
+    EXPECT_EQ(italian->driveTypes, QStringList({"Sconosciuto", "Inesistente", "Disco rimovibile", "Disco locale",
+                                                "Disco di rete", "Disco CD-ROM", "Disco RAM"}));
+    EXPECT_EQ(italian->fileListPopUp,
+              QStringList({"&Apri", "&An&teprima", "In&via a", "Tagl&ia", "&Copia", "&Incolla", "&Rin&omina",
+                           "&Elimina", "&Proprietà", "&Nuova Cartella...", "Cartella ...",
+                           "Copia il contenuto negli appunti", "Copia il nome negli appunti",
+                           "Collegamento al Desktop"}));
+    EXPECT_EQ(italian->treePopUp,
+              QStringList({"&Nuova Cartella", "&Rinomina Cartella", "&Elimina Cartella", "Ta&glia", "&Copia",
+                           "&Incolla", "&Dimensioni elenco", "Co&ntenuto Cartella", "Connetti &unità di rete...",
+                           "Dis&connetti unità di rete", "&Prorietà"}));
+    const struct {
+        const char *slot;
+        const char *text;
+    } messages[] = {
+        {"msgFolderQuote", "Cartella \""}, {"msgFrom", "Da  : "},     {"msgTo", "A     : "},
+        {"msgCant", "ERRORE - Impossibile "}, {"msgExists", "già esistente !"},
+        {"msgNoDisk", "Nessun disco nell'unità o unità non pronta"},   {"msgSubFolders", "e tutte le sotto-cartelle "},
+        {"msgIsReadOnly", "E' in sola lettura"},
+    };
+    for (const auto &m : messages)
+        EXPECT_EQ(italian->messages.value(QLatin1String(m.slot)), QString::fromUtf8(m.text)) << m.slot;
+}
+
+TEST(LanguageTablesTest, LanguageIdentifiersChooseTheRow)
+{
+    const struct {
+        int langId;
+        TLanguage language;
+    } cases[] = {
+        {0x0804, lnChinese_Sim}, {0x0404, lnChinese_Tra}, {0x0C04, lnChinese_Tra}, {0x0407, lnGerman},
+        {0x0C0A, lnSpanish},     {0x040C, lnFrench},      {0x0410, lnItalian},     {0x0411, lnJapanese},
+        {0x0413, lnDutch},       {0x0415, lnPolish},      {0x0816, lnPortuguese},  {0x041B, lnSlovak},
+        {0x0424, lnSlovenian},   {0x0412, lnEnglish},     {0x0409, lnEnglish},     {0, lnEnglish},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(languageFromLangId(c.langId), c.language) << std::hex << c.langId;
+}
+
+TEST(LanguageTablesTest, SystemDefaultFollowsTheLocale)
+{
+    const struct {
+        QLocale locale;
+        TLanguage language;
+    } cases[] = {
+        {QLocale(QLocale::Italian, QLocale::Italy), lnItalian},
+        {QLocale(QLocale::Korean, QLocale::SouthKorea), lnEnglish},
+        {QLocale(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::Singapore), lnChinese_Sim},
+        {QLocale(QLocale::Chinese, QLocale::TraditionalHanScript, QLocale::Taiwan), lnChinese_Tra},
+        {QLocale(QLocale::Portuguese, QLocale::Brazil), lnPortuguese},
+        {QLocale(QLocale::Slovenian, QLocale::Slovenia), lnSlovenian},
+    };
+    for (const auto &c : cases) {
+        LocaleGuard guard(c.locale);
+        EXPECT_EQ(ResolveLanguage(lnSysDefault), c.language) << c.locale.name().toStdString();
+        EXPECT_EQ(ResolveLanguage(lnGerman), lnGerman);
+    }
+}
+
+TEST_F(ExplorerTextsTest, LastLanguageSetWinsForSharedSlots)
+{
+    ListTextLanguage = lnGerman;
+    LoadListTexts();
+    TreeTextLanguage = lnItalian;
+    LoadTreeTexts();
+    EXPECT_EQ(ExplorerTexts.msgCancel, QStringLiteral("&Abbrechen"));
+    EXPECT_EQ(ExplorerTexts.msgDrive, QStringLiteral("Unità "));
+    EXPECT_EQ(ExplorerTexts.msgNewFolder, QStringLiteral("Nuova cartella"));
+
+    ListTextLanguage = lnEnglish;
+    LoadListTexts();
+    EXPECT_EQ(ExplorerTexts.msgNewFolder, QStringLiteral("New Folder"));
+    EXPECT_EQ(ExplorerTexts.msgCant + QStringLiteral("Open") + ExplorerTexts.msgFile + QStringLiteral("C:\\a.txt"),
+              QStringLiteral("ERROR - Can't Open file C:\\a.txt"));
+    EXPECT_EQ(ExplorerTexts.msgDrive, QStringLiteral("Unità "));
+
+    // the file list's other tables follow its selector, the tree menu follows the tree's
+    EXPECT_EQ(DriveTypeNames().at(3), QStringLiteral("Fixed Disk"));
+    EXPECT_EQ(FileListPopUpCaptions().at(0), QStringLiteral("&Open"));
+    EXPECT_EQ(TreePopUpCaptions().at(0), QStringLiteral("&Nuova Cartella"));
+    // column captions follow the control's own language
+    EXPECT_EQ(FileColumnCaptions(lnItalian).at(1), QStringLiteral("Capacità"));
+    EXPECT_EQ(DriveColumnCaptions(lnGerman).at(3), QStringLiteral("Freier Speicher"));
+}
+
+TEST_F(ExplorerTextsTest, SwitchingLanguageChangesEveryTextOfTheLoaderAtOnce)
+{
+    const struct {
+        TLanguage from;
+        TLanguage to;
+    } switches[] = {{lnEnglish, lnJapanese}, {lnItalian, lnPolish}, {lnChinese_Sim, lnChinese_Tra}};
+    for (const auto &s : switches) {
+        SCOPED_TRACE(languageTableName(s.to).toStdString());
+        ListTextLanguage = TreeTextLanguage = s.from;
+        LoadListTexts();
+        LoadTreeTexts();
+        ListTextLanguage = s.to;
+        LoadListTexts();
+        for (const ExplorerTextSlot &slot : explorerTextSlots()) {
+            const TLanguage expected = slot.listSlot ? s.to : s.from;
+            EXPECT_EQ(ExplorerTexts.*slot.text, rowText(expected, slot.name)) << slot.name;
+        }
+        TreeTextLanguage = s.to;
+        LoadTreeTexts();
+        for (const ExplorerTextSlot &slot : explorerTextSlots())
+            EXPECT_EQ(ExplorerTexts.*slot.text, rowText(s.to, slot.name)) << slot.name;
+    }
+}
+
+TEST_F(ExplorerTextsTest, SelectorNamingNoLanguageLoadsNothing)
+{
+    ListTextLanguage = TreeTextLanguage = lnItalian;
+    LoadListTexts();
+    LoadTreeTexts();
+    ListTextLanguage = lnSysDefault;
+    LoadListTexts();
+    TreeTextLanguage = TLanguage(42);
+    LoadTreeTexts();
+    EXPECT_EQ(ExplorerTexts.msgNoSelection, QStringLiteral("Nessun file selezionato"));
+    EXPECT_EQ(ExplorerTexts.msgOpFailed, QStringLiteral("Operazione fallita"));
+    EXPECT_TRUE(DriveTypeNames().isEmpty());
+    EXPECT_TRUE(TreePopUpCaptions().isEmpty());
+}
