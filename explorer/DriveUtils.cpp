@@ -1,0 +1,37 @@
+#include "explorer/DriveUtils.h"
+
+#include "explorer/ExplorerDialogs.h"
+#include "explorer/ExplorerTexts.h"
+#include "naming/TKestrava.h"
+#include "platform/DriveTable.h"
+
+namespace {
+QChar driveLetterOf(const QString &path)
+{
+    return path.isEmpty() ? QChar() : TKestrava::asciiUpper(path.left(1)).at(0);
+}
+} // namespace
+
+qint64 DiskSizeKB(const QString &path)
+{
+    return platform::driveTotalBytes(driveLetterOf(path)) / 1024;
+}
+
+qint64 DiskFreeKB(const QString &path)
+{
+    return platform::driveFreeBytes(driveLetterOf(path)) / 1024;
+}
+
+bool DriveReady(QChar drive, bool showMessages)
+{
+    drive = driveLetterOf(QString(drive));
+    if (drive < QLatin1Char('A') || drive > QLatin1Char('Z'))
+        showErrorDialog(ExplorerTexts.msgBadDrive);
+    if (platform::driveTotalBytes(drive) != -1)
+        return true;
+    if (showMessages) {
+        errorBeep();
+        showWarningDialog(ExplorerTexts.msgNoDisk);
+    }
+    return false;
+}

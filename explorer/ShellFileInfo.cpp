@@ -1,0 +1,58 @@
+#include "explorer/ShellFileInfo.h"
+
+#include "explorer/PathUtils.h"
+#include "explorer/SystemImageList.h"
+#include "naming/TKestrava.h"
+#include "platform/FileTypes.h"
+
+namespace {
+QChar driveLetter(const QString &path)
+{
+    return TKestrava::asciiUpper(path.left(1)).at(0);
+}
+
+int pathIconIndex(const QString &path, bool open)
+{
+    if (isDriveRoot(path))
+        return SystemImageList::instance().indexOfIcon(platform::driveIconName(platform::driveKind(driveLetter(path))));
+    return fileIconIndex(fileNamePart(DelSlash(path)), DirExists(path), open);
+}
+} // namespace
+
+bool isDriveRoot(const QString &path)
+{
+    const bool letter = !path.isEmpty() && path.at(0).unicode() < 128 && path.at(0).isLetter();
+    return letter && (path.mid(1) == QLatin1String(":") || path.mid(1) == QLatin1String(":\\"));
+}
+
+int SmallIconIndex(const QString &path)
+{
+    return pathIconIndex(path, false);
+}
+
+int OpenIconIndex(const QString &path)
+{
+    return pathIconIndex(path, true);
+}
+
+int fileIconIndex(const QString &name, bool isFolder, bool open)
+{
+    return SystemImageList::instance().indexOfIcon(platform::fileIconName(name, isFolder, open));
+}
+
+QString fileTypeNameOf(const QString &name, bool isFolder)
+{
+    return platform::fileTypeName(name, isFolder);
+}
+
+QString shellDisplayName(const QString &path)
+{
+    if (isDriveRoot(path))
+        return platform::driveDisplayName(driveLetter(path));
+    return fileNamePart(DelSlash(path));
+}
+
+int computerIconIndex()
+{
+    return SystemImageList::instance().indexOfIcon(platform::computerIconName());
+}

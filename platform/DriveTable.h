@@ -1,0 +1,67 @@
+#pragma once
+// The drives the program shows: "C:" is the root of the file system; other letters,
+// from "D:" up, are the volumes a user sees as drives (removable and optical media,
+// network mounts, mounts under /media, /run/media and /mnt) and the folders mapped
+// to a letter (network shares). A volume keeps its letter across runs: the
+// assignments are kept in the hive. Every refresh registers the present drives'
+// roots for the drive-path conversion (DrivePaths.h).
+
+#include <QByteArray>
+#include <QChar>
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace platform {
+
+// Drive kinds with their classic numbers.
+enum class DriveKind { Unknown = 0, NotPresent = 1, Removable = 2, Fixed = 3, Network = 4, CdRom = 5, RamDisk = 6 };
+
+struct MountEntry {
+    QString device;
+    QString root;   // native mount folder
+    QString fsType;
+};
+
+struct DriveInfo {
+    QChar letter;
+    QString nativeRoot;
+    DriveKind kind = DriveKind::Unknown;
+};
+
+// Entries of a mount table in the /proc/self/mounts form (octal escapes decoded).
+QList<MountEntry> parseMountTable(const QByteArray &text);
+
+// True when the block device (or the disk holding the partition) is removable or
+// attached through USB, by /sys/block.
+bool isRemovableBlockDevice(const QString &device);
+
+// The mounts that are drives other than C:, with their kinds, in mount-table order
+// (a folder mounted twice counts once, with its last mount).
+QList<DriveInfo> volumesFromMounts(const QList<MountEntry> &mounts,
+                                   const std::function<bool(const QString &device)> &isRemovable);
+
+// Reads the mount table and the mapped folders, gives every volume its letter
+// (stored in the hive) and registers the roots. Drives are in letter order.
+QList<DriveInfo> refreshDrives();
+// Bit n set for each present letter ('A' + n), after a refresh.
+quint32 presentDriveMask();
+// The kind of a drive after a refresh; NotPresent for a letter with no drive.
+DriveKind driveKind(QChar letter);
+// Total and free (available to the user) bytes of a present drive; -1 on failure.
+qint64 driveTotalBytes(QChar letter);
+qint64 driveFreeBytes(QChar letter);
+
+// A folder mapped to an upper-case letter (a connected network share or a local
+// folder): kept in the hive, shown as a drive while the folder exists.
+struct MappedDrive {
+    QChar letter;
+    QString nativeRoot;
+    QString remote;   // the share as typed, empty for a local folder
+    bool reconnect = false;
+};
+QList<MappedDrive> mappedDrives();
+bool mapDrive(const MappedDrive &drive);
+bool unmapDrive(QChar letter);
+
+} // namespace platform

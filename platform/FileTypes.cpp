@@ -1,0 +1,94 @@
+#include "platform/FileTypes.h"
+
+#include "platform/DrivePaths.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QIcon>
+#include <QMimeDatabase>
+
+namespace platform {
+
+namespace {
+const QString folderMimeName = QStringLiteral("inode/directory");
+
+QMimeType mimeTypeOfName(const QString &name)
+{
+    static const QMimeDatabase database;
+    return database.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+}
+
+bool isUnknown(const QMimeType &type)
+{
+    return type.isDefault() || !type.isValid();
+}
+} // namespace
+
+QString fileTypeName(const QString &name, bool isFolder)
+{
+    if (isFolder)
+        return QMimeDatabase().mimeTypeForName(folderMimeName).comment();
+    const QMimeType type = mimeTypeOfName(name);
+    if (!isUnknown(type))
+        return type.comment();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot == name.size() - 1)
+        return QStringLiteral("File");
+    QString extension = name.mid(dot + 1);
+    for (QChar &c : extension) {
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 32);
+    }
+    return extension + QStringLiteral(" File");
+}
+
+QString fileIconName(const QString &name, bool isFolder, bool open)
+{
+    if (isFolder)
+        return open ? QStringLiteral("folder-open") : QStringLiteral("folder");
+    const QMimeType type = mimeTypeOfName(name);
+    if (isUnknown(type))
+        return QStringLiteral("text-x-generic");
+    // the type's own icon when the theme has it, else its generic one
+    static QHash<QString, QString> themeNames;
+    auto known = themeNames.constFind(type.name());
+    if (known != themeNames.cend())
+        return known.value();
+    const QString iconName = QIcon::hasThemeIcon(type.iconName()) ? type.iconName() : type.genericIconName();
+    themeNames.insert(type.name(), iconName);
+    return iconName;
+}
+
+QString driveIconName(DriveKind kind)
+{
+    switch (kind) {
+    case DriveKind::Removable:
+        return QStringLiteral("drive-removable-media");
+    case DriveKind::CdRom:
+        return QStringLiteral("drive-optical");
+    case DriveKind::Network:
+        return QStringLiteral("folder-remote");
+    default:
+        return QStringLiteral("drive-harddisk");
+    }
+}
+
+QString computerIconName()
+{
+    return QStringLiteral("computer");
+}
+
+QString driveDisplayName(QChar letter)
+{
+    const QString root = driveRoots().value(letter);
+    const QString volume = root == QLatin1String("/") || root.isEmpty() ? QStringLiteral("File System")
+                                                                         : QFileInfo(root).fileName();
+    return QStringLiteral("%1 (%2:)").arg(volume, QString(letter));
+}
+
+QString computerDisplayName()
+{
+    return QStringLiteral("Computer");
+}
+
+} // namespace platform
