@@ -76,6 +76,7 @@ private:
 
 TZuDirTree21::TZuDirTree21(QWidget *parent)
     : QTreeWidget(parent)
+    , m_watcher(this)
 {
     resize(180, 120);
     setColumnCount(1);

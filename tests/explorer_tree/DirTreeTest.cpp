@@ -6,6 +6,7 @@
 #include "platform/FileTypes.h"
 #include "platform/MessageBox.h"
 #include "tests/common/TempFolder.h"
+#include "tests/explorer_tree/TreeOnFolder.h"
 #include "tests/explorer/LocaleGuard.h"
 
 #include <QDir>
@@ -13,45 +14,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace {
-
-const TFileType withoutHidden{ftReadOnly, ftSystem, ftArchive};
-
-QStringList childCaptions(const QTreeWidgetItem *node)
-{
-    QStringList captions;
-    for (int i = 0; node && i < node->childCount(); ++i)
-        captions.append(node->child(i)->text(0));
-    return captions;
-}
-
-// A temporary folder of real folders and a tree that shows it.
-class TreeOnFolder {
-public:
-    explicit TreeOnFolder(const QStringList &folders, TFileType folderType = withoutHidden)
-    {
-        for (const QString &relative : folders)
-            QDir(folder.path()).mkpath(relative);
-        tree.SetFolderType(folderType);
-        tree.resize(400, 600);
-        tree.show();
-    }
-
-    // Drive path of a folder inside the temporary folder.
-    QString path(const QString &relative = QString()) const
-    {
-        QString drivePath = folder.drivePath();
-        if (!relative.isEmpty())
-            drivePath += QLatin1Char('\\') + QString(relative).replace(QLatin1Char('/'), QLatin1Char('\\'));
-        return drivePath;
-    }
-    QTreeWidgetItem *selected() const { return tree.currentItem(); }
-
-    TempFolder folder;
-    TZuDirTree21 tree;
-};
-
-} // namespace
 
 TEST(DirTreeTest, DriveCaptionKeepsTheLetterThirdAndTheNameBeforeItsBracket)
 {
