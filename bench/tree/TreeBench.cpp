@@ -9,6 +9,7 @@
 #include "explorer/DirTree.h"
 #include "explorer/DirTreeNodes.h"
 #include "platform/DrivePaths.h"
+#include "platform/DriveTable.h"
 
 #include <QApplication>
 #include <QDir>
@@ -73,13 +74,18 @@ const QTemporaryDir &deepFolder()
     return folder;
 }
 
-QString deepestNativePath()
+// The folders that opening the deepest one lists, from the drive root down.
+QStringList foldersOnTheWayDown()
 {
-    QString path = deepFolder().filePath(QStringLiteral("Deep"));
+    QStringList folders{deepFolder().path(), deepFolder().filePath(QStringLiteral("Deep"))};
     for (int d = 0; d < depth; ++d)
-        path += QStringLiteral("/Folder %1").arg(siblingsPerLevel / 2);
-    return path;
+        folders.append(folders.back() + QStringLiteral("/Folder %1").arg(siblingsPerLevel / 2));
+    return folders;
 }
+
+// Each tree is a drive of its own, so that the tree shows nothing above it.
+constexpr char wideLetter = 'W';
+constexpr char deepLetter = 'P';
 
 double secondsOfFind(const QStringList &arguments)
 {
@@ -93,6 +99,7 @@ double secondsOfFind(const QStringList &arguments)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     QElapsedTimer timer;
     timer.start();
     pid_t child = 0;
@@ -104,21 +111,17 @@ double secondsOfFind(const QStringList &arguments)
     return seconds;
 }
 
-QTreeWidgetItem *selectedNode(TZuDirTree21 &tree)
-{
-    return tree.currentItem();
-}
-
 void BM_ExpandFolderOf5000Subfolders(benchmark::State &state)
 {
     const QString wide = wideFolder().filePath(QStringLiteral("Wide"));
+    platform::mapDrive({QLatin1Char(wideLetter), wideFolder().path(), QString(), false});
     TZuDirTree21 tree;
     tree.SetFolderType(TFileType{ftReadOnly, ftSystem, ftArchive});
     tree.resize(300, 600);
     tree.show();
-    tree.OpenPath(platform::toDrivePath(wideFolder().path()));
-    QTreeWidgetItem *parent = selectedNode(tree);
-    QTreeWidgetItem *node = parent ? parent->child(0) : nullptr;
+    tree.OpenPath(QLatin1Char(wideLetter) + QStringLiteral(":\\"));
+    QTreeWidgetItem *driveNode = tree.currentItem();
+    QTreeWidgetItem *node = driveNode ? driveNode->child(0) : nullptr;
     if (!node || node->text(0) != QLatin1String("Wide")) {
         state.SkipWithError("the folder was not found in the tree");
         return;
@@ -149,18 +152,16 @@ BENCHMARK(BM_ExpandFolderOf5000Subfolders)->UseManualTime()->Unit(benchmark::kMi
 
 void BM_OpenPath12LevelsDeepAfterRebuild(benchmark::State &state)
 {
-    const QString deepest = platform::toDrivePath(deepestNativePath());
+    const QStringList wayDown = foldersOnTheWayDown();
+    platform::mapDrive({QLatin1Char(deepLetter), wayDown.front(), QString(), false});
+    const QString deepest = QLatin1Char(deepLetter) + QStringLiteral(":\\")
+                            + wayDown.back().mid(wayDown.front().size() + 1).replace(QLatin1Char('/'), QLatin1Char('\\'));
     TZuDirTree21 tree;
     tree.SetFolderType(TFileType{ftReadOnly, ftSystem, ftArchive});
     tree.resize(300, 600);
     tree.show();
-    // find over the folders OpenPath lists: each level of the walk, to its subfolders' contents.
-    QStringList findArguments{QStringLiteral("find")};
-    QString level = QDir::rootPath();
-    for (const QString &component : deepestNativePath().split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        level = QDir(level).filePath(component);
-        findArguments.append(level);
-    }
+    // find over the folders that OpenPath lists, to the contents of their subfolders.
+    QStringList findArguments = QStringList{QStringLiteral("find")} + wayDown;
     findArguments << QStringLiteral("-mindepth") << QStringLiteral("1") << QStringLiteral("-maxdepth")
                    << QStringLiteral("2") << QStringLiteral("-type") << QStringLiteral("d");
     double treeSeconds = 0;

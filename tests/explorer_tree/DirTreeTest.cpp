@@ -40,11 +40,9 @@ TEST(DirTreeTest, RootHoldsThePresentDrivesInLetterOrderWithTheirPaths)
 {
     TempFolder music;
     TempFolder share;
-    platform::mapDrive({QLatin1Char('M'), music.path(), QString(), false});
-    platform::mapDrive({QLatin1Char('N'), share.path(), QStringLiteral("\\\\server\\share"), false});
+    MappedDrive mappedM(QLatin1Char('M'), music.path());
+    MappedDrive mappedN(QLatin1Char('N'), share.path(), QStringLiteral("\\\\server\\share"));
     TZuDirTree21 tree;
-    platform::unmapDrive(QLatin1Char('M'));
-    platform::unmapDrive(QLatin1Char('N'));
 
     ASSERT_EQ(tree.topLevelItemCount(), 1);
     const QTreeWidgetItem *root = tree.topLevelItem(0);
@@ -106,7 +104,7 @@ TEST(DirTreeTest, OpenPathPrefersTheExactLetterCaseAndKeepsThePathAsGiven)
 
     // The drive letter matches in either case; SelectedPath keeps the path as given.
     QString lowerDrive = fixture.path(QStringLiteral("Music/rock"));
-    lowerDrive[0] = QLatin1Char('c');
+    lowerDrive[0] = QLatin1Char('k');
     fixture.tree.OpenPath(lowerDrive);
     EXPECT_EQ(fixture.selected()->text(0), QStringLiteral("rock"));
     EXPECT_EQ(fixture.tree.SelectedPath(), lowerDrive + QLatin1Char('\\'));
@@ -176,10 +174,9 @@ TEST(DirTreeTest, FoldersOfANetworkDriveAreNeverProbed)
     TempFolder share;
     QDir(share.path()).mkpath(QStringLiteral("Empty"));
     QDir(share.path()).mkpath(QStringLiteral("Full/Inner"));
-    platform::mapDrive({QLatin1Char('N'), share.path(), QStringLiteral("\\\\server\\share"), false});
+    MappedDrive mappedN(QLatin1Char('N'), share.path(), QStringLiteral("\\\\server\\share"));
     TZuDirTree21 tree;
     tree.OpenPath(QStringLiteral("N:\\"));
-    platform::unmapDrive(QLatin1Char('N'));
 
     ASSERT_EQ(childCaptions(tree.currentItem()), (QStringList{QStringLiteral("Empty"), QStringLiteral("Full")}));
     EXPECT_TRUE(hasChildren(tree.currentItem()->child(0)));

@@ -1,8 +1,11 @@
 #pragma once
-// A temporary folder of real folders and a shown folder tree over it.
+// A temporary folder of real folders, mapped to a drive letter of its own so that the
+// tree never needs to show (nor watch) the busy folders above it, and a shown folder
+// tree over it.
 
 #include "explorer/DirTree.h"
 #include "explorer/DirTreeNodes.h"
+#include "platform/DriveTable.h"
 #include "tests/common/TempFolder.h"
 
 #include <QDir>
@@ -19,8 +22,26 @@ inline QStringList childCaptions(const QTreeWidgetItem *node)
     return captions;
 }
 
+// A folder shown as a drive while the guard lives.
+class MappedDrive {
+public:
+    MappedDrive(QChar letter, const QString &nativeRoot, const QString &remote = QString())
+        : m_letter(letter)
+    {
+        platform::mapDrive({letter, nativeRoot, remote, false});
+    }
+    ~MappedDrive() { platform::unmapDrive(m_letter); }
+    MappedDrive(const MappedDrive &) = delete;
+    MappedDrive &operator=(const MappedDrive &) = delete;
+
+private:
+    QChar m_letter;
+};
+
 class TreeOnFolder {
 public:
+    static constexpr char letter = 'K';
+
     explicit TreeOnFolder(const QStringList &folders, TFileType folderType = withoutHidden)
     {
         for (const QString &relative : folders)
@@ -30,13 +51,11 @@ public:
         tree.show();
     }
 
-    // Drive path of a folder inside the temporary folder ("Music/Rock").
+    // Drive path of a folder inside the temporary folder ("Music/Rock" gives
+    // "K:\Music\Rock"; nothing gives "K:\").
     QString path(const QString &relative = QString()) const
     {
-        QString drivePath = folder.drivePath();
-        if (!relative.isEmpty())
-            drivePath += QLatin1Char('\\') + QString(relative).replace(QLatin1Char('/'), QLatin1Char('\\'));
-        return drivePath;
+        return QLatin1Char(letter) + QStringLiteral(":\\") + QString(relative).replace(QLatin1Char('/'), QLatin1Char('\\'));
     }
     QString nativePath(const QString &relative) const { return folder.filePath(relative); }
     QTreeWidgetItem *selected() const { return tree.currentItem(); }
@@ -53,5 +72,6 @@ public:
     }
 
     TempFolder folder;
+    MappedDrive drive{QLatin1Char(letter), folder.path()};
     TZuDirTree21 tree;
 };
