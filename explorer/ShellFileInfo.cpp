@@ -35,6 +35,12 @@ int OpenIconIndex(const QString &path)
     return pathIconIndex(path, true);
 }
 
+ShellFileEntry shellFileEntry(const QString &name, bool isFolder)
+{
+    const platform::FileTypeInfo info = platform::fileTypeInfo(name, isFolder);
+    return {SystemImageList::instance().indexOfIcon(info.iconName), info.typeName};
+}
+
 int fileIconIndex(const QString &name, bool isFolder, bool open)
 {
     return SystemImageList::instance().indexOfIcon(platform::fileIconName(name, isFolder, open));

@@ -11,6 +11,11 @@ int SmallIconIndex(const QString &path);
 int OpenIconIndex(const QString &path);
 
 // For listings that already know whether an entry is a folder: no look-up of the path.
+struct ShellFileEntry {
+    int iconIndex = 0;
+    QString typeName;
+};
+ShellFileEntry shellFileEntry(const QString &name, bool isFolder); // one look-up for both
 int fileIconIndex(const QString &name, bool isFolder, bool open = false);
 QString fileTypeNameOf(const QString &name, bool isFolder);
 

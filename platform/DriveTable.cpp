@@ -100,6 +100,11 @@ QString readSysText(const QString &path)
 struct DriveState {
     QList<DriveInfo> drives;
     QSet<QChar> registered;
+    // what the drives were made from
+    QByteArray mountTable;
+    QList<MappedDrive> mapped;
+    QList<bool> mappedPresent;
+    bool mappedRead = false;
 };
 
 DriveState &state()
@@ -253,6 +258,7 @@ QList<MappedDrive> mappedDrives()
 
 bool mapDrive(const MappedDrive &drive)
 {
+    state().mappedRead = false;
     RegistryKey key;
     const QString letter(drive.letter);
     return key.openKey(mappingsKey) && key.writeString(letter, drive.nativeRoot)
@@ -262,22 +268,38 @@ bool mapDrive(const MappedDrive &drive)
 
 bool unmapDrive(QChar letter)
 {
+    state().mappedRead = false;
     RegistryKey key;
     return key.openKey(mappingsKey) && key.writeString(QString(letter), QString());
 }
 
 QList<DriveInfo> refreshDrives()
 {
+    DriveState &current = state();
+    if (!current.mappedRead) {
+        current.mapped = mappedDrives();
+        current.mappedRead = true;
+        current.drives.clear();
+    }
+    QList<bool> mappedPresent;
+    for (const MappedDrive &mapped : current.mapped)
+        mappedPresent.append(QFileInfo(mapped.nativeRoot).isDir());
+    const QByteArray mountTable = readMountTable();
+    // made again only when the mounts or the mapped folders have changed
+    if (!current.drives.isEmpty() && mountTable == current.mountTable && mappedPresent == current.mappedPresent)
+        return current.drives;
+
     QList<DriveInfo> drives{{QLatin1Char('C'), QStringLiteral("/"), DriveKind::Fixed}};
     QSet<QChar> taken;
-    for (const MappedDrive &mapped : mappedDrives()) {
+    for (qsizetype i = 0; i < current.mapped.size(); ++i) {
+        const MappedDrive &mapped = current.mapped.at(i);
         taken.insert(mapped.letter);
-        if (QFileInfo(mapped.nativeRoot).isDir()) {
+        if (mappedPresent.at(i)) {
             const DriveKind kind = mapped.remote.isEmpty() ? DriveKind::Fixed : DriveKind::Network;
             drives.append({mapped.letter, mapped.nativeRoot, kind});
         }
     }
-    const QList<DriveInfo> volumes = volumesFromMounts(parseMountTable(readMountTable()), isRemovableBlockDevice);
+    const QList<DriveInfo> volumes = volumesFromMounts(parseMountTable(mountTable), isRemovableBlockDevice);
     QSet<QString> presentRoots;
     for (const DriveInfo &volume : volumes)
         presentRoots.insert(volume.nativeRoot);
@@ -299,7 +321,9 @@ QList<DriveInfo> refreshDrives()
     }
     std::sort(drives.begin(), drives.end(), [](const DriveInfo &a, const DriveInfo &b) { return a.letter < b.letter; });
     registerRoots(drives);
-    state().drives = drives;
+    current.drives = drives;
+    current.mountTable = mountTable;
+    current.mappedPresent = mappedPresent;
     return drives;
 }
 

@@ -22,15 +22,9 @@ bool isUnknown(const QMimeType &type)
 {
     return type.isDefault() || !type.isValid();
 }
-} // namespace
 
-QString fileTypeName(const QString &name, bool isFolder)
+QString unknownTypeName(const QString &name)
 {
-    if (isFolder)
-        return QMimeDatabase().mimeTypeForName(folderMimeName).comment();
-    const QMimeType type = mimeTypeOfName(name);
-    if (!isUnknown(type))
-        return type.comment();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot < 0 || dot == name.size() - 1)
         return QStringLiteral("File");
@@ -42,14 +36,9 @@ QString fileTypeName(const QString &name, bool isFolder)
     return extension + QStringLiteral(" File");
 }
 
-QString fileIconName(const QString &name, bool isFolder, bool open)
+// The type's own icon when the theme has it, else its generic one.
+QString themeIconName(const QMimeType &type)
 {
-    if (isFolder)
-        return open ? QStringLiteral("folder-open") : QStringLiteral("folder");
-    const QMimeType type = mimeTypeOfName(name);
-    if (isUnknown(type))
-        return QStringLiteral("text-x-generic");
-    // the type's own icon when the theme has it, else its generic one
     static QHash<QString, QString> themeNames;
     auto known = themeNames.constFind(type.name());
     if (known != themeNames.cend())
@@ -57,6 +46,30 @@ QString fileIconName(const QString &name, bool isFolder, bool open)
     const QString iconName = QIcon::hasThemeIcon(type.iconName()) ? type.iconName() : type.genericIconName();
     themeNames.insert(type.name(), iconName);
     return iconName;
+}
+
+} // namespace
+
+FileTypeInfo fileTypeInfo(const QString &name, bool isFolder, bool open)
+{
+    if (isFolder) {
+        static const QString folderTypeName = QMimeDatabase().mimeTypeForName(folderMimeName).comment();
+        return {folderTypeName, open ? QStringLiteral("folder-open") : QStringLiteral("folder")};
+    }
+    const QMimeType type = mimeTypeOfName(name);
+    if (isUnknown(type))
+        return {unknownTypeName(name), QStringLiteral("text-x-generic")};
+    return {type.comment(), themeIconName(type)};
+}
+
+QString fileTypeName(const QString &name, bool isFolder)
+{
+    return fileTypeInfo(name, isFolder).typeName;
+}
+
+QString fileIconName(const QString &name, bool isFolder, bool open)
+{
+    return fileTypeInfo(name, isFolder, open).iconName;
 }
 
 QString driveIconName(DriveKind kind)

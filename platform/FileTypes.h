@@ -9,10 +9,16 @@
 
 namespace platform {
 
-// The MIME type's description; "<EXT> File" for an unknown extension, "File" for a
-// name without one. Folders get the folder type's description.
+struct FileTypeInfo {
+    // The MIME type's description; "<EXT> File" for an unknown extension, "File" for
+    // a name without one. Folders get the folder type's description.
+    QString typeName;
+    // Icon theme name (open: the open-folder icon for folders).
+    QString iconName;
+};
+// Both from one look-up of the name.
+FileTypeInfo fileTypeInfo(const QString &name, bool isFolder, bool open = false);
 QString fileTypeName(const QString &name, bool isFolder);
-// Icon theme name of a file or folder (open: the open-folder icon).
 QString fileIconName(const QString &name, bool isFolder, bool open);
 
 QString driveIconName(DriveKind kind);

@@ -2,6 +2,7 @@
 
 #include "platform/DrivePaths.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTime.h"
 
 #include <QFile>
 #include <cerrno>
@@ -67,7 +68,35 @@ bool isDriveRoot(const QString &nativeFolder)
     }
     return false;
 }
+
+// Fills the entry from the folder's entry `rawName`; false when it cannot be examined.
+bool examineEntry(int folder, const char *rawName, const QString &name, EntryKinds kinds, FoundEntry &entry)
+{
+    struct stat info {};
+    if (::fstatat(folder, rawName, &info, 0) != 0) {
+        // A link whose target is gone is still an entry of the folder.
+        if (errno != ENOENT || ::fstatat(folder, rawName, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+    }
+    const bool isFolder = S_ISDIR(info.st_mode);
+    if ((kinds == EntryKinds::FoldersOnly && !isFolder) || (kinds == EntryKinds::NonFolders && isFolder))
+        return false;
+    entry.name = name;
+    entry.attributes = attributesFromMode(name, info.st_mode, false);
+    entry.size = isFolder ? 0 : qint64(info.st_size);
+    entry.lastWriteTime = fileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+    return true;
+}
 } // namespace
+
+bool findEntry(const QString &path, FoundEntry &entry)
+{
+    const QByteArray native = QFile::encodeName(toNativePath(path));
+    if (native.isEmpty())
+        return false;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
+    return examineEntry(AT_FDCWD, native.constData(), slash < 0 ? path : path.mid(slash + 1), EntryKinds::All, entry);
+}
 
 bool wildcardMatches(const QString &pattern, const QString &name)
 {
@@ -75,12 +104,6 @@ bool wildcardMatches(const QString &pattern, const QString &name)
         return true;
     // "x.*" also names "x": the dot and what follows it may be absent.
     return pattern.endsWith(QLatin1String(".*")) && matchesExactly(QStringView(pattern).chopped(2), name);
-}
-
-qint64 fileTimeFromUnixTime(qint64 seconds, qint64 nanoseconds)
-{
-    constexpr qint64 secondsFrom1601To1970 = 11644473600LL;
-    return (seconds + secondsFrom1601To1970) * 10000000LL + nanoseconds / 100;
 }
 
 FindFiles::FindFiles(const QString &pattern, EntryKinds kinds)
@@ -121,7 +144,7 @@ bool FindFiles::next(FoundEntry &entry)
         const QString name = driveSideName(raw->d_name);
         if (!m_matchesEverything && !wildcardMatches(m_wildcard, name))
             continue;
-        if (examine(raw->d_name, name, entry))
+        if (examineEntry(::dirfd(m_dir), raw->d_name, name, m_kinds, entry))
             return true;
     }
     return false;
@@ -141,24 +164,6 @@ bool FindFiles::wanted(const dirent *raw) const
     default:
         return m_kinds != EntryKinds::FoldersOnly;
     }
-}
-
-bool FindFiles::examine(const char *rawName, const QString &name, FoundEntry &entry) const
-{
-    struct stat info {};
-    if (::fstatat(::dirfd(m_dir), rawName, &info, 0) != 0) {
-        // A link whose target is gone is still an entry of the folder.
-        if (errno != ENOENT || ::fstatat(::dirfd(m_dir), rawName, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            return false;
-    }
-    const bool isFolder = S_ISDIR(info.st_mode);
-    if ((m_kinds == EntryKinds::FoldersOnly && !isFolder) || (m_kinds == EntryKinds::NonFolders && isFolder))
-        return false;
-    entry.name = name;
-    entry.attributes = attributesFromMode(name, info.st_mode, false);
-    entry.size = isFolder ? 0 : qint64(info.st_size);
-    entry.lastWriteTime = fileTimeFromUnixTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
-    return true;
 }
 
 } // namespace platform

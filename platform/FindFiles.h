@@ -36,7 +36,6 @@ public:
 
 private:
     bool wanted(const dirent *raw) const;
-    bool examine(const char *rawName, const QString &name, FoundEntry &entry) const;
 
     DIR *m_dir = nullptr;
     QString m_wildcard;
@@ -45,10 +44,10 @@ private:
     bool m_atDriveRoot = false;
 };
 
+// The one entry named exactly by `path` (no wildcards); false when there is none.
+bool findEntry(const QString &path, FoundEntry &entry);
+
 // Wildcard matching with the rules above.
 bool wildcardMatches(const QString &pattern, const QString &name);
-
-// Seconds and nanoseconds since 1970 (UTC) as 100-ns units since 1601.
-qint64 fileTimeFromUnixTime(qint64 seconds, qint64 nanoseconds);
 
 } // namespace platform

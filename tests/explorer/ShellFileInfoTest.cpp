@@ -37,6 +37,9 @@ TEST(ShellFileInfoTest, IconIndexesShareOneEntryPerIcon)
     EXPECT_NE(album, song);
     EXPECT_NE(OpenIconIndex(base + "Album\\"), album);
     EXPECT_EQ(fileIconIndex("Album", true), album);
+    const ShellFileEntry entry = shellFileEntry("c.mp3", false);
+    EXPECT_EQ(entry.iconIndex, song);
+    EXPECT_EQ(entry.typeName, fileTypeNameOf("c.mp3", false));
     EXPECT_NE(SmallIconIndex("C:\\"), album);
     EXPECT_EQ(SmallIconIndex("c:"), SmallIconIndex("C:\\"));
 

@@ -94,6 +94,13 @@ TEST(FindFilesTest, EntriesCarryAttributesSizeAndTime)
     EXPECT_EQ(entries.value(QStringLiteral("pipe")).attributes, faSystem);
     EXPECT_EQ(entries.value(QStringLiteral("dangling")).attributes, faSystem);
     EXPECT_EQ(entries.value(QStringLiteral("..")).attributes, faDirectory);
+
+    FoundEntry single;
+    ASSERT_TRUE(findEntry(QStringLiteral("song.mp3"), single));
+    EXPECT_EQ(single.size, 1536);
+    EXPECT_EQ(single.lastWriteTime, song.lastWriteTime);
+    EXPECT_FALSE(findEntry(QStringLiteral("SONG.MP3"), single));
+    EXPECT_FALSE(findEntry(QStringLiteral("*.mp3"), single));
 }
 
 TEST(FindFilesTest, PatternsAndKindsSelectEntries)

@@ -1,0 +1,31 @@
+#pragma once
+// The progress display of long file operations: a modal progress dialog that
+// appears when the work lasts, with a Cancel button that stops it.
+
+#include "platform/FileOperation.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressDialog>
+
+class FileOperationProgressDialog : public platform::FileOperationProgress {
+public:
+    static constexpr int defaultDelayMs = 700;
+    explicit FileOperationProgressDialog(int delayMs = defaultDelayMs);
+    ~FileOperationProgressDialog() override;
+
+    void start(platform::FileOperationKind kind, qint64 total) override;
+    bool advance(const QString &currentName, qint64 done) override;
+    void finish() override;
+
+    QProgressDialog *dialog() const { return m_dialog; }
+
+private:
+    static constexpr int steps = 1000;
+    static constexpr int pumpIntervalMs = 50;
+    int m_delayMs;
+    qint64 m_total = 0;
+    QString m_verb;
+    QPointer<QProgressDialog> m_dialog;
+    QElapsedTimer m_sincePump;
+};

@@ -1,0 +1,424 @@
+#include "platform/FileOperation.h"
+
+#include "platform/DrivePaths.h"
+#include "platform/FileCopy.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+const QChar quote = QLatin1Char('"');
+
+QString nativeOf(const QString &path)
+{
+    const QString native = path.startsWith(QLatin1Char('/')) ? path : toNativePath(path);
+    return native.isEmpty() ? native : QDir::cleanPath(native);
+}
+
+bool lstatNative(const QString &native, struct stat &info)
+{
+    return !native.isEmpty() && ::lstat(QFile::encodeName(native).constData(), &info) == 0;
+}
+
+QString nameOf(const QString &native)
+{
+    return QFileInfo(native).fileName();
+}
+
+QString quoted(const QString &native)
+{
+    return quote + nameOf(native) + quote;
+}
+
+bool sameEntry(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// "a.mp3" -> "a - Copy.mp3", "a - Copy (2).mp3" ... : the first name not in use.
+QString copyNameFor(const QString &native, bool isFolder)
+{
+    const QFileInfo info(native);
+    const QString name = info.fileName();
+    const qsizetype dot = isFolder ? -1 : name.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot > 0 ? name.left(dot) : name;
+    const QString extension = dot > 0 ? name.mid(dot) : QString();
+    for (int number = 1;; ++number) {
+        const QString suffix = number == 1 ? QStringLiteral(" - Copy") : QStringLiteral(" - Copy (%1)").arg(number);
+        const QString candidate = info.absolutePath() + QLatin1Char('/') + stem + suffix + extension;
+        struct stat unused {};
+        if (!lstatNative(candidate, unused))
+            return candidate;
+    }
+}
+
+// True when the target lies in the folder or below it (links resolved).
+bool isInside(const QString &folder, const QString &target)
+{
+    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+    QString ancestor = QFileInfo(target).absolutePath();
+    while (!QFileInfo::exists(ancestor) && ancestor != QLatin1String("/"))
+        ancestor = QFileInfo(ancestor).absolutePath();
+    const QString canonicalAncestor = QFileInfo(ancestor).canonicalFilePath();
+    return !canonicalFolder.isEmpty()
+           && (canonicalAncestor + QLatin1Char('/')).startsWith(canonicalFolder + QLatin1Char('/'));
+}
+
+qint64 bytesBelow(const QString &native)
+{
+    struct stat info {};
+    if (!lstatNative(native, info))
+        return 0;
+    if (!S_ISDIR(info.st_mode))
+        return S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
+    qint64 total = 0;
+    const QStringList entries = QDir(native).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries)
+        total += bytesBelow(native + QLatin1Char('/') + entry);
+    return total;
+}
+
+QString describe(const struct stat &info)
+{
+    const QDateTime modified = QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec);
+    return QStringLiteral("    %1 bytes, modified on %2")
+        .arg(qint64(info.st_size))
+        .arg(QLocale().toString(modified, QLocale::ShortFormat));
+}
+
+class Operation {
+public:
+    Operation(FileOperationKind kind, FileOperationProgress *progress)
+        : m_kind(kind), m_move(kind == FileOperationKind::Move), m_progress(progress) {}
+
+    FileOperationResult run(const QStringList &sources, const QStringList &targets)
+    {
+        switch (m_kind) {
+        case FileOperationKind::Copy:
+        case FileOperationKind::Move:
+            transferAll(sources, targets);
+            break;
+        case FileOperationKind::Delete:
+            deleteAll(sources);
+            break;
+        case FileOperationKind::Rename:
+            renameFirst(sources.value(0), targets.value(0));
+            break;
+        }
+        return {!m_failed && !m_aborted, m_aborted};
+    }
+
+private:
+    enum class Answer { Yes, No, Cancel };
+
+    QString verb() const { return m_move ? QStringLiteral("move") : QStringLiteral("copy"); }
+
+    void fail(const QString &text)
+    {
+        static const QString captions[] = {QString(), QStringLiteral("Error Moving File or Folder"),
+                                           QStringLiteral("Error Copying File or Folder"),
+                                           QStringLiteral("Error Deleting File or Folder"),
+                                           QStringLiteral("Error Renaming File or Folder")};
+        m_failed = true;
+        showMessage(MessageKind::Error, captions[int(m_kind)], text);
+    }
+
+    void cancel()
+    {
+        m_aborted = true;
+        m_stopped = true;
+    }
+
+    bool tick(const QString &native)
+    {
+        if (m_progress && !m_progress->advance(nameOf(native), m_done))
+            cancel();
+        return !m_stopped;
+    }
+
+    Answer askReplace(const QString &target, bool folder, const struct stat &source, const struct stat &existing)
+    {
+        if (m_replaceAll)
+            return Answer::Yes;
+        const QString text =
+            folder ? QStringLiteral("This folder already contains a folder named %1.\r\n\r\nIf the files in the existing "
+                                    "folder have the same name as files in the folder you are moving or copying, they "
+                                    "will be replaced. Do you still want to move or copy the folder?")
+                         .arg(quoted(target))
+                   : QStringLiteral("This folder already contains a file named %1.\r\n\r\nWould you like to replace the "
+                                    "existing file\r\n\r\n%2\r\n\r\nwith this one?\r\n\r\n%3")
+                         .arg(quoted(target), describe(existing), describe(source));
+        const MessageButtons buttons =
+            int(MessageButton::Yes) | int(MessageButton::YesToAll) | int(MessageButton::No) | int(MessageButton::Cancel);
+        const MessageButton answer = showMessage(
+            MessageKind::Question, folder ? QStringLiteral("Confirm Folder Replace") : QStringLiteral("Confirm File Replace"),
+            text, buttons);
+        if (answer == MessageButton::YesToAll)
+            m_replaceAll = true;
+        if (answer == MessageButton::Yes || answer == MessageButton::YesToAll)
+            return Answer::Yes;
+        return answer == MessageButton::No ? Answer::No : Answer::Cancel;
+    }
+
+    QString destinationFor(const QStringList &sources, const QStringList &targets, qsizetype index)
+    {
+        const QString source = nativeOf(sources.at(index));
+        if (targets.size() == sources.size() && sources.size() > 1)
+            return nativeOf(targets.at(index));
+        const QString &target = targets.value(0);
+        const QString native = nativeOf(target);
+        const bool container = target.endsWith(QLatin1Char('\\')) || target.endsWith(QLatin1Char('/')) || sources.size() > 1
+                               || (QFileInfo(native).isDir() && nameOf(native) != nameOf(source));
+        return container ? native + QLatin1Char('/') + nameOf(source) : native;
+    }
+
+    void transferAll(const QStringList &sources, const QStringList &targets)
+    {
+        if (sources.isEmpty() || targets.isEmpty() || nativeOf(targets.value(0)).isEmpty()) {
+            fail(QStringLiteral("Cannot %1: no destination was given.").arg(verb()));
+            return;
+        }
+        qint64 total = 0;
+        for (const QString &source : sources)
+            total += bytesBelow(nativeOf(source));
+        if (m_progress)
+            m_progress->start(m_kind, total);
+        for (qsizetype i = 0; i < sources.size() && !m_stopped; ++i) {
+            transfer(nativeOf(sources.at(i)), destinationFor(sources, targets, i));
+        }
+        if (m_progress)
+            m_progress->finish();
+    }
+
+    void transfer(const QString &source, QString target)
+    {
+        struct stat info {}, existing {};
+        if (!lstatNative(source, info)) {
+            fail(QStringLiteral("Cannot %1 %2: it was not found.").arg(verb(), quoted(source)));
+            return;
+        }
+        const bool folder = S_ISDIR(info.st_mode);
+        bool exists = lstatNative(target, existing);
+        bool replace = false;
+        if (exists && sameEntry(info, existing)) {
+            if (m_move) {
+                fail(QStringLiteral("Cannot move %1: the source and destination are the same.").arg(quoted(source)));
+                return;
+            }
+            target = copyNameFor(target, folder);
+            exists = false;
+        } else if (exists && folder != S_ISDIR(existing.st_mode)) {
+            fail(QStringLiteral("Cannot %1 %2: an item of that name of another kind is already there.")
+                     .arg(verb(), quoted(source)));
+            return;
+        } else if (exists) {
+            const Answer answer = askReplace(target, folder, info, existing);
+            if (answer == Answer::Cancel)
+                cancel();
+            if (answer != Answer::Yes) {
+                m_aborted = true;
+                return;
+            }
+            replace = true;
+        }
+        if (folder && isInside(source, target)) {
+            fail(QStringLiteral("Cannot %1 %2: the destination folder is inside the source folder.").arg(verb(), quoted(source)));
+            return;
+        }
+        QDir().mkpath(QFileInfo(target).absolutePath()); // as the shell, create the destination folder
+        if (folder)
+            transferFolder(source, target, info, exists);
+        else
+            transferItem(source, target, info, replace);
+    }
+
+    void transferFolder(const QString &source, const QString &target, const struct stat &info, bool merging)
+    {
+        if (m_move && !merging) {
+            const qint64 bytes = bytesBelow(source);
+            const InPlace moved = movedInPlace(source, target, false);
+            if (moved == InPlace::Failed)
+                return;
+            if (moved == InPlace::Done) {
+                m_done += bytes;
+                tick(target);
+                return;
+            }
+        }
+        if (!merging && ::mkdir(QFile::encodeName(target).constData(), 0700) != 0) {
+            fail(QStringLiteral("Cannot create the folder %1: %2").arg(quoted(target), systemErrorText(errno)));
+            return;
+        }
+        const QStringList entries = QDir(source).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString &entry : entries) {
+            if (m_stopped)
+                return;
+            transfer(source + QLatin1Char('/') + entry, target + QLatin1Char('/') + entry);
+        }
+        if (!merging) {
+            const QByteArray folder = QFile::encodeName(target);
+            const struct timespec times[2] = {info.st_atim, info.st_mtim};
+            ::chmod(folder.constData(), info.st_mode & 07777);
+            ::utimensat(AT_FDCWD, folder.constData(), times, 0);
+        }
+        if (m_move)
+            ::rmdir(QFile::encodeName(source).constData()); // stays when a part of it was kept
+    }
+
+    enum class InPlace { Done, OtherFileSystem, Failed };
+
+    // Moves by renaming when source and target share a file system; any failure but
+    // a different file system has been reported.
+    InPlace movedInPlace(const QString &source, const QString &target, bool replace)
+    {
+        const bool renamed = replace ? ::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0
+                                     : renameNoReplace(source, target) == RenameResult::Done;
+        if (renamed)
+            return InPlace::Done;
+        if (errno == EXDEV)
+            return InPlace::OtherFileSystem;
+        fail(QStringLiteral("Cannot move %1: %2").arg(quoted(source), systemErrorText(errno)));
+        return InPlace::Failed;
+    }
+
+    void transferItem(const QString &source, const QString &target, const struct stat &info, bool replace)
+    {
+        if (m_move) {
+            const InPlace moved = movedInPlace(source, target, replace);
+            if (moved == InPlace::Failed)
+                return;
+            if (moved == InPlace::Done) {
+                m_done += S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
+                tick(target);
+                return;
+            }
+        }
+        CopyStatus status;
+        if (S_ISLNK(info.st_mode)) {
+            status = copySymbolicLink(source, target, replace);
+        } else if (S_ISREG(info.st_mode)) {
+            status = copyFileVerified(source, target, replace, [&](qint64 bytes) {
+                m_done += bytes;
+                return tick(source);
+            });
+        } else {
+            fail(QStringLiteral("Cannot %1 %2: it is neither a file nor a folder.").arg(verb(), quoted(source)));
+            return;
+        }
+        if (status.outcome == CopyOutcome::Cancelled) {
+            cancel();
+            return;
+        }
+        if (status.outcome == CopyOutcome::Failed) {
+            fail(QStringLiteral("Cannot %1 %2: %3").arg(verb(), quoted(source), status.reason));
+            return;
+        }
+        if (m_move && ::unlink(QFile::encodeName(source).constData()) != 0)
+            fail(QStringLiteral("%1 was copied, but the original could not be removed: %2").arg(quoted(source), systemErrorText(errno)));
+        tick(source);
+    }
+
+    void deleteAll(const QStringList &sources)
+    {
+        QStringList natives;
+        for (const QString &source : sources)
+            natives.append(nativeOf(source));
+        if (natives.isEmpty())
+            return;
+        const bool folder = QFileInfo(natives.first()).isDir();
+        const QString caption = natives.size() > 1 ? QStringLiteral("Confirm Multiple File Delete")
+                                : folder           ? QStringLiteral("Confirm Folder Delete")
+                                                   : QStringLiteral("Confirm File Delete");
+        const QString text = natives.size() > 1
+                                 ? QStringLiteral("Are you sure you want to move these %1 items to the trash?").arg(natives.size())
+                             : folder ? QStringLiteral("Are you sure you want to move the folder %1 and all its contents to the trash?")
+                                            .arg(quoted(natives.first()))
+                                      : QStringLiteral("Are you sure you want to move %1 to the trash?").arg(quoted(natives.first()));
+        if (showMessage(MessageKind::Question, caption, text, int(MessageButton::Yes) | int(MessageButton::No))
+            != MessageButton::Yes) {
+            m_aborted = true;
+            return;
+        }
+        if (m_progress)
+            m_progress->start(m_kind, natives.size());
+        for (const QString &native : natives) {
+            struct stat info {};
+            if (!lstatNative(native, info))
+                fail(QStringLiteral("Cannot delete %1: it was not found.").arg(quoted(native)));
+            else if (!QFile::moveToTrash(native))
+                fail(QStringLiteral("Cannot move %1 to the trash.").arg(quoted(native)));
+            ++m_done;
+            if (!tick(native))
+                break;
+        }
+        if (m_progress)
+            m_progress->finish();
+    }
+
+    void renameFirst(const QString &from, const QString &to)
+    {
+        const QString source = nativeOf(from);
+        const QString target = nativeOf(to);
+        struct stat info {};
+        if (!lstatNative(source, info)) {
+            fail(QStringLiteral("Cannot rename %1: it was not found.").arg(quoted(source)));
+            return;
+        }
+        if (target.isEmpty() || nameOf(target).isEmpty() || QFileInfo(target).absolutePath() != QFileInfo(source).absolutePath()) {
+            fail(QStringLiteral("Cannot rename %1: the new name is not valid.").arg(quoted(source)));
+            return;
+        }
+        if (source == target)
+            return;
+        switch (renameNoReplace(source, target)) {
+        case RenameResult::Done:
+            return;
+        case RenameResult::TargetExists:
+            fail(QStringLiteral("Cannot rename %1: a file with the name you specified already exists. "
+                                "Specify a different file name.")
+                     .arg(quoted(source)));
+            return;
+        case RenameResult::NameTooLong:
+            fail(QStringLiteral("Cannot rename %1: the new name is too long.").arg(quoted(source)));
+            return;
+        case RenameResult::AccessDenied:
+            fail(QStringLiteral("Cannot rename %1: access is denied.").arg(quoted(source)));
+            return;
+        case RenameResult::SourceMissing:
+        case RenameResult::Failed:
+            fail(QStringLiteral("Cannot rename %1: %2").arg(quoted(source), systemErrorText(errno)));
+            return;
+        }
+    }
+
+    FileOperationKind m_kind;
+    bool m_move;
+    FileOperationProgress *m_progress;
+    bool m_replaceAll = false;
+    bool m_failed = false;
+    bool m_aborted = false;
+    bool m_stopped = false;
+    qint64 m_done = 0;
+};
+
+} // namespace
+
+FileOperationResult performFileOperation(FileOperationKind kind, const QStringList &sources,
+                                         const QStringList &targets, FileOperationProgress *progress)
+{
+    return Operation(kind, progress).run(sources, targets);
+}
+
+} // namespace platform

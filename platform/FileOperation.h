@@ -1,0 +1,43 @@
+#pragma once
+// Copy, move, delete and rename of files and folder trees as the shell does them:
+// a prompt before anything is replaced, a confirmation before delete (which moves
+// to the freedesktop trash), progress for long work and Cancel reported as aborted.
+// A copy never leaves a partial file under a target's name (FileCopy.h); a move
+// across file systems copies, verifies, and only then removes each source file.
+// Every question and error goes through showMessage.
+
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+
+enum class FileOperationKind { Move = 1, Copy = 2, Delete = 3, Rename = 4 };
+
+// The user's view of a long operation.
+class FileOperationProgress {
+public:
+    virtual ~FileOperationProgress() = default;
+    // `total` is in bytes for copy and move, in items for delete and rename.
+    virtual void start(FileOperationKind kind, qint64 total) = 0;
+    // Returns false when the user cancels.
+    virtual bool advance(const QString &currentName, qint64 done) = 0;
+    virtual void finish() = 0;
+};
+
+struct FileOperationResult {
+    bool succeeded = false; // every part was done without an error
+    bool aborted = false;   // the user cancelled, or declined a part of it
+};
+
+// Sources and targets are drive paths or native absolute paths.
+// Copy and move: with as many targets as sources (more than one), each source goes
+// to its own target; otherwise the one target is a folder to put the sources in
+// when it ends in "\", is an existing folder of another name, or there are several
+// sources (it is then created), and the source's new name otherwise. A file copied
+// onto itself gets a new name ("a - Copy.mp3").
+// Rename: the first source takes the first target's name; an existing target is an
+// error. Delete: the sources go to the trash; targets are not used.
+FileOperationResult performFileOperation(FileOperationKind kind, const QStringList &sources,
+                                         const QStringList &targets, FileOperationProgress *progress);
+
+} // namespace platform

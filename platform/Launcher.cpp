@@ -1,0 +1,97 @@
+#include "platform/Launcher.h"
+
+#include "platform/DrivePaths.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QUrl>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+bool isAddress(const QString &target)
+{
+    return target.contains(QLatin1String("://")) || target.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive);
+}
+
+bool sameVerb(const QString &verb, const char *name)
+{
+    return verb.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+QString resolvedNative(const QString &target, const QString &directory)
+{
+    const QString native = toNativePath(target);
+    if (native.startsWith(QLatin1Char('/')) || native.isEmpty())
+        return native;
+    const QString base = directory.isEmpty() ? QDir::currentPath() : toNativePath(directory);
+    return QDir(base).absoluteFilePath(native);
+}
+
+int missingCode(const QString &native)
+{
+    return QFileInfo(QFileInfo(native).absolutePath()).isDir() ? launchFileNotFound : launchPathNotFound;
+}
+
+int openWithAssociation(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url) ? launchSucceeded : launchNoAssociation;
+}
+
+// The parameters as arguments: a whole text that names an existing file stays one
+// argument (names with blanks), any other text is split as a command line.
+QStringList argumentsOf(const QString &parameters, const QString &workingFolder)
+{
+    if (parameters.trimmed().isEmpty())
+        return {};
+    if (QFileInfo::exists(QDir(workingFolder).absoluteFilePath(toNativePath(parameters))))
+        return {parameters};
+    return QProcess::splitCommand(parameters);
+}
+
+int startProgram(const QString &program, const QString &parameters, const QString &directory)
+{
+    const QString workingFolder = directory.isEmpty() ? QFileInfo(program).absolutePath() : toNativePath(directory);
+    return QProcess::startDetached(program, argumentsOf(parameters, workingFolder), workingFolder) ? launchSucceeded
+                                                                                                   : launchAccessDenied;
+}
+
+} // namespace
+
+bool isProgram(const QString &nativePath)
+{
+    const QFileInfo info(nativePath);
+    if (!info.isFile() || ::access(QFile::encodeName(nativePath).constData(), X_OK) != 0)
+        return false;
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    return type.isDefault() || type.inherits(QStringLiteral("application/x-executable"))
+           || type.inherits(QStringLiteral("application/x-shellscript"))
+           || type.inherits(QStringLiteral("application/x-sharedlib"));
+}
+
+int launch(const QString &verb, const QString &target, const QString &parameters, const QString &directory)
+{
+    const bool open = verb.isEmpty() || sameVerb(verb, "open");
+    const bool find = sameVerb(verb, "find") || sameVerb(verb, "explore");
+    if (!open && !find)
+        return launchNoAssociation;
+    if (open && isAddress(target))
+        return openWithAssociation(QUrl(target.trimmed()));
+    const QString native = resolvedNative(target, directory);
+    if (native.isEmpty() || !QFileInfo::exists(native))
+        return native.isEmpty() ? launchPathNotFound : missingCode(native);
+    if (find) {
+        const QString folder = QFileInfo(native).isDir() ? native : QFileInfo(native).absolutePath();
+        return openWithAssociation(QUrl::fromLocalFile(folder));
+    }
+    if (isProgram(native))
+        return startProgram(native, parameters, directory);
+    return openWithAssociation(QUrl::fromLocalFile(native));
+}
+
+} // namespace platform

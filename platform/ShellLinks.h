@@ -1,0 +1,23 @@
+#pragma once
+// Shortcuts are freedesktop desktop-entry link files ("<name>.desktop"): a link to a
+// file or folder ("Type=Link") or to a program ("Type=Application").
+
+#include <QString>
+#include <optional>
+
+namespace platform {
+
+inline const QString shellLinkExtension = QStringLiteral(".desktop");
+
+struct ShellLink {
+    QString target;           // drive path of the file, folder or program
+    QString workingDirectory; // drive path, may be empty
+    QString description;      // the shortcut's display name
+};
+
+// Writes the link file (a drive or native path); false when it cannot be written.
+bool saveShellLink(const QString &linkFile, const ShellLink &link);
+// Reads a link file; nothing when it is missing or names no target.
+std::optional<ShellLink> loadShellLink(const QString &linkFile);
+
+} // namespace platform

@@ -1,0 +1,44 @@
+#pragma once
+// A file list over a temporary folder of real files.
+
+#include "explorer/FileListView.h"
+#include "tests/common/TempFolder.h"
+
+#include <QDir>
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <ostream>
+
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+class FileListFixture : public ::testing::Test {
+protected:
+    // Drive path of a folder inside the temporary folder ("" for the folder itself).
+    QString drivePathOf(const QString &sub = QString()) const
+    {
+        return sub.isEmpty() ? folder.drivePath() : folder.drivePath() + QLatin1Char('\\') + sub;
+    }
+    void makeFolder(const QString &name) const { QDir(folder.path()).mkpath(name); }
+    void listFolder(const QString &sub = QString()) { list.SetDirectory(drivePathOf(sub)); }
+
+    QStringList captions() const
+    {
+        QStringList result;
+        for (int row = 0; row < list.itemCount(); ++row)
+            result.append(list.item(row).caption);
+        return result;
+    }
+    int rowOf(const QString &caption) const { return int(captions().indexOf(caption)); }
+    const FileListItem &itemCalled(const QString &caption) const
+    {
+        const int row = rowOf(caption);
+        EXPECT_GE(row, 0) << caption.toStdString();
+        return list.item(row < 0 ? 0 : row);
+    }
+
+    TempFolder folder;
+    TZuFilelistView28 list;
+};
