@@ -3,18 +3,7 @@
 #include "explorer/DirTreeFolders.h"
 #include "explorer/DirTreeNodes.h"
 #include "explorer/ExplorerTexts.h"
-#if __has_include("explorer/FileListView.h")
 #include "explorer/FileListView.h"
-#else
-// TEMPORARY until the file list lands
-class TZuFilelistView28 : public QObject {
-public:
-    TZuDirTree21 *DirTree() const { return nullptr; }
-    void SetDirTree(TZuDirTree21 *) {}
-    void SetDirectory(const QString &) {}
-    void RefreshList() {}
-};
-#endif
 #include "explorer/LanguageTables.h"
 #include "explorer/PathUtils.h"
 #include "explorer/ShellFileInfo.h"
@@ -109,10 +98,11 @@ void TZuDirTree21::SetFileList(TZuFilelistView28 *fileList)
 {
     if (m_fileList == fileList)
         return;
-    TZuFilelistView28 *previous = m_fileList;
-    m_fileList = fileList;
+    // The previous list is unlinked first: it calls back here with none.
+    TZuFilelistView28 *previous = std::exchange(m_fileList, nullptr);
     if (previous && previous->DirTree() == this)
         previous->SetDirTree(nullptr);
+    m_fileList = fileList;
     if (!m_fileList)
         return;
     m_fileList->SetDirTree(this);

@@ -44,14 +44,14 @@ public:
     void SetDragDropEnabled(bool enabled) { m_dragDropEnabled = enabled; }
 
     // Rebuilds the root and the drive nodes; every folder node is dropped.
-    void ReloadTree();
+    virtual void ReloadTree();
     // Selects the folder's node, loading and expanding each level on the way, then sets
     // SelectedPath and raises OnDirChange. Stops quietly at the last node found; ignores
     // a path that is not an existing folder. The top node's caption selects the top
     // node ("Drives"). The file list is not told.
-    void OpenPath(const QString &path);
+    virtual void OpenPath(const QString &path);
     // Caption of the top node, the computer.
-    QString topNodeCaption() const;
+    virtual QString topNodeCaption() const;
     QString GetNodePath(const QTreeWidgetItem *node) const;
     // Clears the tree and adds the computer's node.
     void LoadRootNode();

@@ -1,4 +1,5 @@
 #include "explorer/DirTree.h"
+#include "explorer/FileListView.h"
 #include "platform/FolderWatcher.h"
 #include "tests/explorer/ScratchMount.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
@@ -50,11 +51,16 @@ TEST(DirTreeChangeTest, AFolderMadeByAnotherProgramAppearsAndTheSelectionStays)
     EXPECT_EQ(fixture.tree.SelectedPath(), selected);
 }
 
-TEST(DirTreeChangeTest, RenamingAFileInAShownFolderDoesNotRebuildTheTree)
+TEST(DirTreeChangeTest, RenamingAFileInAShownFolderRebuildsNeitherTheTreeNorTheList)
 {
     TreeOnFolder fixture({QStringLiteral("Music/Rock"), QStringLiteral("Sentinel")});
     fixture.folder.write(QStringLiteral("Music/Rock/01 song.mp3"), "audio");
+    fixture.folder.write(QStringLiteral("Music/Rock/02 song.mp3"), "audio");
     fixture.tree.OpenPath(fixture.path(QStringLiteral("Music/Rock")));
+    TZuFilelistView28 list;
+    list.SetParentDirEnabled(false);
+    list.SetDirTree(&fixture.tree);
+    list.selectItem(1);
     auto *watcher = fixture.tree.findChild<FolderWatcher *>();
     ASSERT_TRUE(watcher);
     QSignalSpy reports(watcher, &FolderWatcher::changed);
@@ -76,8 +82,11 @@ TEST(DirTreeChangeTest, RenamingAFileInAShownFolderDoesNotRebuildTheTree)
         drivesChanged = drivesChanged || isDriveReport(report);
         EXPECT_TRUE(isDriveReport(report)) << qPrintable(report.at(1).toString());
     }
-    if (!drivesChanged)
+    if (!drivesChanged) {
         EXPECT_TRUE(rebuilds.isEmpty());
+        EXPECT_EQ(list.selectedIndex(), 1);
+        EXPECT_EQ(list.item(0).caption, QStringLiteral("01 song.mp3")); // not listed again
+    }
 
     // A folder made in the same place does rebuild it.
     QDir(fixture.nativePath(QStringLiteral("Music/Rock"))).mkdir(QStringLiteral("Live"));

@@ -56,15 +56,15 @@ TEST(DirTreeLimitsTest, AVeryDeepPathOpensAndReadsBack)
 
 TEST(DirTreeLimitsTest, AFolderOfThousandsOfSubfoldersListsThemAll)
 {
-    constexpr int count = 3000;
+    constexpr int count = 2000;
     QStringList folders;
     for (int i = 0; i < count; ++i)
         folders.append(i % 3 == 0 ? QStringLiteral("Wide/Album %1/CD1").arg(i) : QStringLiteral("Wide/Album %1").arg(i));
     TreeOnFolder fixture(folders);
 
-    fixture.tree.OpenPath(fixture.path(QStringLiteral("Wide/Album 2999")));
+    fixture.tree.OpenPath(fixture.path(QStringLiteral("Wide/Album 1999")));
 
-    EXPECT_EQ(fixture.tree.SelectedPath(), fixture.path(QStringLiteral("Wide/Album 2999")) + QLatin1Char('\\'));
+    EXPECT_EQ(fixture.tree.SelectedPath(), fixture.path(QStringLiteral("Wide/Album 1999")) + QLatin1Char('\\'));
     QTreeWidgetItem *wide = fixture.node(QStringLiteral("Wide"));
     ASSERT_EQ(wide->childCount(), count);
     EXPECT_EQ(wide->child(0)->text(0), QStringLiteral("Album 0"));
@@ -73,6 +73,6 @@ TEST(DirTreeLimitsTest, AFolderOfThousandsOfSubfoldersListsThemAll)
     int withButton = 0;
     for (int i = 0; i < count; ++i)
         withButton += hasChildren(wide->child(i)) ? 1 : 0;
-    EXPECT_EQ(withButton, count / 3);
+    EXPECT_EQ(withButton, (count + 2) / 3);
     EXPECT_TRUE(fixture.tree.viewport()->rect().intersects(fixture.tree.visualItemRect(fixture.selected())));
 }
