@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <utility>
 
 namespace {
 const QString drivesPath = QStringLiteral("Drives");
@@ -75,7 +76,6 @@ TZuDirTree21::TZuDirTree21(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
     SetLanguage(lnEnglish);
-    setContextMenuPolicy(Qt::DefaultContextMenu);
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) { NodeExpanding(node); });
     connect(&m_watcher, &platform::FolderWatcher::changed, this, &TZuDirTree21::folderStructureChanged);
     connect(this, &QTreeWidget::currentItemChanged, this, [this] {
@@ -131,18 +131,6 @@ void TZuDirTree21::SetPopUpMenuEnabled(bool enabled)
     setContextMenuPolicy(enabled ? Qt::DefaultContextMenu : Qt::NoContextMenu);
 }
 
-void TZuDirTree21::SetSelectedPath(const QString &path)
-{
-    if (path != m_selectedPath)
-        m_selectedPath = path;
-}
-
-void TZuDirTree21::SetSelectedFile(const QString &file)
-{
-    if (file != m_selectedFile)
-        m_selectedFile = file;
-}
-
 QString TZuDirTree21::About() const
 {
     return QStringLiteral("Version 2.1.8.1");
@@ -164,6 +152,7 @@ void TZuDirTree21::endUpdate()
 
 void TZuDirTree21::ReloadTree()
 {
+    platform::WaitCursor waitCursor;
     UpdateBracket bracket(this);
     LoadRootNode();
     LoadDrives();
@@ -199,7 +188,6 @@ void TZuDirTree21::LoadDrives()
             m_networkDriveFlags[index] = drive.kind == platform::DriveKind::Network;
     }
     root->addChildren(driveNodes);
-    setRootIsDecorated(true);
 }
 
 QString TZuDirTree21::GetNodePath(const QTreeWidgetItem *node) const
@@ -328,6 +316,14 @@ void TZuDirTree21::selectTopNode()
     emit OnDirChange(this, m_selectedPath);
 }
 
+void TZuDirTree21::reopen(const QString &path)
+{
+    if (path == drivesPath)
+        selectTopNode();
+    else if (!path.isEmpty())
+        OpenPath(path);
+}
+
 QString TZuDirTree21::selectionPath()
 {
     QTreeWidgetItem *node = currentItem();
@@ -362,7 +358,7 @@ void TZuDirTree21::mousePressEvent(QMouseEvent *event)
     setCurrentItem(itemAt(event->position().toPoint()));
     m_selectedPath = selectionPath();
     if (!selectedDriveReady()) {
-        OpenPath(m_previousPath);
+        reopen(m_previousPath);
         m_selectedPath = m_previousPath;
         return;
     }
@@ -441,11 +437,7 @@ void TZuDirTree21::rebuildAfterChange()
     ReloadTree();
     if (QTreeWidgetItem *root = topLevelItem(0); root && !root->isExpanded())
         root->setExpanded(true);
-    if (kept == drivesPath) {
-        selectTopNode();
-    } else if (!kept.isEmpty()) {
-        OpenPath(kept);
-    }
+    reopen(kept);
     tellFileList(kept, true);
 }
 

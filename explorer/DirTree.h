@@ -35,9 +35,9 @@ public:
     // the path with a trailing "\" after OpenPath.
     QString SelectedPath() const { return m_selectedPath; }
     // Stores the text only: no node is selected, no event raised.
-    void SetSelectedPath(const QString &path);
+    void SetSelectedPath(const QString &path) { m_selectedPath = path; }
     QString SelectedFile() const { return m_selectedFile; }
-    void SetSelectedFile(const QString &file);
+    void SetSelectedFile(const QString &file) { m_selectedFile = file; }
     QString About() const;
     void SetAbout(const QString &) {}
     bool DragDropEnabled() const { return m_dragDropEnabled; }
@@ -89,6 +89,8 @@ private:
     QString selectionPath();
     // Selects the computer's node, its drives shown: "Drives".
     void selectTopNode();
+    // Selects a path again: "Drives" or a folder.
+    void reopen(const QString &path);
     // False, after the user has been warned, for a removable or CD-ROM drive node
     // without a medium.
     bool selectedDriveReady();
