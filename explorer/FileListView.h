@@ -162,7 +162,7 @@ private:
     bool m_parentDirEnabled = true;
     QString m_parentDirCaption = QStringLiteral(" Parent");
     bool m_popUpMenuEnabled = true;
-    bool m_popUpAutomatic = true;
+    bool m_popUpAutomatic = true; // the pop-up menu opens by itself on folder listings only
     QString m_selectedItem;
     bool m_showFolders = true;
 
