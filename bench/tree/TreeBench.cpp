@@ -1,0 +1,199 @@
+// The folder tree on large folders.
+// - Expanding a folder of 5,000 subfolders (half of them with subfolders of their own,
+//   so every one is probed), against "find DIR -mindepth 1 -maxdepth 2 -type d" on the
+//   same folder, which reads the same folders to the end. Counter: ratio to find.
+// - Opening a folder 12 levels down a wide tree after a rebuild (ReloadTree + OpenPath,
+//   what a refresh or a change notification does), against find over the folders that
+//   OpenPath has to list. Counters: milliseconds, ratio to find.
+
+#include "explorer/DirTree.h"
+#include "explorer/DirTreeNodes.h"
+#include "platform/DrivePaths.h"
+#include "platform/DriveTable.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char **environ;
+
+namespace {
+constexpr int wideCount = 5000;
+constexpr int depth = 12;
+constexpr int siblingsPerLevel = 200;
+
+void makeFolder(const QString &path)
+{
+    QDir().mkpath(path);
+}
+
+void touch(const QString &path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("x");
+}
+
+// "Wide": 5,000 album folders; the even ones hold a "CD1" folder, every one a file.
+const QTemporaryDir &wideFolder()
+{
+    static QTemporaryDir folder;
+    static bool made = false;
+    if (!made) {
+        for (int i = 0; i < wideCount; ++i) {
+            const QString album = folder.filePath(QStringLiteral("Wide/Album %1").arg(i, 4, 10, QLatin1Char('0')));
+            makeFolder(i % 2 == 0 ? album + QStringLiteral("/CD1") : album);
+            touch(album + QStringLiteral("/cover.jpg"));
+        }
+        made = true;
+    }
+    return folder;
+}
+
+// "Deep": 12 levels; each level holds 200 folders with a subfolder each, one of which
+// leads on.
+const QTemporaryDir &deepFolder()
+{
+    static QTemporaryDir folder;
+    static bool made = false;
+    if (!made) {
+        QString level = folder.filePath(QStringLiteral("Deep"));
+        for (int d = 0; d < depth; ++d) {
+            for (int i = 0; i < siblingsPerLevel; ++i)
+                makeFolder(level + QStringLiteral("/Folder %1/Inner").arg(i));
+            level += QStringLiteral("/Folder %1").arg(siblingsPerLevel / 2);
+        }
+        made = true;
+    }
+    return folder;
+}
+
+// The folders that opening the deepest one lists, from the drive root down.
+QStringList foldersOnTheWayDown()
+{
+    QStringList folders{deepFolder().path(), deepFolder().filePath(QStringLiteral("Deep"))};
+    for (int d = 0; d < depth; ++d)
+        folders.append(folders.back() + QStringLiteral("/Folder %1").arg(siblingsPerLevel / 2));
+    return folders;
+}
+
+// Each tree is a drive of its own, so that the tree shows nothing above it.
+constexpr char wideLetter = 'W';
+constexpr char deepLetter = 'P';
+
+double secondsOfFind(const QStringList &arguments)
+{
+    std::vector<QByteArray> bytes;
+    for (const QString &argument : arguments)
+        bytes.push_back(QFile::encodeName(argument));
+    std::vector<char *> argv;
+    for (QByteArray &argument : bytes)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t child = 0;
+    int status = 0;
+    if (posix_spawnp(&child, "find", &actions, nullptr, argv.data(), environ) == 0)
+        ::waitpid(child, &status, 0);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    posix_spawn_file_actions_destroy(&actions);
+    return seconds;
+}
+
+void BM_ExpandFolderOf5000Subfolders(benchmark::State &state)
+{
+    const QString wide = wideFolder().filePath(QStringLiteral("Wide"));
+    platform::mapDrive({QLatin1Char(wideLetter), wideFolder().path(), QString(), false});
+    TZuDirTree21 tree;
+    tree.SetFolderType(TFileType{ftReadOnly, ftSystem, ftArchive});
+    tree.resize(300, 600);
+    tree.show();
+    tree.OpenPath(QLatin1Char(wideLetter) + QStringLiteral(":\\"));
+    QTreeWidgetItem *driveNode = tree.currentItem();
+    QTreeWidgetItem *node = driveNode ? driveNode->child(0) : nullptr;
+    if (!node || node->text(0) != QLatin1String("Wide")) {
+        state.SkipWithError("the folder was not found in the tree");
+        return;
+    }
+    double treeSeconds = 0;
+    double findSeconds = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        node->setExpanded(true);
+        QCoreApplication::processEvents();
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        state.SetIterationTime(seconds);
+        treeSeconds += seconds;
+        if (node->childCount() != wideCount)
+            state.SkipWithError("not every subfolder was listed");
+        node->setExpanded(false);
+        qDeleteAll(node->takeChildren());
+        setHasChildren(node, true);
+        findSeconds += secondsOfFind({QStringLiteral("find"), wide, QStringLiteral("-mindepth"), QStringLiteral("1"),
+                                      QStringLiteral("-maxdepth"), QStringLiteral("2"), QStringLiteral("-type"),
+                                      QStringLiteral("d")});
+    }
+    state.counters["find_ms"] = 1000 * findSeconds / double(state.iterations());
+    state.counters["ratio_to_find"] = treeSeconds / findSeconds;
+}
+BENCHMARK(BM_ExpandFolderOf5000Subfolders)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_OpenPath12LevelsDeepAfterRebuild(benchmark::State &state)
+{
+    const QStringList wayDown = foldersOnTheWayDown();
+    platform::mapDrive({QLatin1Char(deepLetter), wayDown.front(), QString(), false});
+    const QString deepest = QLatin1Char(deepLetter) + QStringLiteral(":\\")
+                            + wayDown.back().mid(wayDown.front().size() + 1).replace(QLatin1Char('/'), QLatin1Char('\\'));
+    TZuDirTree21 tree;
+    tree.SetFolderType(TFileType{ftReadOnly, ftSystem, ftArchive});
+    tree.resize(300, 600);
+    tree.show();
+    // find over the folders that OpenPath lists, to the contents of their subfolders.
+    QStringList findArguments = QStringList{QStringLiteral("find")} + wayDown;
+    findArguments << QStringLiteral("-mindepth") << QStringLiteral("1") << QStringLiteral("-maxdepth")
+                   << QStringLiteral("2") << QStringLiteral("-type") << QStringLiteral("d");
+    double treeSeconds = 0;
+    double findSeconds = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        tree.ReloadTree();
+        tree.OpenPath(deepest);
+        QCoreApplication::processEvents();
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        state.SetIterationTime(seconds);
+        treeSeconds += seconds;
+        if (tree.SelectedPath() != deepest + QLatin1Char('\\'))
+            state.SkipWithError("the deepest folder was not opened");
+        findSeconds += secondsOfFind(findArguments);
+    }
+    state.counters["open_ms"] = 1000 * treeSeconds / double(state.iterations());
+    state.counters["find_ms"] = 1000 * findSeconds / double(state.iterations());
+    state.counters["ratio_to_find"] = treeSeconds / findSeconds;
+}
+BENCHMARK(BM_OpenPath12LevelsDeepAfterRebuild)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

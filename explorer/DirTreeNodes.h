@@ -1,0 +1,48 @@
+#pragma once
+// The nodes of a folder tree: the computer at level 0, one node per drive at level 1
+// (captioned " (C:)  Label "), folders below, each captioned with its name. A node
+// keeps its two image indexes and whether its subfolders have been loaded.
+
+#include <QChar>
+#include <QString>
+
+class QTreeWidgetItem;
+
+// " (" + letter + ":)  " + the display name's text before its first "(" (nothing when
+// the name has no "(" or starts with one). The letter is always the third character.
+QString driveNodeCaption(QChar letter, const QString &displayName);
+
+int nodeLevel(const QTreeWidgetItem *node);
+// The drive letter of the node's branch (caption position 3 of its level-1 ancestor);
+// a null character for the root.
+QChar nodeDriveLetter(const QTreeWidgetItem *node);
+// What a path component is matched against: "C:" for a drive node, the caption of a
+// folder node.
+QString nodeKey(const QTreeWidgetItem *node);
+// "" for none and for the root, "C:\" for a drive node, "C:\Music\Rock" for a folder.
+QString nodePath(const QTreeWidgetItem *node);
+
+// The child whose key equals `key`; an exact match is preferred to one that differs
+// only in letter case.
+QTreeWidgetItem *childWithKey(const QTreeWidgetItem *node, const QString &key);
+
+// Sorts the node's children by caption, letter case ignored, as the user's locale
+// orders text.
+void sortChildrenByCaption(QTreeWidgetItem *node);
+
+// The has-children flag: an expand button before any child exists.
+void setHasChildren(QTreeWidgetItem *node, bool hasChildren);
+bool hasChildren(const QTreeWidgetItem *node);
+
+// Set once the node's subfolders have been listed.
+void setSubfoldersLoaded(QTreeWidgetItem *node);
+bool subfoldersLoaded(const QTreeWidgetItem *node);
+
+// Image indexes in the system image list; the node shows the first one normally and
+// the second one while it is selected.
+void setNodeImages(QTreeWidgetItem *node, int imageIndex, int selectedImageIndex);
+int nodeImageIndex(const QTreeWidgetItem *node);
+int nodeSelectedImageIndex(const QTreeWidgetItem *node);
+
+// Collapses the node and every expanded node below it.
+void collapseRecursively(QTreeWidgetItem *node);

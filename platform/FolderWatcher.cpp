@@ -1,0 +1,203 @@
+#include "platform/FolderWatcher.h"
+
+#include "platform/DrivePaths.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+constexpr int settleMilliseconds = 60;
+constexpr const char *mountTablePath = "/proc/self/mountinfo";
+
+QString nativeFolder(const QString &drivePath)
+{
+    QString native = toNativePath(drivePath);
+    while (native.size() > 1 && native.endsWith(QLatin1Char('/')))
+        native.chop(1);
+    return native;
+}
+
+// Names of the subfolders (links to folders included); false when the folder cannot
+// be read. Only the directory entries' types are consulted where they are known, so
+// this stays cheap on folders holding thousands of entries.
+bool readSubfolders(const QString &nativePath, QSet<QByteArray> &names)
+{
+    DIR *dir = ::opendir(QFile::encodeName(nativePath).constData());
+    if (!dir)
+        return false;
+    names.clear();
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            isFolder = ::fstatat(::dirfd(dir), name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (isFolder)
+            names.insert(QByteArray(name));
+    }
+    ::closedir(dir);
+    return true;
+}
+
+// The mount points of the process's mount table, as the table writes them (octal
+// escapes for blanks and the like).
+QSet<QByteArray> readMountPoints(int fd)
+{
+    QByteArray table;
+    char buffer[16384];
+    ::lseek(fd, 0, SEEK_SET);
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+        table.append(buffer, got);
+    QSet<QByteArray> points;
+    for (const QByteArray &line : table.split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() > 4)
+            points.insert(fields.at(4));
+    }
+    return points;
+}
+
+QString mountPointAsDrivePath(const QByteArray &escaped)
+{
+    QByteArray raw;
+    for (qsizetype i = 0; i < escaped.size(); ++i) {
+        if (escaped.at(i) == '\\' && i + 3 < escaped.size()) {
+            raw.append(char(escaped.mid(i + 1, 3).toInt(nullptr, 8)));
+            i += 3;
+        } else {
+            raw.append(escaped.at(i));
+        }
+    }
+    return toDrivePath(QFile::decodeName(raw));
+}
+} // namespace
+
+FolderWatcher::FolderWatcher(QObject *parent)
+    : QObject(parent)
+{
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(settleMilliseconds);
+    connect(&m_settle, &QTimer::timeout, this, &FolderWatcher::examineTouchedFolders);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatcher::folderTouched);
+
+    m_mountTableFd = ::open(mountTablePath, O_RDONLY | O_CLOEXEC);
+    if (m_mountTableFd >= 0) {
+        m_mountPoints = readMountPoints(m_mountTableFd);
+        // The kernel marks the table as urgent data when a mount comes or goes.
+        m_mountTableNotifier = new QSocketNotifier(m_mountTableFd, QSocketNotifier::Exception, this);
+        connect(m_mountTableNotifier, &QSocketNotifier::activated, this, &FolderWatcher::examineMountTable);
+    }
+}
+
+FolderWatcher::~FolderWatcher()
+{
+    delete m_mountTableNotifier;
+    if (m_mountTableFd >= 0)
+        ::close(m_mountTableFd);
+}
+
+void FolderWatcher::setFolders(const QStringList &folders)
+{
+    QHash<QString, QString> wanted; // native path -> drive path
+    for (const QString &folder : folders) {
+        const QString native = nativeFolder(folder);
+        if (!native.isEmpty())
+            wanted.insert(native, folder);
+    }
+    QStringList dropped;
+    for (auto it = m_watched.begin(); it != m_watched.end();) {
+        if (wanted.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        dropped.append(it.key());
+        m_touched.remove(it.key());
+        it = m_watched.erase(it);
+    }
+    if (!dropped.isEmpty())
+        m_watcher.removePaths(dropped);
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
+        if (m_watched.contains(it.key()))
+            continue;
+        // Watch first, then read: a subfolder made in between is reported, not lost.
+        if (!m_watcher.addPath(it.key()))
+            continue;
+        WatchedFolder watched{it.value(), {}};
+        if (readSubfolders(it.key(), watched.subfolders))
+            m_watched.insert(it.key(), watched);
+        else
+            m_watcher.removePath(it.key());
+    }
+}
+
+QStringList FolderWatcher::folders() const
+{
+    QStringList result;
+    for (const WatchedFolder &watched : m_watched)
+        result.append(watched.drivePath);
+    return result;
+}
+
+void FolderWatcher::folderTouched(const QString &nativePath)
+{
+    if (!m_watched.contains(nativePath))
+        return;
+    m_touched.insert(nativePath);
+    if (!m_settle.isActive())
+        m_settle.start();
+}
+
+void FolderWatcher::examineTouchedFolders()
+{
+    const QSet<QString> touched = std::exchange(m_touched, {});
+    for (const QString &nativePath : touched)
+        examineFolder(nativePath);
+}
+
+void FolderWatcher::examineFolder(const QString &nativePath)
+{
+    auto it = m_watched.find(nativePath);
+    if (it == m_watched.end())
+        return;
+    QSet<QByteArray> now;
+    if (!readSubfolders(nativePath, now)) {
+        const QString where = it->drivePath;
+        m_watched.erase(it);
+        m_watcher.removePath(nativePath);
+        emit changed(Change::FolderRemoved, where);
+        return;
+    }
+    const bool added = !(now - it->subfolders).isEmpty();
+    const bool removed = !(it->subfolders - now).isEmpty();
+    it->subfolders = std::move(now);
+    const QString where = it->drivePath;
+    if (added && removed)
+        emit changed(Change::FolderRenamed, where);
+    else if (added)
+        emit changed(Change::FolderCreated, where);
+    else if (removed)
+        emit changed(Change::FolderRemoved, where);
+}
+
+void FolderWatcher::examineMountTable()
+{
+    const QSet<QByteArray> now = readMountPoints(m_mountTableFd);
+    const QSet<QByteArray> added = now - m_mountPoints;
+    const QSet<QByteArray> removed = m_mountPoints - now;
+    m_mountPoints = now;
+    for (const QByteArray &point : added)
+        emit changed(Change::DriveAdded, mountPointAsDrivePath(point));
+    for (const QByteArray &point : removed)
+        emit changed(Change::DriveRemoved, mountPointAsDrivePath(point));
+}
+
+} // namespace platform

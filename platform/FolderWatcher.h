@@ -1,0 +1,62 @@
+#pragma once
+// Tells a view of folders that the structure it shows has changed: a subfolder was
+// created, removed or renamed in one of the watched folders, or a volume was mounted
+// or unmounted. Files being created, renamed or rewritten never count. Reports arrive
+// on the thread that owns the watcher, a moment after the change, so that one burst
+// of changes (a folder tree being copied, a rename through a temporary name) is
+// examined once.
+
+#include <QByteArray>
+#include <QFileSystemWatcher>
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+class QSocketNotifier;
+
+namespace platform {
+
+class FolderWatcher : public QObject {
+    Q_OBJECT
+public:
+    enum class Change { FolderCreated, FolderRemoved, FolderRenamed, DriveAdded, DriveRemoved };
+    Q_ENUM(Change)
+
+    explicit FolderWatcher(QObject *parent = nullptr);
+    ~FolderWatcher() override;
+
+    // Watches exactly these folders (drive paths, with or without a trailing "\") from
+    // now on; folders that cannot be read are left out.
+    void setFolders(const QStringList &folders);
+    QStringList folders() const;
+
+signals:
+    // `where` is the folder whose subfolders changed, the watched folder itself when it
+    // was removed or renamed, or the mount point of a volume; always a drive path.
+    void changed(platform::FolderWatcher::Change change, const QString &where);
+
+private:
+    struct WatchedFolder {
+        QString drivePath;
+        QSet<QByteArray> subfolders;
+    };
+
+    void folderTouched(const QString &nativePath);
+    void examineTouchedFolders();
+    void examineFolder(const QString &nativePath);
+    void examineMountTable();
+
+    QFileSystemWatcher m_watcher;
+    QHash<QString, WatchedFolder> m_watched; // by native path
+    QSet<QString> m_touched;
+    QTimer m_settle;
+
+    int m_mountTableFd = -1;
+    QSocketNotifier *m_mountTableNotifier = nullptr;
+    QSet<QByteArray> m_mountPoints;
+};
+
+} // namespace platform
