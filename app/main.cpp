@@ -4,6 +4,7 @@
 #include "app/StartSequence.h"
 #include "app/uMain.h"
 #include "options/uOpzioni.h"
+#include "platform/NetworkDrives.h"
 
 #include <memory>
 
@@ -15,10 +16,12 @@ int main(int argc, char **argv)
     std::unique_ptr<TfrmAbout> frmAbout;
     runWithSplash(
         [&] {
+            platform::restoreNetworkDrives();
             frmMain = std::make_unique<TfrmMain>();
             frmOpzioni = std::make_unique<TfrmOpzioni>();
             frmAbout = std::make_unique<TfrmAbout>();
             frmMain->setAboutBox(frmAbout.get());
+            frmMain->setOptionsDialog(frmOpzioni.get());
         },
         TFrmSplashScreen::DefaultIntervalMs);
     frmMain->show();

@@ -80,6 +80,14 @@ void FileListModel::append(FileListItem item)
     m_items.push_back(std::move(item));
 }
 
+void FileListModel::renameRow(int row, const QString &name)
+{
+    FileListItem &entry = m_items[size_t(row)];
+    entry.caption = name;
+    entry.name = name;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
 void FileListModel::setColumns(const QList<FileListColumn> &columns)
 {
     FileListBulkUpdate update(*this);

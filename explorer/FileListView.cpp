@@ -535,6 +535,12 @@ const FileListItem &TZuFilelistView28::item(int index) const
     return m_model->item(index);
 }
 
+QString TZuFilelistView28::renameItem(int index, const QString &name)
+{
+    m_model->renameRow(index, name);
+    return m_model->item(index).path();
+}
+
 QList<int> TZuFilelistView28::selectedRows() const
 {
     QList<int> rows;

@@ -113,6 +113,9 @@ public:
     int itemCount() const;
     const FileListItem &item(int index) const;
     int selectedIndex() const; // -1 when none
+    // The entry of item `index` was renamed on disk to `name`: the item shows it and
+    // points at it. Returns the item's new full path.
+    QString renameItem(int index, const QString &name);
     QString selectedCaption() const;
     void selectItem(int index);
     void scrollItemIntoView(int index);

@@ -1,0 +1,141 @@
+#include "tests/app/MainWindowFixture.h"
+
+#include "app/ClickableImage.h"
+#include "explorer/DirTree.h"
+#include "explorer/FileListView.h"
+#include "options/Opzioni.h"
+#include "options/uOpzioni.h"
+#include "platform/DrivePaths.h"
+#include "platform/Registry.h"
+#include "tags/TID3TagInfo.h"
+#include "tags/TID3v2.h"
+#include "tests/tags/TagBytes.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+
+void MainWindowTest::SetUp()
+{
+    QFile::remove(platform::hiveFilePath());
+    folder = std::make_unique<TempFolder>();
+    boxes = std::make_unique<platform::ScriptedMessageResponder>();
+}
+
+void MainWindowTest::TearDown()
+{
+    window.reset();
+    optionsDialog.reset();
+    boxes.reset();
+    folder.reset();
+}
+
+namespace {
+// Both tag classes have setters of the same names.
+template <typename Tag>
+void setFields(Tag &tag, const Mp3Fields &fields)
+{
+    tag.SetTitle(fields.title);
+    tag.SetArtist(fields.artist);
+    tag.SetAlbum(fields.album);
+    tag.SetGenre(fields.genre);
+    tag.SetYear(fields.year);
+    tag.SetComment(fields.comment);
+    tag.SetTrack(fields.track);
+}
+
+bool hasValues(const Mp3Fields &fields)
+{
+    return !fields.title.isEmpty() || !fields.artist.isEmpty() || !fields.album.isEmpty() || fields.track;
+}
+} // namespace
+
+void MainWindowTest::writeMp3(const QString &name, const Mp3Fields &v2, const Mp3Fields &v1)
+{
+    folder->write(name, tagbytes::silentAudio(3));
+    if (hasValues(v2)) {
+        TID3v2 tag;
+        setFields(tag, v2);
+        ASSERT_TRUE(tag.WriteToFile(folder->filePath(name)));
+    }
+    if (hasValues(v1)) {
+        TID3TagInfo tag;
+        setFields(tag, v1);
+        tag.WriteToFile(folder->filePath(name));
+    }
+}
+
+void MainWindowTest::storeOptions(const QString &options, const QString &pattern)
+{
+    ASSERT_TRUE(TOpzioni::writeRegistry(options, pattern));
+}
+
+void MainWindowTest::createWindow()
+{
+    window = std::make_unique<TfrmMain>();
+    optionsDialog = std::make_unique<TfrmOpzioni>();
+    window->setOptionsDialog(optionsDialog.get());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void MainWindowTest::clickFolder(const QString &nativePath)
+{
+    TZuDirTree21 *folders = tree();
+    folders->OpenPath(platform::toDrivePath(nativePath));
+    QTreeWidgetItem *node = folders->currentItem();
+    ASSERT_NE(node, nullptr);
+    folders->scrollToItem(node);
+    const QRect place = folders->visualItemRect(node);
+    QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, place.topLeft() + QPoint(30, place.height() / 2));
+}
+
+void MainWindowTest::clickListItem(int index)
+{
+    TZuFilelistView28 *files = list();
+    const QModelIndex item = files->model()->index(index, 0);
+    files->scrollTo(item);
+    const QRect place = files->visualRect(item);
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, place.center());
+}
+
+void MainWindowTest::press(const char *buttonName)
+{
+    auto *button = window->findChild<QPushButton *>(QString::fromLatin1(buttonName));
+    ASSERT_NE(button, nullptr) << buttonName;
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void MainWindowTest::type(const char *fieldName, const QString &text)
+{
+    QLineEdit *field = edit(fieldName);
+    field->setFocus();
+    QTest::keyClicks(field, text);
+}
+
+QLineEdit *MainWindowTest::edit(const char *name) const
+{
+    auto *field = window->findChild<QLineEdit *>(QString::fromLatin1(name));
+    EXPECT_NE(field, nullptr) << name;
+    return field;
+}
+
+TClickableImage *MainWindowTest::image(const char *name) const
+{
+    return window->findChild<TClickableImage *>(QString::fromLatin1(name));
+}
+
+int MainWindowTest::page() const
+{
+    return window->findChild<QStackedWidget *>(QStringLiteral("PageControl1"))->currentIndex();
+}
+
+TZuFilelistView28 *MainWindowTest::list() const
+{
+    return window->findChild<TZuFilelistView28 *>(QStringLiteral("flsFile"));
+}
+
+TZuDirTree21 *MainWindowTest::tree() const
+{
+    return window->findChild<TZuDirTree21 *>(QStringLiteral("dtrDirectory"));
+}

@@ -1,0 +1,278 @@
+#include "tests/app/MainWindowFixture.h"
+
+#include "app/ClickableImage.h"
+#include "explorer/FileListView.h"
+#include "naming/TKestrava.h"
+#include "options/Opzioni.h"
+#include "options/uOpzioni.h"
+#include "tags/TID3TagInfo.h"
+#include "tags/TID3v2.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDialog>
+#include <QFile>
+#include <QGuiApplication>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+TEST_F(MainWindowTest, AUserRenamesAFolderOfMp3FilesEndToEnd)
+{
+    writeMp3(u"01.mp3"_s, {u"Bohemian rhapsody"_s, u"Queen"_s, u"Opera"_s, u"Rock"_s, u"1975"_s, {}, 11});
+    writeMp3(u"02.mp3"_s, {u"Who wants to live forever"_s, u"Someone else"_s, {}, {}, {}, {}, 4});
+    writeMp3(u"03.mp3"_s, {}, {u"Radio ga ga"_s, u"Queen"_s, {}, u"Pop"_s, u"1984"_s, {}, 2});
+    createWindow();
+
+    clickFolder(folder->path());
+    EXPECT_EQ(list()->itemCount(), 3);
+    EXPECT_EQ(page(), 1);
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"01.mp3"_s);
+    EXPECT_EQ(edit("edtArtista")->text(), u"Queen"_s);
+    EXPECT_EQ(edit("edtTraccia")->text(), u"11"_s);
+    EXPECT_EQ(proposedName(), u"[Queen] - Bohemian rhapsody"_s);
+
+    // Editing the title shows the new name at once.
+    edit("edtTitolo")->clear();
+    type("edtTitolo", u"Killer queen"_s);
+    EXPECT_EQ(proposedName(), u"[Queen] - Killer queen"_s);
+
+    // The artist is locked, then "Avanti" loads the next file without renaming.
+    QTest::mouseClick(image("imgArtistaA"), Qt::LeftButton);
+    press("btnAvanti");
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"02.mp3"_s);
+    EXPECT_EQ(edit("edtArtista")->text(), u"Queen"_s);
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Who wants to live forever"_s);
+    EXPECT_TRUE(folder->exists(u"01.mp3"_s));
+
+    // Enter presses "Rinomina": the file gets its new name and both tags the fields.
+    type("edtAnno", u"1986"_s);
+    QTest::keyClick(edit("edtTitolo"), Qt::Key_Return);
+    const QString renamed = u"[Queen] - Who wants to live forever.mp3"_s;
+    ASSERT_TRUE(folder->exists(renamed));
+    EXPECT_FALSE(folder->exists(u"02.mp3"_s));
+    TID3v2 v2;
+    ASSERT_TRUE(v2.ReadFromFile(folder->filePath(renamed)));
+    EXPECT_EQ(v2.Artist(), u"Queen"_s);
+    EXPECT_EQ(v2.Year(), u"1986"_s);
+    EXPECT_EQ(v2.Track(), 4);
+    TID3TagInfo v1;
+    v1.ReadFromFile(folder->filePath(renamed));
+    EXPECT_TRUE(v1.HasTag());
+    EXPECT_EQ(v1.GetTitle(), u"Who wants to live forever"_s);
+    EXPECT_EQ(v1.GetArtist(), u"Queen"_s);
+    EXPECT_EQ(v1.GetTrack(), 4);
+    EXPECT_EQ(list()->item(1).caption, renamed);
+
+    // The next file is loaded: it has only an ID3v1 tag, which fills the fields.
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"03.mp3"_s);
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Radio ga ga"_s);
+    EXPECT_EQ(edit("edtGenere")->text(), u"Pop"_s);
+    EXPECT_EQ(edit("edtTraccia")->text(), u"2"_s);
+    EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+}
+
+TEST_F(MainWindowTest, LetterCaseAppliesAsYouTypeAndKeepsTheCaret)
+{
+    storeOptions(u"301132"_s); // TUTTO MAIUSCOLO
+    writeMp3(u"song.mp3"_s, {});
+    createWindow();
+    clickFolder(folder->path());
+
+    type("edtTitolo", u"a"_s);
+    EXPECT_EQ(edit("edtTitolo")->text(), u"A"_s);
+    EXPECT_EQ(edit("edtTitolo")->cursorPosition(), 1);
+    EXPECT_EQ(proposedName(), u"[] - A"_s);
+
+    QLineEdit *title = edit("edtTitolo");
+    title->setText(QString(300, u'X'));
+    title->setCursorPosition(280);
+    QTest::keyClicks(title, u"yz"_s);
+    EXPECT_EQ(title->text().mid(280, 2), u"YZ"_s);
+    EXPECT_EQ(title->cursorPosition(), 282);
+
+    // Track and year take part in no change rule: the name waits for a tag field edit.
+    const QString before = proposedName();
+    edit("edtTraccia")->clear();
+    type("edtTraccia", u"7"_s);
+    type("edtAnno", u"2001"_s);
+    EXPECT_EQ(proposedName(), before);
+}
+
+TEST_F(MainWindowTest, DigitFieldsAcceptDigitsOnly)
+{
+    writeMp3(u"song.mp3"_s, {});
+    createWindow();
+    clickFolder(folder->path());
+    QLineEdit *track = edit("edtTraccia");
+    track->clear();
+    QGuiApplication::clipboard()->setText(u"99"_s);
+    type("edtTraccia", u"x"_s);
+    QTest::keyClick(track, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(track->text(), QString());
+    type("edtTraccia", u"78"_s);
+    QTest::keyClick(track, Qt::Key_Backspace);
+    type("edtTraccia", u"12"_s);
+    EXPECT_EQ(track->text(), u"712"_s); // three characters at most
+}
+
+TEST_F(MainWindowTest, PadlockChangesTheLookAndTheTabOrder)
+{
+    createWindow();
+    QLineEdit *album = edit("edtAlbum");
+    const QColor unlockedColour = album->palette().color(QPalette::Base);
+    QTest::mouseClick(image("imgAlbumA"), Qt::LeftButton);
+    EXPECT_TRUE(image("imgAlbumA")->isHidden());
+    EXPECT_FALSE(image("imgAlbumC")->isHidden());
+    EXPECT_EQ(album->palette().color(QPalette::Base), QColor(255, 0, 255));
+    EXPECT_TRUE(album->font().bold() && album->font().italic());
+    EXPECT_FALSE(album->focusPolicy() & Qt::TabFocus);
+    QTest::mouseClick(image("imgAlbumC"), Qt::LeftButton);
+    EXPECT_FALSE(image("imgAlbumA")->isHidden());
+    EXPECT_EQ(album->palette().color(QPalette::Base), unlockedColour);
+    EXPECT_FALSE(album->font().bold());
+    EXPECT_TRUE(album->focusPolicy() & Qt::TabFocus);
+}
+
+TEST_F(MainWindowTest, RefusedRenameKeepsSelectionFieldsAndFiles)
+{
+    writeMp3(u"a.mp3"_s, {u"Same"_s, u"Band"_s});
+    writeMp3(u"b.mp3"_s, {u"Other"_s, u"Band"_s});
+    folder->write(u"[Band] - Same.mp3"_s, "someone else's file");
+    createWindow();
+    clickFolder(folder->path());
+    clickListItem(0); // a.mp3 sorts before "[Band] - Same.mp3"
+    ASSERT_EQ(edit("edtNomeOriginale")->text(), u"a.mp3"_s);
+
+    press("btnRinomina");
+    EXPECT_EQ(boxes->texts(), QStringList{u"Nome file gia' esistente; specificare un altro nome."_s});
+    EXPECT_EQ(folder->read(u"[Band] - Same.mp3"_s), QByteArray("someone else's file"));
+    EXPECT_TRUE(folder->exists(u"a.mp3"_s));
+    EXPECT_EQ(list()->selectedIndex(), 0);
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Same"_s);
+    EXPECT_EQ(proposedName(), u"[Band] - Same"_s);
+}
+
+TEST_F(MainWindowTest, AnyFileIsCleanedRenamedAndGetsNoTag)
+{
+    storeOptions(u"301002"_s); // cleaning on, new-name field filled
+    folder->write(u"My.Song (live) [x] {y}.doc"_s, "plain text, no tag");
+    folder->write(u"zz.txt"_s, "z");
+    createWindow();
+    clickFolder(folder->path());
+    EXPECT_EQ(page(), 0);
+    EXPECT_EQ(edit("edtRinomina")->text(), u"My song"_s);
+    type("edtPrima", u"01 "_s);
+    type("edtDopo", u" (ok)"_s);
+    EXPECT_EQ(proposedName(), u"01 My song (ok)"_s);
+
+    press("btnRinomina");
+    EXPECT_EQ(folder->read(u"01 My song (ok).doc"_s), QByteArray("plain text, no tag"));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"zz.txt"_s);
+    EXPECT_EQ(edit("edtPrima")->text(), u"01 "_s); // kept from file to file
+}
+
+TEST_F(MainWindowTest, StepsStopAtBothEndsOfTheList)
+{
+    folder->write(u"a.txt"_s, "a");
+    folder->write(u"b.txt"_s, "b");
+    createWindow();
+    clickFolder(folder->path());
+    press("btnIndietro");
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"a.txt"_s);
+    press("btnAvanti");
+    press("btnAvanti");
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"b.txt"_s);
+    EXPECT_EQ(list()->selectedIndex(), 1);
+    EXPECT_TRUE(edit("edtRinomina")->hasFocus());
+}
+
+TEST_F(MainWindowTest, EmptyFolderLoadsTheEmptyName)
+{
+    folder->write(u"sub/inner.txt"_s, "x");
+    createWindow();
+    clickFolder(folder->filePath(u"sub"_s));
+    ASSERT_EQ(edit("edtNomeOriginale")->text(), u"inner.txt"_s);
+    QFile::remove(folder->filePath(u"sub/inner.txt"_s));
+    clickFolder(folder->filePath(u"sub"_s));
+    EXPECT_EQ(page(), 0);
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), QString());
+    EXPECT_EQ(edit("edtRinomina")->text(), QString());
+}
+
+TEST_F(MainWindowTest, BadFilesShowTheirErrorAndLeaveTheWindowUsable)
+{
+    folder->write(u"a-short.mp3"_s, "ID3");
+    writeMp3(u"b-gone.mp3"_s, {u"Gone"_s, u"Band"_s});
+    writeMp3(u"c-fine.mp3"_s, {u"Fine"_s, u"Band"_s});
+    folder->write(u"d-bad.jpg"_s, "not a picture at all");
+    createWindow();
+    clickFolder(folder->path());
+    EXPECT_EQ(boxes->texts(), QStringList{u"Stream read error"_s});
+    EXPECT_EQ(folder->read(u"a-short.mp3"_s), QByteArray("ID3"));
+
+    QFile::remove(folder->filePath(u"b-gone.mp3"_s));
+    boxes->clear();
+    press("btnAvanti");
+    ASSERT_EQ(boxes->requests().size(), 1);
+    EXPECT_TRUE(boxes->texts().at(0).startsWith(u"Cannot open file \"b-gone.mp3\""_s)) << boxes->texts().at(0).toStdString();
+
+    boxes->clear();
+    press("btnAvanti");
+    EXPECT_TRUE(boxes->requests().isEmpty());
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Fine"_s);
+
+    press("btnAvanti");
+    ASSERT_EQ(boxes->requests().size(), 1);
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"d-bad.jpg"_s);
+    EXPECT_EQ(folder->read(u"d-bad.jpg"_s), QByteArray("not a picture at all"));
+}
+
+TEST_F(MainWindowTest, ConfirmedOptionsReloadTheFileAndCancelChangesNothing)
+{
+    writeMp3(u"song.mp3"_s, {u"hello world"_s, u"band"_s});
+    createWindow();
+    clickFolder(folder->path());
+    ASSERT_EQ(edit("edtTitolo")->text(), u"Hello world"_s);
+    edit("edtTitolo")->setText(u"Unsaved edit"_s);
+
+    const auto answerDialog = [](bool confirm) {
+        QTimer::singleShot(0, [confirm] {
+            auto *dialog = qobject_cast<TfrmOpzioni *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QButtonGroup *>(u"RadioGroup1Buttons"_s)->button(3)->click(); // TUTTO MAIUSCOLO
+            dialog->findChild<QPushButton *>(confirm ? u"btnOk"_s : u"btnAnnulla"_s)->click();
+        });
+    };
+    answerDialog(false);
+    press("btnOpzioni");
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Unsaved edit"_s);
+    EXPECT_EQ(window->Opzioni()->Maiuscole(), 0);
+
+    answerDialog(true);
+    press("btnOpzioni");
+    EXPECT_EQ(window->Opzioni()->Maiuscole(), 3);
+    EXPECT_EQ(edit("edtTitolo")->text(), u"HELLO WORLD"_s); // re-read from the file, then re-cased
+    EXPECT_EQ(proposedName(), u"[BAND] - HELLO WORLD"_s);
+}
+
+TEST_F(MainWindowTest, ResizingFollowsTheAnchors)
+{
+    createWindow();
+    EXPECT_EQ(window->minimumSize(), QSize(790, 550));
+    QWidget *files = window->findChild<QWidget *>(u"flsFile"_s);
+    QWidget *folders = window->findChild<QWidget *>(u"dtrDirectory"_s);
+    QWidget *rename = window->findChild<QWidget *>(u"btnRinomina"_s);
+    const QRect listBefore = files->geometry(), treeBefore = folders->geometry(), buttonBefore = rename->geometry();
+    window->resize(window->width() + 100, window->height() + 50);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(files->width(), listBefore.width() + 100);
+    EXPECT_EQ(files->height(), listBefore.height() + 50);
+    EXPECT_EQ(folders->width(), treeBefore.width());
+    EXPECT_EQ(folders->height(), treeBefore.height() + 50);
+    EXPECT_EQ(rename->geometry().topLeft(), buttonBefore.topLeft() + QPoint(100, 50));
+    EXPECT_EQ(rename->size(), buttonBefore.size());
+}
