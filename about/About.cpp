@@ -1,6 +1,7 @@
 #include "about/About.h"
 
 #include "about/LinkLabel.h"
+#include "app/FormLabel.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -33,15 +34,6 @@ const char16_t scrambledClosing[] = u"\u0040\u0070\u0071\u006D\u0073\u0063\u0063
 
 const QColor skyBlue(0xA6, 0xCA, 0xF0);
 const QColor mediumGrey(0x80, 0x80, 0x80);
-
-QLabel *addLabel(QWidget *parent, const QString &name, const QString &text, int x, int y)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
 
 TLinkLabel *addLink(QWidget *parent, const QString &name, TLinkLabel::TTipo tipo, int x, int y)
 {
@@ -126,13 +118,13 @@ void TfrmAbout::buildForm()
     Memo1->viewport()->installEventFilter(this);
     Memo1->hide();
 
-    addLabel(Panel1, QStringLiteral("Label2"), QStringLiteral("Internet:"), 119, 25);
+    addFormLabel(Panel1, QStringLiteral("Label2"), QStringLiteral("Internet:"), 119, 25);
     LinkLabel2 = addLink(Panel1, QStringLiteral("LinkLabel2"), TLinkLabel::Internet, 143, 44);
     LinkLabel2->setText(QString::fromUtf16(scrambledWeb));
-    addLabel(Panel1, QStringLiteral("Label3"), QStringLiteral("E-Mail:"), 119, 63);
+    addFormLabel(Panel1, QStringLiteral("Label3"), QStringLiteral("E-Mail:"), 119, 63);
     LinkLabel1 = addLink(Panel1, QStringLiteral("LinkLabel1"), TLinkLabel::EMail, 143, 82);
     LinkLabel1->setText(QString::fromUtf16(scrambledMail));
-    QLabel *build = addLabel(Panel1, QStringLiteral("Label4"), QStringLiteral("Build: 73"), 303, 139);
+    QLabel *build = addFormLabel(Panel1, QStringLiteral("Label4"), QStringLiteral("Build: 73"), 303, 139);
     QPalette grey = build->palette();
     grey.setColor(QPalette::WindowText, mediumGrey);
     build->setPalette(grey);

@@ -1,5 +1,7 @@
 #include "app/SplashScreen.h"
 
+#include "app/FormLabel.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QPalette>
@@ -9,15 +11,6 @@
 
 namespace {
 const QColor cream(255, 251, 240);
-
-QLabel *addLabel(QWidget *parent, const QString &name, const QString &text, int x, int y)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
 
 QLabel *addPicture(QWidget *parent, const QString &name, const QString &resource, const QRect &place)
 {
@@ -57,13 +50,13 @@ TFrmSplashScreen::TFrmSplashScreen(int intervalMs, QWidget *parent)
     bar->setFrameStyle(QFrame::Box | QFrame::Plain);
     bar->setStyleSheet(QStringLiteral("background-color: navy; border: 1px solid black;"));
 
-    addLabel(this, QStringLiteral("Label1"), QStringLiteral("Freeware"), 32, 168);
-    Label2 = addLabel(this, QStringLiteral("Label2"), QString(), 144, 168);
+    addFormLabel(this, QStringLiteral("Label1"), QStringLiteral("Freeware"), 32, 168);
+    Label2 = addFormLabel(this, QStringLiteral("Label2"), QString(), 144, 168);
     QFont bold = font();
     bold.setBold(true);
     bold.setItalic(true);
     Label2->setFont(bold);
-    addLabel(this, QStringLiteral("Label3"), QStringLiteral("by Zerko"), 320, 168);
+    addFormLabel(this, QStringLiteral("Label3"), QStringLiteral("by Zerko"), 320, 168);
 
     Timer1.setInterval(intervalMs);
     Timer1.setSingleShot(false);

@@ -1,0 +1,13 @@
+#pragma once
+// A label placed on a form built in code, sized to its text.
+
+#include <QLabel>
+
+inline QLabel *addFormLabel(QWidget *parent, const QString &name, const QString &text, int x, int y)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
