@@ -1,6 +1,7 @@
 #include "tests/app/MainWindowFixture.h"
 
 #include "app/ClickableImage.h"
+#include "app/PicturePreview.h"
 #include "explorer/FileListView.h"
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
@@ -14,6 +15,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -275,4 +277,50 @@ TEST_F(MainWindowTest, ResizingFollowsTheAnchors)
     EXPECT_EQ(folders->height(), treeBefore.height() + 50);
     EXPECT_EQ(rename->geometry().topLeft(), buttonBefore.topLeft() + QPoint(100, 50));
     EXPECT_EQ(rename->size(), buttonBefore.size());
+}
+
+TEST_F(MainWindowTest, ArrowKeysInTheListLoadOtherKeysOnlyMove)
+{
+    for (const char *name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        folder->write(QString::fromLatin1(name), "x");
+    createWindow();
+    clickFolder(folder->path());
+    TZuFilelistView28 *files = list();
+    files->setFocus();
+    QTest::keyClick(files, Qt::Key_Down);
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"b.txt"_s);
+    QTest::keyClick(files, Qt::Key_End);
+    EXPECT_EQ(files->selectedIndex(), 3);
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"b.txt"_s);
+    press("btnIndietro"); // steps from the item the keys moved to
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"c.txt"_s);
+}
+
+TEST_F(MainWindowTest, PictureIsLoadedEvenWhenThePreviewIsHidden)
+{
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    picture.save(folder->filePath(u"photo.JPG"_s), "JPEG");
+    createWindow(); // preview off by default
+    clickFolder(folder->path());
+    auto *preview = window->findChild<PicturePreview *>(u"imgAnteprima"_s);
+    EXPECT_TRUE(preview->isHidden());
+    EXPECT_TRUE(preview->hasPicture());
+    EXPECT_EQ(edit("edtRinomina")->text(), u"Photo"_s);
+}
+
+TEST_F(MainWindowTest, EmptyTrackFieldKeepsTheTracksTheFileHad)
+{
+    writeMp3(u"song.mp3"_s, {u"Title"_s, u"Band"_s, {}, {}, {}, {}, 7}, {u"Title"_s, u"Band"_s, {}, {}, {}, {}, 7});
+    createWindow();
+    clickFolder(folder->path());
+    edit("edtTraccia")->clear();
+    press("btnRinomina");
+    const QString renamed = folder->filePath(u"[Band] - Title.mp3"_s);
+    TID3v2 v2;
+    ASSERT_TRUE(v2.ReadFromFile(renamed));
+    EXPECT_EQ(v2.Track(), 7);
+    TID3TagInfo v1;
+    v1.ReadFromFile(renamed);
+    EXPECT_EQ(v1.GetTrack(), 7);
 }
