@@ -100,6 +100,9 @@ OutputFrame valueFrame(int slot, const QString &text, const TagInfo &info)
         return commentFrame(text, commentLanguage(info));
     case LinkSlot:
         return linkFrame(text);
+    case GenreSlot: // a genre text that begins with "(" is written "((", so it is not read as a code
+        return OutputFrame{FrameIDs[slot].v34, 0, 0,
+                           textFrameContent(text.startsWith(QLatin1Char('(')) ? QLatin1Char('(') + text : text)};
     default:
         return OutputFrame{FrameIDs[slot].v34, 0, 0, textFrameContent(text)};
     }

@@ -94,6 +94,13 @@ TEST(ID3v2WriteTest, TextIsLatin1WhenItFitsElseUtf16WithMark)
     EXPECT_EQ(tag.Link(), "http://example.org/ü");
 }
 
+TEST(ID3v2WriteTest, GenreBeginningWithAParenthesisComesBackAsItWas)
+{
+    const QByteArray file = rewritten(silentAudio(), [](TID3v2 &tag) { tag.SetGenre("(17)Live"); });
+    EXPECT_EQ(frameOf(file, "TCON").data, latin1Text("((17)Live"));
+    EXPECT_EQ(readBack(file).Genre(), "(17)Live");
+}
+
 TEST(ID3v2WriteTest, ReplacedCommentKeepsItsLanguageAndTrackItsTotal)
 {
     const QByteArray itunes = frameV23("COMM", QByteArray("\0engiTunNORM\0 0000", 18));
@@ -198,6 +205,7 @@ TEST(ID3v2WriteTest, Version22FramesGetTheir23Ids)
                               frameV22("PIC", QByteArray("\0JPG\x03" "desc\0\xFF\xD8", 12)) +
                               frameV22("ULT", QByteArray("\0eng\0words", 10)) +
                               frameV22("TXX", QByteArray("\0k\0v", 4)) + frameV22("CRM", "owner\0x") +
+                              frameV22("LNK", "PICurl\0") +
                               frameV22("TCP", latin1Text("1")) + frameV22("ZZZ", "unknown");
     const QByteArray file = rewritten(id3v2Tag(2, frames) + silentAudio());
     EXPECT_EQ(idsOf(file), (QList<QByteArray>{"TIT2", "TIT1", "APIC", "USLT", "TXXX", "TCMP"}));
