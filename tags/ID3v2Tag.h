@@ -60,7 +60,7 @@ void ReadFramesV22(const QString &fileName, TagInfo &info);
 // Reads the tag's frames from the bytes after the header.
 void parseTagBody(QByteArray body, TagInfo &info);
 // Files one frame: into the slot whose ID it has, and into the frame list.
-void StoreFrame(const QByteArray &id, const Frame &frame, TagInfo &info);
+void StoreFrame(const QByteArray &id, Frame frame, TagInfo &info);
 // Reads header and frames of the file's tag when it has one of versions 2-4.
 void readTag(const QString &fileName, TagInfo &info);
 

@@ -1,5 +1,5 @@
 // Runs the benchmarks and prints, after the usual table, each measurement as a ratio to
-// its peer of the same run.
+// its peer of the same run (the median when the run has repetitions).
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -13,8 +13,12 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                m_seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.error_occurred)
+                continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                m_median[run.run_name.str()] = run.GetAdjustedRealTime();
+            else if (run.run_type == Run::RT_Iteration)
+                m_last[run.run_name.str()] = run.GetAdjustedRealTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -30,13 +34,24 @@ public:
             {"RewriteTag_Kestrava/50/real_time", "CopyFile_CpAndFlush/50/real_time"},
         };
         for (const auto &[ours, peer] : ratios) {
-            if (m_seconds.count(ours) && m_seconds.count(peer) && m_seconds[peer] > 0)
-                std::printf("ratio %s / %s = %.2f\n", ours, peer, m_seconds[ours] / m_seconds[peer]);
+            const double oursTime = time(ours);
+            const double peerTime = time(peer);
+            if (oursTime > 0 && peerTime > 0)
+                std::printf("ratio %s / %s = %.2f\n", ours, peer, oursTime / peerTime);
         }
     }
 
 private:
-    std::map<std::string, double> m_seconds;
+    double time(const std::string &name) const
+    {
+        if (const auto median = m_median.find(name); median != m_median.end())
+            return median->second;
+        const auto last = m_last.find(name);
+        return last == m_last.end() ? 0 : last->second;
+    }
+
+    std::map<std::string, double> m_median;
+    std::map<std::string, double> m_last;
 };
 } // namespace
 
