@@ -94,6 +94,12 @@ TEST(ID3v2WriteTest, TextIsLatin1WhenItFitsElseUtf16WithMark)
     EXPECT_EQ(tag.Link(), "http://example.org/ü");
 }
 
+TEST(ID3v2WriteTest, LinkCharactersOutsideLatin1ArePercentEncoded)
+{
+    const QByteArray file = rewritten(silentAudio(), [](TID3v2 &tag) { tag.SetLink(QString::fromUtf8("http://x/ж😀")); });
+    EXPECT_EQ(readBack(file).Link(), "http://x/%D0%B6%F0%9F%98%80");
+}
+
 TEST(ID3v2WriteTest, GenreBeginningWithAParenthesisComesBackAsItWas)
 {
     const QByteArray file = rewritten(silentAudio(), [](TID3v2 &tag) { tag.SetGenre("(17)Live"); });
