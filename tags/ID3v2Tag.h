@@ -40,9 +40,13 @@ struct TagInfo {
     qint64 fileSize = 0;
     std::array<QString, SlotCount> texts;  // one text per slot of FrameIDs
     QList<Frame> frames;                   // every frame of the tag, in file order
-    int commentFrame = -1;                 // index in frames of the comment shown
-    int linkFrame = -1;                    // index in frames of the link shown
-    int commentRank = 0;                   // how well they fit (see StoreFrame)
+    // Comment and link: the frames that could be shown (readable COMM frames other than
+    // the players' own iTun… ones, readable WXXX frames), the index of the one shown and
+    // its rank: 2 without a description, 1 with one.
+    QList<int> commentFrames, linkFrames;
+    int commentFrame = -1;
+    int linkFrame = -1;
+    int commentRank = 0;
     int linkRank = 0;
 };
 

@@ -50,6 +50,8 @@ void storeSlot(int slot, int frameIndex, const FrameFields &fields, int version,
     switch (slot) {
     case CommentSlot: {
         const int rank = commentRank(fields.text(CommentDescription));
+        if (rank > 0)
+            info.commentFrames.append(frameIndex);
         if (rank > info.commentRank) {
             info.commentRank = rank;
             info.commentFrame = frameIndex;
@@ -59,6 +61,7 @@ void storeSlot(int slot, int frameIndex, const FrameFields &fields, int version,
     }
     case LinkSlot: {
         const int rank = linkRank(fields.text(LinkDescription));
+        info.linkFrames.append(frameIndex);
         if (rank > info.linkRank) {
             info.linkRank = rank;
             info.linkFrame = frameIndex;

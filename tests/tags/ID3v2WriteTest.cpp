@@ -126,6 +126,31 @@ TEST(ID3v2WriteTest, ReplacedCommentKeepsItsLanguageAndTrackItsTotal)
     EXPECT_EQ(comments, (QList<QByteArray>{QByteArray("\0ita\0nuovo", 10), QByteArray("\0engiTunNORM\0 0000", 18)}));
 }
 
+TEST(ID3v2WriteTest, DescribedCommentAndLinkAreKeptAndAClearedValueStaysCleared)
+{
+    const QByteArray custom = frameV23("COMM", QByteArray("\0engSongs-DB_Custom1\0xyz", 24));
+    const QByteArray shop = frameV23("WXXX", QByteArray("\0Shop\0http://shop", 17));
+    const QByteArray old = id3v2Tag(3, custom + shop) + silentAudio();
+    ASSERT_EQ(readBack(old).Comment(), "xyz");
+    ASSERT_EQ(readBack(old).Link(), "http://shop");
+
+    QByteArray file = rewritten(old);
+    EXPECT_EQ(idsOf(file), (QList<QByteArray>{"COMM", "WXXX", "COMM", "WXXX"}));
+    EXPECT_EQ(framesOf(file).mid(2), (QList<Frame23>{framesOf(id3v2Tag(3, custom + shop)).value(0),
+                                                     framesOf(id3v2Tag(3, custom + shop)).value(1)}));
+    EXPECT_EQ(readBack(file).Comment(), "xyz");
+
+    file = rewritten(old, [](TID3v2 &tag) {
+        tag.SetComment("");
+        tag.SetLink("");
+    });
+    EXPECT_EQ(frameOf(file, "COMM").data, QByteArray("\0eng\0", 5));
+    EXPECT_EQ(frameOf(file, "WXXX").data, QByteArray(2, '\0'));
+    EXPECT_EQ(framesOf(file).size(), 4);
+    EXPECT_EQ(readBack(file).Comment(), QString());
+    EXPECT_EQ(readBack(file).Link(), QString());
+}
+
 TEST(ID3v2WriteTest, EveryOtherFrameOfA23TagIsKeptByteForByte)
 {
     const QList<QByteArray> kept = {
