@@ -233,3 +233,14 @@ TEST(ReplaceTagTest, MissingFileIsNotCreated)
     EXPECT_FALSE(tag.WriteToFile("missing.mp3"));
     EXPECT_TRUE(entries(folder).isEmpty());
 }
+
+TEST(ReplaceTagTest, DrivePathsNameTheSameFiles)
+{
+    TempFolder folder;
+    folder.write("song.mp3", original());
+    const QString drivePath = folder.drivePath() + QLatin1String("\\song.mp3");
+    ASSERT_TRUE(writeTitle(drivePath, "By drive path"));
+    TID3v2 tag;
+    tag.ReadFromFile("song.mp3");
+    EXPECT_EQ(tag.Title(), "By drive path");
+}
