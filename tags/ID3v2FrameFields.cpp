@@ -6,11 +6,11 @@
 namespace id3v2 {
 
 namespace {
-struct FieldSpec {
+struct FieldShape {
     FieldKind kind;
     int size = 0;
 };
-using Layout = std::vector<FieldSpec>;
+using Layout = std::vector<FieldShape>;
 
 const Layout *layoutOf(const QByteArray &id)
 {
@@ -83,13 +83,13 @@ std::optional<FrameFields> parseFields(const QByteArray &id, const QByteArray &c
     FrameFields result;
     result.encoding = quint8(content.at(0));
     TextReader reader(content, 1, result.encoding);
-    for (const FieldSpec &spec : *layout) {
-        Field field{spec.kind, {}, {}};
-        switch (spec.kind) {
+    for (const FieldShape &shape : *layout) {
+        Field field{shape.kind, {}, {}};
+        switch (shape.kind) {
         case FieldKind::Encoding:
             break;
         case FieldKind::Bytes:
-            field.bytes = reader.nextBytes(spec.size);
+            field.bytes = reader.nextBytes(shape.size);
             break;
         case FieldKind::Latin1:
             field.bytes = reader.nextLatin1();

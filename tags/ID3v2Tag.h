@@ -40,9 +40,13 @@ struct TagInfo {
     qint64 fileSize = 0;
     std::array<QString, SlotCount> texts;  // one text per slot of FrameIDs
     QList<Frame> frames;                   // every frame of the tag, in file order
-    int commentFrame = -1;                 // index in frames of the comment shown
-    int linkFrame = -1;                    // index in frames of the link shown
-    int commentRank = 0;                   // how well they fit (see StoreFrame)
+    // Comment and link: the frames that could be shown (readable COMM frames other than
+    // the players' own iTun… ones, readable WXXX frames), the index of the one shown and
+    // its rank: 2 without a description, 1 with one.
+    QList<int> commentFrames, linkFrames;
+    int commentFrame = -1;
+    int linkFrame = -1;
+    int commentRank = 0;
     int linkRank = 0;
 };
 
@@ -60,7 +64,7 @@ void ReadFramesV22(const QString &fileName, TagInfo &info);
 // Reads the tag's frames from the bytes after the header.
 void parseTagBody(QByteArray body, TagInfo &info);
 // Files one frame: into the slot whose ID it has, and into the frame list.
-void StoreFrame(const QByteArray &id, const Frame &frame, TagInfo &info);
+void StoreFrame(const QByteArray &id, Frame frame, TagInfo &info);
 // Reads header and frames of the file's tag when it has one of versions 2-4.
 void readTag(const QString &fileName, TagInfo &info);
 

@@ -50,6 +50,8 @@ void storeSlot(int slot, int frameIndex, const FrameFields &fields, int version,
     switch (slot) {
     case CommentSlot: {
         const int rank = commentRank(fields.text(CommentDescription));
+        if (rank > 0)
+            info.commentFrames.append(frameIndex);
         if (rank > info.commentRank) {
             info.commentRank = rank;
             info.commentFrame = frameIndex;
@@ -59,6 +61,7 @@ void storeSlot(int slot, int frameIndex, const FrameFields &fields, int version,
     }
     case LinkSlot: {
         const int rank = linkRank(fields.text(LinkDescription));
+        info.linkFrames.append(frameIndex);
         if (rank > info.linkRank) {
             info.linkRank = rank;
             info.linkFrame = frameIndex;
@@ -76,17 +79,18 @@ void storeSlot(int slot, int frameIndex, const FrameFields &fields, int version,
 }
 } // namespace
 
-void StoreFrame(const QByteArray &id, const Frame &frame, TagInfo &info)
+void StoreFrame(const QByteArray &id, Frame frame, TagInfo &info)
 {
     const int frameIndex = int(info.frames.size());
-    info.frames.append(frame);
-    if (!frame.readable)
+    info.frames.append(std::move(frame));
+    const Frame &stored = info.frames.last();
+    if (!stored.readable)
         return;
     const int version = majorVersion(info);
     for (int slot = 0; slot < SlotCount; ++slot) {
         if (id != (version > 2 ? FrameIDs[slot].v34 : FrameIDs[slot].v2))
             continue;
-        if (const std::optional<FrameFields> fields = parseFields(FrameIDs[slot].v34, frame.content))
+        if (const std::optional<FrameFields> fields = parseFields(FrameIDs[slot].v34, stored.content))
             storeSlot(slot, frameIndex, *fields, version, info);
     }
 }

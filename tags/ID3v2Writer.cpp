@@ -4,6 +4,8 @@
 #include "tags/ID3v2FrameConversion.h"
 #include "tags/ID3v2FrameFields.h"
 
+#include <algorithm>
+
 namespace id3v2 {
 
 namespace {
@@ -30,26 +32,30 @@ std::optional<FrameFields> commentFields(const TagInfo &info, int index)
     return parseFields(FrameIDs[CommentSlot].v34, info.frames.at(index).content);
 }
 
-// The frames the new comment and link replace: those shown, and copies of the comment
-// with the same language and description.
+// The frames the new comment and link replace: the ones shown when they have no
+// description (with the comment's copies in the same language). Frames with a
+// description are kept.
 QSet<int> replacedFrames(const TagInfo &info)
 {
     QSet<int> replaced;
-    if (info.linkFrame >= 0)
+    if (info.linkRank == 2)
         replaced.insert(info.linkFrame);
-    if (info.commentFrame < 0)
+    if (info.commentRank != 2)
         return replaced;
     const std::optional<FrameFields> shown = commentFields(info, info.commentFrame);
-    const QByteArray &id = info.frames.at(info.commentFrame).id;
-    for (int index = 0; index < info.frames.size(); ++index) {
-        if (info.frames.at(index).id != id || !info.frames.at(index).readable)
-            continue;
+    for (const int index : info.commentFrames) {
         const std::optional<FrameFields> fields = commentFields(info, index);
-        if (index == info.commentFrame || (shown && fields && fields->bytes(1) == shown->bytes(1) &&
-                                           fields->text(2) == shown->text(2)))
+        if (shown && fields && fields->text(2).isEmpty() && fields->bytes(1) == shown->bytes(1))
             replaced.insert(index);
     }
     return replaced;
+}
+
+// An empty value is written as an empty frame when a kept frame would otherwise be shown
+// in its place at the next read.
+bool keptFrameWouldShow(const QList<int> &candidates, const QSet<int> &replaced)
+{
+    return std::any_of(candidates.cbegin(), candidates.cend(), [&](int index) { return !replaced.contains(index); });
 }
 
 QByteArray commentLanguage(const TagInfo &info)
@@ -100,6 +106,9 @@ OutputFrame valueFrame(int slot, const QString &text, const TagInfo &info)
         return commentFrame(text, commentLanguage(info));
     case LinkSlot:
         return linkFrame(text);
+    case GenreSlot: // a genre text that begins with "(" is written "((", so it is not read as a code
+        return OutputFrame{FrameIDs[slot].v34, 0, 0,
+                           textFrameContent(text.startsWith(QLatin1Char('(')) ? QLatin1Char('(') + text : text)};
     default:
         return OutputFrame{FrameIDs[slot].v34, 0, 0, textFrameContent(text)};
     }
@@ -113,12 +122,15 @@ QByteArray BuildHeader(qint64 bodySize)
 
 bool SaveTag(const QString &fileName, const TagInfo &info)
 {
+    const QSet<int> replaced = replacedFrames(info);
     QByteArray body;
     for (int slot = 0; slot < WrittenSlotCount; ++slot) {
-        if (!info.texts[slot].isEmpty())
+        const bool claimed = (slot == CommentSlot && keptFrameWouldShow(info.commentFrames, replaced)) ||
+                             (slot == LinkSlot && keptFrameWouldShow(info.linkFrames, replaced));
+        if (!info.texts[slot].isEmpty() || claimed)
             body += frameBytes(valueFrame(slot, info.texts[slot], info));
     }
-    for (const OutputFrame &frame : version3Frames(info.frames, replacedFrames(info))) {
+    for (const OutputFrame &frame : version3Frames(info.frames, replaced)) {
         if (!isWrittenFromValues(frame.id))
             body += frameBytes(frame);
     }

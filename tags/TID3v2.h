@@ -21,9 +21,12 @@ public:
     void SetLink(const QString &text);
     void SetTrack(std::uint8_t track) { fTrack = track; }
 
-    // Reads the ID3v2 tag of the file into the values; absorbs every error.
+    // Reads the ID3v2 tag (versions 2.2-2.4) of the file into the values; absorbs every
+    // error. False when the file has not even 10 bytes to read.
     bool ReadFromFile(const QString &fileName);
-    // Writes the values into the file as an ID3v2.3 tag; false on any failure.
+    // Writes the values into the file as an ID3v2.3 tag in place of the tag it has; every
+    // other frame of that tag (pictures, lyrics, other comments…) is written back. The
+    // file is replaced in one atomic step; false on any failure, the file left as it was.
     bool WriteToFile(const QString &fileName);
 
     std::uint8_t HasTag() const { return fHasTag; }

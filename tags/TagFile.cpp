@@ -38,9 +38,9 @@ TagFile::~TagFile()
 qint64 TagFile::size() const
 {
     struct stat info {};
-    if (m_fd < 0 || ::fstat(m_fd, &info) != 0)
-        return -1;
-    return info.st_size;
+    if (m_size < 0 && m_fd >= 0 && ::fstat(m_fd, &info) == 0)
+        m_size = info.st_size;
+    return m_size;
 }
 
 QByteArray TagFile::readAt(qint64 offset, qint64 length) const
@@ -64,6 +64,7 @@ QByteArray TagFile::readAt(qint64 offset, qint64 length) const
 
 bool TagFile::writeAt(qint64 offset, const QByteArray &bytes)
 {
+    m_size = -1;
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t put = ::pwrite(m_fd, bytes.constData() + done, size_t(bytes.size() - done), offset + done);

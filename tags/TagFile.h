@@ -32,4 +32,5 @@ public:
 private:
     int m_fd = -1;
     int m_openError = 0;
+    mutable qint64 m_size = -1; // known once asked, until a write
 };

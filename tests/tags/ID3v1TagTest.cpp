@@ -136,13 +136,19 @@ TEST(ID3v1TagTest, FileErrorsReachTheCallerWithTheirMessages)
 {
     TempFolder folder;
     folder.write("short.mp3", QByteArray(127, 'x'));
+    folder.write("tagged.mp3", silentAudio() + id3v1("Title", "Artist", 3, 17));
     TID3TagInfo tag;
+    tag.ReadFromFile("tagged.mp3");
     try {
         tag.ReadFromFile("short.mp3");
         FAIL() << "no error";
     } catch (const platform::StreamError &error) {
         EXPECT_EQ(error.message(), "Stream read error");
     }
+    // Nothing of the file read before is left to be written into another.
+    EXPECT_FALSE(tag.HasTag());
+    EXPECT_EQ(tag.GetTitle(), QString());
+    EXPECT_EQ(tag.GetTrack(), 0);
     try {
         tag.ReadFromFile("missing.mp3");
         FAIL() << "no error";

@@ -94,6 +94,19 @@ TEST(ID3v2WriteTest, TextIsLatin1WhenItFitsElseUtf16WithMark)
     EXPECT_EQ(tag.Link(), "http://example.org/ü");
 }
 
+TEST(ID3v2WriteTest, LinkCharactersOutsideLatin1ArePercentEncoded)
+{
+    const QByteArray file = rewritten(silentAudio(), [](TID3v2 &tag) { tag.SetLink(QString::fromUtf8("http://x/ж😀")); });
+    EXPECT_EQ(readBack(file).Link(), "http://x/%D0%B6%F0%9F%98%80");
+}
+
+TEST(ID3v2WriteTest, GenreBeginningWithAParenthesisComesBackAsItWas)
+{
+    const QByteArray file = rewritten(silentAudio(), [](TID3v2 &tag) { tag.SetGenre("(17)Live"); });
+    EXPECT_EQ(frameOf(file, "TCON").data, latin1Text("((17)Live"));
+    EXPECT_EQ(readBack(file).Genre(), "(17)Live");
+}
+
 TEST(ID3v2WriteTest, ReplacedCommentKeepsItsLanguageAndTrackItsTotal)
 {
     const QByteArray itunes = frameV23("COMM", QByteArray("\0engiTunNORM\0 0000", 18));
@@ -111,6 +124,31 @@ TEST(ID3v2WriteTest, ReplacedCommentKeepsItsLanguageAndTrackItsTotal)
             comments.append(frame.data);
     }
     EXPECT_EQ(comments, (QList<QByteArray>{QByteArray("\0ita\0nuovo", 10), QByteArray("\0engiTunNORM\0 0000", 18)}));
+}
+
+TEST(ID3v2WriteTest, DescribedCommentAndLinkAreKeptAndAClearedValueStaysCleared)
+{
+    const QByteArray custom = frameV23("COMM", QByteArray("\0engSongs-DB_Custom1\0xyz", 24));
+    const QByteArray shop = frameV23("WXXX", QByteArray("\0Shop\0http://shop", 17));
+    const QByteArray old = id3v2Tag(3, custom + shop) + silentAudio();
+    ASSERT_EQ(readBack(old).Comment(), "xyz");
+    ASSERT_EQ(readBack(old).Link(), "http://shop");
+
+    QByteArray file = rewritten(old);
+    EXPECT_EQ(idsOf(file), (QList<QByteArray>{"COMM", "WXXX", "COMM", "WXXX"}));
+    EXPECT_EQ(framesOf(file).mid(2), (QList<Frame23>{framesOf(id3v2Tag(3, custom + shop)).value(0),
+                                                     framesOf(id3v2Tag(3, custom + shop)).value(1)}));
+    EXPECT_EQ(readBack(file).Comment(), "xyz");
+
+    file = rewritten(old, [](TID3v2 &tag) {
+        tag.SetComment("");
+        tag.SetLink("");
+    });
+    EXPECT_EQ(frameOf(file, "COMM").data, QByteArray("\0eng\0", 5));
+    EXPECT_EQ(frameOf(file, "WXXX").data, QByteArray(2, '\0'));
+    EXPECT_EQ(framesOf(file).size(), 4);
+    EXPECT_EQ(readBack(file).Comment(), QString());
+    EXPECT_EQ(readBack(file).Link(), QString());
 }
 
 TEST(ID3v2WriteTest, EveryOtherFrameOfA23TagIsKeptByteForByte)
@@ -198,6 +236,7 @@ TEST(ID3v2WriteTest, Version22FramesGetTheir23Ids)
                               frameV22("PIC", QByteArray("\0JPG\x03" "desc\0\xFF\xD8", 12)) +
                               frameV22("ULT", QByteArray("\0eng\0words", 10)) +
                               frameV22("TXX", QByteArray("\0k\0v", 4)) + frameV22("CRM", "owner\0x") +
+                              frameV22("LNK", "PICurl\0") +
                               frameV22("TCP", latin1Text("1")) + frameV22("ZZZ", "unknown");
     const QByteArray file = rewritten(id3v2Tag(2, frames) + silentAudio());
     EXPECT_EQ(idsOf(file), (QList<QByteArray>{"TIT2", "TIT1", "APIC", "USLT", "TXXX", "TCMP"}));

@@ -12,7 +12,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
+#include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -126,6 +128,29 @@ TEST(ReplaceTagTest, NoSpaceLeftLeavesTheOriginalIntact)
     EXPECT_EQ(entries(folder), QStringList{"song.mp3"});
 }
 
+TEST(ReplaceTagTest, FullFileSystemLeavesTheOriginalIntact)
+{
+    // A small file system of its own, in a mount namespace of the child's own.
+    TempFolder folder;
+    enum { Intact = 0, Written = 1, Changed = 2, NoMount = 77 };
+    const QByteArray mountPoint = QFile::encodeName(folder.path());
+    const int status = inChildProcess([&] {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+            ::_exit(NoMount);
+        QDir::setCurrent(folder.path());
+        folder.write("song.mp3", original());
+        folder.write("filler", QByteArray(64 * 1024 - 2 * 4096 - original().size(), 'f'));
+        const bool written = writeTitle("song.mp3", "New");
+        const bool intact = folder.read("song.mp3") == original() && entries(folder) == QStringList{"filler", "song.mp3"};
+        ::_exit(written ? Written : intact ? Intact : Changed);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == NoMount)
+        GTEST_SKIP() << "no file system can be mounted here";
+    EXPECT_EQ(WEXITSTATUS(status), Intact) << "1: written although full, 2: original or folder changed";
+}
+
 TEST(ReplaceTagTest, ReadOnlyFolderLeavesTheOriginalIntact)
 {
     TempFolder folder;
@@ -207,4 +232,15 @@ TEST(ReplaceTagTest, MissingFileIsNotCreated)
     tag.SetTitle("New");
     EXPECT_FALSE(tag.WriteToFile("missing.mp3"));
     EXPECT_TRUE(entries(folder).isEmpty());
+}
+
+TEST(ReplaceTagTest, DrivePathsNameTheSameFiles)
+{
+    TempFolder folder;
+    folder.write("song.mp3", original());
+    const QString drivePath = folder.drivePath() + QLatin1String("\\song.mp3");
+    ASSERT_TRUE(writeTitle(drivePath, "By drive path"));
+    TID3v2 tag;
+    tag.ReadFromFile("song.mp3");
+    EXPECT_EQ(tag.Title(), "By drive path");
 }
