@@ -2,10 +2,12 @@
 
 #include "app/ClickableImage.h"
 #include "app/PicturePreview.h"
+#include "explorer/DirTree.h"
 #include "explorer/FileListView.h"
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
 #include "options/uOpzioni.h"
+#include "platform/DrivePaths.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 
@@ -323,4 +325,35 @@ TEST_F(MainWindowTest, EmptyTrackFieldKeepsTheTracksTheFileHad)
     TID3TagInfo v1;
     v1.ReadFromFile(renamed);
     EXPECT_EQ(v1.GetTrack(), 7);
+}
+
+TEST_F(MainWindowTest, EnterPressesRinominaOnlyWhereNoControlTakesItItself)
+{
+    for (const char *name : {"a.txt", "b.txt", "c.txt"})
+        folder->write(QString::fromLatin1(name), "x");
+    storeOptions(u"300002"_s); // new-name field filled, no cleaning
+    createWindow();
+    clickFolder(folder->path());
+    ASSERT_EQ(edit("edtNomeOriginale")->text(), u"a.txt"_s);
+    edit("edtRinomina")->setText(u"Renamed"_s);
+
+    // Enter in the file list belongs to the list: the loaded file keeps its name.
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Return);
+    EXPECT_TRUE(folder->exists(u"a.txt"_s));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"a.txt"_s);
+
+    // Enter on a focused button clicks that button.
+    auto *next = window->findChild<QPushButton *>(u"btnAvanti"_s);
+    next->setFocus();
+    QTest::keyClick(next, Qt::Key_Return);
+    EXPECT_TRUE(folder->exists(u"a.txt"_s));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"b.txt"_s);
+
+    // Enter of the numeric keypad acts as Enter.
+    edit("edtRinomina")->setText(u"Renamed"_s);
+    QTest::keyClick(edit("edtRinomina"), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(folder->exists(u"Renamed.txt"_s));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"c.txt"_s);
+    EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
 }
