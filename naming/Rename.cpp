@@ -72,3 +72,8 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
         return refuse(existsMessage);
     return renameThroughTemporary(fileSystem, oldName, target, extension);
 }
+
+bool TKestrava::refuseFileInUse()
+{
+    return refuse(inUseMessage);
+}

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -356,4 +357,44 @@ TEST_F(MainWindowTest, EnterPressesRinominaOnlyWhereNoControlTakesItItself)
     EXPECT_TRUE(folder->exists(u"Renamed.txt"_s));
     EXPECT_EQ(edit("edtNomeOriginale")->text(), u"c.txt"_s);
     EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+}
+
+TEST_F(MainWindowTest, RinominaActsOnTheLoadedFileAfterTheTreeMovedTheList)
+{
+    writeMp3(u"a/01.mp3"_s, {u"Song a"_s, u"Band"_s});
+    writeMp3(u"b/01.mp3"_s, {u"Song b"_s, u"Other"_s});
+    const QByteArray untouched = folder->read(u"b/01.mp3"_s);
+    createWindow();
+    clickFolder(folder->filePath(u"a"_s));
+    ASSERT_EQ(edit("edtTitolo")->text(), u"Song a"_s);
+
+    // The arrow key moves the tree, and with it the list, to folder b; nothing loads.
+    tree()->setFocus();
+    QTest::keyClick(tree(), Qt::Key_Down);
+    ASSERT_EQ(list()->Directory(), platform::toDrivePath(folder->filePath(u"b"_s)) + u'\\');
+    ASSERT_EQ(edit("edtTitolo")->text(), u"Song a"_s);
+
+    press("btnRinomina");
+    EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+    EXPECT_TRUE(folder->exists(u"a/[Band] - Song a.mp3"_s));
+    EXPECT_FALSE(folder->exists(u"a/01.mp3"_s));
+    EXPECT_EQ(folder->read(u"b/01.mp3"_s), untouched);
+    EXPECT_FALSE(folder->exists(u"b/[Band] - Song a.mp3"_s));
+}
+
+TEST_F(MainWindowTest, RinominaRenamesNothingElseWhenTheLoadedFileFolderIsGone)
+{
+    writeMp3(u"a/01.mp3"_s, {u"Song a"_s, u"Band"_s});
+    writeMp3(u"b/01.mp3"_s, {u"Song b"_s, u"Other"_s});
+    const QByteArray untouched = folder->read(u"b/01.mp3"_s);
+    createWindow();
+    clickFolder(folder->filePath(u"a"_s));
+    tree()->setFocus();
+    QTest::keyClick(tree(), Qt::Key_Down);
+    ASSERT_TRUE(QDir(folder->filePath(u"a"_s)).removeRecursively());
+
+    press("btnRinomina");
+    EXPECT_EQ(boxes->texts(), QStringList{u"Il file e' attualmente in uso."_s});
+    EXPECT_EQ(folder->read(u"b/01.mp3"_s), untouched);
+    EXPECT_FALSE(folder->exists(u"b/[Band] - Song a.mp3"_s));
 }
