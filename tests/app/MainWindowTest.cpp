@@ -359,21 +359,29 @@ TEST_F(MainWindowTest, EnterPressesRinominaOnlyWhereNoControlTakesItItself)
     EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
 }
 
-TEST_F(MainWindowTest, RinominaActsOnTheLoadedFileAfterTheTreeMovedTheList)
+// Folders a and b each hold an "01.mp3"; a's file is loaded, then the tree's arrow
+// key moves the list to b, which loads nothing.
+class ListMovedOnTest : public MainWindowTest {
+protected:
+    void loadAThenMoveListToB()
+    {
+        writeMp3(u"a/01.mp3"_s, {u"Song a"_s, u"Band"_s});
+        writeMp3(u"b/01.mp3"_s, {u"Song b"_s, u"Other"_s});
+        untouched = folder->read(u"b/01.mp3"_s);
+        createWindow();
+        clickFolder(folder->filePath(u"a"_s));
+        ASSERT_EQ(edit("edtTitolo")->text(), u"Song a"_s);
+        tree()->setFocus();
+        QTest::keyClick(tree(), Qt::Key_Down);
+        ASSERT_EQ(list()->Directory(), platform::toDrivePath(folder->filePath(u"b"_s)) + u'\\');
+        ASSERT_EQ(edit("edtTitolo")->text(), u"Song a"_s);
+    }
+    QByteArray untouched;
+};
+
+TEST_F(ListMovedOnTest, RinominaActsOnTheLoadedFile)
 {
-    writeMp3(u"a/01.mp3"_s, {u"Song a"_s, u"Band"_s});
-    writeMp3(u"b/01.mp3"_s, {u"Song b"_s, u"Other"_s});
-    const QByteArray untouched = folder->read(u"b/01.mp3"_s);
-    createWindow();
-    clickFolder(folder->filePath(u"a"_s));
-    ASSERT_EQ(edit("edtTitolo")->text(), u"Song a"_s);
-
-    // The arrow key moves the tree, and with it the list, to folder b; nothing loads.
-    tree()->setFocus();
-    QTest::keyClick(tree(), Qt::Key_Down);
-    ASSERT_EQ(list()->Directory(), platform::toDrivePath(folder->filePath(u"b"_s)) + u'\\');
-    ASSERT_EQ(edit("edtTitolo")->text(), u"Song a"_s);
-
+    loadAThenMoveListToB();
     press("btnRinomina");
     EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
     EXPECT_TRUE(folder->exists(u"a/[Band] - Song a.mp3"_s));
@@ -382,17 +390,10 @@ TEST_F(MainWindowTest, RinominaActsOnTheLoadedFileAfterTheTreeMovedTheList)
     EXPECT_FALSE(folder->exists(u"b/[Band] - Song a.mp3"_s));
 }
 
-TEST_F(MainWindowTest, RinominaRenamesNothingElseWhenTheLoadedFileFolderIsGone)
+TEST_F(ListMovedOnTest, RinominaRenamesNothingElseWhenTheLoadedFileFolderIsGone)
 {
-    writeMp3(u"a/01.mp3"_s, {u"Song a"_s, u"Band"_s});
-    writeMp3(u"b/01.mp3"_s, {u"Song b"_s, u"Other"_s});
-    const QByteArray untouched = folder->read(u"b/01.mp3"_s);
-    createWindow();
-    clickFolder(folder->filePath(u"a"_s));
-    tree()->setFocus();
-    QTest::keyClick(tree(), Qt::Key_Down);
+    loadAThenMoveListToB();
     ASSERT_TRUE(QDir(folder->filePath(u"a"_s)).removeRecursively());
-
     press("btnRinomina");
     EXPECT_EQ(boxes->texts(), QStringList{u"Il file e' attualmente in uso."_s});
     EXPECT_EQ(folder->read(u"b/01.mp3"_s), untouched);
