@@ -90,12 +90,15 @@ bool TfrmMain::renameLoadedFile()
     TKestrava &engine = *m_kestrava;
     if (!engine.PerformRename(engine.OriginalName(), engine.NewName(), engine.Extension()))
         return false;
+    // Only a file loaded as MP3 gets tags: a file without extension may take a new
+    // name that ends in ".mp3".
+    const bool loadedAsMp3 = engine.Extension() == mp3Extension;
     // The list shows what is on disk from here on, whatever the tag writes do.
     const QString newName = engine.NewName() + engine.Extension();
     renameLoadedItem(newName);
     engine.SetFileName(newName);
     ui->edtNomeOriginale->setText(newName);
-    if (engine.Extension() == mp3Extension) {
+    if (loadedAsMp3) {
         if (!SalvaTag()) {
             platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"),
                                   QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\".").arg(newName));

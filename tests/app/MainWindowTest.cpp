@@ -399,3 +399,19 @@ TEST_F(ListMovedOnTest, RinominaRenamesNothingElseWhenTheLoadedFileFolderIsGone)
     EXPECT_EQ(folder->read(u"b/01.mp3"_s), untouched);
     EXPECT_FALSE(folder->exists(u"b/[Band] - Song a.mp3"_s));
 }
+
+TEST_F(MainWindowTest, FileWithoutExtensionRenamedToAnMp3NameGetsNoTag)
+{
+    storeOptions(u"300042"_s); // new-name field filled, letter case left as typed
+    folder->write(u"notes"_s, "plain text, no tag");
+    folder->write(u"zz.txt"_s, "z");
+    createWindow();
+    clickFolder(folder->path());
+    ASSERT_EQ(edit("edtNomeOriginale")->text(), u"notes"_s);
+    edit("edtRinomina")->setText(u"Tune.mp3"_s);
+
+    press("btnRinomina");
+    EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+    EXPECT_EQ(folder->read(u"Tune.mp3"_s), QByteArray("plain text, no tag"));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"zz.txt"_s);
+}
