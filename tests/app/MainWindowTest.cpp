@@ -415,3 +415,18 @@ TEST_F(MainWindowTest, FileWithoutExtensionRenamedToAnMp3NameGetsNoTag)
     EXPECT_EQ(folder->read(u"Tune.mp3"_s), QByteArray("plain text, no tag"));
     EXPECT_EQ(edit("edtNomeOriginale")->text(), u"zz.txt"_s);
 }
+
+TEST_F(MainWindowTest, UndoTakesBackTypingInTheFields)
+{
+    writeMp3(u"song.mp3"_s, {u"Title"_s, u"Band"_s});
+    createWindow();
+    clickFolder(folder->path());
+    QLineEdit *title = edit("edtTitolo");
+    title->setFocus();
+    title->end(false);
+    QTest::keyClicks(title, u" two"_s);
+    ASSERT_EQ(title->text(), u"Title two"_s);
+    QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(title->text(), u"Title"_s);
+    EXPECT_EQ(proposedName(), u"[Band] - Title"_s);
+}
