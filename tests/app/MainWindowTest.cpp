@@ -430,3 +430,41 @@ TEST_F(MainWindowTest, UndoTakesBackTypingInTheFields)
     EXPECT_EQ(title->text(), u"Title"_s);
     EXPECT_EQ(proposedName(), u"[Band] - Title"_s);
 }
+
+TEST_F(MainWindowTest, GenreRowStaysApartAndTakesClicksAtAnySize)
+{
+    writeMp3(u"song.mp3"_s, {u"Title"_s, u"Band"_s, {}, u"Rock"_s, u"1975"_s, {}, 11});
+    createWindow();
+    clickFolder(folder->path());
+    ASSERT_EQ(page(), 1);
+    const auto clickThroughWindow = [this](QWidget *target) {
+        const QPoint centre = target->mapTo(window.get(), target->rect().center());
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, centre);
+    };
+    for (const int widthGrowth : {0, 300}) {
+        SCOPED_TRACE(widthGrowth);
+        window->resize(window->minimumSize() + QSize(widthGrowth, 0));
+        QCoreApplication::processEvents();
+
+        // Left to right, each control ends before the next begins (labels included).
+        const QStringList row = {u"edtGenere"_s, u"imgGenereA"_s, u"lblTraccia"_s, u"edtTraccia"_s,
+                                 u"lblAnno"_s,   u"edtAnno"_s,    u"imgAnnoA"_s};
+        for (qsizetype i = 0; i + 1 < row.size(); ++i) {
+            const QRect left = window->findChild<QWidget *>(row[i])->geometry();
+            const QRect right = window->findChild<QWidget *>(row[i + 1])->geometry();
+            EXPECT_LT(left.right(), right.left()) << row[i].toStdString() << " / " << row[i + 1].toStdString();
+        }
+
+        // A click on a field or a padlock reaches it.
+        for (const char *name : {"edtTraccia", "edtAnno"}) {
+            clickThroughWindow(edit(name));
+            EXPECT_TRUE(edit(name)->hasFocus()) << name;
+        }
+        for (const auto &[open, closed] : {std::pair{"imgGenereA", "imgGenereC"}, std::pair{"imgAnnoA", "imgAnnoC"}}) {
+            clickThroughWindow(image(open));
+            EXPECT_TRUE(image(open)->isHidden()) << open;
+            clickThroughWindow(image(closed));
+            EXPECT_FALSE(image(open)->isHidden()) << open;
+        }
+    }
+}
