@@ -50,7 +50,8 @@ public:
                                const QString &genre, const QString &track, const QString &pattern);
 
     // Renames oldName to newName + extension in the current folder, never replacing
-    // another file. Shows why in an information box and returns false when refused.
+    // another file and refusing an empty newName. Shows why in an information box and
+    // returns false when refused.
     static bool PerformRename(const QString &oldName, const QString &newName, const QString &extension);
     static bool PerformRename(const QString &oldName, const QString &newName, const QString &extension,
                               RenameFileSystem &fileSystem);
