@@ -111,13 +111,20 @@ void TfrmMain::connectControls()
 
 void TfrmMain::keyPressEvent(QKeyEvent *event)
 {
-    // "Rinomina" is the default button: Enter presses it wherever the focus is,
-    // unless the focused control used the key itself.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        ui->btnRinomina->click();
+    // "Rinomina" is the default button: Enter presses it unless the focused control
+    // used the key itself. Enter in the file list is the list's own (it opens there),
+    // and a focused button takes Enter as its own click.
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+                       && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    QWidget *focused = focusWidget();
+    if (!enter || (focused && (focused == ui->flsFile || ui->flsFile->isAncestorOf(focused)))) {
+        QWidget::keyPressEvent(event);
         return;
     }
-    QWidget::keyPressEvent(event);
+    if (auto *button = qobject_cast<QPushButton *>(focused))
+        button->click();
+    else
+        ui->btnRinomina->click();
 }
 
 void TfrmMain::guarded(const std::function<void()> &handler)

@@ -65,6 +65,7 @@ private:
     void CaricaTagV2();
     bool SalvaTag(); // false when the ID3v2 tag could not be written
     void btnRinominaClick();
+    bool renameLoadedFile(); // false when the rename or a tag write failed (the user was told)
 
     // Options.
     void btnOpzioniClick();
@@ -75,6 +76,7 @@ private:
     int listSelectedIndex() const;
     QString listItemCaption(int index) const;
     QString listItemPath(int index) const;
+    QString listItemFolder(int index) const;
     void listSelect(int index);
     void listScrollTo(int index);
     int listWidth() const;
@@ -107,4 +109,5 @@ private:
     TfrmAbout *m_about = nullptr;
     TfrmOpzioni *m_options = nullptr;
     QString m_loadedItemPath; // full path of the list item loaded last
+    QString m_loadedFolder;   // its folder; empty when no file was loaded
 };

@@ -26,6 +26,9 @@ void giveLookOf(QLineEdit *field, bool unlocked)
 
 void TfrmMain::assignKeepingCaret(QLineEdit *field, const QString &text)
 {
+    // Assigning the text a field already holds changes nothing, its undo history included.
+    if (field->text() == text)
+        return;
     const int caret = field->cursorPosition();
     field->setText(text);
     field->setCursorPosition(caret);

@@ -24,6 +24,11 @@ QString TfrmMain::listItemPath(int index) const
     return ui->flsFile->item(index).path();
 }
 
+QString TfrmMain::listItemFolder(int index) const
+{
+    return ui->flsFile->item(index).folder;
+}
+
 void TfrmMain::listSelect(int index)
 {
     ui->flsFile->selectItem(index);

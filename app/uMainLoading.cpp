@@ -65,6 +65,7 @@ void TfrmMain::loadSelectedItem()
 {
     const int index = listSelectedIndex();
     m_loadedItemPath = index >= 0 ? listItemPath(index) : QString();
+    m_loadedFolder = index >= 0 ? listItemFolder(index) : QString();
     CaricaFile(index >= 0 ? listItemCaption(index) : QString());
 }
 

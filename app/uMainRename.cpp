@@ -1,6 +1,7 @@
 // Filling the tag fields from the tags, the rename command and the tag save.
 
 #include "app/ClickableImage.h"
+#include "app/ScopedCurrentFolder.h"
 #include "app/uMain.h"
 #include "naming/TKestrava.h"
 #include "platform/Errors.h"
@@ -75,21 +76,35 @@ bool TfrmMain::SalvaTag()
 
 void TfrmMain::btnRinominaClick()
 {
+    if (renameLoadedFile())
+        btnAvantiClick();
+}
+
+bool TfrmMain::renameLoadedFile()
+{
+    // The file is renamed in the folder it was loaded from, also when the list has
+    // moved to another folder since (by the tree's arrow keys, for instance).
+    const ScopedCurrentFolder inLoadedFolder(m_loadedFolder);
+    if (!inLoadedFolder.entered())
+        return TKestrava::refuseFileInUse();
     TKestrava &engine = *m_kestrava;
     if (!engine.PerformRename(engine.OriginalName(), engine.NewName(), engine.Extension()))
-        return;
+        return false;
+    // Only a file loaded as MP3 gets tags: a file without extension may take a new
+    // name that ends in ".mp3".
+    const bool loadedAsMp3 = engine.Extension() == mp3Extension;
     // The list shows what is on disk from here on, whatever the tag writes do.
     const QString newName = engine.NewName() + engine.Extension();
     renameLoadedItem(newName);
     engine.SetFileName(newName);
     ui->edtNomeOriginale->setText(newName);
-    if (engine.Extension() == mp3Extension) {
+    if (loadedAsMp3) {
         if (!SalvaTag()) {
             platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"),
                                   QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\".").arg(newName));
-            return;
+            return false;
         }
         m_id3v1->WriteToFile(newName);
     }
-    btnAvantiClick();
+    return true;
 }

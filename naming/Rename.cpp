@@ -11,6 +11,7 @@ constexpr qsizetype maxNameLength = 200;
 const QString tooLongMessage = QStringLiteral("Il nome del file non puo superare i 200 caratteri.");
 const QString existsMessage = QStringLiteral("Nome file gia' esistente; specificare un altro nome.");
 const QString inUseMessage = QStringLiteral("Il file e' attualmente in uso.");
+const QString emptyNameMessage = QStringLiteral("Specificare il nuovo nome del file.");
 
 bool refuse(const QString &message)
 {
@@ -59,6 +60,9 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
 bool TKestrava::PerformRename(const QString &oldName, const QString &newName, const QString &extension,
                               RenameFileSystem &fileSystem)
 {
+    // An empty new name leaves only the extension, which here names a hidden file.
+    if (newName.isEmpty())
+        return refuse(emptyNameMessage);
     const QString target = newName + extension;
     if (target.size() > maxNameLength || !fileSystem.nameFits(target))
         return refuse(tooLongMessage);
@@ -71,4 +75,9 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
     if (!sameFile)
         return refuse(existsMessage);
     return renameThroughTemporary(fileSystem, oldName, target, extension);
+}
+
+bool TKestrava::refuseFileInUse()
+{
+    return refuse(inUseMessage);
 }

@@ -50,10 +50,14 @@ public:
                                const QString &genre, const QString &track, const QString &pattern);
 
     // Renames oldName to newName + extension in the current folder, never replacing
-    // another file. Shows why in an information box and returns false when refused.
+    // another file and refusing an empty newName. Shows why in an information box and
+    // returns false when refused.
     static bool PerformRename(const QString &oldName, const QString &newName, const QString &extension);
     static bool PerformRename(const QString &oldName, const QString &newName, const QString &extension,
                               RenameFileSystem &fileSystem);
+    // Tells the user that the file could not be renamed ("Il file e' attualmente in
+    // uso.", as when the file system refuses); returns false.
+    static bool refuseFileInUse();
 
     // Letters A-Z and a-z only; every other character is kept.
     static QString asciiLower(const QString &text);

@@ -2,10 +2,12 @@
 
 #include "app/ClickableImage.h"
 #include "app/PicturePreview.h"
+#include "explorer/DirTree.h"
 #include "explorer/FileListView.h"
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
 #include "options/uOpzioni.h"
+#include "platform/DrivePaths.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 
@@ -13,6 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -323,4 +326,145 @@ TEST_F(MainWindowTest, EmptyTrackFieldKeepsTheTracksTheFileHad)
     TID3TagInfo v1;
     v1.ReadFromFile(renamed);
     EXPECT_EQ(v1.GetTrack(), 7);
+}
+
+TEST_F(MainWindowTest, EnterPressesRinominaOnlyWhereNoControlTakesItItself)
+{
+    for (const char *name : {"a.txt", "b.txt", "c.txt"})
+        folder->write(QString::fromLatin1(name), "x");
+    storeOptions(u"300002"_s); // new-name field filled, no cleaning
+    createWindow();
+    clickFolder(folder->path());
+    ASSERT_EQ(edit("edtNomeOriginale")->text(), u"a.txt"_s);
+    edit("edtRinomina")->setText(u"Renamed"_s);
+
+    // Enter in the file list belongs to the list: the loaded file keeps its name.
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Return);
+    EXPECT_TRUE(folder->exists(u"a.txt"_s));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"a.txt"_s);
+
+    // Enter on a focused button clicks that button.
+    auto *next = window->findChild<QPushButton *>(u"btnAvanti"_s);
+    next->setFocus();
+    QTest::keyClick(next, Qt::Key_Return);
+    EXPECT_TRUE(folder->exists(u"a.txt"_s));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"b.txt"_s);
+
+    // Enter of the numeric keypad acts as Enter.
+    edit("edtRinomina")->setText(u"Renamed"_s);
+    QTest::keyClick(edit("edtRinomina"), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(folder->exists(u"Renamed.txt"_s));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"c.txt"_s);
+    EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+}
+
+// Folders a and b each hold an "01.mp3"; a's file is loaded, then the tree's arrow
+// key moves the list to b, which loads nothing.
+class ListMovedOnTest : public MainWindowTest {
+protected:
+    void loadAThenMoveListToB()
+    {
+        writeMp3(u"a/01.mp3"_s, {u"Song a"_s, u"Band"_s});
+        writeMp3(u"b/01.mp3"_s, {u"Song b"_s, u"Other"_s});
+        untouched = folder->read(u"b/01.mp3"_s);
+        createWindow();
+        clickFolder(folder->filePath(u"a"_s));
+        ASSERT_EQ(edit("edtTitolo")->text(), u"Song a"_s);
+        tree()->setFocus();
+        QTest::keyClick(tree(), Qt::Key_Down);
+        ASSERT_EQ(list()->Directory(), platform::toDrivePath(folder->filePath(u"b"_s)) + u'\\');
+        ASSERT_EQ(edit("edtTitolo")->text(), u"Song a"_s);
+    }
+    QByteArray untouched;
+};
+
+TEST_F(ListMovedOnTest, RinominaActsOnTheLoadedFile)
+{
+    loadAThenMoveListToB();
+    press("btnRinomina");
+    EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+    EXPECT_TRUE(folder->exists(u"a/[Band] - Song a.mp3"_s));
+    EXPECT_FALSE(folder->exists(u"a/01.mp3"_s));
+    EXPECT_EQ(folder->read(u"b/01.mp3"_s), untouched);
+    EXPECT_FALSE(folder->exists(u"b/[Band] - Song a.mp3"_s));
+}
+
+TEST_F(ListMovedOnTest, RinominaRenamesNothingElseWhenTheLoadedFileFolderIsGone)
+{
+    loadAThenMoveListToB();
+    ASSERT_TRUE(QDir(folder->filePath(u"a"_s)).removeRecursively());
+    press("btnRinomina");
+    EXPECT_EQ(boxes->texts(), QStringList{u"Il file e' attualmente in uso."_s});
+    EXPECT_EQ(folder->read(u"b/01.mp3"_s), untouched);
+    EXPECT_FALSE(folder->exists(u"b/[Band] - Song a.mp3"_s));
+}
+
+TEST_F(MainWindowTest, FileWithoutExtensionRenamedToAnMp3NameGetsNoTag)
+{
+    storeOptions(u"300042"_s); // new-name field filled, letter case left as typed
+    folder->write(u"notes"_s, "plain text, no tag");
+    folder->write(u"zz.txt"_s, "z");
+    createWindow();
+    clickFolder(folder->path());
+    ASSERT_EQ(edit("edtNomeOriginale")->text(), u"notes"_s);
+    edit("edtRinomina")->setText(u"Tune.mp3"_s);
+
+    press("btnRinomina");
+    EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+    EXPECT_EQ(folder->read(u"Tune.mp3"_s), QByteArray("plain text, no tag"));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"zz.txt"_s);
+}
+
+TEST_F(MainWindowTest, UndoTakesBackTypingInTheFields)
+{
+    writeMp3(u"song.mp3"_s, {u"Title"_s, u"Band"_s});
+    createWindow();
+    clickFolder(folder->path());
+    QLineEdit *title = edit("edtTitolo");
+    title->setFocus();
+    title->end(false);
+    QTest::keyClicks(title, u" two"_s);
+    ASSERT_EQ(title->text(), u"Title two"_s);
+    QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(title->text(), u"Title"_s);
+    EXPECT_EQ(proposedName(), u"[Band] - Title"_s);
+}
+
+TEST_F(MainWindowTest, GenreRowStaysApartAndTakesClicksAtAnySize)
+{
+    writeMp3(u"song.mp3"_s, {u"Title"_s, u"Band"_s, {}, u"Rock"_s, u"1975"_s, {}, 11});
+    createWindow();
+    clickFolder(folder->path());
+    ASSERT_EQ(page(), 1);
+    const auto clickThroughWindow = [this](QWidget *target) {
+        const QPoint centre = target->mapTo(window.get(), target->rect().center());
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, centre);
+    };
+    for (const int widthGrowth : {0, 300}) {
+        SCOPED_TRACE(widthGrowth);
+        window->resize(window->minimumSize() + QSize(widthGrowth, 0));
+        QCoreApplication::processEvents();
+
+        // Left to right, each control ends before the next begins (labels included).
+        const QStringList row = {u"edtGenere"_s, u"imgGenereA"_s, u"lblTraccia"_s, u"edtTraccia"_s,
+                                 u"lblAnno"_s,   u"edtAnno"_s,    u"imgAnnoA"_s};
+        for (qsizetype i = 0; i + 1 < row.size(); ++i) {
+            const QRect left = window->findChild<QWidget *>(row[i])->geometry();
+            const QRect right = window->findChild<QWidget *>(row[i + 1])->geometry();
+            EXPECT_LT(left.right(), right.left()) << row[i].toStdString() << " / " << row[i + 1].toStdString();
+        }
+
+        // A click on a field or a padlock reaches it.
+        for (const char *name : {"edtTraccia", "edtAnno"}) {
+            clickThroughWindow(edit(name));
+            EXPECT_TRUE(edit(name)->hasFocus()) << name;
+        }
+        for (const auto &[open, closed] : {std::pair{"imgGenereA", "imgGenereC"}, std::pair{"imgAnnoA", "imgAnnoC"}}) {
+            clickThroughWindow(image(open));
+            EXPECT_TRUE(image(open)->isHidden()) << open;
+            clickThroughWindow(image(closed));
+            EXPECT_FALSE(image(open)->isHidden()) << open;
+        }
+    }
 }

@@ -175,3 +175,13 @@ TEST_F(RenameTest, VanishedSourceIsReportedAsInUse)
     EXPECT_EQ(messages.texts(), QStringList{inUse});
     EXPECT_TRUE(folderContents(folder.path()).isEmpty());
 }
+
+// Here a name that begins with "." is a hidden file: an empty new name would hide the
+// file from the list instead of renaming it.
+TEST_F(RenameTest, EmptyNewNameIsRefusedAndHidesNothing)
+{
+    folder.write("(1).jpg", "jpeg");
+    EXPECT_FALSE(rename("(1).jpg", ""));
+    EXPECT_EQ(messages.texts(), QStringList{emptyName});
+    EXPECT_EQ(folderContents(folder.path()), (FolderContents{{"(1).jpg", "jpeg"}}));
+}

@@ -17,6 +17,7 @@ namespace renameMessages {
 inline const QString tooLong = QStringLiteral("Il nome del file non puo superare i 200 caratteri.");
 inline const QString exists = QStringLiteral("Nome file gia' esistente; specificare un altro nome.");
 inline const QString inUse = QStringLiteral("Il file e' attualmente in uso.");
+inline const QString emptyName = QStringLiteral("Specificare il nuovo nome del file.");
 } // namespace renameMessages
 
 // Each name in the folder with its content ("<folder>" for a folder).
