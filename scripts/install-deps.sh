@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libtag1-dev
-  libglib2.0-bin shared-mime-info
+  libglib2.0-bin shared-mime-info zlib1g-dev
 )
 
 missing=()
