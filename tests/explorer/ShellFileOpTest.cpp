@@ -218,10 +218,14 @@ TEST_F(ShellFileOpTest, Rename)
     EXPECT_EQ(folder.read("b.mp3"), "b");
     EXPECT_EQ(folder.read("c.mp3"), "a");
     EXPECT_FALSE(run(FO_RENAME, drive("c.mp3"), drive("sub\\c.mp3")));
+    EXPECT_FALSE(run(FO_RENAME, drive("c.mp3"), drive("AC/DC.mp3")));
+    EXPECT_EQ(folder.read("c.mp3"), "a");
+    EXPECT_FALSE(folder.exists("ACDC.mp3"));
     EXPECT_FALSE(run(FO_RENAME, drive("missing.mp3"), drive("d.mp3")));
     EXPECT_EQ(boxes.texts(),
               QStringList({"Cannot rename \"c.mp3\": a file with the name you specified already exists. Specify a "
                            "different file name.",
+                           "Cannot rename \"c.mp3\": the new name is not valid.",
                            "Cannot rename \"c.mp3\": the new name is not valid.",
                            "Cannot rename \"missing.mp3\": it was not found."}));
 }
