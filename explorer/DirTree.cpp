@@ -412,9 +412,13 @@ void TZuDirTree21::tellFileList(const QString &path, bool refresh)
 {
     if (!m_fileList || path.isEmpty())
         return;
-    m_fileList->SetDirectory(path);
-    if (refresh)
+    // A list that moves reads its new folder anyway; one that stays reads it again.
+    const QString shown = m_fileList->Directory();
+    const bool stays = path == drivesPath ? shown.compare(drivesPath, Qt::CaseInsensitive) == 0 : AddSlash(path) == shown;
+    if (refresh && stays)
         m_fileList->RefreshList();
+    else
+        m_fileList->SetDirectory(path);
 }
 
 // Reports come in bursts; the tree is rebuilt once for each burst.

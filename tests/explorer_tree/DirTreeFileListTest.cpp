@@ -111,3 +111,17 @@ TEST(DirTreeFileListTest, F5AndFolderChangesReReadTheList)
     EXPECT_EQ(fixture.selected(), fixture.node(QStringLiteral("Music/Rock")));
     EXPECT_TRUE(fixture.node(QStringLiteral("Music/Rock/Live")));
 }
+
+TEST(DirTreeFileListTest, AFolderChangeReadsTheShownFolderOnce)
+{
+    TreeWithList fixture;
+    fixture.tree.OpenPath(fixture.path(QStringLiteral("Music")));
+    fixture.click(fixture.node(QStringLiteral("Music/Rock")));
+    QSignalSpy listings(fixture.list.model(), &QAbstractItemModel::modelReset);
+
+    ASSERT_EQ(QProcess::execute(QStringLiteral("mkdir"), {fixture.nativePath(QStringLiteral("Music/Rock/Live"))}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listedCaptions(fixture.list).contains(QStringLiteral("Live")); }, patienceMs));
+    QTest::qWait(200);
+    EXPECT_EQ(listings.size(), 1);
+    EXPECT_EQ(fixture.list.Directory(), fixture.path(QStringLiteral("Music/Rock")) + QLatin1Char('\\'));
+}
