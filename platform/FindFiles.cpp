@@ -74,8 +74,9 @@ bool examineEntry(int folder, const char *rawName, const QString &name, EntryKin
 {
     struct stat info {};
     if (::fstatat(folder, rawName, &info, 0) != 0) {
-        // A link whose target is gone is still an entry of the folder.
-        if (errno != ENOENT || ::fstatat(folder, rawName, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        // A link whose target is gone, or that leads round to itself, is still an
+        // entry of the folder.
+        if ((errno != ENOENT && errno != ELOOP) || ::fstatat(folder, rawName, &info, AT_SYMLINK_NOFOLLOW) != 0)
             return false;
     }
     const bool isFolder = S_ISDIR(info.st_mode);
