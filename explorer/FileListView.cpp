@@ -1,5 +1,6 @@
 #include "explorer/FileListView.h"
 
+#include "explorer/DirTree.h"
 #include "explorer/DisplayTexts.h"
 #include "explorer/DriveUtils.h"
 #include "explorer/ExplorerTexts.h"
@@ -8,11 +9,11 @@
 #include "explorer/FileListParentPicture.h"
 #include "explorer/FileTypeCache.h"
 #include "explorer/LanguageTables.h"
+#include "explorer/PartnerLink.h"
 #include "explorer/PathUtils.h"
 #include "explorer/ShellFileInfo.h"
 #include "explorer/ShellUtils.h"
 #include "explorer/SystemImageList.h"
-#include "explorer/TZuDirTree21.h"
 #include "explorer/TZuDirTreeCombo28.h"
 #include "naming/TKestrava.h"
 #include "platform/DrivePaths.h"
@@ -48,20 +49,6 @@ QString trimmedText(const QString &text)
     while (last > first && text.at(last - 1).unicode() <= 32)
         --last;
     return text.mid(first, last - first);
-}
-
-// Unlinks the previous partner, then links the new one both ways.
-template <typename Partner>
-void relinkPartner(QPointer<Partner> &link, Partner *partner, TZuFilelistView28 *list)
-{
-    if (link == partner)
-        return;
-    Partner *previous = link;
-    link = partner;
-    if (previous)
-        previous->SetFileList(nullptr);
-    if (partner)
-        partner->SetFileList(list);
 }
 
 // Shared type names keep one buffer however many rows show them.
@@ -144,12 +131,12 @@ TZuDirTree21 *TZuFilelistView28::DirTree() const
 
 void TZuFilelistView28::SetDirTreeCombo(TZuDirTreeCombo28 *combo)
 {
-    relinkPartner(m_dirTreeCombo, combo, this);
+    relinkPartner(m_dirTreeCombo, combo, this, &TZuDirTreeCombo28::FileList, &TZuDirTreeCombo28::SetFileList);
 }
 
 void TZuFilelistView28::SetDirTree(TZuDirTree21 *tree)
 {
-    relinkPartner(m_dirTree, tree, this);
+    relinkPartner(m_dirTree, tree, this, &TZuDirTree21::FileList, &TZuDirTree21::SetFileList);
 }
 
 qint64 TZuFilelistView28::DriveFreeSpace() const
