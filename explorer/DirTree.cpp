@@ -174,7 +174,7 @@ void TZuDirTree21::LoadDrives()
     QList<QTreeWidgetItem *> driveNodes;
     for (const platform::DriveInfo &drive : platform::refreshDrives()) {
         const QString rootPath = QString(drive.letter) + QStringLiteral(":\\");
-        auto *node = new QTreeWidgetItem(QStringList{driveNodeCaption(drive.letter, shellDisplayName(rootPath))});
+        auto *node = new QTreeWidgetItem(QStringList{driveCaption(drive.letter, shellDisplayName(rootPath))});
         setHasChildren(node, true);
         setNodeImages(node, SmallIconIndex(rootPath), OpenIconIndex(rootPath));
         driveNodes.append(node);

@@ -44,13 +44,6 @@ QIcon iconForImages(int imageIndex, int selectedImageIndex)
 }
 } // namespace
 
-QString driveNodeCaption(QChar letter, const QString &displayName)
-{
-    const qsizetype bracket = displayName.indexOf(QLatin1Char('('));
-    const QString label = bracket > 0 ? displayName.left(bracket) : QString();
-    return QStringLiteral(" (") + letter + QStringLiteral(":)  ") + label;
-}
-
 int nodeLevel(const QTreeWidgetItem *node)
 {
     int level = 0;

@@ -8,10 +8,6 @@
 
 class QTreeWidgetItem;
 
-// " (" + letter + ":)  " + the display name's text before its first "(" (nothing when
-// the name has no "(" or starts with one). The letter is always the third character.
-QString driveNodeCaption(QChar letter, const QString &displayName);
-
 int nodeLevel(const QTreeWidgetItem *node);
 // The drive letter of the node's branch (caption position 3 of its level-1 ancestor);
 // a null character for the root.

@@ -40,17 +40,6 @@ bool isDrivesText(const QString &text)
     return TKestrava::asciiUpper(text) == drivesText;
 }
 
-// Leading and trailing characters of codes 0 to 32 removed.
-QString trimmedText(const QString &text)
-{
-    qsizetype first = 0, last = text.size();
-    while (first < last && text.at(first).unicode() <= 32)
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= 32)
-        --last;
-    return text.mid(first, last - first);
-}
-
 // Shared type names keep one buffer however many rows show them.
 QString typeColumnText(const QString &typeName)
 {
@@ -180,8 +169,8 @@ void TZuFilelistView28::SetMask(const QString &mask)
 
 void TZuFilelistView28::SetParentDirCaption(const QString &caption)
 {
-    const QString trimmedCaption = trimmedText(caption);
-    if (TKestrava::asciiUpper(trimmedCaption) != TKestrava::asciiUpper(trimmedText(m_parentDirCaption)))
+    const QString trimmedCaption = TKestrava::trimmedText(caption);
+    if (TKestrava::asciiUpper(trimmedCaption) != TKestrava::asciiUpper(TKestrava::trimmedText(m_parentDirCaption)))
         m_parentDirCaption = blank + trimmedCaption;
 }
 
@@ -222,22 +211,6 @@ bool TZuFilelistView28::isDriveList() const
     return isDrivesText(m_directory);
 }
 
-int TZuFilelistView28::attributeMask() const
-{
-    int mask = 0;
-    if (m_fileType.contains(ftReadOnly))
-        mask |= faReadOnly;
-    if (m_fileType.contains(ftHidden))
-        mask |= faHidden;
-    if (m_fileType.contains(ftSystem))
-        mask |= faSystem;
-    if (m_fileType.contains(ftArchive))
-        mask |= platform::faArchive;
-    if (m_fileType.contains(ftNormal))
-        mask |= platform::faNormal;
-    return mask;
-}
-
 void TZuFilelistView28::RefreshList()
 {
     platform::WaitCursor hourglass;
@@ -254,11 +227,11 @@ void TZuFilelistView28::RefreshList()
             m_popUpAutomatic = true;
             if (!m_fileColumnsActive)
                 buildFileColumns();
-            const int mask = attributeMask();
+            const int mask = attributeBitsOf(m_fileType);
             const QString folder = AddSlash(m_directory);
             if (m_showFolders)
                 AddEntries(folder + QStringLiteral("*.*"), mask + faDirectory);
-            QString patterns = trimmedText(m_mask);
+            QString patterns = TKestrava::trimmedText(m_mask);
             if (patterns.isEmpty())
                 patterns = QStringLiteral("*.*");
             for (const QString &pattern : patterns.split(QLatin1Char(';')))
@@ -337,11 +310,9 @@ void TZuFilelistView28::ListDrives()
     const QStringList typeNames = DriveTypeNames();
     for (const platform::DriveInfo &drive : platform::refreshDrives()) {
         const QString root = QString(drive.letter) + QStringLiteral(":\\");
-        const QString displayName = shellDisplayName(root);
-        const qsizetype bracket = displayName.indexOf(QLatin1Char('('));
         const bool unqueried = drive.kind == platform::DriveKind::Removable || drive.kind == platform::DriveKind::CdRom;
         FileListItem item;
-        item.caption = QStringLiteral(" (%1:)  ").arg(drive.letter) + (bracket < 0 ? displayName : displayName.left(bracket));
+        item.caption = driveCaption(drive.letter, shellDisplayName(root));
         item.imageIndex = SmallIconIndex(root);
         item.columnTexts[siSize] = typeNames.value(int(drive.kind));
         item.columnTexts[siType] = driveSizeText(unqueried ? 0 : DiskSizeKB(root));

@@ -142,7 +142,6 @@ private:
     void buildColumns(const QStringList &captions, const int (&widths)[5], const Qt::Alignment (&alignments)[5]);
     void applyColumnWidths();
     void setFileColumnWidth(int column, int width);
-    int attributeMask() const;
     bool isDriveList() const;
     QList<int> selectedRows() const;
 

@@ -58,6 +58,13 @@ QString shellDisplayName(const QString &path)
     return fileNamePart(DelSlash(path));
 }
 
+QString driveCaption(QChar letter, const QString &displayName)
+{
+    const qsizetype bracket = displayName.indexOf(QLatin1Char('('));
+    const QString label = bracket > 0 ? displayName.left(bracket) : QString();
+    return QStringLiteral(" (") + letter + QStringLiteral(":)  ") + label;
+}
+
 int computerIconIndex()
 {
     return SystemImageList::instance().indexOfIcon(platform::computerIconName());

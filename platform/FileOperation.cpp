@@ -3,6 +3,7 @@
 #include "platform/DrivePaths.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
+#include "platform/FindFiles.h"
 #include "platform/MessageBox.h"
 
 #include <QDateTime>
@@ -67,9 +68,8 @@ bool readFolder(const QString &native, QStringList &names)
         return false;
     names.clear();
     while (const dirent *entry = ::readdir(folder)) {
-        const char *name = entry->d_name;
-        if (!(name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))))
-            names.append(QFile::decodeName(name));
+        if (!isDotEntry(entry->d_name))
+            names.append(QFile::decodeName(entry->d_name));
     }
     ::closedir(folder);
     return true;

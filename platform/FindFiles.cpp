@@ -46,11 +46,6 @@ bool matchesExactly(QStringView pattern, QStringView name)
     return p == pattern.size();
 }
 
-bool isDotEntry(const char *name)
-{
-    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
-
 QString driveSideName(const char *rawName)
 {
     QString name = QFile::decodeName(rawName);
@@ -89,6 +84,11 @@ bool examineEntry(int folder, const char *rawName, const QString &name, EntryKin
     return true;
 }
 } // namespace
+
+bool isDotEntry(const char *name)
+{
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
 
 bool findEntry(const QString &path, FoundEntry &entry)
 {

@@ -1,6 +1,7 @@
 #include "platform/FolderWatcher.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/FindFiles.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -34,7 +35,7 @@ bool readSubfolders(const QString &nativePath, QSet<QByteArray> &names)
     names.clear();
     while (const dirent *entry = ::readdir(dir)) {
         const char *name = entry->d_name;
-        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+        if (isDotEntry(name))
             continue;
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
