@@ -402,11 +402,8 @@ void TZuFilelistView28::OpenSelected()
     if (selected.entryKind == EntryKind::Drive && platform::driveKind(path.at(0)) == platform::DriveKind::Removable
         && !DriveReady(path.at(0), true))
         return;
+    showInPartners(path);
     SetDirectory(path);
-    if (m_dirTree)
-        m_dirTree->OpenPath(path);
-    if (m_dirTreeCombo)
-        m_dirTreeCombo->OpenPath(path);
 }
 
 void TZuFilelistView28::GoUp()
@@ -424,11 +421,8 @@ void TZuFilelistView28::GoUp()
         return;
     }
     const QString parent = folderPart(DelSlash(previous));
+    showInPartners(parent);
     SetDirectory(parent);
-    if (m_dirTree)
-        m_dirTree->OpenPath(parent);
-    if (m_dirTreeCombo)
-        m_dirTreeCombo->OpenPath(parent);
     for (int row = 0; row < itemCount(); ++row) {
         if (AddSlash(item(row).path()) == previous) {
             selectItem(row);
@@ -437,6 +431,16 @@ void TZuFilelistView28::GoUp()
             break;
         }
     }
+}
+
+// The partners move first: a rebuild of theirs that runs while the list reads the
+// folder then finds them, and leaves the list, on the new folder.
+void TZuFilelistView28::showInPartners(const QString &folder)
+{
+    if (m_dirTree)
+        m_dirTree->OpenPath(folder);
+    if (m_dirTreeCombo)
+        m_dirTreeCombo->OpenPath(folder);
 }
 
 void TZuFilelistView28::Click()

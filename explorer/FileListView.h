@@ -143,6 +143,7 @@ private:
     void applyColumnWidths();
     void setFileColumnWidth(int column, int width);
     bool isDriveList() const;
+    void showInPartners(const QString &folder);
     QList<int> selectedRows() const;
 
     FileListModel *m_model;
