@@ -9,9 +9,7 @@
 
 namespace {
 enum NodeRole {
-    ImageIndexRole = Qt::UserRole + 1,
-    SelectedImageIndexRole,
-    SubfoldersLoadedRole,
+    SubfoldersLoadedRole = Qt::UserRole + 1,
 };
 
 const QTreeWidgetItem *driveNodeOf(const QTreeWidgetItem *node)
@@ -145,20 +143,9 @@ bool subfoldersLoaded(const QTreeWidgetItem *node)
 
 void setNodeImages(QTreeWidgetItem *node, int imageIndex, int selectedImageIndex)
 {
-    node->setData(0, ImageIndexRole, imageIndex);
-    node->setData(0, SelectedImageIndexRole, selectedImageIndex);
     node->setIcon(0, iconForImages(imageIndex, selectedImageIndex));
 }
 
-int nodeImageIndex(const QTreeWidgetItem *node)
-{
-    return node->data(0, ImageIndexRole).toInt();
-}
-
-int nodeSelectedImageIndex(const QTreeWidgetItem *node)
-{
-    return node->data(0, SelectedImageIndexRole).toInt();
-}
 
 void collapseRecursively(QTreeWidgetItem *node)
 {
