@@ -5,6 +5,7 @@
 #include "explorer/ExplorerTexts.h"
 #include "explorer/FileListView.h"
 #include "explorer/LanguageTables.h"
+#include "explorer/PartnerLink.h"
 #include "explorer/PathUtils.h"
 #include "explorer/ShellFileInfo.h"
 #include "explorer/DriveUtils.h"
@@ -17,7 +18,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <utility>
+#include <vector>
 
 namespace {
 const QString drivesPath = QStringLiteral("Drives");
@@ -98,15 +99,8 @@ void TZuDirTree21::SetFileList(TZuFilelistView28 *fileList)
 {
     if (m_fileList == fileList)
         return;
-    // The previous list is unlinked first: it calls back here with none.
-    TZuFilelistView28 *previous = std::exchange(m_fileList, nullptr);
-    if (previous && previous->DirTree() == this)
-        previous->SetDirTree(nullptr);
-    m_fileList = fileList;
-    if (!m_fileList)
-        return;
-    m_fileList->SetDirTree(this);
-    if (!m_selectedPath.isEmpty())
+    relinkPartner(m_fileList, fileList, this, &TZuFilelistView28::DirTree, &TZuFilelistView28::SetDirTree);
+    if (m_fileList && !m_selectedPath.isEmpty())
         m_fileList->SetDirectory(m_selectedPath);
 }
 
@@ -180,7 +174,7 @@ void TZuDirTree21::LoadDrives()
     QList<QTreeWidgetItem *> driveNodes;
     for (const platform::DriveInfo &drive : platform::refreshDrives()) {
         const QString rootPath = QString(drive.letter) + QStringLiteral(":\\");
-        auto *node = new QTreeWidgetItem(QStringList{driveNodeCaption(drive.letter, shellDisplayName(rootPath))});
+        auto *node = new QTreeWidgetItem(QStringList{driveCaption(drive.letter, shellDisplayName(rootPath))});
         setHasChildren(node, true);
         setNodeImages(node, SmallIconIndex(rootPath), OpenIconIndex(rootPath));
         driveNodes.append(node);
@@ -412,9 +406,13 @@ void TZuDirTree21::tellFileList(const QString &path, bool refresh)
 {
     if (!m_fileList || path.isEmpty())
         return;
-    m_fileList->SetDirectory(path);
-    if (refresh)
+    // A list that moves reads its new folder anyway; one that stays reads it again.
+    const QString shown = m_fileList->Directory();
+    const bool stays = path == drivesPath ? shown.compare(drivesPath, Qt::CaseInsensitive) == 0 : AddSlash(path) == shown;
+    if (refresh && stays)
         m_fileList->RefreshList();
+    else
+        m_fileList->SetDirectory(path);
 }
 
 // Reports come in bursts; the tree is rebuilt once for each burst.

@@ -96,6 +96,8 @@ private:
     bool selectedDriveReady();
     void selectionMovedByArrowKey();
     void refreshByKey();
+    // Moves the linked list to the path; with `refresh` the list reads the path once
+    // more when it already shows it.
     void tellFileList(const QString &path, bool refresh = false);
     void folderStructureChanged();
     void rebuildAfterChange();

@@ -17,16 +17,7 @@ FindFiles listFolders(const QString &folderPath)
 
 int allowedFolderAttributes(TFileType folderType)
 {
-    int allowed = platform::faDirectory;
-    if (folderType.contains(ftReadOnly))
-        allowed |= platform::faReadOnly;
-    if (folderType.contains(ftHidden))
-        allowed |= platform::faHidden;
-    if (folderType.contains(ftSystem))
-        allowed |= platform::faSystem;
-    if (folderType.contains(ftArchive))
-        allowed |= platform::faArchive;
-    return allowed;
+    return platform::faDirectory | (attributeBitsOf(folderType) & ~platform::faNormal);
 }
 
 bool isListedFolder(const FoundEntry &entry, int allowedAttributes)

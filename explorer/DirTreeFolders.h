@@ -18,8 +18,6 @@ inline constexpr int folderFilterBits = 0x01 | 0x02 | 0x04 | 0x10 | 0x20 | 0x80;
 // The bits a listed folder may carry: directory, plus read-only, hidden, system and
 // archive for the members of `folderType` (ftNormal has no effect).
 int allowedFolderAttributes(TFileType folderType);
-// Lists every subfolder, whatever its attributes.
-inline constexpr int anyFolderAttributes = folderFilterBits;
 
 // A listing entry is listed when it is neither "." nor "..", is a directory, and
 // carries no filtered bit outside `allowedAttributes`.

@@ -9,9 +9,7 @@
 
 namespace {
 enum NodeRole {
-    ImageIndexRole = Qt::UserRole + 1,
-    SelectedImageIndexRole,
-    SubfoldersLoadedRole,
+    SubfoldersLoadedRole = Qt::UserRole + 1,
 };
 
 const QTreeWidgetItem *driveNodeOf(const QTreeWidgetItem *node)
@@ -43,13 +41,6 @@ QIcon iconForImages(int imageIndex, int selectedImageIndex)
     return icon;
 }
 } // namespace
-
-QString driveNodeCaption(QChar letter, const QString &displayName)
-{
-    const qsizetype bracket = displayName.indexOf(QLatin1Char('('));
-    const QString label = bracket > 0 ? displayName.left(bracket) : QString();
-    return QStringLiteral(" (") + letter + QStringLiteral(":)  ") + label;
-}
 
 int nodeLevel(const QTreeWidgetItem *node)
 {
@@ -152,20 +143,9 @@ bool subfoldersLoaded(const QTreeWidgetItem *node)
 
 void setNodeImages(QTreeWidgetItem *node, int imageIndex, int selectedImageIndex)
 {
-    node->setData(0, ImageIndexRole, imageIndex);
-    node->setData(0, SelectedImageIndexRole, selectedImageIndex);
     node->setIcon(0, iconForImages(imageIndex, selectedImageIndex));
 }
 
-int nodeImageIndex(const QTreeWidgetItem *node)
-{
-    return node->data(0, ImageIndexRole).toInt();
-}
-
-int nodeSelectedImageIndex(const QTreeWidgetItem *node)
-{
-    return node->data(0, SelectedImageIndexRole).toInt();
-}
 
 void collapseRecursively(QTreeWidgetItem *node)
 {

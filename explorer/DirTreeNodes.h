@@ -1,16 +1,12 @@
 #pragma once
 // The nodes of a folder tree: the computer at level 0, one node per drive at level 1
 // (captioned " (C:)  Label "), folders below, each captioned with its name. A node
-// keeps its two image indexes and whether its subfolders have been loaded.
+// shows its two images and keeps whether its subfolders have been loaded.
 
 #include <QChar>
 #include <QString>
 
 class QTreeWidgetItem;
-
-// " (" + letter + ":)  " + the display name's text before its first "(" (nothing when
-// the name has no "(" or starts with one). The letter is always the third character.
-QString driveNodeCaption(QChar letter, const QString &displayName);
 
 int nodeLevel(const QTreeWidgetItem *node);
 // The drive letter of the node's branch (caption position 3 of its level-1 ancestor);
@@ -41,8 +37,6 @@ bool subfoldersLoaded(const QTreeWidgetItem *node);
 // Image indexes in the system image list; the node shows the first one normally and
 // the second one while it is selected.
 void setNodeImages(QTreeWidgetItem *node, int imageIndex, int selectedImageIndex);
-int nodeImageIndex(const QTreeWidgetItem *node);
-int nodeSelectedImageIndex(const QTreeWidgetItem *node);
 
 // Collapses the node and every expanded node below it.
 void collapseRecursively(QTreeWidgetItem *node);

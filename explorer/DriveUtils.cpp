@@ -5,12 +5,10 @@
 #include "naming/TKestrava.h"
 #include "platform/DriveTable.h"
 
-namespace {
 QChar driveLetterOf(const QString &path)
 {
     return path.isEmpty() ? QChar() : TKestrava::asciiUpper(path.left(1)).at(0);
 }
-} // namespace
 
 qint64 DiskSizeKB(const QString &path)
 {

@@ -4,6 +4,9 @@
 #include <QChar>
 #include <QString>
 
+// The path's first character, an ASCII letter upper-cased; null for an empty path.
+QChar driveLetterOf(const QString &path);
+
 // Total and free size in KB of the drive named by the path's first character;
 // 0 for a drive that cannot be read.
 qint64 DiskSizeKB(const QString &path);

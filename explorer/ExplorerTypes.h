@@ -48,6 +48,18 @@ private:
 enum TFileAttr { ftReadOnly, ftHidden, ftSystem, ftArchive, ftNormal };
 // Which files the file list shows, and which folders the tree lists.
 using TFileType = TSet<TFileAttr>;
+// The attribute bits of a file type's members: read-only 1, hidden 2, system 4,
+// archive 32, normal 128.
+constexpr int attributeBitsOf(TFileType type)
+{
+    constexpr int bits[] = {0x01, 0x02, 0x04, 0x20, 0x80};
+    int result = 0;
+    for (int member = ftReadOnly; member <= ftNormal; ++member) {
+        if (type.contains(TFileAttr(member)))
+            result |= bits[member];
+    }
+    return result;
+}
 inline constexpr TFileType declaredDefaultFileType{ftNormal};
 inline constexpr TFileType createdFileType{ftReadOnly, ftHidden, ftSystem, ftArchive};
 

@@ -44,7 +44,6 @@ public:
     void append(FileListItem item);
     // The entry of `row` now has the name `name` (caption and path follow).
     void renameRow(int row, const QString &name);
-    void reserve(size_t rows) { m_items.reserve(rows); }
     void setColumns(const QList<FileListColumn> &columns);
     // Sorts once; outside a bulk update the selection and current row follow their rows.
     void sort(const FileListOrder &order);

@@ -1,5 +1,6 @@
 #include "explorer/FileListView.h"
 
+#include "explorer/DirTree.h"
 #include "explorer/DisplayTexts.h"
 #include "explorer/DriveUtils.h"
 #include "explorer/ExplorerTexts.h"
@@ -8,11 +9,11 @@
 #include "explorer/FileListParentPicture.h"
 #include "explorer/FileTypeCache.h"
 #include "explorer/LanguageTables.h"
+#include "explorer/PartnerLink.h"
 #include "explorer/PathUtils.h"
 #include "explorer/ShellFileInfo.h"
 #include "explorer/ShellUtils.h"
 #include "explorer/SystemImageList.h"
-#include "explorer/TZuDirTree21.h"
 #include "explorer/TZuDirTreeCombo28.h"
 #include "naming/TKestrava.h"
 #include "platform/DrivePaths.h"
@@ -37,31 +38,6 @@ const QString drivesText = QStringLiteral("DRIVES");
 bool isDrivesText(const QString &text)
 {
     return TKestrava::asciiUpper(text) == drivesText;
-}
-
-// Leading and trailing characters of codes 0 to 32 removed.
-QString trimmedText(const QString &text)
-{
-    qsizetype first = 0, last = text.size();
-    while (first < last && text.at(first).unicode() <= 32)
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= 32)
-        --last;
-    return text.mid(first, last - first);
-}
-
-// Unlinks the previous partner, then links the new one both ways.
-template <typename Partner>
-void relinkPartner(QPointer<Partner> &link, Partner *partner, TZuFilelistView28 *list)
-{
-    if (link == partner)
-        return;
-    Partner *previous = link;
-    link = partner;
-    if (previous)
-        previous->SetFileList(nullptr);
-    if (partner)
-        partner->SetFileList(list);
 }
 
 // Shared type names keep one buffer however many rows show them.
@@ -144,12 +120,12 @@ TZuDirTree21 *TZuFilelistView28::DirTree() const
 
 void TZuFilelistView28::SetDirTreeCombo(TZuDirTreeCombo28 *combo)
 {
-    relinkPartner(m_dirTreeCombo, combo, this);
+    relinkPartner(m_dirTreeCombo, combo, this, &TZuDirTreeCombo28::FileList, &TZuDirTreeCombo28::SetFileList);
 }
 
 void TZuFilelistView28::SetDirTree(TZuDirTree21 *tree)
 {
-    relinkPartner(m_dirTree, tree, this);
+    relinkPartner(m_dirTree, tree, this, &TZuDirTree21::FileList, &TZuDirTree21::SetFileList);
 }
 
 qint64 TZuFilelistView28::DriveFreeSpace() const
@@ -193,8 +169,8 @@ void TZuFilelistView28::SetMask(const QString &mask)
 
 void TZuFilelistView28::SetParentDirCaption(const QString &caption)
 {
-    const QString trimmedCaption = trimmedText(caption);
-    if (TKestrava::asciiUpper(trimmedCaption) != TKestrava::asciiUpper(trimmedText(m_parentDirCaption)))
+    const QString trimmedCaption = TKestrava::trimmedText(caption);
+    if (TKestrava::asciiUpper(trimmedCaption) != TKestrava::asciiUpper(TKestrava::trimmedText(m_parentDirCaption)))
         m_parentDirCaption = blank + trimmedCaption;
 }
 
@@ -235,22 +211,6 @@ bool TZuFilelistView28::isDriveList() const
     return isDrivesText(m_directory);
 }
 
-int TZuFilelistView28::attributeMask() const
-{
-    int mask = 0;
-    if (m_fileType.contains(ftReadOnly))
-        mask |= faReadOnly;
-    if (m_fileType.contains(ftHidden))
-        mask |= faHidden;
-    if (m_fileType.contains(ftSystem))
-        mask |= faSystem;
-    if (m_fileType.contains(ftArchive))
-        mask |= platform::faArchive;
-    if (m_fileType.contains(ftNormal))
-        mask |= platform::faNormal;
-    return mask;
-}
-
 void TZuFilelistView28::RefreshList()
 {
     platform::WaitCursor hourglass;
@@ -267,11 +227,11 @@ void TZuFilelistView28::RefreshList()
             m_popUpAutomatic = true;
             if (!m_fileColumnsActive)
                 buildFileColumns();
-            const int mask = attributeMask();
+            const int mask = attributeBitsOf(m_fileType);
             const QString folder = AddSlash(m_directory);
             if (m_showFolders)
                 AddEntries(folder + QStringLiteral("*.*"), mask + faDirectory);
-            QString patterns = trimmedText(m_mask);
+            QString patterns = TKestrava::trimmedText(m_mask);
             if (patterns.isEmpty())
                 patterns = QStringLiteral("*.*");
             for (const QString &pattern : patterns.split(QLatin1Char(';')))
@@ -350,11 +310,9 @@ void TZuFilelistView28::ListDrives()
     const QStringList typeNames = DriveTypeNames();
     for (const platform::DriveInfo &drive : platform::refreshDrives()) {
         const QString root = QString(drive.letter) + QStringLiteral(":\\");
-        const QString displayName = shellDisplayName(root);
-        const qsizetype bracket = displayName.indexOf(QLatin1Char('('));
         const bool unqueried = drive.kind == platform::DriveKind::Removable || drive.kind == platform::DriveKind::CdRom;
         FileListItem item;
-        item.caption = QStringLiteral(" (%1:)  ").arg(drive.letter) + (bracket < 0 ? displayName : displayName.left(bracket));
+        item.caption = driveCaption(drive.letter, shellDisplayName(root));
         item.imageIndex = SmallIconIndex(root);
         item.columnTexts[siSize] = typeNames.value(int(drive.kind));
         item.columnTexts[siType] = driveSizeText(unqueried ? 0 : DiskSizeKB(root));
@@ -444,11 +402,8 @@ void TZuFilelistView28::OpenSelected()
     if (selected.entryKind == EntryKind::Drive && platform::driveKind(path.at(0)) == platform::DriveKind::Removable
         && !DriveReady(path.at(0), true))
         return;
+    showInPartners(path);
     SetDirectory(path);
-    if (m_dirTree)
-        m_dirTree->OpenPath(path);
-    if (m_dirTreeCombo)
-        m_dirTreeCombo->OpenPath(path);
 }
 
 void TZuFilelistView28::GoUp()
@@ -466,11 +421,8 @@ void TZuFilelistView28::GoUp()
         return;
     }
     const QString parent = folderPart(DelSlash(previous));
+    showInPartners(parent);
     SetDirectory(parent);
-    if (m_dirTree)
-        m_dirTree->OpenPath(parent);
-    if (m_dirTreeCombo)
-        m_dirTreeCombo->OpenPath(parent);
     for (int row = 0; row < itemCount(); ++row) {
         if (AddSlash(item(row).path()) == previous) {
             selectItem(row);
@@ -479,6 +431,16 @@ void TZuFilelistView28::GoUp()
             break;
         }
     }
+}
+
+// The partners move first: a rebuild of theirs that runs while the list reads the
+// folder then finds them, and leaves the list, on the new folder.
+void TZuFilelistView28::showInPartners(const QString &folder)
+{
+    if (m_dirTree)
+        m_dirTree->OpenPath(folder);
+    if (m_dirTreeCombo)
+        m_dirTreeCombo->OpenPath(folder);
 }
 
 void TZuFilelistView28::Click()

@@ -142,8 +142,8 @@ private:
     void buildColumns(const QStringList &captions, const int (&widths)[5], const Qt::Alignment (&alignments)[5]);
     void applyColumnWidths();
     void setFileColumnWidth(int column, int width);
-    int attributeMask() const;
     bool isDriveList() const;
+    void showInPartners(const QString &folder);
     QList<int> selectedRows() const;
 
     FileListModel *m_model;

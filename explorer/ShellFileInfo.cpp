@@ -1,20 +1,15 @@
 #include "explorer/ShellFileInfo.h"
 
+#include "explorer/DriveUtils.h"
 #include "explorer/PathUtils.h"
 #include "explorer/SystemImageList.h"
-#include "naming/TKestrava.h"
 #include "platform/FileTypes.h"
 
 namespace {
-QChar driveLetter(const QString &path)
-{
-    return TKestrava::asciiUpper(path.left(1)).at(0);
-}
-
 int pathIconIndex(const QString &path, bool open)
 {
     if (isDriveRoot(path))
-        return SystemImageList::instance().indexOfIcon(platform::driveIconName(platform::driveKind(driveLetter(path))));
+        return SystemImageList::instance().indexOfIcon(platform::driveIconName(platform::driveKind(driveLetterOf(path))));
     return fileIconIndex(fileNamePart(DelSlash(path)), DirExists(path), open);
 }
 } // namespace
@@ -54,8 +49,15 @@ QString fileTypeNameOf(const QString &name, bool isFolder)
 QString shellDisplayName(const QString &path)
 {
     if (isDriveRoot(path))
-        return platform::driveDisplayName(driveLetter(path));
+        return platform::driveDisplayName(driveLetterOf(path));
     return fileNamePart(DelSlash(path));
+}
+
+QString driveCaption(QChar letter, const QString &displayName)
+{
+    const qsizetype bracket = displayName.indexOf(QLatin1Char('('));
+    const QString label = bracket > 0 ? displayName.left(bracket) : QString();
+    return QStringLiteral(" (") + letter + QStringLiteral(":)  ") + label;
 }
 
 int computerIconIndex()

@@ -23,4 +23,8 @@ QString fileTypeNameOf(const QString &name, bool isFolder);
 bool isDriveRoot(const QString &path);
 // "File System (C:)" for a drive root, the name for any other path.
 QString shellDisplayName(const QString &path);
+// A drive's caption in the tree and the list: " (" + letter + ":)  " + the display
+// name's text before its first "(" (nothing when the name has no "(" or starts with
+// one). The letter is always the third character.
+QString driveCaption(QChar letter, const QString &displayName);
 int computerIconIndex();

@@ -1,16 +1,30 @@
 #include "explorer/TZuDirTreeCombo28.h"
 
 #include "explorer/FileListView.h"
+#include "explorer/PartnerLink.h"
+#include "explorer/PathUtils.h"
 
 TZuDirTreeCombo28::TZuDirTreeCombo28(QWidget *parent)
-    : FileListPartner(parent)
+    : QWidget(parent)
 {
 }
 
-void TZuDirTreeCombo28::linkOnListSide(TZuFilelistView28 *list, bool linked)
+TZuDirTreeCombo28::~TZuDirTreeCombo28() = default;
+
+void TZuDirTreeCombo28::SetFileList(TZuFilelistView28 *list)
 {
-    if (linked)
-        list->SetDirTreeCombo(this);
-    else if (list->DirTreeCombo() == this)
-        list->SetDirTreeCombo(nullptr);
+    relinkPartner(m_fileList, list, this, &TZuFilelistView28::DirTreeCombo, &TZuFilelistView28::SetDirTreeCombo);
+}
+
+QString TZuDirTreeCombo28::topNodeCaption() const
+{
+    return QStringLiteral("Drives");
+}
+
+void TZuDirTreeCombo28::OpenPath(const QString &path)
+{
+    if (path == topNodeCaption())
+        m_selectedPath = path;
+    else if (path.size() > 1 && DirExists(path))
+        m_selectedPath = AddSlash(path);
 }

@@ -26,14 +26,13 @@ QString withoutTrailingSlash(QString path)
     return path;
 }
 
-// Separators and the stand-in character between the two forms of one name.
+// Separators and the stand-in character between the two forms of one name. A "/"
+// cannot be in a native name: in a drive path it separates, as "\" does.
 QString driveToNativeTail(const QString &tail)
 {
     QString result = tail;
-    result.replace(QLatin1Char('/'), QChar(0xF05D)); // a "/" cannot be in a native name
     result.replace(QLatin1Char('\\'), QLatin1Char('/'));
     result.replace(nativeBackslashStandIn, QLatin1Char('\\'));
-    result.remove(QChar(0xF05D));
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/DrivePaths.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
+#include "platform/FindFiles.h"
 #include "platform/MessageBox.h"
 
 #include <QDateTime>
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,6 +47,32 @@ QString quoted(const QString &native)
 bool sameEntry(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// True when the source is the existing target itself, or a link that leads to it:
+// putting either in the target's place would lose the target.
+bool leadsTo(const QString &source, const struct stat &sourceInfo, const struct stat &existing)
+{
+    if (sameEntry(sourceInfo, existing))
+        return true;
+    struct stat resolved {};
+    return S_ISLNK(sourceInfo.st_mode) && ::stat(QFile::encodeName(source).constData(), &resolved) == 0
+           && sameEntry(resolved, existing);
+}
+
+// The names in a folder, "." and ".." left out; false (errno set) when it cannot be read.
+bool readFolder(const QString &native, QStringList &names)
+{
+    DIR *folder = ::opendir(QFile::encodeName(native).constData());
+    if (!folder)
+        return false;
+    names.clear();
+    while (const dirent *entry = ::readdir(folder)) {
+        if (!isDotEntry(entry->d_name))
+            names.append(QFile::decodeName(entry->d_name));
+    }
+    ::closedir(folder);
+    return true;
 }
 
 // "a.mp3" -> "a - Copy.mp3", "a - Copy (2).mp3" ... : the first name not in use.
@@ -84,7 +112,8 @@ qint64 bytesBelow(const QString &native)
     if (!S_ISDIR(info.st_mode))
         return S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
     qint64 total = 0;
-    const QStringList entries = QDir(native).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QStringList entries;
+    readFolder(native, entries);
     for (const QString &entry : entries)
         total += bytesBelow(native + QLatin1Char('/') + entry);
     return total;
@@ -212,7 +241,7 @@ private:
         const bool folder = S_ISDIR(info.st_mode);
         bool exists = lstatNative(target, existing);
         bool replace = false;
-        if (exists && sameEntry(info, existing)) {
+        if (exists && leadsTo(source, info, existing)) {
             if (m_move) {
                 fail(QStringLiteral("Cannot move %1: the source and destination are the same.").arg(quoted(source)));
                 return;
@@ -257,11 +286,15 @@ private:
                 return;
             }
         }
+        QStringList entries;
+        if (!readFolder(source, entries)) {
+            fail(QStringLiteral("Cannot %1 %2: %3").arg(verb(), quoted(source), systemErrorText(errno)));
+            return;
+        }
         if (!merging && ::mkdir(QFile::encodeName(target).constData(), 0700) != 0) {
             fail(QStringLiteral("Cannot create the folder %1: %2").arg(quoted(target), systemErrorText(errno)));
             return;
         }
-        const QStringList entries = QDir(source).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         for (const QString &entry : entries) {
             if (m_stopped)
                 return;

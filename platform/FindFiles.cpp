@@ -46,11 +46,6 @@ bool matchesExactly(QStringView pattern, QStringView name)
     return p == pattern.size();
 }
 
-bool isDotEntry(const char *name)
-{
-    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
-
 QString driveSideName(const char *rawName)
 {
     QString name = QFile::decodeName(rawName);
@@ -74,8 +69,9 @@ bool examineEntry(int folder, const char *rawName, const QString &name, EntryKin
 {
     struct stat info {};
     if (::fstatat(folder, rawName, &info, 0) != 0) {
-        // A link whose target is gone is still an entry of the folder.
-        if (errno != ENOENT || ::fstatat(folder, rawName, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        // A link whose target is gone, or that leads round to itself, is still an
+        // entry of the folder.
+        if ((errno != ENOENT && errno != ELOOP) || ::fstatat(folder, rawName, &info, AT_SYMLINK_NOFOLLOW) != 0)
             return false;
     }
     const bool isFolder = S_ISDIR(info.st_mode);
@@ -88,6 +84,11 @@ bool examineEntry(int folder, const char *rawName, const QString &name, EntryKin
     return true;
 }
 } // namespace
+
+bool isDotEntry(const char *name)
+{
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
 
 bool findEntry(const QString &path, FoundEntry &entry)
 {

@@ -47,6 +47,9 @@ private:
 // The one entry named exactly by `path` (no wildcards); false when there is none.
 bool findEntry(const QString &path, FoundEntry &entry);
 
+// True for a folder's "." and ".." entries (native names).
+bool isDotEntry(const char *name);
+
 // Wildcard matching with the rules above.
 bool wildcardMatches(const QString &pattern, const QString &name);
 

@@ -1,6 +1,8 @@
 #include "platform/FolderWatcher.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/DriveTable.h"
+#include "platform/FindFiles.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -13,7 +15,7 @@ namespace platform {
 
 namespace {
 constexpr int settleMilliseconds = 60;
-constexpr const char *mountTablePath = "/proc/self/mountinfo";
+constexpr const char *mountTablePath = "/proc/self/mounts";
 
 QString nativeFolder(const QString &drivePath)
 {
@@ -34,7 +36,7 @@ bool readSubfolders(const QString &nativePath, QSet<QByteArray> &names)
     names.clear();
     while (const dirent *entry = ::readdir(dir)) {
         const char *name = entry->d_name;
-        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+        if (isDotEntry(name))
             continue;
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
@@ -48,36 +50,18 @@ bool readSubfolders(const QString &nativePath, QSet<QByteArray> &names)
     return true;
 }
 
-// The mount points of the process's mount table, as the table writes them (octal
-// escapes for blanks and the like).
-QSet<QByteArray> readMountPoints(int fd)
+// The mount points of the process's mount table, read from its start.
+QSet<QString> readMountPoints(int fd)
 {
     QByteArray table;
     char buffer[16384];
     ::lseek(fd, 0, SEEK_SET);
     for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
         table.append(buffer, got);
-    QSet<QByteArray> points;
-    for (const QByteArray &line : table.split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() > 4)
-            points.insert(fields.at(4));
-    }
+    QSet<QString> points;
+    for (const MountEntry &mount : parseMountTable(table))
+        points.insert(mount.root);
     return points;
-}
-
-QString mountPointAsDrivePath(const QByteArray &escaped)
-{
-    QByteArray raw;
-    for (qsizetype i = 0; i < escaped.size(); ++i) {
-        if (escaped.at(i) == '\\' && i + 3 < escaped.size()) {
-            raw.append(char(escaped.mid(i + 1, 3).toInt(nullptr, 8)));
-            i += 3;
-        } else {
-            raw.append(escaped.at(i));
-        }
-    }
-    return toDrivePath(QFile::decodeName(raw));
 }
 } // namespace
 
@@ -190,14 +174,14 @@ void FolderWatcher::examineFolder(const QString &nativePath)
 
 void FolderWatcher::examineMountTable()
 {
-    const QSet<QByteArray> now = readMountPoints(m_mountTableFd);
-    const QSet<QByteArray> added = now - m_mountPoints;
-    const QSet<QByteArray> removed = m_mountPoints - now;
+    const QSet<QString> now = readMountPoints(m_mountTableFd);
+    const QSet<QString> added = now - m_mountPoints;
+    const QSet<QString> removed = m_mountPoints - now;
     m_mountPoints = now;
-    for (const QByteArray &point : added)
-        emit changed(Change::DriveAdded, mountPointAsDrivePath(point));
-    for (const QByteArray &point : removed)
-        emit changed(Change::DriveRemoved, mountPointAsDrivePath(point));
+    for (const QString &point : added)
+        emit changed(Change::DriveAdded, toDrivePath(point));
+    for (const QString &point : removed)
+        emit changed(Change::DriveRemoved, toDrivePath(point));
 }
 
 } // namespace platform

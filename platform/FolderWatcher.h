@@ -56,7 +56,7 @@ private:
 
     int m_mountTableFd = -1;
     QSocketNotifier *m_mountTableNotifier = nullptr;
-    QSet<QByteArray> m_mountPoints;
+    QSet<QString> m_mountPoints;
 };
 
 } // namespace platform

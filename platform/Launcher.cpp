@@ -43,14 +43,16 @@ int openWithAssociation(const QUrl &url)
     return QDesktopServices::openUrl(url) ? launchSucceeded : launchNoAssociation;
 }
 
-// The parameters as arguments: a whole text that names an existing file stays one
-// argument (names with blanks), any other text is split as a command line.
+// The parameters as arguments: a whole text that names an existing file becomes that
+// file's full native path, one argument (names with blanks, names the program could
+// take for an option, drive paths); any other text is split as a command line.
 QStringList argumentsOf(const QString &parameters, const QString &workingFolder)
 {
     if (parameters.trimmed().isEmpty())
         return {};
-    if (QFileInfo::exists(QDir(workingFolder).absoluteFilePath(toNativePath(parameters))))
-        return {parameters};
+    const QString file = QDir(workingFolder).absoluteFilePath(toNativePath(parameters));
+    if (QFileInfo::exists(file))
+        return {file};
     return QProcess::splitCommand(parameters);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/MessageBox.h"
 #include "tests/common/TempFolder.h"
 #include "tests/explorer/ScratchMount.h"
+#include "tests/explorer_filelist/OtherUser.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -11,6 +12,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using platform::MessageButton;
 
@@ -133,6 +136,46 @@ TEST_F(ShellFileOpTest, CopyOntoItselfGetsANewNameAndMoveOntoItselfIsRefused)
     EXPECT_EQ(boxes.requests().at(0).kind, platform::MessageKind::Error);
 }
 
+TEST_F(ShellFileOpTest, ALinkNeverTakesThePlaceOfTheFileItPointsAt)
+{
+    folder.write("dst/song.mp3", "music");
+    QDir().mkpath(folder.filePath("src"));
+    ASSERT_EQ(::symlink(QFile::encodeName(folder.filePath("dst/song.mp3")).constData(),
+                        QFile::encodeName(folder.filePath("src/song.mp3")).constData()),
+              0);
+    boxes.queueAnswer(MessageButton::Yes);
+    EXPECT_FALSE(run(FO_MOVE, drive("src\\song.mp3"), drive("dst\\")));
+    EXPECT_EQ(folder.read("dst/song.mp3"), "music");
+    EXPECT_TRUE(QFileInfo(folder.filePath("src/song.mp3")).isSymLink());
+
+    boxes.queueAnswer(MessageButton::Yes);
+    EXPECT_TRUE(run(FO_COPY, drive("src\\song.mp3"), drive("dst\\")));
+    EXPECT_EQ(folder.read("dst/song.mp3"), "music");
+    EXPECT_TRUE(QFileInfo(folder.filePath("dst/song - Copy.mp3")).isSymLink());
+    ASSERT_EQ(boxes.requests().size(), 1);
+    EXPECT_EQ(boxes.texts().at(0), "Cannot move \"song.mp3\": the source and destination are the same.");
+}
+
+TEST_F(ShellFileOpTest, AFolderThatCannotBeReadIsReportedAndNotCopiedEmpty)
+{
+    ::chmod(QFile::encodeName(folder.path()).constData(), 0755);
+    folder.write("Locked/song.mp3", "x");
+    QDir().mkpath(folder.filePath("dst"));
+    ::chmod(QFile::encodeName(folder.filePath("dst")).constData(), 0777);
+    ::chmod(QFile::encodeName(folder.filePath("Locked")).constData(), 0311); // entered, not read
+    bool copied = true;
+    {
+        ActAsOrdinaryUser ordinaryUser;
+        copied = run(FO_COPY, drive("Locked"), drive("dst\\"));
+    }
+    ::chmod(QFile::encodeName(folder.filePath("Locked")).constData(), 0755);
+    EXPECT_FALSE(copied);
+    EXPECT_FALSE(folder.exists("dst/Locked"));
+    ASSERT_EQ(boxes.requests().size(), 1);
+    EXPECT_EQ(boxes.requests().at(0).kind, platform::MessageKind::Error);
+    EXPECT_TRUE(boxes.texts().at(0).startsWith("Cannot copy \"Locked\": ")) << boxes.texts().at(0).toStdString();
+}
+
 TEST_F(ShellFileOpTest, NothingIsReplacedWithoutAYes)
 {
     folder.write("src/a.mp3", "new");
@@ -175,10 +218,14 @@ TEST_F(ShellFileOpTest, Rename)
     EXPECT_EQ(folder.read("b.mp3"), "b");
     EXPECT_EQ(folder.read("c.mp3"), "a");
     EXPECT_FALSE(run(FO_RENAME, drive("c.mp3"), drive("sub\\c.mp3")));
+    EXPECT_FALSE(run(FO_RENAME, drive("c.mp3"), drive("AC/DC.mp3")));
+    EXPECT_EQ(folder.read("c.mp3"), "a");
+    EXPECT_FALSE(folder.exists("ACDC.mp3"));
     EXPECT_FALSE(run(FO_RENAME, drive("missing.mp3"), drive("d.mp3")));
     EXPECT_EQ(boxes.texts(),
               QStringList({"Cannot rename \"c.mp3\": a file with the name you specified already exists. Specify a "
                            "different file name.",
+                           "Cannot rename \"c.mp3\": the new name is not valid.",
                            "Cannot rename \"c.mp3\": the new name is not valid.",
                            "Cannot rename \"missing.mp3\": it was not found."}));
 }

@@ -91,8 +91,26 @@ TEST_F(ShellUtilsTest, ExecuteFileStartsProgramsWithTheirParameters)
 {
     writeScript(folder, "tool.sh");
     folder.write("my song.mp3", "x");
-    EXPECT_GT(ExecuteFile("Open", drive("tool.sh"), "my song.mp3", folder.drivePath(), 5), 32);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return folder.read("out.txt") == "my song.mp3"; }, 5000));
+    folder.write("-rf", "x");
+    // A parameter naming a file reaches the program as that file's full native path,
+    // never as text it could take for an option or fail to find.
+    const struct {
+        QString parameters;
+        QString received;
+    } cases[] = {
+        {"my song.mp3", folder.filePath("my song.mp3")},
+        {"-rf", folder.filePath("-rf")},
+        {drive("my song.mp3"), folder.filePath("my song.mp3")},
+        {"plain", "plain"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.parameters.toStdString());
+        QFile::remove(folder.filePath("out.txt"));
+        EXPECT_GT(ExecuteFile("Open", drive("tool.sh"), c.parameters, folder.drivePath(), 5), 32);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return folder.exists("out.txt"); }, 5000));
+        QTest::qWait(50);
+        EXPECT_EQ(QString::fromUtf8(folder.read("out.txt")), c.received);
+    }
 }
 
 TEST_F(ShellUtilsTest, ExecuteFileReportsFailures)

@@ -1,4 +1,4 @@
-#include "explorer/TZuDirTree21.h"
+#include "explorer/DirTree.h"
 #include "explorer/TZuDirTreeCombo28.h"
 #include "platform/DrivePaths.h"
 #include "tests/explorer_filelist/FileListFixture.h"

@@ -72,6 +72,7 @@ TEST(FindFilesTest, EntriesCarryAttributesSizeAndTime)
     ::mkfifo("pipe", 0600);
     ::symlink("Album", "link-to-album");
     ::symlink("nowhere", "dangling");
+    ::symlink("loop", "loop");
     // 2005-12-25 17:30:00 UTC
     const timespec times[2] = {{1135531800, 0}, {1135531800, 500}};
     ::utimensat(AT_FDCWD, "song.mp3", times, 0);
@@ -80,7 +81,8 @@ TEST(FindFilesTest, EntriesCarryAttributesSizeAndTime)
     EXPECT_EQ(names(entries), (QSet<QString>{QStringLiteral("."), QStringLiteral(".."), QStringLiteral("song.mp3"),
                                              QStringLiteral(".hidden"), QStringLiteral("Album"),
                                              QStringLiteral("locked.txt"), QStringLiteral("pipe"),
-                                             QStringLiteral("link-to-album"), QStringLiteral("dangling")}));
+                                             QStringLiteral("link-to-album"), QStringLiteral("dangling"),
+                                             QStringLiteral("loop")}));
 
     const FoundEntry song = entries.value(QStringLiteral("song.mp3"));
     EXPECT_EQ(song.attributes, faArchive);
@@ -93,6 +95,7 @@ TEST(FindFilesTest, EntriesCarryAttributesSizeAndTime)
     EXPECT_EQ(entries.value(QStringLiteral("locked.txt")).attributes, faArchive | faReadOnly);
     EXPECT_EQ(entries.value(QStringLiteral("pipe")).attributes, faSystem);
     EXPECT_EQ(entries.value(QStringLiteral("dangling")).attributes, faSystem);
+    EXPECT_EQ(entries.value(QStringLiteral("loop")).attributes, faSystem);
     EXPECT_EQ(entries.value(QStringLiteral("..")).attributes, faDirectory);
 
     FoundEntry single;

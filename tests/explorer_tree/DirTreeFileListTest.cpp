@@ -111,3 +111,43 @@ TEST(DirTreeFileListTest, F5AndFolderChangesReReadTheList)
     EXPECT_EQ(fixture.selected(), fixture.node(QStringLiteral("Music/Rock")));
     EXPECT_TRUE(fixture.node(QStringLiteral("Music/Rock/Live")));
 }
+
+TEST(DirTreeFileListTest, AFolderChangeReadsTheShownFolderOnce)
+{
+    TreeWithList fixture;
+    fixture.tree.OpenPath(fixture.path(QStringLiteral("Music")));
+    fixture.click(fixture.node(QStringLiteral("Music/Rock")));
+    QSignalSpy listings(fixture.list.model(), &QAbstractItemModel::modelReset);
+
+    ASSERT_EQ(QProcess::execute(QStringLiteral("mkdir"), {fixture.nativePath(QStringLiteral("Music/Rock/Live"))}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listedCaptions(fixture.list).contains(QStringLiteral("Live")); }, patienceMs));
+    QTest::qWait(200);
+    EXPECT_EQ(listings.size(), 1);
+    EXPECT_EQ(fixture.list.Directory(), fixture.path(QStringLiteral("Music/Rock")) + QLatin1Char('\\'));
+}
+
+TEST(DirTreeFileListTest, AListNavigationMeetingAFolderChangeLeavesBothOnTheNewFolder)
+{
+    TreeWithList fixture;
+    fixture.tree.OpenPath(fixture.path(QStringLiteral("Music")));
+    fixture.click(fixture.node(QStringLiteral("Music")));
+    auto *watcher = fixture.tree.findChild<platform::FolderWatcher *>();
+    ASSERT_TRUE(watcher);
+    // The user opens Jazz in the list just as the tree learns of a new folder.
+    bool opened = false;
+    QObject::connect(watcher, &platform::FolderWatcher::changed, [&] {
+        if (std::exchange(opened, true))
+            return;
+        const int jazz = int(listedCaptions(fixture.list).indexOf(QStringLiteral("Jazz")));
+        fixture.list.selectItem(jazz);
+        fixture.list.OpenSelected();
+    });
+
+    ASSERT_EQ(QProcess::execute(QStringLiteral("mkdir"), {fixture.nativePath(QStringLiteral("Music/Pop"))}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened; }, patienceMs));
+    QTest::qWait(200);
+    const QString jazz = fixture.path(QStringLiteral("Music/Jazz")) + QLatin1Char('\\');
+    EXPECT_EQ(fixture.list.Directory(), jazz);
+    EXPECT_EQ(fixture.tree.SelectedPath(), jazz);
+    EXPECT_EQ(fixture.selected(), fixture.node(QStringLiteral("Music/Jazz")));
+}

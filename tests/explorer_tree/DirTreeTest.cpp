@@ -1,6 +1,7 @@
 #include "explorer/DirTree.h"
 #include "explorer/DirTreeNodes.h"
 #include "explorer/ExplorerTexts.h"
+#include "explorer/ShellFileInfo.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FileTypes.h"
@@ -28,12 +29,12 @@ TEST(DirTreeTest, DriveCaptionKeepsTheLetterThirdAndTheNameBeforeItsBracket)
         {QLatin1Char('F'), "USB (1) (F:)", " (F:)  USB "},
     };
     for (const auto &testCase : cases) {
-        const QString caption = driveNodeCaption(testCase.letter, QString::fromUtf8(testCase.displayName));
+        const QString caption = driveCaption(testCase.letter, QString::fromUtf8(testCase.displayName));
         EXPECT_EQ(caption, QString::fromUtf8(testCase.caption));
         EXPECT_EQ(caption.at(2), testCase.letter);
         EXPECT_EQ(caption.at(3), QLatin1Char(':'));
     }
-    EXPECT_EQ(driveNodeCaption(QLatin1Char('C'), QStringLiteral("Local Disk (C:)")).size(), 18);
+    EXPECT_EQ(driveCaption(QLatin1Char('C'), QStringLiteral("Local Disk (C:)")).size(), 18);
 }
 
 TEST(DirTreeTest, RootHoldsThePresentDrivesInLetterOrderWithTheirPaths)
@@ -66,7 +67,7 @@ TEST(DirTreeTest, RootHoldsThePresentDrivesInLetterOrderWithTheirPaths)
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(letters, sorted);
     const qsizetype m = letters.indexOf(QLatin1Char('M'));
-    EXPECT_EQ(root->child(int(m))->text(0), driveNodeCaption(QLatin1Char('M'), platform::driveDisplayName(QLatin1Char('M'))));
+    EXPECT_EQ(root->child(int(m))->text(0), driveCaption(QLatin1Char('M'), platform::driveDisplayName(QLatin1Char('M'))));
 }
 
 TEST(DirTreeTest, OpenPathWalksDownAndEndsWithASeparator)

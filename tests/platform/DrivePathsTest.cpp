@@ -28,6 +28,10 @@ TEST(DrivePathsTest, ConvertsBothWays)
     EXPECT_EQ(toNativePath(QStringLiteral("c:\\home")), QStringLiteral("/home"));
     EXPECT_EQ(toNativePath(QStringLiteral("Q:\\x")), QString());
     EXPECT_EQ(toNativePath(QStringLiteral("song.mp3")), QStringLiteral("song.mp3"));
+    // a "/" separates like a "\"; it is never dropped from a name
+    EXPECT_EQ(toNativePath(QStringLiteral("C:/home/ann")), QStringLiteral("/home/ann"));
+    EXPECT_EQ(toNativePath(QStringLiteral("C:\\Music\\AC/DC.mp3")), QStringLiteral("/Music/AC/DC.mp3"));
+    EXPECT_EQ(toNativePath(QStringLiteral("AC/DC.mp3")), QStringLiteral("AC/DC.mp3"));
     EXPECT_EQ(normalizedDrivePath(QStringLiteral("/home/ann/")), QStringLiteral("C:\\home\\ann"));
     unregisterDriveRoot(QLatin1Char('E'));
     EXPECT_EQ(toDrivePath(QStringLiteral("/media/ann/USB STICK")), QStringLiteral("C:\\media\\ann\\USB STICK"));

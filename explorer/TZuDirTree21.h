@@ -1,4 +1,0 @@
-#pragma once
-// The folder tree lives in explorer/DirTree.h.
-
-#include "explorer/DirTree.h"
