@@ -33,6 +33,7 @@ MessageButton present(const platform::MessageRequest &request)
 {
     QMessageBox box(iconFor(request.kind), request.caption, request.text, QMessageBox::NoButton,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText); // file names are never markup
     for (const auto &[ours, theirs] : buttonTable) {
         if (request.buttons & int(ours))
             box.addButton(theirs);
