@@ -4,7 +4,7 @@
 #include "explorer/ExplorerTexts.h"
 #include "explorer/PathUtils.h"
 #include "explorer/PropertiesDialog.h"
-#include "explorer/SpecialFolders.h"
+#include "explorer/KnownFolders.h"
 #include "platform/DrivePaths.h"
 #include "platform/FileManager.h"
 #include "platform/Launcher.h"

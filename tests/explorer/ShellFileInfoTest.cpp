@@ -1,5 +1,5 @@
 #include "explorer/ShellFileInfo.h"
-#include "explorer/SpecialFolders.h"
+#include "explorer/KnownFolders.h"
 #include "explorer/SystemImageList.h"
 #include "platform/DrivePaths.h"
 #include "platform/Registry.h"

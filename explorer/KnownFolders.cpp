@@ -1,4 +1,4 @@
-#include "explorer/SpecialFolders.h"
+#include "explorer/KnownFolders.h"
 
 #include "explorer/PathUtils.h"
 #include "platform/DrivePaths.h"
