@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libtag1-dev
+  libtag1-dev xfsprogs e2fsprogs
   libglib2.0-bin shared-mime-info zlib1g-dev
 )
 

@@ -4,7 +4,9 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace filerewrite {
@@ -12,6 +14,7 @@ namespace filerewrite {
 namespace {
 constexpr size_t CopyChunk = 8 * 1024 * 1024;
 constexpr int MaxTemporaryNumber = 9999;
+constexpr int SharedBlockSize = 4096;
 
 std::function<int(Step)> &faultHook()
 {
@@ -86,13 +89,17 @@ bool copyByReading(int from, off_t offset, int to)
 }
 
 // Copies from `offset` to the end of `from` at the current position of `to`, in the
-// kernel where the file system allows it.
+// kernel where the file system allows it. The part up to the source's next block
+// boundary goes first, so that the rest can be shared when both offsets are aligned.
 bool copyRest(int from, off_t offset, int to)
 {
+    off_t written = ::lseek(to, 0, SEEK_CUR);
     for (bool first = true;; first = false) {
         if (!stepAllowed(Step::CopyRest))
             return false;
-        const ssize_t copied = ::copy_file_range(from, &offset, to, nullptr, CopyChunk, 0);
+        const off_t intoBlock = offset % SharedBlockSize;
+        const size_t length = intoBlock ? size_t(SharedBlockSize - intoBlock) : CopyChunk;
+        const ssize_t copied = ::copy_file_range(from, &offset, to, nullptr, length, 0);
         if (copied < 0 && errno == EINTR)
             continue;
         if (copied < 0 && first && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP))
@@ -101,6 +108,9 @@ bool copyRest(int from, off_t offset, int to)
             return false;
         if (copied == 0)
             return true;
+        // Start writing this chunk to disk while the next one is copied.
+        ::sync_file_range(to, written, copied, SYNC_FILE_RANGE_WRITE);
+        written += copied;
     }
 }
 
@@ -160,6 +170,24 @@ bool fillTemporary(int source, const struct stat &original, const QByteArray &ne
     return temporary.fd.close();
 }
 } // namespace
+
+int blockSharingAlignment(const QByteArray &nativeName)
+{
+    constexpr long Bcachefs = 0xca451a4e;
+    constexpr long Ocfs2 = 0x7461636f;
+    struct statfs info {};
+    if (::statfs(nativeName.constData(), &info) != 0)
+        return 0;
+    switch (long(info.f_type)) {
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case Bcachefs:
+    case Ocfs2:
+        return SharedBlockSize;
+    default:
+        return 0;
+    }
+}
 
 void setFaultHookForTesting(std::function<int(Step)> hook)
 {

@@ -16,6 +16,11 @@ enum class Step { CreateTemporary, WriteStart, CopyRest, CopyPermissions, SyncTo
 // the original is left as it was, the temporary file is removed and false returned.
 bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, qint64 oldStartSize);
 
+// The block size in which the file system holding the file can share data between
+// files instead of copying it (reflinks), 0 where it always copies. When the new start
+// keeps the rest's offset within such a block, the rest is shared, not copied.
+int blockSharingAlignment(const QByteArray &nativeName);
+
 // For tests: called before each step (the copy calls it before every chunk); a
 // non-zero result fails the step with that error number.
 void setFaultHookForTesting(std::function<int(Step)> hook);

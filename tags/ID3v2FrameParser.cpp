@@ -18,12 +18,11 @@ bool isFrameId(const char *bytes, int length)
 }
 
 // The bytes of the frames: the tag after its header, without a footer, as far as the file goes.
-QByteArray readTagBody(const QString &fileName, const TagInfo &info)
+QByteArray readTagBody(const TagFile &file, const TagInfo &info)
 {
     qint64 length = GetTagSize(info) - HeaderSize;
     if (headerFlags(info) & FooterFlag)
         length -= FooterSize;
-    const TagFile file(fileName, TagFile::ReadOnly);
     return file.isOpen() ? file.readAt(HeaderSize, length) : QByteArray();
 }
 
@@ -114,11 +113,11 @@ void parseTagBody(QByteArray body, TagInfo &info)
     while (scanner.frameAt(pos)) {
         const qsizetype dataStart = pos + scanner.headerLength();
         const qsizetype length = qsizetype(std::min<qint64>(scanner.frameSize(pos), body.size() - dataStart));
-        if (length > 0) {
+        const QByteArray id(body.constData() + pos, scanner.idLength());
+        if (length > 0 && (info.keepsAllFrames || slotOfFrame(id, info) >= 0)) {
             const char *header = body.constData() + pos;
             const quint8 status = version == 2 ? 0 : quint8(header[8]);
             const quint8 format = version == 2 ? 0 : quint8(header[9]);
-            const QByteArray id(header, scanner.idLength());
             StoreFrame(id, decodeFrame(version, id, status, format, body.mid(dataStart, length), allFramesUnsynchronised),
                        info);
         }
@@ -126,15 +125,25 @@ void parseTagBody(QByteArray body, TagInfo &info)
     }
 }
 
+void ReadFramesV23(const TagFile &file, TagInfo &info)
+{
+    parseTagBody(readTagBody(file, info), info);
+}
+
 void ReadFramesV23(const QString &fileName, TagInfo &info)
 {
-    parseTagBody(readTagBody(fileName, info), info);
+    ReadFramesV23(TagFile(fileName, TagFile::ReadOnly), info);
 }
 
 // The frame loop follows the tag's version: 6-byte frame headers in version 2.
+void ReadFramesV22(const TagFile &file, TagInfo &info)
+{
+    ReadFramesV23(file, info);
+}
+
 void ReadFramesV22(const QString &fileName, TagInfo &info)
 {
-    ReadFramesV23(fileName, info);
+    ReadFramesV22(TagFile(fileName, TagFile::ReadOnly), info);
 }
 
 } // namespace id3v2

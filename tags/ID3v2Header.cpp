@@ -23,9 +23,13 @@ quint8 headerFlags(const TagInfo &info)
 
 bool ReadTagHeader(const QString &fileName, TagInfo &info)
 {
+    return ReadTagHeader(TagFile(fileName, TagFile::ReadOnly), info);
+}
+
+bool ReadTagHeader(const TagFile &file, TagInfo &info)
+{
     info.header.fill(0);
     info.fileSize = 0;
-    const TagFile file(fileName, TagFile::ReadOnly);
     if (!file.isOpen())
         return false;
     const QByteArray bytes = file.readAt(0, HeaderSize);
@@ -43,21 +47,29 @@ int GetTagSize(const TagInfo &info)
     return size > info.fileSize ? 0 : int(size);
 }
 
-void readTag(const QString &fileName, TagInfo &info)
+bool readTag(const QString &fileName, TagInfo &info)
 {
-    if (!ReadTagHeader(fileName, info) || !hasIdentifier(info) || GetTagSize(info) == 0)
-        return;
+    return readTag(TagFile(fileName, TagFile::ReadOnly), info);
+}
+
+bool readTag(const TagFile &file, TagInfo &info)
+{
+    if (!ReadTagHeader(file, info))
+        return false;
+    if (!hasIdentifier(info) || GetTagSize(info) == 0)
+        return true;
     switch (majorVersion(info)) {
     case 2:
-        ReadFramesV22(fileName, info);
+        ReadFramesV22(file, info);
         break;
     case 3:
     case 4:
-        ReadFramesV23(fileName, info);
+        ReadFramesV23(file, info);
         break;
     default:
         break;
     }
+    return true;
 }
 
 } // namespace id3v2

@@ -1,11 +1,25 @@
 #include "tags/ID3v2Tag.h"
 
+#include "tags/ID3v2Bytes.h"
 #include "tags/FileRewrite.h"
 #include "tags/TagFile.h"
 
 #include "platform/FileSystem.h"
 
 namespace id3v2 {
+
+QByteArray alignedTag(const QByteArray &tag, qint64 oldTagSize, int alignment)
+{
+    if (alignment <= 0 || tag.size() < HeaderSize)
+        return tag;
+    const qint64 padding = ((oldTagSize - tag.size()) % alignment + alignment) % alignment;
+    const qint64 bodySize = tag.size() - HeaderSize + padding;
+    if (padding == 0 || bodySize > MaxBodySize)
+        return tag;
+    QByteArray padded = tag + QByteArray(qsizetype(padding), '\0');
+    padded.replace(6, 4, syncsafeBytes(quint32(bodySize)));
+    return padded;
+}
 
 bool ReplaceTag(const QString &fileName, const QByteArray &tag)
 {
@@ -15,7 +29,11 @@ bool ReplaceTag(const QString &fileName, const QByteArray &tag)
     if (!ReadTagHeader(fileName, info))
         return false;
     const qint64 oldTagSize = hasIdentifier(info) ? GetTagSize(info) : 0;
-    return filerewrite::replaceFileStart(TagFile::nativeName(fileName), tag, oldTagSize);
+    // Where the file system can share the audio blocks with the new file instead of
+    // copying them, the tag is padded so the audio keeps its offset within a block.
+    const QByteArray nativeName = TagFile::nativeName(fileName);
+    const int alignment = filerewrite::blockSharingAlignment(nativeName);
+    return filerewrite::replaceFileStart(nativeName, alignedTag(tag, oldTagSize, alignment), oldTagSize);
 }
 
 } // namespace id3v2

@@ -9,11 +9,14 @@
 #include <QString>
 #include <array>
 
+class TagFile;
+
 namespace id3v2 {
 
 inline constexpr int HeaderSize = 10;
 inline constexpr int FooterSize = 10;
 inline constexpr int SlotCount = 16;
+inline constexpr qint64 MaxBodySize = (qint64(1) << 28) - 1; // what a syncsafe size can hold
 
 // Header flags.
 inline constexpr quint8 UnsynchronisationFlag = 0x80;
@@ -39,7 +42,10 @@ struct TagInfo {
     std::array<char, HeaderSize> header{}; // as in the file
     qint64 fileSize = 0;
     std::array<QString, SlotCount> texts;  // one text per slot of FrameIDs
-    QList<Frame> frames;                   // every frame of the tag, in file order
+    // Every frame of the tag in file order; only the slots' own frames when the tag is
+    // read just for its values (a rewrite needs all of them).
+    bool keepsAllFrames = true;
+    QList<Frame> frames;
     // Comment and link: the frames that could be shown (readable COMM frames other than
     // the players' own iTun… ones, readable WXXX frames), the index of the one shown and
     // its rank: 2 without a description, 1 with one.
@@ -56,17 +62,24 @@ quint8 headerFlags(const TagInfo &info);
 
 // Reads the header and the file's size; false when 10 bytes cannot be read.
 bool ReadTagHeader(const QString &fileName, TagInfo &info);
+bool ReadTagHeader(const TagFile &file, TagInfo &info);
 // Size of the tag with header and footer; 0 when larger than the file.
 int GetTagSize(const TagInfo &info);
 // Read the frames of a version 3/4 (resp. 2) tag into the slots and the frame list.
 void ReadFramesV23(const QString &fileName, TagInfo &info);
+void ReadFramesV23(const TagFile &file, TagInfo &info);
 void ReadFramesV22(const QString &fileName, TagInfo &info);
+void ReadFramesV22(const TagFile &file, TagInfo &info);
 // Reads the tag's frames from the bytes after the header.
 void parseTagBody(QByteArray body, TagInfo &info);
 // Files one frame: into the slot whose ID it has, and into the frame list.
 void StoreFrame(const QByteArray &id, Frame frame, TagInfo &info);
-// Reads header and frames of the file's tag when it has one of versions 2-4.
-void readTag(const QString &fileName, TagInfo &info);
+// The slot whose frame has this ID in the tag's version, -1 for none.
+int slotOfFrame(const QByteArray &id, const TagInfo &info);
+// Reads header and frames of the file's tag when it has one of versions 2-4; false
+// when the file has no 10 bytes to read.
+bool readTag(const QString &fileName, TagInfo &info);
+bool readTag(const TagFile &file, TagInfo &info);
 
 // The 10 header bytes of a 2.3 tag whose frames take `bodySize` bytes.
 QByteArray BuildHeader(qint64 bodySize);
@@ -74,5 +87,8 @@ QByteArray BuildHeader(qint64 bodySize);
 bool SaveTag(const QString &fileName, const TagInfo &info);
 // Puts `tag` in place of the file's ID3v2 tag, keeping everything after it.
 bool ReplaceTag(const QString &fileName, const QByteArray &tag);
+// The tag with the least zero padding after its frames that puts what follows it at
+// the old tag's offset within a block of `alignment` bytes (unchanged for 0).
+QByteArray alignedTag(const QByteArray &tag, qint64 oldTagSize, int alignment);
 
 } // namespace id3v2

@@ -79,20 +79,28 @@ void storeSlot(int slot, int frameIndex, const FrameFields &fields, int version,
 }
 } // namespace
 
+int slotOfFrame(const QByteArray &id, const TagInfo &info)
+{
+    const bool version2 = majorVersion(info) == 2;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        if (id == (version2 ? FrameIDs[slot].v2 : FrameIDs[slot].v34))
+            return slot;
+    }
+    return -1;
+}
+
 void StoreFrame(const QByteArray &id, Frame frame, TagInfo &info)
 {
+    const int slot = slotOfFrame(id, info);
+    if (slot < 0 && !info.keepsAllFrames)
+        return;
     const int frameIndex = int(info.frames.size());
     info.frames.append(std::move(frame));
     const Frame &stored = info.frames.last();
-    if (!stored.readable)
+    if (slot < 0 || !stored.readable)
         return;
-    const int version = majorVersion(info);
-    for (int slot = 0; slot < SlotCount; ++slot) {
-        if (id != (version > 2 ? FrameIDs[slot].v34 : FrameIDs[slot].v2))
-            continue;
-        if (const std::optional<FrameFields> fields = parseFields(FrameIDs[slot].v34, stored.content))
-            storeSlot(slot, frameIndex, *fields, version, info);
-    }
+    if (const std::optional<FrameFields> fields = parseFields(FrameIDs[slot].v34, stored.content))
+        storeSlot(slot, frameIndex, *fields, majorVersion(info), info);
 }
 
 } // namespace id3v2

@@ -9,7 +9,6 @@
 namespace id3v2 {
 
 namespace {
-constexpr qint64 MaxBodySize = (qint64(1) << 28) - 1; // what a syncsafe size can hold
 constexpr char DefaultLanguage[] = "eng";
 
 bool isWrittenFromValues(const QByteArray &id)

@@ -1,6 +1,7 @@
 #include "tags/TID3v2.h"
 
 #include "tags/ID3v2Tag.h"
+#include "tags/TagFile.h"
 
 QString TID3v2::trimmedText(const QString &text)
 {
@@ -62,7 +63,9 @@ bool TID3v2::ReadFromFile(const QString &fileName)
     Clear();
     try {
         TagInfo info;
-        if (!ReadTagHeader(fileName, info))
+        info.keepsAllFrames = false;
+        const TagFile file(fileName, TagFile::ReadOnly);
+        if (!ReadTagHeader(file, info))
             return false;
         if (!hasIdentifier(info))
             return true;
@@ -72,9 +75,9 @@ bool TID3v2::ReadFromFile(const QString &fileName)
         if (fVersion < 2 || fVersion > 4 || fTagSize == 0)
             return true;
         if (fVersion == 2)
-            ReadFramesV22(fileName, info);
+            ReadFramesV22(file, info);
         else
-            ReadFramesV23(fileName, info);
+            ReadFramesV23(file, info);
         fTitle = slotOrFallback(info, TitleSlot, ContentGroupSlot);
         fArtist = slotOrFallback(info, ArtistSlot, OriginalArtistSlot);
         fAlbum = slotOrFallback(info, AlbumSlot, OriginalAlbumSlot);

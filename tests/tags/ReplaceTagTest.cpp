@@ -1,6 +1,7 @@
 #include "TagBytes.h"
 
 #include "tags/FileRewrite.h"
+#include "tags/ID3v2Tag.h"
 #include "tags/TID3v2.h"
 
 #include "tests/common/TempFolder.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
@@ -243,4 +245,69 @@ TEST(ReplaceTagTest, DrivePathsNameTheSameFiles)
     TID3v2 tag;
     tag.ReadFromFile("song.mp3");
     EXPECT_EQ(tag.Title(), "By drive path");
+}
+
+TEST(ReplaceTagTest, AlignedTagKeepsWhatFollowsAtItsOffsetWithinABlock)
+{
+    const QByteArray small = id3v2Tag(3, frameV23("TIT2", latin1Text("Title")));        // 26 bytes
+    const QByteArray large = id3v2Tag(3, frameV23("APIC", QByteArray(5000, 'p')));      // 5020 bytes
+    const struct {
+        QByteArray tag;
+        qint64 oldTagSize;
+        int alignment;
+        qsizetype size;
+    } cases[] = {
+        {small, 0, 4096, 4096},   // no tag before: the audio stays block-aligned
+        {small, 5000, 4096, 904}, // shrinks only by whole blocks
+        {large, 904, 4096, 9096}, // grows by whole blocks
+        {large, 5020 + 4096, 4096, 5020},
+        {small, 5000, 0, 26}, // a file system that copies: no padding
+    };
+    for (const auto &c : cases) {
+        const QByteArray aligned = id3v2::alignedTag(c.tag, c.oldTagSize, c.alignment);
+        EXPECT_EQ(aligned.size(), c.size) << c.oldTagSize;
+        EXPECT_EQ(framesOf(aligned + silentAudio(1)), framesOf(c.tag + silentAudio(1))) << c.oldTagSize;
+        EXPECT_EQ(afterTag(aligned + silentAudio(1)), silentAudio(1)) << c.oldTagSize;
+        EXPECT_EQ(aligned.mid(c.tag.size()), QByteArray(aligned.size() - c.tag.size(), '\0')) << c.oldTagSize;
+    }
+}
+
+TEST(ReplaceTagTest, OnAFileSystemThatSharesBlocksTheAudioIsSharedNotCopied)
+{
+    // A small XFS or btrfs file system of its own, mounted in the child's own namespace.
+    TempFolder folder;
+    enum { Shared = 0, NotWritten = 1, AudioChanged = 2, NotShared = 3, NoFileSystem = 77 };
+    const QString image = folder.filePath("disk.img");
+    const QString mountPoint = folder.filePath("mnt");
+    QDir().mkpath(mountPoint);
+    const QByteArray audio = silentAudio(12000); // 5 MB
+    const QByteArray song = id3v2Tag(3, frameV23("TIT2", latin1Text("Old")), 0, 1000) + audio;
+    const int status = inChildProcess([&] {
+        const auto run = [](const QByteArray &command) {
+            return std::system((command + " >/dev/null 2>&1").constData()) == 0;
+        };
+        const QByteArray img = QFile::encodeName(image);
+        const QByteArray mnt = QFile::encodeName(mountPoint);
+        const bool made = run("truncate -s 320M " + img) && (run("mkfs.xfs -q " + img) || run("mkfs.btrfs -q " + img));
+        if (!made || ::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            !run("mount -o loop " + img + " " + mnt) || filerewrite::blockSharingAlignment(mnt) == 0)
+            ::_exit(NoFileSystem);
+        QDir::setCurrent(mountPoint);
+        QFile file("song.mp3");
+        file.open(QIODevice::WriteOnly);
+        file.write(song);
+        file.close();
+        ::sync();
+        ::link("song.mp3", "kept.mp3"); // the old data stays, so sharing can be seen
+        if (!writeTitle("song.mp3", "New"))
+            ::_exit(NotWritten);
+        file.open(QIODevice::ReadOnly);
+        if (afterTag(file.readAll()) != audio)
+            ::_exit(AudioChanged);
+        ::_exit(run("filefrag -v song.mp3 | grep -q shared") ? Shared : NotShared);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == NoFileSystem)
+        GTEST_SKIP() << "no XFS or btrfs file system can be made and mounted here";
+    EXPECT_EQ(WEXITSTATUS(status), Shared) << "1: not written, 2: audio changed, 3: audio copied, not shared";
 }
