@@ -2,9 +2,12 @@
 
 #include "tags/ID3v2Bytes.h"
 #include "tags/ID3v2FrameDecoder.h"
-#include "tags/TagFile.h"
+
+#include "platform/RandomAccessFile.h"
 
 #include <algorithm>
+
+using platform::RandomAccessFile;
 
 namespace id3v2 {
 
@@ -18,7 +21,7 @@ bool isFrameId(const char *bytes, int length)
 }
 
 // The bytes of the frames: the tag after its header, without a footer, as far as the file goes.
-QByteArray readTagBody(const TagFile &file, const TagInfo &info)
+QByteArray readTagBody(const RandomAccessFile &file, const TagInfo &info)
 {
     qint64 length = GetTagSize(info) - HeaderSize;
     if (headerFlags(info) & FooterFlag)
@@ -125,25 +128,25 @@ void parseTagBody(QByteArray body, TagInfo &info)
     }
 }
 
-void ReadFramesV23(const TagFile &file, TagInfo &info)
+void ReadFramesV23(const RandomAccessFile &file, TagInfo &info)
 {
     parseTagBody(readTagBody(file, info), info);
 }
 
 void ReadFramesV23(const QString &fileName, TagInfo &info)
 {
-    ReadFramesV23(TagFile(fileName, TagFile::ReadOnly), info);
+    ReadFramesV23(RandomAccessFile(fileName, RandomAccessFile::ReadOnly), info);
 }
 
 // The frame loop follows the tag's version: 6-byte frame headers in version 2.
-void ReadFramesV22(const TagFile &file, TagInfo &info)
+void ReadFramesV22(const RandomAccessFile &file, TagInfo &info)
 {
     ReadFramesV23(file, info);
 }
 
 void ReadFramesV22(const QString &fileName, TagInfo &info)
 {
-    ReadFramesV22(TagFile(fileName, TagFile::ReadOnly), info);
+    ReadFramesV22(RandomAccessFile(fileName, RandomAccessFile::ReadOnly), info);
 }
 
 } // namespace id3v2

@@ -1,8 +1,10 @@
 #include "tags/ID3v2Tag.h"
 
-#include "tags/TagFile.h"
+#include "platform/RandomAccessFile.h"
 
 #include <algorithm>
+
+using platform::RandomAccessFile;
 
 namespace id3v2 {
 
@@ -23,10 +25,10 @@ quint8 headerFlags(const TagInfo &info)
 
 bool ReadTagHeader(const QString &fileName, TagInfo &info)
 {
-    return ReadTagHeader(TagFile(fileName, TagFile::ReadOnly), info);
+    return ReadTagHeader(RandomAccessFile(fileName, RandomAccessFile::ReadOnly), info);
 }
 
-bool ReadTagHeader(const TagFile &file, TagInfo &info)
+bool ReadTagHeader(const RandomAccessFile &file, TagInfo &info)
 {
     info.header.fill(0);
     info.fileSize = 0;
@@ -49,10 +51,10 @@ int GetTagSize(const TagInfo &info)
 
 bool readTag(const QString &fileName, TagInfo &info)
 {
-    return readTag(TagFile(fileName, TagFile::ReadOnly), info);
+    return readTag(RandomAccessFile(fileName, RandomAccessFile::ReadOnly), info);
 }
 
-bool readTag(const TagFile &file, TagInfo &info)
+bool readTag(const RandomAccessFile &file, TagInfo &info)
 {
     if (!ReadTagHeader(file, info))
         return false;

@@ -1,10 +1,13 @@
 #include "tags/ID3v2Tag.h"
 
 #include "tags/ID3v2Bytes.h"
-#include "tags/FileRewrite.h"
-#include "tags/TagFile.h"
 
+#include "platform/FileRewrite.h"
 #include "platform/FileSystem.h"
+#include "platform/RandomAccessFile.h"
+
+using platform::RandomAccessFile;
+namespace filerewrite = platform::filerewrite;
 
 namespace id3v2 {
 
@@ -31,7 +34,7 @@ bool ReplaceTag(const QString &fileName, const QByteArray &tag)
     const qint64 oldTagSize = hasIdentifier(info) ? GetTagSize(info) : 0;
     // Where the file system can share the audio blocks with the new file instead of
     // copying them, the tag is padded so the audio keeps its offset within a block.
-    const QByteArray nativeName = TagFile::nativeName(fileName);
+    const QByteArray nativeName = RandomAccessFile::nativeName(fileName);
     const int alignment = filerewrite::blockSharingAlignment(nativeName);
     return filerewrite::replaceFileStart(nativeName, alignedTag(tag, oldTagSize, alignment), oldTagSize);
 }

@@ -9,7 +9,9 @@
 #include <QString>
 #include <array>
 
-class TagFile;
+namespace platform {
+class RandomAccessFile;
+}
 
 namespace id3v2 {
 
@@ -62,14 +64,14 @@ quint8 headerFlags(const TagInfo &info);
 
 // Reads the header and the file's size; false when 10 bytes cannot be read.
 bool ReadTagHeader(const QString &fileName, TagInfo &info);
-bool ReadTagHeader(const TagFile &file, TagInfo &info);
+bool ReadTagHeader(const platform::RandomAccessFile &file, TagInfo &info);
 // Size of the tag with header and footer; 0 when larger than the file.
 int GetTagSize(const TagInfo &info);
 // Read the frames of a version 3/4 (resp. 2) tag into the slots and the frame list.
 void ReadFramesV23(const QString &fileName, TagInfo &info);
-void ReadFramesV23(const TagFile &file, TagInfo &info);
+void ReadFramesV23(const platform::RandomAccessFile &file, TagInfo &info);
 void ReadFramesV22(const QString &fileName, TagInfo &info);
-void ReadFramesV22(const TagFile &file, TagInfo &info);
+void ReadFramesV22(const platform::RandomAccessFile &file, TagInfo &info);
 // Reads the tag's frames from the bytes after the header.
 void parseTagBody(QByteArray body, TagInfo &info);
 // Files one frame: into the slot whose ID it has, and into the frame list.
@@ -79,7 +81,7 @@ int slotOfFrame(const QByteArray &id, const TagInfo &info);
 // Reads header and frames of the file's tag when it has one of versions 2-4; false
 // when the file has no 10 bytes to read.
 bool readTag(const QString &fileName, TagInfo &info);
-bool readTag(const TagFile &file, TagInfo &info);
+bool readTag(const platform::RandomAccessFile &file, TagInfo &info);
 
 // The 10 header bytes of a 2.3 tag whose frames take `bodySize` bytes.
 QByteArray BuildHeader(qint64 bodySize);

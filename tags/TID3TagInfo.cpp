@@ -1,14 +1,16 @@
 #include "tags/TID3TagInfo.h"
 
-#include "tags/TagFile.h"
 #include "tags/TID3v2.h"
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/RandomAccessFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+using platform::RandomAccessFile;
 
 namespace {
 enum Offset { MarkerAt = 0, TitleAt = 3, ArtistAt = 33, AlbumAt = 63, YearAt = 93, CommentAt = 97,
@@ -58,7 +60,7 @@ void TID3TagInfo::ReadFromFile(const QString &fileName)
     // A failed read leaves no values of an earlier file behind.
     fHasTag = false;
     clearValues();
-    TagFile file(fileName, TagFile::ReadOnly);
+    RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
     if (!file.isOpen())
         throwOpenError(fileName, file.openError());
     const qint64 size = file.size();
@@ -73,7 +75,7 @@ void TID3TagInfo::ReadFromFile(const QString &fileName)
 
 void TID3TagInfo::WriteToFile(const QString &fileName)
 {
-    TagFile file(fileName, TagFile::WriteExisting);
+    RandomAccessFile file(fileName, RandomAccessFile::WriteExisting);
     if (!file.isOpen())
         throwOpenError(fileName, file.openError());
     fRecord[TrackMarkAt] = 0;
@@ -83,7 +85,7 @@ void TID3TagInfo::WriteToFile(const QString &fileName)
     const qint64 size = file.size();
     bool endsWithTag = false;
     if (size >= RecordSize) {
-        TagFile reader(fileName, TagFile::ReadOnly);
+        RandomAccessFile reader(fileName, RandomAccessFile::ReadOnly);
         endsWithTag = reader.readAt(size - RecordSize, 3) == QByteArray(Marker);
     }
     const QByteArray record(reinterpret_cast<const char *>(fRecord.data()), RecordSize);

@@ -1,7 +1,10 @@
 #include "tags/TID3v2.h"
 
 #include "tags/ID3v2Tag.h"
-#include "tags/TagFile.h"
+
+#include "platform/RandomAccessFile.h"
+
+using platform::RandomAccessFile;
 
 QString TID3v2::trimmedText(const QString &text)
 {
@@ -64,7 +67,7 @@ bool TID3v2::ReadFromFile(const QString &fileName)
     try {
         TagInfo info;
         info.keepsAllFrames = false;
-        const TagFile file(fileName, TagFile::ReadOnly);
+        const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
         if (!ReadTagHeader(file, info))
             return false;
         if (!hasIdentifier(info))

@@ -1,6 +1,6 @@
 #include "TagBytes.h"
 
-#include "tags/FileRewrite.h"
+#include "platform/FileRewrite.h"
 #include "tags/ID3v2Tag.h"
 #include "tags/TID3v2.h"
 
@@ -52,7 +52,7 @@ QList<QByteArray> idsOf(const QByteArray &file)
 QByteArray asWritten(const QByteArray &tag, qint64 oldTagSize)
 {
     const TempFolder folder;
-    return id3v2::alignedTag(tag, oldTagSize, filerewrite::blockSharingAlignment(QFile::encodeName(folder.path())));
+    return id3v2::alignedTag(tag, oldTagSize, platform::filerewrite::blockSharingAlignment(QFile::encodeName(folder.path())));
 }
 
 QByteArray frameBytes(const Frame23 &frame)

@@ -1,6 +1,6 @@
 #include "TagBytes.h"
 
-#include "tags/FileRewrite.h"
+#include "platform/FileRewrite.h"
 #include "tags/ID3v2Tag.h"
 #include "tags/TID3v2.h"
 
@@ -23,7 +23,7 @@
 #include <unistd.h>
 
 using namespace tagbytes;
-using filerewrite::Step;
+using platform::filerewrite::Step;
 
 namespace {
 QByteArray original()
@@ -60,7 +60,7 @@ int inChildProcess(Body body)
 }
 
 struct FaultHookGuard {
-    ~FaultHookGuard() { filerewrite::setFaultHookForTesting(nullptr); }
+    ~FaultHookGuard() { platform::filerewrite::setFaultHookForTesting(nullptr); }
 };
 } // namespace
 
@@ -104,7 +104,7 @@ TEST(ReplaceTagTest, AFailureAtAnyStepLeavesTheOriginalIntact)
                                Step::SyncToDisk, Step::Rename}) {
         TempFolder folder;
         folder.write("song.mp3", original());
-        filerewrite::setFaultHookForTesting([failing](Step step) { return step == failing ? EIO : 0; });
+        platform::filerewrite::setFaultHookForTesting([failing](Step step) { return step == failing ? EIO : 0; });
         EXPECT_FALSE(writeTitle("song.mp3", "New")) << int(failing);
         EXPECT_EQ(folder.read("song.mp3"), original()) << int(failing);
         EXPECT_EQ(entries(folder), QStringList{"song.mp3"}) << int(failing);
@@ -206,7 +206,7 @@ TEST(ReplaceTagTest, ProcessKilledMidCopyLeavesTheOriginalIntact)
     folder.write("song.mp3", large);
     const int status = inChildProcess([] {
         int chunks = 0;
-        filerewrite::setFaultHookForTesting([&chunks](Step step) {
+        platform::filerewrite::setFaultHookForTesting([&chunks](Step step) {
             if (step == Step::CopyRest && ++chunks == 2)
                 ::raise(SIGKILL);
             return 0;
@@ -290,7 +290,7 @@ TEST(ReplaceTagTest, OnAFileSystemThatSharesBlocksTheAudioIsSharedNotCopied)
         const QByteArray mnt = QFile::encodeName(mountPoint);
         const bool made = run("truncate -s 320M " + img) && (run("mkfs.xfs -q " + img) || run("mkfs.btrfs -q " + img));
         if (!made || ::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            !run("mount -o loop " + img + " " + mnt) || filerewrite::blockSharingAlignment(mnt) == 0)
+            !run("mount -o loop " + img + " " + mnt) || platform::filerewrite::blockSharingAlignment(mnt) == 0)
             ::_exit(NoFileSystem);
         QDir::setCurrent(mountPoint);
         QFile file("song.mp3");

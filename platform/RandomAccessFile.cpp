@@ -1,4 +1,4 @@
-#include "tags/TagFile.h"
+#include "platform/RandomAccessFile.h"
 
 #include "platform/DrivePaths.h"
 
@@ -9,12 +9,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-QByteArray TagFile::nativeName(const QString &fileName)
+namespace platform {
+
+QByteArray RandomAccessFile::nativeName(const QString &fileName)
 {
-    return QFile::encodeName(platform::toNativePath(fileName));
+    return QFile::encodeName(toNativePath(fileName));
 }
 
-TagFile::TagFile(const QString &fileName, Mode mode)
+RandomAccessFile::RandomAccessFile(const QString &fileName, Mode mode)
 {
     const QByteArray native = nativeName(fileName);
     if (native.isEmpty()) {
@@ -29,13 +31,13 @@ TagFile::TagFile(const QString &fileName, Mode mode)
         m_openError = errno;
 }
 
-TagFile::~TagFile()
+RandomAccessFile::~RandomAccessFile()
 {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-qint64 TagFile::size() const
+qint64 RandomAccessFile::size() const
 {
     struct stat info {};
     if (m_size < 0 && m_fd >= 0 && ::fstat(m_fd, &info) == 0)
@@ -43,7 +45,7 @@ qint64 TagFile::size() const
     return m_size;
 }
 
-QByteArray TagFile::readAt(qint64 offset, qint64 length) const
+QByteArray RandomAccessFile::readAt(qint64 offset, qint64 length) const
 {
     const qint64 available = size() - offset;
     if (offset < 0 || length <= 0 || available <= 0)
@@ -62,7 +64,7 @@ QByteArray TagFile::readAt(qint64 offset, qint64 length) const
     return bytes;
 }
 
-bool TagFile::writeAt(qint64 offset, const QByteArray &bytes)
+bool RandomAccessFile::writeAt(qint64 offset, const QByteArray &bytes)
 {
     m_size = -1;
     qsizetype done = 0;
@@ -79,3 +81,5 @@ bool TagFile::writeAt(qint64 offset, const QByteArray &bytes)
     }
     return true;
 }
+
+} // namespace platform

@@ -6,14 +6,16 @@
 #include <QString>
 #include <QtGlobal>
 
-class TagFile {
+namespace platform {
+
+class RandomAccessFile {
 public:
     enum Mode { ReadOnly, WriteExisting };
 
-    TagFile(const QString &fileName, Mode mode);
-    ~TagFile();
-    TagFile(const TagFile &) = delete;
-    TagFile &operator=(const TagFile &) = delete;
+    RandomAccessFile(const QString &fileName, Mode mode);
+    ~RandomAccessFile();
+    RandomAccessFile(const RandomAccessFile &) = delete;
+    RandomAccessFile &operator=(const RandomAccessFile &) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
     // The system's error number of the failed open, 0 when open.
@@ -34,3 +36,5 @@ private:
     int m_openError = 0;
     mutable qint64 m_size = -1; // known once asked, until a write
 };
+
+} // namespace platform

@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <functional>
 
-namespace filerewrite {
+namespace platform::filerewrite {
 
 enum class Step { CreateTemporary, WriteStart, CopyRest, CopyPermissions, SyncToDisk, Rename };
 
@@ -25,4 +25,4 @@ int blockSharingAlignment(const QByteArray &nativeName);
 // non-zero result fails the step with that error number.
 void setFaultHookForTesting(std::function<int(Step)> hook);
 
-} // namespace filerewrite
+} // namespace platform::filerewrite

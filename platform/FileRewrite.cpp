@@ -1,4 +1,4 @@
-#include "tags/FileRewrite.h"
+#include "platform/FileRewrite.h"
 
 #include <cerrno>
 #include <climits>
@@ -9,7 +9,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-namespace filerewrite {
+namespace platform::filerewrite {
 
 namespace {
 constexpr size_t CopyChunk = 8 * 1024 * 1024;
@@ -227,4 +227,4 @@ bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, 
     return true;
 }
 
-} // namespace filerewrite
+} // namespace platform::filerewrite
