@@ -3,6 +3,7 @@
 #include "tests/tags/TagBytes.h"
 
 #include <QFile>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <taglib/attachedpictureframe.h>
@@ -55,6 +56,12 @@ QString makeFile(const QString &name, qint64 audioBytes, TagLib::ID3v2::Version 
     return path;
 }
 } // namespace
+
+QString benchFolderDescription()
+{
+    const QStorageInfo storage(folder().path());
+    return QStringLiteral("%1 (%2)").arg(folder().path(), QString::fromLatin1(storage.fileSystemType()));
+}
 
 const QStringList &taggedFiles()
 {

@@ -1,5 +1,6 @@
 #pragma once
-// Sample MP3 files for the benchmarks, made once per run in a temporary folder.
+// Sample MP3 files for the benchmarks, made once per run in a temporary folder (under
+// TMPDIR: point it at another file system to measure there).
 
 #include <QString>
 #include <QStringList>
@@ -9,3 +10,5 @@
 const QStringList &taggedFiles();
 // A tagged MP3 file of about `megabytes` MB.
 QString largeFile(int megabytes);
+// The folder of the files and its file system, for the report.
+QString benchFolderDescription();

@@ -1,6 +1,8 @@
 // Runs the benchmarks and prints, after the usual table, each measurement as a ratio to
 // its peer of the same run (the median when the run has repetitions).
 
+#include "BenchFiles.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
@@ -26,6 +28,7 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
+        std::printf("files in %s\n", qPrintable(benchFolderDescription()));
         const std::pair<const char *, const char *> ratios[] = {
             {"ReadTags_Kestrava", "ReadTags_TagLib"},
             {"RewriteTag_Kestrava/5/real_time", "CopyFile_Cp/5/real_time"},

@@ -61,7 +61,7 @@ QByteArray frameBytes(const Frame23 &frame)
 }
 } // namespace
 
-TEST(ID3v2WriteTest, WritesTextFramesInSlotOrderWithoutPadding)
+TEST(ID3v2WriteTest, WritesTextFramesInSlotOrder)
 {
     const QByteArray audio = silentAudio();
     const QByteArray file = rewritten(audio, [](TID3v2 &tag) {
