@@ -88,17 +88,38 @@ bool copyByReading(int from, off_t offset, int to)
     }
 }
 
+// Whether the file system can share blocks between files (reflinks).
+bool sharesBlocks(const struct statfs &info)
+{
+    constexpr long Bcachefs = 0xca451a4e;
+    constexpr long Ocfs2 = 0x7461636f;
+    switch (long(info.f_type)) {
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case Bcachefs:
+    case Ocfs2:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Copies from `offset` to the end of `from` at the current position of `to`, in the
 // kernel where the file system allows it. The part up to the source's next block
-// boundary goes first, so that the rest can be shared when both offsets are aligned.
+// boundary goes first: when both offsets are then aligned on a file system that shares
+// blocks, the rest is shared in one call; otherwise it is copied in chunks, each
+// written back to disk while the next one is copied.
 bool copyRest(int from, off_t offset, int to)
 {
     off_t written = ::lseek(to, 0, SEEK_CUR);
+    struct statfs fileSystem {};
+    const bool sharing = ::fstatfs(from, &fileSystem) == 0 && sharesBlocks(fileSystem);
     for (bool first = true;; first = false) {
         if (!stepAllowed(Step::CopyRest))
             return false;
         const off_t intoBlock = offset % SharedBlockSize;
-        const size_t length = intoBlock ? size_t(SharedBlockSize - intoBlock) : CopyChunk;
+        const bool aligned = intoBlock == 0 && written % SharedBlockSize == 0;
+        const size_t length = intoBlock ? size_t(SharedBlockSize - intoBlock) : sharing && aligned ? SSIZE_MAX : CopyChunk;
         const ssize_t copied = ::copy_file_range(from, &offset, to, nullptr, length, 0);
         if (copied < 0 && errno == EINTR)
             continue;
@@ -108,7 +129,6 @@ bool copyRest(int from, off_t offset, int to)
             return false;
         if (copied == 0)
             return true;
-        // Start writing this chunk to disk while the next one is copied.
         ::sync_file_range(to, written, copied, SYNC_FILE_RANGE_WRITE);
         written += copied;
     }
@@ -173,20 +193,8 @@ bool fillTemporary(int source, const struct stat &original, const QByteArray &ne
 
 int blockSharingAlignment(const QByteArray &nativeName)
 {
-    constexpr long Bcachefs = 0xca451a4e;
-    constexpr long Ocfs2 = 0x7461636f;
     struct statfs info {};
-    if (::statfs(nativeName.constData(), &info) != 0)
-        return 0;
-    switch (long(info.f_type)) {
-    case XFS_SUPER_MAGIC:
-    case BTRFS_SUPER_MAGIC:
-    case Bcachefs:
-    case Ocfs2:
-        return SharedBlockSize;
-    default:
-        return 0;
-    }
+    return ::statfs(nativeName.constData(), &info) == 0 && sharesBlocks(info) ? SharedBlockSize : 0;
 }
 
 void setFaultHookForTesting(std::function<int(Step)> hook)
