@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <unistd.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -61,6 +62,9 @@ private:
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
+    // The sample files are made and on disk before the first measurement.
+    taggedFiles();
+    ::sync();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
