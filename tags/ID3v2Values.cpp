@@ -91,12 +91,10 @@ int slotOfFrame(const QByteArray &id, const TagInfo &info)
 
 void StoreFrame(const QByteArray &id, Frame frame, TagInfo &info)
 {
-    const int slot = slotOfFrame(id, info);
-    if (slot < 0 && !info.keepsAllFrames)
-        return;
     const int frameIndex = int(info.frames.size());
     info.frames.append(std::move(frame));
     const Frame &stored = info.frames.last();
+    const int slot = slotOfFrame(id, info);
     if (slot < 0 || !stored.readable)
         return;
     if (const std::optional<FrameFields> fields = parseFields(FrameIDs[slot].v34, stored.content))
