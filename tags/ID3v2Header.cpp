@@ -49,17 +49,11 @@ int GetTagSize(const TagInfo &info)
     return size > info.fileSize ? 0 : int(size);
 }
 
-bool readTag(const QString &fileName, TagInfo &info)
+void readTag(const QString &fileName, TagInfo &info)
 {
-    return readTag(RandomAccessFile(fileName, RandomAccessFile::ReadOnly), info);
-}
-
-bool readTag(const RandomAccessFile &file, TagInfo &info)
-{
-    if (!ReadTagHeader(file, info))
-        return false;
-    if (!hasIdentifier(info) || GetTagSize(info) == 0)
-        return true;
+    const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
+    if (!ReadTagHeader(file, info) || !hasIdentifier(info) || GetTagSize(info) == 0)
+        return;
     switch (majorVersion(info)) {
     case 2:
         ReadFramesV22(file, info);
@@ -71,7 +65,6 @@ bool readTag(const RandomAccessFile &file, TagInfo &info)
     default:
         break;
     }
-    return true;
 }
 
 } // namespace id3v2

@@ -78,10 +78,8 @@ void parseTagBody(QByteArray body, TagInfo &info);
 void StoreFrame(const QByteArray &id, Frame frame, TagInfo &info);
 // The slot whose frame has this ID in the tag's version, -1 for none.
 int slotOfFrame(const QByteArray &id, const TagInfo &info);
-// Reads header and frames of the file's tag when it has one of versions 2-4; false
-// when the file has no 10 bytes to read.
-bool readTag(const QString &fileName, TagInfo &info);
-bool readTag(const platform::RandomAccessFile &file, TagInfo &info);
+// Reads header and frames of the file's tag when it has one of versions 2-4.
+void readTag(const QString &fileName, TagInfo &info);
 
 // The 10 header bytes of a 2.3 tag whose frames take `bodySize` bytes.
 QByteArray BuildHeader(qint64 bodySize);
