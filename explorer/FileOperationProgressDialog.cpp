@@ -36,8 +36,10 @@ bool FileOperationProgressDialog::advance(const QString &currentName, qint64 don
     const qint64 step = m_total > 0 ? std::min<qint64>(steps, done * steps / m_total) : 0;
     // setValue shows the dialog once the delay has passed and lets the user act
     m_dialog->setValue(int(std::max<qint64>(step, m_dialog->value())));
-    if (m_dialog && m_dialog->isVisible() && m_sincePump.elapsed() >= pumpIntervalMs) {
-        QCoreApplication::processEvents();
+    // The windows repaint and timers run while the work lasts; until the modal dialog
+    // shows, what the user types or clicks waits for the end of the operation.
+    if (m_dialog && m_sincePump.elapsed() >= pumpIntervalMs) {
+        QCoreApplication::processEvents(m_dialog->isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
         m_sincePump.restart();
     }
     return m_dialog && !m_dialog->wasCanceled();

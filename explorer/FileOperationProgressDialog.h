@@ -1,6 +1,7 @@
 #pragma once
 // The progress display of long file operations: a modal progress dialog that
-// appears when the work lasts, with a Cancel button that stops it.
+// appears when the work lasts, with a Cancel button that stops it. The event loop
+// runs between the operation's steps, so the windows stay alive meanwhile.
 
 #include "platform/FileOperation.h"
 

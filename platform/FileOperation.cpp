@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <cerrno>
 #include <dirent.h>
@@ -131,6 +132,13 @@ class Operation {
 public:
     Operation(FileOperationKind kind, FileOperationProgress *progress)
         : m_kind(kind), m_move(kind == FileOperationKind::Move), m_progress(progress) {}
+    ~Operation()
+    {
+        for (const int fd : std::as_const(m_flushDescriptors))
+            ::close(fd);
+    }
+    Operation(const Operation &) = delete;
+    Operation &operator=(const Operation &) = delete;
 
     FileOperationResult run(const QStringList &sources, const QStringList &targets)
     {
@@ -227,6 +235,7 @@ private:
         for (qsizetype i = 0; i < sources.size() && !m_stopped; ++i) {
             transfer(nativeOf(sources.at(i)), destinationFor(sources, targets, i));
         }
+        flushAndRemoveSources();
         if (m_progress)
             m_progress->finish();
     }
@@ -306,7 +315,9 @@ private:
             ::chmod(folder.constData(), info.st_mode & 07777);
             ::utimensat(AT_FDCWD, folder.constData(), times, 0);
         }
-        if (m_move)
+        if (m_move && !m_pendingRemovals.isEmpty())
+            removeOnceFlushed(source, true, 0);
+        else if (m_move)
             ::rmdir(QFile::encodeName(source).constData()); // stays when a part of it was kept
     }
 
@@ -337,12 +348,14 @@ private:
                 tick(target);
                 return;
             }
+            if (!watchForFlush(QFileInfo(target).absolutePath()))
+                return;
         }
         CopyStatus status;
         if (S_ISLNK(info.st_mode)) {
             status = copySymbolicLink(source, target, replace);
         } else if (S_ISREG(info.st_mode)) {
-            status = copyFileVerified(source, target, replace, [&](qint64 bytes) {
+            status = copyFile(source, target, replace, m_move ? CopyKind::Move : CopyKind::Copy, [&](qint64 bytes) {
                 m_done += bytes;
                 return tick(source);
             });
@@ -358,9 +371,61 @@ private:
             fail(QStringLiteral("Cannot %1 %2: %3").arg(verb(), quoted(source), status.reason));
             return;
         }
-        if (m_move && ::unlink(QFile::encodeName(source).constData()) != 0)
-            fail(QStringLiteral("%1 was copied, but the original could not be removed: %2").arg(quoted(source), systemErrorText(errno)));
+        if (m_move)
+            removeOnceFlushed(source, false, S_ISREG(info.st_mode) ? qint64(info.st_size) : 0);
         tick(source);
+    }
+
+    // A source moved across file systems is removed only once its copy is on disk. The
+    // copies are flushed together (a flush of each would cost a disk commit per file);
+    // the file system's descriptor is opened before the first copy to it, so a write
+    // error of any copy since then is reported by the flush.
+    bool watchForFlush(const QString &targetFolder)
+    {
+        struct stat info {};
+        if (::stat(QFile::encodeName(targetFolder).constData(), &info) == 0 && m_flushDescriptors.contains(info.st_dev))
+            return true;
+        const int fd = ::open(QFile::encodeName(targetFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0 || ::fstat(fd, &info) != 0) {
+            fail(QStringLiteral("Cannot move to %1: %2").arg(quoted(targetFolder), systemErrorText(errno)));
+            if (fd >= 0)
+                ::close(fd);
+            return false;
+        }
+        m_flushDescriptors.insert(info.st_dev, fd);
+        return true;
+    }
+
+    void removeOnceFlushed(const QString &source, bool folder, qint64 bytes)
+    {
+        m_pendingRemovals.append({source, folder});
+        m_pendingBytes += bytes;
+        if (m_pendingBytes >= flushEveryBytes)
+            flushAndRemoveSources();
+    }
+
+    void flushAndRemoveSources()
+    {
+        if (m_pendingRemovals.isEmpty())
+            return;
+        for (const int fd : std::as_const(m_flushDescriptors)) {
+            if (::syncfs(fd) != 0) {
+                fail(QStringLiteral("The copies could not be written to disk: %1 The originals were kept.")
+                         .arg(systemErrorText(errno)));
+                m_pendingRemovals.clear();
+                m_pendingBytes = 0;
+                return;
+            }
+        }
+        for (const auto &[source, folder] : std::as_const(m_pendingRemovals)) {
+            const QByteArray path = QFile::encodeName(source);
+            if (folder)
+                ::rmdir(path.constData()); // stays when a part of it was kept
+            else if (::unlink(path.constData()) != 0)
+                fail(QStringLiteral("%1 was copied, but the original could not be removed: %2").arg(quoted(source), systemErrorText(errno)));
+        }
+        m_pendingRemovals.clear();
+        m_pendingBytes = 0;
     }
 
     void deleteAll(const QStringList &sources)
@@ -444,6 +509,10 @@ private:
     bool m_aborted = false;
     bool m_stopped = false;
     qint64 m_done = 0;
+    static constexpr qint64 flushEveryBytes = qint64(256) << 20;
+    QHash<dev_t, int> m_flushDescriptors;
+    QList<std::pair<QString, bool>> m_pendingRemovals; // path, is a folder
+    qint64 m_pendingBytes = 0;
 };
 
 } // namespace
