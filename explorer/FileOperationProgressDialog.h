@@ -1,6 +1,6 @@
 #pragma once
-// The progress display of long file operations: a modal progress dialog that
-// appears when the work lasts, with a Cancel button that stops it. The event loop
+// The progress display of long file operations: a modal progress dialog, made when
+// the work has lasted the delay, with a Cancel button that stops it. The event loop
 // runs between the operation's steps, so the windows stay alive meanwhile.
 
 #include "platform/FileOperation.h"
@@ -22,11 +22,16 @@ public:
     QProgressDialog *dialog() const { return m_dialog; }
 
 private:
+    void show();
+
     static constexpr int steps = 1000;
     static constexpr int pumpIntervalMs = 50;
     int m_delayMs;
     qint64 m_total = 0;
     QString m_verb;
     QPointer<QProgressDialog> m_dialog;
+    bool m_running = false;
+    bool m_shown = false;
+    QElapsedTimer m_sinceStart;
     QElapsedTimer m_sincePump;
 };

@@ -324,7 +324,7 @@ TEST_F(ShellFileOpTest, AGigabyteCopyCancelledAfterItsFirstChunkLeavesNothingBeh
 TEST_F(ShellFileOpTest, TheWindowRepaintsDuringALongCopyAndItsDialogCancels)
 {
     setFileOperationProgressFactory([] {
-        return std::unique_ptr<platform::FileOperationProgress>(std::make_unique<FileOperationProgressDialog>());
+        return std::unique_ptr<platform::FileOperationProgress>(std::make_unique<FileOperationProgressDialog>(0));
     });
     makeSparseGigabyte(folder.filePath("huge.bin"));
     QDir().mkpath(folder.filePath("dst"));
