@@ -22,6 +22,8 @@ namespace {
 constexpr qint64 chunkBytes = 8 << 20;
 // Smaller files are copied on the caller's thread: a thread would cost more than the copy.
 constexpr qint64 backgroundFromBytes = 1 << 20;
+// Where the kernel cannot copy, the bytes pass through a buffer that stays in the CPU's cache.
+constexpr int bufferBytes = 128 << 10;
 
 // Closes a descriptor on every path.
 class Descriptor {
@@ -112,7 +114,7 @@ int transferAll(int in, int out, const std::function<bool(qint64)> &onChunk)
                 }
             } else {
                 if (buffer.isEmpty())
-                    buffer.resize(1 << 20);
+                    buffer.resize(bufferBytes);
                 count = ::read(in, buffer.data(), size_t(std::min<qint64>(buffer.size(), chunkBytes - chunk)));
                 if (count > 0 && !writeAll(out, buffer.constData(), count))
                     return errno;
@@ -133,8 +135,8 @@ int transferAll(int in, int out, const std::function<bool(qint64)> &onChunk)
 }
 
 // Runs transferAll on a worker thread while the caller's thread reports progress at
-// least every copyProgressIntervalMs. The worker stays at most two chunks ahead of
-// what the caller has seen, so a cancel stops it soon.
+// least every copyProgressIntervalMs. The worker stays at most maxChunksAhead chunks
+// ahead of what the caller has seen, so a cancel stops it soon.
 class BackgroundTransfer {
 public:
     int run(int in, int out, const CopyProgress &onBytes)
@@ -156,9 +158,10 @@ private:
     {
         std::unique_lock lock(m_mutex);
         m_copied += bytes;
-        ++m_unseenChunks;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_unseenChunks < 2 || m_cancelled; });
+        if (++m_unseenChunks >= maxChunksAhead) {
+            m_changed.notify_all();
+            m_changed.wait(lock, [this] { return m_unseenChunks < maxChunksAhead || m_cancelled; });
+        }
         return !m_cancelled;
     }
 
@@ -167,7 +170,7 @@ private:
         for (;;) {
             std::unique_lock lock(m_mutex);
             m_changed.wait_for(lock, std::chrono::milliseconds(copyProgressIntervalMs),
-                               [this] { return m_finished || m_copied > m_reported; });
+                               [this] { return m_finished || m_unseenChunks >= maxChunksAhead; });
             const qint64 fresh = m_copied - m_reported;
             m_reported = m_copied;
             m_unseenChunks = 0;
@@ -188,6 +191,7 @@ private:
         }
     }
 
+    static constexpr int maxChunksAhead = 8;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     qint64 m_copied = 0;
