@@ -101,6 +101,7 @@ bool kernelCopyUnavailable(int error)
 int transferAll(int in, int out, const std::function<bool(qint64)> &onChunk)
 {
     bool kernelCopy = true;
+    bool copiedAny = false;
     QByteArray buffer;
     for (;;) {
         qint64 chunk = 0;
@@ -108,7 +109,8 @@ int transferAll(int in, int out, const std::function<bool(qint64)> &onChunk)
             ssize_t count = 0;
             if (kernelCopy) {
                 count = ::copy_file_range(in, nullptr, out, nullptr, size_t(chunkBytes - chunk), 0);
-                if (count < 0 && kernelCopyUnavailable(errno)) {
+                // some file systems give 0 at the start of a file that is not empty: read to be sure
+                if ((count < 0 && kernelCopyUnavailable(errno)) || (count == 0 && !copiedAny && chunk == 0)) {
                     kernelCopy = false;
                     continue;
                 }
@@ -129,6 +131,7 @@ int transferAll(int in, int out, const std::function<bool(qint64)> &onChunk)
         }
         if (chunk == 0)
             return 0;
+        copiedAny = true;
         if (!onChunk(chunk))
             return ECANCELED;
     }
@@ -242,6 +245,13 @@ CopyStatus copyFile(const QString &source, const QString &target, bool replace, 
         return {CopyOutcome::Cancelled, QString()};
     if (error != 0)
         return failure(error);
+
+    // a copy shorter than the source, unless the source shrank meanwhile, is a failure
+    struct stat copied {}, now {};
+    if (::fstat(out.get(), &copied) != 0 || ::fstat(in.get(), &now) != 0)
+        return failure(errno);
+    if (copied.st_size < std::min(info.st_size, now.st_size))
+        return {CopyOutcome::Failed, QStringLiteral("The copy is shorter than the original.")};
 
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     if (::futimens(out.get(), times) != 0)

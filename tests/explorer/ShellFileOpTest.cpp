@@ -134,6 +134,11 @@ TEST_F(ShellFileOpTest, CopiesAndMovesFilesAndTrees)
     ::umask(previousMask);
     EXPECT_EQ(folder.read("dst/a.mp3"), "song a");
     EXPECT_EQ(modeOf(folder.filePath("dst/a.mp3")), 0644);
+    // a file whose size the system gives as 0 is copied whole
+    QFile version("/proc/version");
+    ASSERT_TRUE(version.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(run(FO_COPY, "/proc/version", drive("dst\\version")));
+    EXPECT_EQ(folder.read("dst/version"), version.readAll());
     EXPECT_EQ(QFileInfo(folder.filePath("dst/a.mp3")).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
     EXPECT_TRUE(run(FO_COPY, drive("src\\Album"), drive("dst")));
     EXPECT_EQ(tree(folder.filePath("dst/Album")), album);
