@@ -16,6 +16,7 @@ public:
     ~FileOperationProgressDialog() override;
 
     void start(platform::FileOperationKind kind, qint64 total) override;
+    void setTotal(qint64 total) override { m_total = total; }
     bool advance(const QString &currentName, qint64 done) override;
     void finish() override;
 

@@ -105,21 +105,6 @@ bool isInside(const QString &folder, const QString &target)
            && (canonicalAncestor + QLatin1Char('/')).startsWith(canonicalFolder + QLatin1Char('/'));
 }
 
-qint64 bytesBelow(const QString &native)
-{
-    struct stat info {};
-    if (!lstatNative(native, info))
-        return 0;
-    if (!S_ISDIR(info.st_mode))
-        return S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
-    qint64 total = 0;
-    QStringList entries;
-    readFolder(native, entries);
-    for (const QString &entry : entries)
-        total += bytesBelow(native + QLatin1Char('/') + entry);
-    return total;
-}
-
 QString describe(const struct stat &info)
 {
     const QDateTime modified = QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec);
@@ -227,17 +212,38 @@ private:
             fail(QStringLiteral("Cannot %1: no destination was given.").arg(verb()));
             return;
         }
-        qint64 total = 0;
-        for (const QString &source : sources)
-            total += bytesBelow(nativeOf(source));
         if (m_progress)
-            m_progress->start(m_kind, total);
+            m_progress->start(m_kind, 0);
+        qint64 total = 0;
+        for (qsizetype i = 0; i < sources.size() && !m_stopped; ++i)
+            total += bytesBelow(nativeOf(sources.at(i)));
+        if (m_progress)
+            m_progress->setTotal(total);
         for (qsizetype i = 0; i < sources.size() && !m_stopped; ++i) {
             transfer(nativeOf(sources.at(i)), destinationFor(sources, targets, i));
         }
         flushAndRemoveSources();
         if (m_progress)
             m_progress->finish();
+    }
+
+    // The bytes of the regular files at and below the path; the window is kept alive
+    // while a large tree is counted.
+    qint64 bytesBelow(const QString &native)
+    {
+        struct stat info {};
+        if (!lstatNative(native, info))
+            return 0;
+        if (++m_counted % 256 == 0 && !tick(native))
+            return 0;
+        if (!S_ISDIR(info.st_mode))
+            return S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
+        qint64 total = 0;
+        QStringList entries;
+        readFolder(native, entries);
+        for (qsizetype i = 0; i < entries.size() && !m_stopped; ++i)
+            total += bytesBelow(native + QLatin1Char('/') + entries.at(i));
+        return total;
     }
 
     void transfer(const QString &source, QString target)
@@ -286,6 +292,8 @@ private:
     {
         if (m_move && !merging) {
             const qint64 bytes = bytesBelow(source);
+            if (m_stopped)
+                return;
             const InPlace moved = movedInPlace(source, target, false);
             if (moved == InPlace::Failed)
                 return;
@@ -509,6 +517,7 @@ private:
     bool m_aborted = false;
     bool m_stopped = false;
     qint64 m_done = 0;
+    qint64 m_counted = 0; // entries counted for the total
     static constexpr qint64 flushEveryBytes = qint64(256) << 20;
     QHash<dev_t, int> m_flushDescriptors;
     QList<std::pair<QString, bool>> m_pendingRemovals; // path, is a folder

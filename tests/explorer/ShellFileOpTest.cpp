@@ -326,6 +326,20 @@ TEST_F(ShellFileOpTest, AGigabyteCopyCancelledAfterItsFirstChunkLeavesNothingBeh
     EXPECT_TRUE(boxes.requests().isEmpty());
 }
 
+TEST_F(ShellFileOpTest, ALargeTreeCanBeCancelledWhileItIsCounted)
+{
+    for (int i = 0; i < 600; ++i)
+        folder.write(QString("Tree/%1.mp3").arg(i), "x");
+    int calls = 0;
+    onAdvance = [&](const QString &, qint64) {
+        ++calls;
+        return false;
+    };
+    EXPECT_FALSE(run(FO_COPY, drive("Tree"), drive("dst\\")));
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(folder.exists("dst/Tree"));
+}
+
 TEST_F(ShellFileOpTest, TheWindowRepaintsDuringALongCopyAndItsDialogCancels)
 {
     setFileOperationProgressFactory([] {
