@@ -1,5 +1,6 @@
 #include "PairedTimer.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -11,14 +12,23 @@ double secondsOf(const std::function<void()> &work, const std::function<void()> 
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
 } // namespace
 
 PairedTimer::PairedTimer(benchmark::State &state, std::string peerName) : m_state(state), m_peerName(std::move(peerName)) {}
 
 PairedTimer::~PairedTimer()
 {
-    m_state.counters["ours_s"] = benchmark::Counter(m_ours, benchmark::Counter::kAvgIterations);
-    m_state.counters["peer_s"] = benchmark::Counter(m_peer, benchmark::Counter::kAvgIterations);
+    m_state.counters["ours_s"] = median(m_ours);
+    m_state.counters["peer_s"] = median(m_peer);
     m_state.SetLabel(m_peerName);
 }
 
@@ -26,14 +36,14 @@ void PairedTimer::measure(const std::function<void()> &ours, const std::function
 {
     double oursSeconds = 0;
     double peerSeconds = 0;
-    if (m_pairs++ % 2 == 0) {
+    if (m_ours.size() % 2 == 0) {
         oursSeconds = secondsOf(ours, settle);
         peerSeconds = secondsOf(peer, settle);
     } else {
         peerSeconds = secondsOf(peer, settle);
         oursSeconds = secondsOf(ours, settle);
     }
-    m_ours += oursSeconds;
-    m_peer += peerSeconds;
+    m_ours.push_back(oursSeconds);
+    m_peer.push_back(peerSeconds);
     m_state.SetIterationTime(oursSeconds);
 }

@@ -1,12 +1,14 @@
 #pragma once
 // Times an operation of ours and its peer in turn, pair by pair in the same run, the
 // one that goes first alternating, so both meet the same state of the machine. The
-// benchmark's own time is ours (register it with UseManualTime); both totals go to the
-// counters "ours_s" and "peer_s" that RatioReporter prints as a ratio.
+// benchmark's own time is ours (register it with UseManualTime); the medians of both
+// over the pairs go to the counters "ours_s" and "peer_s" that RatioReporter prints as
+// a ratio (a median, as the machine may be busy with other work now and then).
 
 #include <benchmark/benchmark.h>
 #include <functional>
 #include <string>
+#include <vector>
 
 class PairedTimer {
 public:
@@ -21,7 +23,6 @@ public:
 private:
     benchmark::State &m_state;
     std::string m_peerName;
-    int m_pairs = 0;
-    double m_ours = 0;
-    double m_peer = 0;
+    std::vector<double> m_ours;
+    std::vector<double> m_peer;
 };
