@@ -324,7 +324,7 @@ private:
             ::utimensat(AT_FDCWD, folder.constData(), times, 0);
         }
         if (m_move && !m_pendingRemovals.isEmpty())
-            removeOnceFlushed(source, true, 0);
+            removeOnceFlushed(source, info);
         else if (m_move)
             ::rmdir(QFile::encodeName(source).constData()); // stays when a part of it was kept
     }
@@ -380,7 +380,7 @@ private:
             return;
         }
         if (m_move)
-            removeOnceFlushed(source, false, S_ISREG(info.st_mode) ? qint64(info.st_size) : 0);
+            removeOnceFlushed(source, info);
         tick(source);
     }
 
@@ -404,12 +404,19 @@ private:
         return true;
     }
 
-    void removeOnceFlushed(const QString &source, bool folder, qint64 bytes)
+    // `copied` is the source as it was before its copy.
+    void removeOnceFlushed(const QString &source, const struct stat &copied)
     {
-        m_pendingRemovals.append({source, folder});
-        m_pendingBytes += bytes;
+        m_pendingRemovals.append({source, copied});
+        m_pendingBytes += S_ISREG(copied.st_mode) ? qint64(copied.st_size) : 0;
         if (m_pendingBytes >= flushEveryBytes)
             flushAndRemoveSources();
+    }
+
+    static bool unchanged(const struct stat &before, const struct stat &now)
+    {
+        return sameEntry(before, now) && before.st_size == now.st_size && before.st_mtim.tv_sec == now.st_mtim.tv_sec
+               && before.st_mtim.tv_nsec == now.st_mtim.tv_nsec;
     }
 
     void flushAndRemoveSources()
@@ -418,17 +425,20 @@ private:
             return;
         for (const int fd : std::as_const(m_flushDescriptors)) {
             if (::syncfs(fd) != 0) {
-                fail(QStringLiteral("The copies could not be written to disk: %1 The originals were kept.")
+                fail(QStringLiteral("The copies could not be written to disk: %1. The originals were kept.")
                          .arg(systemErrorText(errno)));
                 m_pendingRemovals.clear();
                 m_pendingBytes = 0;
                 return;
             }
         }
-        for (const auto &[source, folder] : std::as_const(m_pendingRemovals)) {
+        for (const auto &[source, copied] : std::as_const(m_pendingRemovals)) {
             const QByteArray path = QFile::encodeName(source);
-            if (folder)
+            struct stat now {};
+            if (S_ISDIR(copied.st_mode))
                 ::rmdir(path.constData()); // stays when a part of it was kept
+            else if (::lstat(path.constData(), &now) == 0 && !unchanged(copied, now))
+                fail(QStringLiteral("%1 was changed while it was moved: the original was kept.").arg(quoted(source)));
             else if (::unlink(path.constData()) != 0)
                 fail(QStringLiteral("%1 was copied, but the original could not be removed: %2").arg(quoted(source), systemErrorText(errno)));
         }
@@ -520,7 +530,7 @@ private:
     qint64 m_counted = 0; // entries counted for the total
     static constexpr qint64 flushEveryBytes = qint64(256) << 20;
     QHash<dev_t, int> m_flushDescriptors;
-    QList<std::pair<QString, bool>> m_pendingRemovals; // path, is a folder
+    QList<std::pair<QString, struct stat>> m_pendingRemovals;
     qint64 m_pendingBytes = 0;
 };
 

@@ -414,6 +414,17 @@ TEST_F(ShellFileOpTest, MoveAcrossFileSystemsRemovesEachSourceOnlyAfterItsCopy)
     for (auto it = album.cbegin(); it != album.cend(); ++it)
         EXPECT_EQ(moved.contains(it.key()) ? moved.value(it.key()) : kept.value(it.key()), it.value());
     EXPECT_TRUE(leftovers(volume.root() + "/Album").isEmpty());
+
+    // a source that another program changes after its copy is kept
+    folder.write("live.mp3", "first take");
+    onAdvance = [&](const QString &name, qint64) {
+        if (name == "live.mp3" && QFile::exists(volume.root() + "/live.mp3"))
+            folder.write("live.mp3", "second take, longer");
+        return true;
+    };
+    EXPECT_FALSE(run(FO_MOVE, drive("live.mp3"), target + "\\"));
+    EXPECT_EQ(folder.read("live.mp3"), "second take, longer");
+    EXPECT_EQ(boxes.texts().value(0), "\"live.mp3\" was changed while it was moved: the original was kept.");
 }
 
 TEST_F(ShellFileOpTest, AFullDiskRemovesThePartialCopyAndReports)
