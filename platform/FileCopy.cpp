@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <fcntl.h>
 #include <mutex>
+#include <system_error>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -137,6 +138,12 @@ int transferAll(int in, int out, const std::function<bool(qint64)> &onChunk)
     }
 }
 
+// Runs transferAll on the caller's thread.
+int transferHere(int in, int out, const CopyProgress &onBytes)
+{
+    return transferAll(in, out, [&](qint64 bytes) { return !onBytes || onBytes(bytes); });
+}
+
 // Runs transferAll on a worker thread while the caller's thread reports progress at
 // least every copyProgressIntervalMs. The worker stays at most maxChunksAhead chunks
 // ahead of what the caller has seen, so a cancel stops it soon.
@@ -144,13 +151,18 @@ class BackgroundTransfer {
 public:
     int run(int in, int out, const CopyProgress &onBytes)
     {
-        std::thread worker([&] {
-            const int error = transferAll(in, out, [this](qint64 bytes) { return handOver(bytes); });
-            std::lock_guard lock(m_mutex);
-            m_finished = true;
-            m_error = error;
-            m_changed.notify_all();
-        });
+        std::thread worker;
+        try {
+            worker = std::thread([&] {
+                const int error = transferAll(in, out, [this](qint64 bytes) { return handOver(bytes); });
+                std::lock_guard lock(m_mutex);
+                m_finished = true;
+                m_error = error;
+                m_changed.notify_all();
+            });
+        } catch (const std::system_error &) {
+            return transferHere(in, out, onBytes); // no thread to be had
+        }
         const int result = follow(onBytes);
         worker.join();
         return result;
@@ -240,7 +252,7 @@ CopyStatus copyFile(const QString &source, const QString &target, bool replace, 
 
     const int error = info.st_size >= backgroundFromBytes
                           ? BackgroundTransfer().run(in.get(), out.get(), onBytes)
-                          : transferAll(in.get(), out.get(), [&](qint64 bytes) { return !onBytes || onBytes(bytes); });
+                          : transferHere(in.get(), out.get(), onBytes);
     if (error == ECANCELED)
         return {CopyOutcome::Cancelled, QString()};
     if (error != 0)
