@@ -1,5 +1,7 @@
 #include "picture/GdiPlayer.h"
 
+#include "picture/FontEncoding.h"
+
 #include <QFontMetricsF>
 #include <QLineF>
 #include <QPainter>
@@ -180,6 +182,13 @@ void GdiPlayer::selectObject(std::size_t index)
         m_state.font = *font;
 }
 
+void GdiPlayer::selectPalette(std::size_t index)
+{
+    if (index < m_objects.size() && index < m_used.size() && m_used[index])
+        if (const auto *palette = std::get_if<GdiPalette>(&m_objects[index]))
+            m_state.palette = palette->colours;
+}
+
 void GdiPlayer::selectStockObject(unsigned stock)
 {
     const auto brush = [&](QColor colour, unsigned style = gdi::bsSolid) { m_state.brush = GdiBrush{style, colour, 0, {}}; };
@@ -244,9 +253,14 @@ QBrush GdiPlayer::outputBrush() const
     case gdi::bsPattern:
     case gdi::bsDibPattern:
     case gdi::bsDibPatternPt:
-        if (!brush.pattern.isNull())
-            return QBrush(brush.pattern);
-        return QBrush(brush.colour);
+        if (brush.pattern.isNull())
+            return QBrush(brush.colour);
+        if (brush.monochrome && brush.pattern.colorCount() == 2) {
+            QImage coloured = brush.pattern;
+            coloured.setColorTable({m_state.textColour.rgb(), m_state.backgroundColour.rgb()});
+            return QBrush(coloured.convertToFormat(QImage::Format_RGB32));
+        }
+        return QBrush(brush.pattern);
     default: return QBrush(brush.colour);
     }
 }
@@ -276,9 +290,19 @@ void GdiPlayer::renderPath(const QPainterPath &output, bool fill, bool stroke)
         measure(output.boundingRect().adjusted(-margin, -margin, margin, margin));
         return;
     }
-    applyClip();
     QPainterPath shape = output;
     shape.setFillRule(m_state.fillRule);
+    if (m_state.rop2 != gdi::r2CopyPen) {
+        const double margin = pen.style() == Qt::NoPen ? 0 : pen.widthF() / 2 + 1;
+        combineWithPage(shape.boundingRect().adjusted(-margin, -margin, margin, margin),
+                        RasterOperation::fromBinary(m_state.rop2), [&](QPainter &layer) {
+                            layer.setPen(pen);
+                            layer.setBrush(brush);
+                            layer.drawPath(shape);
+                        });
+        return;
+    }
+    applyClip();
     m_painter->setPen(pen);
     m_painter->setBrush(brush);
     m_painter->drawPath(shape);
@@ -479,9 +503,24 @@ void GdiPlayer::setPixel(const QPointF &point, const QColor &colour)
 
 // ----- text -----
 
-void GdiPlayer::textOut(const QPointF &reference, const QString &text, const QList<double> &advances,
+void GdiPlayer::textOut(const QPointF &reference, const QByteArray &bytes, const QList<double> &advances,
                         const QRectF &opaqueRect, const QRectF &clipRect)
 {
+    const FontEncoding encoding(m_state.font.face, m_state.font.charset);
+    drawText(reference, encoding.fromBytes(bytes, advances), opaqueRect, clipRect);
+}
+
+void GdiPlayer::textOut(const QPointF &reference, const QString &units, const QList<double> &advances,
+                        const QRectF &opaqueRect, const QRectF &clipRect)
+{
+    const FontEncoding encoding(m_state.font.face, m_state.font.charset);
+    drawText(reference, encoding.fromUnits(units, advances), opaqueRect, clipRect);
+}
+
+void GdiPlayer::drawText(const QPointF &reference, const DrawnText &drawn, const QRectF &opaqueRect, const QRectF &clipRect)
+{
+    const QString text = drawn.joined();
+    const QList<double> &advances = drawn.advances;
     const QTransform toOutput = logicalToOutput();
     if (opaqueRect.isValid()) {
         const QPainterPath area = toOutput.map(rectPath(opaqueRect));
@@ -524,8 +563,8 @@ void GdiPlayer::textOut(const QPointF &reference, const QString &text, const QLi
 
     double width = 0;
     QList<double> offsets;
-    if (advances.size() >= text.size()) {
-        for (qsizetype i = 0; i < text.size(); ++i) {
+    if (!advances.isEmpty() && advances.size() >= drawn.places.size()) {
+        for (qsizetype i = 0; i < drawn.places.size(); ++i) {
             offsets << width;
             width += advances[i] * horizontalScale;
         }
@@ -567,8 +606,8 @@ void GdiPlayer::textOut(const QPointF &reference, const QString &text, const QLi
     if (offsets.isEmpty()) {
         m_painter->drawText(QPointF(x, y), text);
     } else {
-        for (qsizetype i = 0; i < text.size(); ++i)
-            m_painter->drawText(QPointF(x + offsets[i], y), QString(text[i]));
+        for (qsizetype i = 0; i < drawn.places.size(); ++i)
+            m_painter->drawText(QPointF(x + offsets[i], y), drawn.places[i]);
     }
 }
 
@@ -578,21 +617,30 @@ void GdiPlayer::drawImage(const QRectF &target, const QImage &image, const QRect
 {
     if (image.isNull())
         return;
+    const RasterOperation operation = RasterOperation::fromTernary(rasterOperation);
+    if (!operation.usesSource()) {
+        patternFill(target, rasterOperation);
+        return;
+    }
     const QTransform toOutput = logicalToOutput();
     if (!m_painter) {
         measure(toOutput.mapRect(target.normalized()));
         return;
     }
     const QImage shown = image.mirrored(target.width() < 0, target.height() < 0);
-    applyClip();
-    m_painter->setTransform(toOutput);
-    m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    if (rasterOperation == gdi::srcAnd)
-        m_painter->setCompositionMode(QPainter::CompositionMode_Multiply);
-    else if (rasterOperation == gdi::srcPaint)
-        m_painter->setCompositionMode(QPainter::CompositionMode_Lighten);
-    m_painter->drawImage(target.normalized(), shown, source);
-    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (operation.isSourceCopy()) {
+        applyClip();
+        m_painter->setTransform(toOutput);
+        m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        m_painter->drawImage(target.normalized(), shown, source);
+        return;
+    }
+    // Masks and the images drawn over them must meet pixel for pixel: no smoothing.
+    const QImage opaque = shown.convertToFormat(QImage::Format_RGB32);
+    combineWithPage(toOutput.mapRect(target.normalized()), operation, [&](QPainter &layer) {
+        layer.setTransform(toOutput, true);
+        layer.drawImage(target.normalized(), opaque, source);
+    });
 }
 
 void GdiPlayer::patternFill(const QRectF &target, unsigned rasterOperation)
@@ -602,15 +650,80 @@ void GdiPlayer::patternFill(const QRectF &target, unsigned rasterOperation)
         measure(area.boundingRect());
         return;
     }
-    QBrush brush;
-    switch (rasterOperation) {
-    case gdi::patCopy: brush = outputBrush(); break;
-    case gdi::blackness: brush = QBrush(Qt::black); break;
-    case gdi::whiteness: brush = QBrush(Qt::white); break;
-    default: return;
+    const RasterOperation operation = RasterOperation::fromTernary(rasterOperation);
+    if (operation.usesSource())
+        return; // the source would be another device's pixels, which a metafile does not hold
+    if (operation.isPatternCopy()) {
+        applyClip();
+        m_painter->fillPath(area, outputBrush());
+        return;
+    }
+    combineWithPage(area.boundingRect(), operation, [&](QPainter &layer) { layer.fillPath(area, Qt::white); });
+}
+
+void GdiPlayer::alphaBlend(const QRectF &target, const QImage &image, const QRectF &source, int constantAlpha)
+{
+    if (image.isNull())
+        return;
+    const QTransform toOutput = logicalToOutput();
+    if (!m_painter) {
+        measure(toOutput.mapRect(target.normalized()));
+        return;
     }
     applyClip();
-    m_painter->fillPath(area, brush);
+    m_painter->setTransform(toOutput);
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    m_painter->setOpacity(std::clamp(constantAlpha, 0, 255) / 255.0);
+    m_painter->drawImage(target.normalized(), image.mirrored(target.width() < 0, target.height() < 0), source);
+    m_painter->setOpacity(1);
+}
+
+void GdiPlayer::combineWithPage(const QRectF &outputBounds, RasterOperation operation,
+                                const std::function<void(QPainter &)> &paint)
+{
+    auto *page = dynamic_cast<QImage *>(m_painter->device());
+    if (!page)
+        return;
+    const QRect bounds = outputBounds.toAlignedRect().intersected(page->rect());
+    if (bounds.isEmpty())
+        return;
+    QImage layer(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter painter(&layer);
+        painter.translate(-bounds.topLeft());
+        if (m_state.clipped)
+            painter.setClipPath(m_state.clip);
+        paint(painter);
+    }
+    QImage pattern;
+    if (operation.usesPattern()) {
+        pattern = QImage(bounds.size(), QImage::Format_RGB32);
+        pattern.fill(Qt::black);
+        QPainter painter(&pattern);
+        painter.translate(-bounds.topLeft());
+        painter.fillRect(bounds, outputBrush());
+    }
+    const QPainter::RenderHints hints = m_painter->renderHints();
+    m_painter->end();
+    for (int y = 0; y < bounds.height(); ++y) {
+        const auto *source = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
+        const auto *brush = pattern.isNull() ? nullptr : reinterpret_cast<const QRgb *>(pattern.constScanLine(y));
+        auto *destination = reinterpret_cast<QRgb *>(page->scanLine(bounds.top() + y)) + bounds.left();
+        for (int x = 0; x < bounds.width(); ++x) {
+            const int coverage = qAlpha(source[x]);
+            if (coverage == 0)
+                continue;
+            const QRgb below = destination[x];
+            const QRgb result = operation.apply(brush ? brush[x] : 0, qUnpremultiply(source[x]), below) | 0xFF000000u;
+            destination[x] = coverage == 255 ? result
+                                             : qRgb((qRed(result) * coverage + qRed(below) * (255 - coverage)) / 255,
+                                                    (qGreen(result) * coverage + qGreen(below) * (255 - coverage)) / 255,
+                                                    (qBlue(result) * coverage + qBlue(below) * (255 - coverage)) / 255);
+        }
+    }
+    m_painter->begin(page);
+    m_painter->setRenderHints(hints);
 }
 
 // ----- clipping -----

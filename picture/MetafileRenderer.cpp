@@ -38,8 +38,10 @@ QSize outputSize(const QSizeF &natural, const QSize &box)
 Picture render(const QSizeF &natural, const QSize &box, const Prepare &prepare, const Play &play)
 {
     const QSize size = outputSize(natural, box);
+    // The page the records were made for: white and opaque, so that raster operations
+    // that combine with it (an OR over white, a mask and its image) come out as there.
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    image.fill(Qt::white);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -137,6 +139,8 @@ Picture renderEmf(const unsigned char *data, std::size_t length, const QSize &bo
         measurer.setDeviceResolution(pixelsPerMm);
         playOn(measurer);
     });
+    if (!hasArea(drawn) && header.hasEmfPlus)
+        throw MetafileDamage(QStringLiteral("the picture is drawn only with EMF+ records, which the preview does not show."));
     if (!hasArea(frameDevice) || (hasArea(drawn) && !drawn.intersects(frameDevice))) {
         frameDevice = requireArea(drawn);
         natural = frameDevice.size();
