@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <array>
 #include <initializer_list>
+#include <utility>
 
 namespace picture {
 namespace {
@@ -192,18 +193,41 @@ QByteArray codePageOf(int charset)
     }
 }
 
-// Spreads the advances of the input units over the places they became; a unit that
-// starts no place adds its advance to the place before.
-void addAdvance(DrawnText &text, const QList<double> &advances, qsizetype unit, bool startsPlace)
-{
-    if (advances.isEmpty())
-        return;
-    const double advance = unit < advances.size() ? advances[unit] : 0;
-    if (startsPlace || text.advances.isEmpty())
-        text.advances << advance;
-    else
-        text.advances.last() += advance;
-}
+// Collects the advances of the input units for the places they make: the units that
+// start no place of their own (a lead byte, a low surrogate, a mark) go with the place
+// their character makes.
+class AdvanceCollector {
+public:
+    AdvanceCollector(DrawnText &text, const QList<double> &advances) : m_text(text), m_advances(advances) {}
+    void unit(qsizetype index) { m_pending += index < m_advances.size() ? m_advances[index] : 0; }
+    void newPlace(const QString &place)
+    {
+        m_text.places << place;
+        flush();
+    }
+    void joinPlace(const QString &units)
+    {
+        m_text.places.last() += units;
+        if (!m_advances.isEmpty())
+            m_text.advances.last() += std::exchange(m_pending, 0);
+    }
+    // Units left at the end add to the last place.
+    void finish()
+    {
+        if (!m_advances.isEmpty() && !m_text.advances.isEmpty())
+            m_text.advances.last() += std::exchange(m_pending, 0);
+    }
+
+private:
+    void flush()
+    {
+        if (!m_advances.isEmpty())
+            m_text.advances << std::exchange(m_pending, 0);
+    }
+    DrawnText &m_text;
+    const QList<double> &m_advances;
+    double m_pending = 0;
+};
 
 } // namespace
 
@@ -228,43 +252,44 @@ QString FontEncoding::symbolPlace(unsigned code) const
 DrawnText FontEncoding::fromBytes(const QByteArray &bytes, const QList<double> &advances) const
 {
     DrawnText text;
+    AdvanceCollector collector(text, advances);
     if (m_symbols) {
         for (qsizetype i = 0; i < bytes.size(); ++i) {
-            text.places << symbolPlace(static_cast<unsigned char>(bytes[i]));
-            addAdvance(text, advances, i, true);
+            collector.unit(i);
+            collector.newPlace(symbolPlace(static_cast<unsigned char>(bytes[i])));
         }
         return text;
     }
     // Byte by byte, so that the advances of a double-byte character add up.
-    QStringDecoder stateful(m_codePage.constData());
-    if (!stateful.isValid())
-        stateful = QStringDecoder(QStringDecoder::Latin1);
+    QStringDecoder decoder(m_codePage.constData());
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Latin1);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const QString decoded = stateful.decode(QByteArrayView(bytes.constData() + i, 1));
-        const bool startsPlace = !decoded.isEmpty() || text.places.isEmpty();
+        collector.unit(i);
+        const QString decoded = decoder.decode(QByteArrayView(bytes.constData() + i, 1));
         if (!decoded.isEmpty())
-            text.places << decoded;
-        else if (text.places.isEmpty())
-            text.places << QString();
-        addAdvance(text, advances, i, startsPlace);
+            collector.newPlace(decoded);
     }
+    collector.finish();
     return text;
 }
 
 DrawnText FontEncoding::fromUnits(const QString &units, const QList<double> &advances) const
 {
     DrawnText text;
+    AdvanceCollector collector(text, advances);
     for (qsizetype i = 0; i < units.size(); ++i) {
+        collector.unit(i);
         const char16_t unit = units[i].unicode();
-        const bool lowSurrogate = QChar::isLowSurrogate(unit) && i > 0 && QChar::isHighSurrogate(units[i - 1].unicode());
-        if (lowSurrogate) {
-            text.places.last() += units[i];
-        } else if (m_symbols && ((unit >= 0xF020 && unit <= 0xF0FF) || (unit >= 0x20 && unit <= 0xFF))) {
-            text.places << symbolPlace(unit & 0xFF);
-        } else {
-            text.places << QString(units[i]);
-        }
-        addAdvance(text, advances, i, !lowSurrogate);
+        const bool partOfPrevious = !text.places.isEmpty()
+            && ((QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(units[i - 1].unicode()))
+                || QChar::category(char32_t(unit)) == QChar::Mark_NonSpacing);
+        if (m_symbols && ((unit >= 0xF020 && unit <= 0xF0FF) || (unit >= 0x20 && unit <= 0xFF)))
+            collector.newPlace(symbolPlace(unit & 0xFF));
+        else if (partOfPrevious)
+            collector.joinPlace(QString(units[i]));
+        else
+            collector.newPlace(QString(units[i]));
     }
     return text;
 }

@@ -188,13 +188,16 @@ public:
     }
     // Text at (x, y), as bytes (ExtTextOutA) or UTF-16 units (ExtTextOutW), with an
     // advance for each byte or unit.
-    void text(int x, int y, const QByteArray &bytes, int advance) { textRecord(83, x, y, bytes, int(bytes.size()), advance); }
-    void text(int x, int y, const QString &units, int advance)
+    void text(int x, int y, const QByteArray &bytes, const QList<int> &advances)
+    {
+        textRecord(83, x, y, bytes, int(bytes.size()), advances);
+    }
+    void text(int x, int y, const QString &units, const QList<int> &advances)
     {
         QByteArray raw(units.size() * 2, '\0');
         for (qsizetype i = 0; i < units.size(); ++i)
             qToLittleEndian<std::uint16_t>(units[i].unicode(), raw.data() + 2 * i);
-        textRecord(84, x, y, raw, int(units.size()), advance);
+        textRecord(84, x, y, raw, int(units.size()), advances);
     }
     // A comment record holding an EMF+ record, as GDI+ writes them.
     void emfPlusComment()
@@ -205,7 +208,7 @@ public:
     }
 
 private:
-    void textRecord(std::uint32_t type, int x, int y, const QByteArray &string, int count, int advance)
+    void textRecord(std::uint32_t type, int x, int y, const QByteArray &string, int count, const QList<int> &advances)
     {
         const QByteArray stored = padded(string);
         begin(type);
@@ -218,7 +221,7 @@ private:
         u32(std::uint32_t(76 + stored.size()));
         m_data += stored;
         for (int i = 0; i < count; ++i)
-            i32s({advance});
+            i32s({advances.value(i)});
         end();
     }
     static std::uint32_t ref(QRgb colour) { return std::uint32_t(qRed(colour) | qGreen(colour) << 8 | qBlue(colour) << 16); }
