@@ -445,7 +445,7 @@ bool looksLikeEmf(const unsigned char *data, std::size_t length)
 EmfHeader readEmfHeader(const unsigned char *data, std::size_t length)
 {
     if (!looksLikeEmf(data, length))
-        throw MetafileDamage(QStringLiteral("not an enhanced metafile."));
+        throw MetafileDamage(QStringLiteral("non è un metafile avanzato."));
     RecordReader r(data, length, 0);
     r.seek(8);
     EmfHeader header;
@@ -491,7 +491,7 @@ void playEmf(const unsigned char *data, std::size_t length, const EmfHeader &hea
         play(player, type, record);
         offset += size;
     }
-    throw MetafileDamage(QStringLiteral("the file ends before its last record."));
+    throw MetafileDamage(QStringLiteral("il file finisce prima del suo ultimo record."));
 }
 
 } // namespace picture

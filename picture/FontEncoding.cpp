@@ -234,6 +234,7 @@ private:
 FontEncoding::FontEncoding(const QString &face, int charset)
     : m_symbols(symbolTableFor(face))
     , m_codePage(codePageOf(charset))
+    , m_family(m_symbols || face.isEmpty() ? QStringLiteral("Sans Serif") : face)
 {
 }
 
@@ -251,7 +252,7 @@ QString FontEncoding::symbolPlace(unsigned code) const
 
 DrawnText FontEncoding::fromBytes(const QByteArray &bytes, const QList<double> &advances) const
 {
-    DrawnText text;
+    DrawnText text {m_family, {}, {}};
     AdvanceCollector collector(text, advances);
     if (m_symbols) {
         for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -276,7 +277,7 @@ DrawnText FontEncoding::fromBytes(const QByteArray &bytes, const QList<double> &
 
 DrawnText FontEncoding::fromUnits(const QString &units, const QList<double> &advances) const
 {
-    DrawnText text;
+    DrawnText text {m_family, {}, {}};
     AdvanceCollector collector(text, advances);
     for (qsizetype i = 0; i < units.size(); ++i) {
         collector.unit(i);

@@ -14,6 +14,7 @@ namespace picture {
 // What to draw: one string per place on the line (a character, or a mark on a
 // no-break space), with the advance of each place when the record gives them.
 struct DrawnText {
+    QString family; // the font to draw with
     QStringList places;
     QList<double> advances; // empty, or one per place
     QString joined() const { return places.join(QString()); }
@@ -37,6 +38,9 @@ private:
 
     const char32_t *m_symbols = nullptr; // 224 characters for the codes 0x20-0xFF
     QByteArray m_codePage;
+    // The face itself, or for a symbol face a plain one: its characters, now Unicode,
+    // are drawn by whichever font has them.
+    QString m_family;
 };
 
 } // namespace picture

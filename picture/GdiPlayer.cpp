@@ -541,7 +541,7 @@ void GdiPlayer::drawText(const QPointF &reference, const DrawnText &drawn, const
     const double horizontalScale = std::hypot(xAxis.x(), xAxis.y());
     const double verticalScale = std::hypot(yAxis.x(), yAxis.y());
 
-    QFont font(m_state.font.face.isEmpty() ? QStringLiteral("Sans Serif") : m_state.font.face);
+    QFont font(drawn.family);
     font.setWeight(QFont::Weight(std::clamp(m_state.font.weight == 0 ? 400 : m_state.font.weight, 100, 900)));
     font.setItalic(m_state.font.italic);
     font.setUnderline(m_state.font.underline);

@@ -18,6 +18,9 @@ namespace {
 constexpr double screenDpi = 96;
 constexpr double twipsPerInch = 1440;
 
+// An enhanced metafile that draws only with EMF+ records, which are not played.
+struct OnlyEmfPlus {};
+
 using Play = std::function<void(GdiPlayer &)>;
 using Prepare = std::function<void(GdiPlayer &, const QSize &output)>;
 
@@ -75,7 +78,7 @@ bool hasArea(const QRectF &rect)
 QRectF requireArea(const QRectF &frame)
 {
     if (!hasArea(frame))
-        throw MetafileDamage(QStringLiteral("the metafile states no size and draws nothing."));
+        throw MetafileDamage(QStringLiteral("il metafile non indica una dimensione e non disegna nulla."));
     return frame;
 }
 
@@ -140,7 +143,7 @@ Picture renderEmf(const unsigned char *data, std::size_t length, const QSize &bo
         playOn(measurer);
     });
     if (!hasArea(drawn) && header.hasEmfPlus)
-        throw MetafileDamage(QStringLiteral("the picture is drawn only with EMF+ records, which the preview does not show."));
+        throw OnlyEmfPlus();
     if (!hasArea(frameDevice) || (hasArea(drawn) && !drawn.intersects(frameDevice))) {
         frameDevice = requireArea(drawn);
         natural = frameDevice.size();
@@ -162,9 +165,12 @@ Picture renderMetafile(const unsigned char *data, std::size_t length, const QSiz
         if (looksLikeWmf(data, length))
             return renderWmf(data, length, box);
     } catch (const MetafileDamage &damage) {
-        throw PictureError::forFile(fileName, QStringLiteral("damaged metafile: %1").arg(damage.reason()));
+        throw PictureError::forFile(fileName, QStringLiteral("metafile danneggiato: %1").arg(damage.reason()));
+    } catch (const OnlyEmfPlus &) {
+        throw PictureError::forFile(fileName, QStringLiteral("l'immagine è disegnata solo con record EMF+, "
+                                                             "che l'anteprima non mostra."));
     }
-    throw PictureError::forFile(fileName, QStringLiteral("not a readable metafile."));
+    throw PictureError::forFile(fileName, QStringLiteral("non è un metafile leggibile."));
 }
 
 } // namespace picture

@@ -57,7 +57,7 @@ void forEachRecord(const unsigned char *data, std::size_t length, std::size_t of
         visit(record);
         offset += size;
     }
-    throw MetafileDamage(QStringLiteral("the file ends before its last record."));
+    throw MetafileDamage(QStringLiteral("il file finisce prima del suo ultimo record."));
 }
 
 QPointF point(RecordReader &r) // stored y first
@@ -390,7 +390,7 @@ WmfHeader readWmfHeader(const unsigned char *data, std::size_t length)
     const std::size_t start = r.position();
     const std::uint16_t type = r.u16(), size = r.u16();
     if ((type != 1 && type != 2) || size != 9)
-        throw MetafileDamage(QStringLiteral("not a Windows metafile."));
+        throw MetafileDamage(QStringLiteral("non è un metafile di Windows."));
     r.seek(start + 10);
     header.objectCount = r.u16();
     header.recordsOffset = start + headerSize;

@@ -7,8 +7,6 @@
 #include "picture/FontEncoding.h"
 #include "picture/MetafileRenderer.h"
 
-#include <QFontDatabase>
-#include <QRawFont>
 #include <gmock/gmock.h>
 
 namespace {
@@ -69,7 +67,9 @@ TEST_P(FontMappings, DrawTheCharactersTheFontShows)
     const QList<int> advances(c.codes.size(), 40 * places / int(c.codes.size()));
     const QImage drawn = c.wide ? renderText(QString::fromUtf8(c.face), c.charset, QString::fromLatin1(c.codes), advances)
                                 : renderText(QString::fromUtf8(c.face), c.charset, c.codes, advances);
-    const QImage reference = renderText(plainFace, 0, expected, referenceAdvances);
+    // Symbol faces draw their characters in a plain font, as the reference does.
+    const QString face = QString::fromUtf8(c.face);
+    const QImage reference = renderText(c.charset == 2 ? QStringLiteral("Sans Serif") : face, 0, expected, referenceAdvances);
     ASSERT_GT(inkedPixels(reference), 20) << c.name << ": no font here draws the expected characters";
     EXPECT_EQ(drawn, reference) << c.name;
     const QImage asCodes = renderText(plainFace, 0, QString::fromLatin1(c.codes), advances);
