@@ -273,10 +273,13 @@ void GdiPlayer::measure(const QRectF &outputRect)
 void GdiPlayer::applyClip()
 {
     m_painter->resetTransform();
+    if (m_appliedClip == m_clipVersion)
+        return;
     if (m_state.clipped)
         m_painter->setClipPath(m_state.clip);
     else
         m_painter->setClipping(false);
+    m_appliedClip = m_clipVersion;
 }
 
 void GdiPlayer::renderPath(const QPainterPath &output, bool fill, bool stroke)
@@ -310,11 +313,43 @@ void GdiPlayer::renderPath(const QPainterPath &output, bool fill, bool stroke)
 
 void GdiPlayer::drawShape(const QPainterPath &logical, bool fill, bool stroke)
 {
-    const QPainterPath output = logicalToOutput().map(logical);
-    if (m_state.inPath)
-        m_state.path.addPath(output);
-    else
-        renderPath(output, fill, stroke);
+    const QTransform toOutput = logicalToOutput();
+    if (m_state.inPath) {
+        m_state.path.addPath(toOutput.map(logical));
+        return;
+    }
+    if (m_painter && m_state.rop2 == gdi::r2CopyPen) {
+        // Drawn through the painter's transform, the path is not copied; the pen keeps
+        // its width in output pixels.
+        QPen pen = stroke ? outputPen() : QPen(Qt::NoPen);
+        const QBrush brush = fill ? outputBrush() : QBrush(Qt::NoBrush);
+        if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
+            return;
+        pen.setCosmetic(true);
+        applyClip();
+        m_painter->setTransform(toOutput);
+        m_painter->setPen(pen);
+        m_painter->setBrush(brush);
+        if (logical.fillRule() == m_state.fillRule) {
+            m_painter->drawPath(logical);
+        } else {
+            QPainterPath shape = logical;
+            shape.setFillRule(m_state.fillRule);
+            m_painter->drawPath(shape);
+        }
+        return;
+    }
+    if (!m_painter) {
+        // Measuring needs only the extent.
+        const bool stroked = stroke && (m_state.pen.style & gdi::psStyleMask) != gdi::psNull;
+        const bool filled = fill && m_state.brush.style != gdi::bsNull;
+        if (!stroked && !filled)
+            return;
+        const double margin = stroked ? std::max(1.0, m_state.pen.width * outputScale()) / 2 : 0;
+        measure(toOutput.mapRect(logical.controlPointRect()).adjusted(-margin, -margin, margin, margin));
+        return;
+    }
+    renderPath(toOutput.map(logical), fill, stroke);
 }
 
 void GdiPlayer::moveTo(const QPointF &point)
@@ -596,8 +631,10 @@ void GdiPlayer::drawText(const QPointF &reference, const DrawnText &drawn, const
         return;
     }
     applyClip();
-    if (clipRect.isValid())
+    if (clipRect.isValid()) {
         m_painter->setClipPath(toOutput.map(rectPath(clipRect)), Qt::IntersectClip);
+        m_appliedClip = -1;
+    }
     m_painter->setTransform(placement);
     if (!m_state.transparentBackground)
         m_painter->fillRect(box, m_state.backgroundColour);
@@ -723,6 +760,7 @@ void GdiPlayer::combineWithPage(const QRectF &outputBounds, RasterOperation oper
         }
     }
     m_painter->begin(page);
+    m_appliedClip = -1;
     m_painter->setRenderHints(hints);
 }
 
@@ -742,6 +780,7 @@ void GdiPlayer::combineClip(const QPainterPath &area, int mode)
     default: return;
     }
     m_state.clipped = true;
+    ++m_clipVersion;
 }
 
 void GdiPlayer::intersectClipRect(const QRectF &rect)
@@ -761,6 +800,7 @@ void GdiPlayer::offsetClip(const QPointF &offset)
     const QTransform toOutput = logicalToOutput();
     const QPointF shift = toOutput.map(offset) - toOutput.map(QPointF(0, 0));
     m_state.clip.translate(shift);
+    ++m_clipVersion;
 }
 
 void GdiPlayer::selectClipRegion(const QList<QRectF> &deviceRects, int mode)
@@ -779,6 +819,7 @@ void GdiPlayer::resetClip()
 {
     m_state.clip = QPainterPath();
     m_state.clipped = false;
+    ++m_clipVersion;
 }
 
 // ----- paths -----
@@ -829,6 +870,7 @@ void GdiPlayer::restoreDC(int which)
     if (target < 0 || target >= qint64(m_saved.size()))
         return;
     m_state = m_saved[std::size_t(target)];
+    ++m_clipVersion;
     m_saved.resize(std::size_t(target));
 }
 

@@ -197,6 +197,9 @@ private:
     std::vector<GdiObject> m_objects;
     std::vector<bool> m_used;
     QRectF m_measured;
+    // The clip the painter holds is the state's while these agree.
+    qint64 m_clipVersion = 0;
+    qint64 m_appliedClip = -1;
 };
 
 } // namespace picture

@@ -231,6 +231,7 @@ TEST_F(MainWindowTest, BadFilesShowTheirErrorAndLeaveTheWindowUsable)
     EXPECT_EQ(edit("edtTitolo")->text(), u"Fine"_s);
 
     press("btnAvanti");
+    window->findChild<PicturePreview *>(u"imgAnteprima"_s)->waitForDecoding(); // the error shows once decoded
     ASSERT_EQ(boxes->requests().size(), 1);
     EXPECT_EQ(edit("edtNomeOriginale")->text(), u"d-bad.jpg"_s);
     EXPECT_EQ(folder->read(u"d-bad.jpg"_s), QByteArray("not a picture at all"));
@@ -308,6 +309,7 @@ TEST_F(MainWindowTest, PictureIsLoadedEvenWhenThePreviewIsHidden)
     clickFolder(folder->path());
     auto *preview = window->findChild<PicturePreview *>(u"imgAnteprima"_s);
     EXPECT_TRUE(preview->isHidden());
+    preview->waitForDecoding();
     EXPECT_TRUE(preview->hasPicture());
     EXPECT_EQ(edit("edtRinomina")->text(), u"Photo"_s);
 }

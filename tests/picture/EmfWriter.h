@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QList>
+#include <QPoint>
 #include <QString>
 #include <QtEndian>
 #include <cstdint>
@@ -51,6 +52,30 @@ public:
     {
         begin(43);
         i32s({left, top, right, bottom});
+        end();
+    }
+    void pen(std::uint32_t index, QRgb colour, int width)
+    {
+        begin(38);
+        u32s({index, 0});
+        i32s({width, 0});
+        u32(ref(colour));
+        end();
+    }
+    void ellipse(int left, int top, int right, int bottom)
+    {
+        begin(42);
+        i32s({left, top, right, bottom});
+        end();
+    }
+    void polyline(const QList<QPoint> &points)
+    {
+        begin(87);
+        i32s({0, 0, -1, -1, int(points.size())});
+        for (const QPoint &point : points) {
+            u16(std::uint16_t(point.x()));
+            u16(std::uint16_t(point.y()));
+        }
         end();
     }
     void selectPalette(std::uint32_t index) { record(48, {index}); }
@@ -187,7 +212,7 @@ public:
         end();
     }
     // Text at (x, y), as bytes (ExtTextOutA) or UTF-16 units (ExtTextOutW), with an
-    // advance for each byte or unit.
+    // advance for each byte or unit, or none.
     void text(int x, int y, const QByteArray &bytes, const QList<int> &advances)
     {
         textRecord(83, x, y, bytes, int(bytes.size()), advances);
@@ -218,9 +243,9 @@ private:
         i32s({x, y, count});
         u32s({76, 0});
         i32s({0, 0, -1, -1});
-        u32(std::uint32_t(76 + stored.size()));
+        u32(advances.isEmpty() ? 0 : std::uint32_t(76 + stored.size()));
         m_data += stored;
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count && !advances.isEmpty(); ++i)
             i32s({advances.value(i)});
         end();
     }
