@@ -311,25 +311,32 @@ void GdiPlayer::renderPath(const QPainterPath &output, bool fill, bool stroke)
     m_painter->drawPath(shape);
 }
 
+bool GdiPlayer::drawsDirectly() const
+{
+    return m_painter && !m_state.inPath && m_state.rop2 == gdi::r2CopyPen;
+}
+
+bool GdiPlayer::setUpDirectDrawing(bool fill, bool stroke)
+{
+    // Drawn through the painter's transform, shapes are not copied; the pen keeps its
+    // width in output pixels.
+    QPen pen = stroke ? outputPen() : QPen(Qt::NoPen);
+    const QBrush brush = fill ? outputBrush() : QBrush(Qt::NoBrush);
+    if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
+        return false;
+    pen.setCosmetic(true);
+    applyClip();
+    m_painter->setTransform(logicalToOutput());
+    m_painter->setPen(pen);
+    m_painter->setBrush(brush);
+    return true;
+}
+
 void GdiPlayer::drawShape(const QPainterPath &logical, bool fill, bool stroke)
 {
-    const QTransform toOutput = logicalToOutput();
-    if (m_state.inPath) {
-        m_state.path.addPath(toOutput.map(logical));
-        return;
-    }
-    if (m_painter && m_state.rop2 == gdi::r2CopyPen) {
-        // Drawn through the painter's transform, the path is not copied; the pen keeps
-        // its width in output pixels.
-        QPen pen = stroke ? outputPen() : QPen(Qt::NoPen);
-        const QBrush brush = fill ? outputBrush() : QBrush(Qt::NoBrush);
-        if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
+    if (drawsDirectly()) {
+        if (!setUpDirectDrawing(fill, stroke))
             return;
-        pen.setCosmetic(true);
-        applyClip();
-        m_painter->setTransform(toOutput);
-        m_painter->setPen(pen);
-        m_painter->setBrush(brush);
         if (logical.fillRule() == m_state.fillRule) {
             m_painter->drawPath(logical);
         } else {
@@ -339,17 +346,26 @@ void GdiPlayer::drawShape(const QPainterPath &logical, bool fill, bool stroke)
         }
         return;
     }
+    const QTransform toOutput = logicalToOutput();
+    if (m_state.inPath) {
+        m_state.path.addPath(toOutput.map(logical));
+        return;
+    }
     if (!m_painter) {
-        // Measuring needs only the extent.
-        const bool stroked = stroke && (m_state.pen.style & gdi::psStyleMask) != gdi::psNull;
-        const bool filled = fill && m_state.brush.style != gdi::bsNull;
-        if (!stroked && !filled)
-            return;
-        const double margin = stroked ? std::max(1.0, m_state.pen.width * outputScale()) / 2 : 0;
-        measure(toOutput.mapRect(logical.controlPointRect()).adjusted(-margin, -margin, margin, margin));
+        measureShape(logical.controlPointRect(), fill, stroke);
         return;
     }
     renderPath(toOutput.map(logical), fill, stroke);
+}
+
+void GdiPlayer::measureShape(const QRectF &logicalBounds, bool fill, bool stroke)
+{
+    const bool stroked = stroke && (m_state.pen.style & gdi::psStyleMask) != gdi::psNull;
+    const bool filled = fill && m_state.brush.style != gdi::bsNull;
+    if (!stroked && !filled)
+        return;
+    const double margin = stroked ? std::max(1.0, m_state.pen.width * outputScale()) / 2 : 0;
+    measure(logicalToOutput().mapRect(logicalBounds).adjusted(-margin, -margin, margin, margin));
 }
 
 void GdiPlayer::moveTo(const QPointF &point)
@@ -477,6 +493,15 @@ void GdiPlayer::roundRectangle(const QRectF &rect, const QSizeF &corner)
 
 void GdiPlayer::ellipse(const QRectF &rect)
 {
+    if (drawsDirectly()) {
+        if (setUpDirectDrawing(true, true))
+            m_painter->drawEllipse(rect.normalized());
+        return;
+    }
+    if (!m_painter && !m_state.inPath) {
+        measureShape(rect.normalized(), true, true);
+        return;
+    }
     QPainterPath path;
     path.addEllipse(rect.normalized());
     drawShape(path, true, true);

@@ -173,6 +173,12 @@ private:
     QTransform logicalToOutput() const;
     double outputScale() const;
     void drawShape(const QPainterPath &logical, bool fill, bool stroke);
+    // Whether shapes go straight to the painter: not into a path, not measured, not
+    // combined by a raster mode. Then the painter is set up for them (false: nothing
+    // would show).
+    bool drawsDirectly() const;
+    bool setUpDirectDrawing(bool fill, bool stroke);
+    void measureShape(const QRectF &logicalBounds, bool fill, bool stroke);
     void renderPath(const QPainterPath &output, bool fill, bool stroke);
     void applyClip();
     void combineClip(const QPainterPath &area, int mode);
