@@ -43,6 +43,7 @@ PreviewDecoder::PreviewDecoder(QObject *parent)
 {
     m_shared->receiver = this;
     m_pool.setMaxThreadCount(2);
+    m_pool.setExpiryTimeout(-1); // no thread to start again at each preview
 }
 
 PreviewDecoder::~PreviewDecoder()
