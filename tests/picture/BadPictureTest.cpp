@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <cstring>
+#include <sys/stat.h>
 #include <gmock/gmock.h>
 
 using ::testing::HasSubstr;
@@ -85,6 +86,18 @@ TEST(DamagedPictures, RandomBytesRaiseForEveryKind)
 TEST(DamagedPictures, TruncatedJpegSaysSo)
 {
     EXPECT_THAT(failureFor("cut.jpg", sample("photo-baseline.jpg").left(2000)), HasSubstr("Premature end of JPEG file"));
+}
+
+TEST(DamagedPictures, PipeNamedAsAPictureIsRefusedWithoutWaiting)
+{
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo("pipe.jpg", 0600), 0);
+    try {
+        loadPicture(QStringLiteral("pipe.jpg"), QSize(270, 184));
+        FAIL() << "a pipe was read as a picture";
+    } catch (const picture::PictureError &error) {
+        EXPECT_THAT(error.message().toStdString(), HasSubstr("non è un file normale"));
+    }
 }
 
 TEST(DamagedPictures, MissingFileCannotBeOpened)
