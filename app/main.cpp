@@ -8,6 +8,7 @@
 #include "platform/NetworkDrives.h"
 
 #include <QFile>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -39,8 +40,9 @@ int main(int argc, char **argv)
         },
         TFrmSplashScreen::DefaultIntervalMs);
     frmMain->show();
+    // The path is opened from the message loop, over the window already drawn.
     if (!commandLine.path().isEmpty())
-        frmMain->openPath(commandLine.path());
+        QTimer::singleShot(0, frmMain.get(), [&] { frmMain->openPath(commandLine.path()); });
     // Closing the main window ends the program, whatever else is open.
     QObject::connect(frmMain.get(), &TfrmMain::closed, &application, &QApplication::quit);
     return application.exec();
