@@ -37,13 +37,13 @@ void TID3v2::SetComment(const QString &text) { fComment = trimmedText(text); }
 void TID3v2::SetLink(const QString &text) { fLink = trimmedText(text); }
 
 namespace {
-// The track number of a TRCK text: the part before "/", 0 when not a positive number.
-int trackNumber(const QString &text)
+// The track number of a TRCK text: the part before "/", 0 when not a number of 0-999.
+std::uint16_t trackNumber(const QString &text)
 {
     const QString number = text.section(QLatin1Char('/'), 0, 0);
     bool valid = false;
     const int value = TID3v2::trimmedText(number).toInt(&valid, 10);
-    return valid && value > 0 ? value : 0;
+    return valid && value >= 0 && value <= TID3v2::MaxTrack ? std::uint16_t(value) : 0;
 }
 
 // The "/total" part of a TRCK text, without the slash.

@@ -24,8 +24,9 @@ public:
     void SetGenre(const QString &text);
     void SetComment(const QString &text);
     void SetLink(const QString &text);
-    // The track number; 0 (or a negative number) is none.
-    void SetTrack(int track) { fTrack = track > 0 ? track : 0; }
+    // 0-999 (three digits, as the field takes); 0 for none.
+    void SetTrack(std::uint16_t track) { fTrack = track <= MaxTrack ? track : 0; }
+    static constexpr std::uint16_t MaxTrack = 999;
 
     // Reads the ID3v2 tag (versions 2.2-2.4) of the file into the values; absorbs every
     // error. False when the file has not even 10 bytes to read.
@@ -44,7 +45,7 @@ public:
     QString Title() const { return fTitle; }
     QString Artist() const { return fArtist; }
     QString Album() const { return fAlbum; }
-    int Track() const { return fTrack; }
+    std::uint16_t Track() const { return fTrack; }
     QString Year() const { return fYear; }
     QString Genre() const { return fGenre; }
     QString Comment() const { return fComment; }
@@ -62,6 +63,6 @@ protected:
     std::uint8_t fVersion = 0;
     std::int32_t fTagSize = 0;
     QString fTitle, fArtist, fAlbum;
-    int fTrack = 0;
+    std::uint16_t fTrack = 0;
     QString fYear, fGenre, fComment, fComposer, fEncodedBy, fRights, fLanguage, fLink;
 };

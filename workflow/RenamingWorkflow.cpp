@@ -20,13 +20,6 @@ QString firstNonEmpty(const QString &preferred, const QString &fallback)
     return preferred.isEmpty() ? fallback : preferred;
 }
 
-// The track field's text for a track number; empty for one the field cannot hold.
-QString trackText(int track)
-{
-    const QString text = QString::number(track);
-    return text.size() <= maxTrackDigits ? text : QString();
-}
-
 int trackNumber(const QString &text)
 {
     if (text.isEmpty() || !RenamingWorkflow::isTrackText(text))
@@ -104,7 +97,7 @@ TagFieldValues RenamingWorkflow::loadedFields(const TagFieldValues &shown, const
     fill(TagField::Artist, firstNonEmpty(v2.Artist(), v1.GetArtist()));
     fill(TagField::Album, firstNonEmpty(v2.Album(), v1.GetAlbum()));
     fill(TagField::Genre, firstNonEmpty(v2.Genre(), v1.GetGenre()));
-    fill(TagField::Track, trackText(v2.Track() != 0 ? v2.Track() : v1.GetTrack()));
+    fill(TagField::Track, QString::number(v2.Track() != 0 ? v2.Track() : v1.GetTrack()));
     fill(TagField::Year, firstNonEmpty(v2.Year(), v1.GetYear()));
     fill(TagField::Comment, firstNonEmpty(v2.Comment(), v1.GetComment()));
     fill(TagField::Link, v2.Link());
@@ -167,7 +160,7 @@ bool RenamingWorkflow::saveTags(const TagFieldValues &fields)
     v2.SetAlbum(fields[TagField::Album]);
     v2.SetGenre(fields[TagField::Genre]);
     if (!trackField.isEmpty())
-        v2.SetTrack(trackNumber(trackField));
+        v2.SetTrack(std::uint16_t(trackNumber(trackField)));
     v2.SetYear(fields[TagField::Year]);
     v2.SetComment(fields[TagField::Comment]);
     v2.SetLink(fields[TagField::Link]);

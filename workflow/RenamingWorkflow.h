@@ -50,8 +50,7 @@ public:
     // read throws (platform::FileOpenError, platform::StreamError).
     void readTags();
     // The fields after a load: the ID3v2 values first, the ID3v1 values where those are
-    // empty (the track where it is 0), every locked field as `shown` has it. A track
-    // with more than three digits is left empty, so that a save keeps it.
+    // empty (the track where it is 0), every locked field as `shown` has it.
     TagFieldValues loadedFields(const TagFieldValues &shown, const LockTest &isLocked) const;
     // The text the new-name field of any other file starts with: the bare name, cleaned
     // when asked; none when it starts empty.

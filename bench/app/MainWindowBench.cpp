@@ -45,9 +45,10 @@ QString mp3Folder(int count)
             v2.SetTitle(QStringLiteral("Song number %1").arg(i));
             v2.SetArtist(QStringLiteral("Some band"));
             v2.SetAlbum(QStringLiteral("Some album"));
-            v2.SetTrack(i % 200 + 1);
+            v2.SetTrack(std::uint16_t(i % 200 + 1));
             v2.WriteToFile(name);
             TID3TagInfo v1;
+            v1.ReadFromFile(name);
             v1.SetTitle(v2.Title());
             v1.SetArtist(v2.Artist());
             v1.WriteToFile(name);
@@ -75,9 +76,10 @@ std::unique_ptr<QTemporaryDir> renamingFolder(int count, int first, int tagged)
         TID3v2 v2;
         v2.SetTitle(QStringLiteral("Song number %1").arg(i));
         v2.SetArtist(QStringLiteral("Some band"));
-        v2.SetTrack(i % 200 + 1);
+        v2.SetTrack(std::uint16_t(i % 200 + 1));
         v2.WriteToFile(name);
         TID3TagInfo v1;
+        v1.ReadFromFile(name);
         v1.SetTitle(v2.Title());
         v1.WriteToFile(name);
     }

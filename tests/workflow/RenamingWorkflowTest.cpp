@@ -36,11 +36,12 @@ protected:
             tag.SetYear(v2.year);
             tag.SetComment(v2.comment);
             tag.SetLink(v2.link);
-            tag.SetTrack(v2.track);
+            tag.SetTrack(std::uint16_t(v2.track));
             ASSERT_TRUE(tag.WriteToFile(folder.filePath(name)));
         }
         if (!v1.title.isEmpty() || !v1.artist.isEmpty() || v1.track) {
             TID3TagInfo tag;
+            tag.ReadFromFile(folder.filePath(name));
             tag.SetTitle(v1.title);
             tag.SetArtist(v1.artist);
             tag.SetGenre(v1.genre);
@@ -127,14 +128,6 @@ TEST_F(RenamingWorkflowTest, TracksAboveTheByteAreKeptInId3v2)
     v1.ReadFromFile(folder.filePath(u"book.mp3"_s));
     EXPECT_TRUE(v1.HasTag());
     EXPECT_EQ(v1.GetTrack(), 0) << "one byte holds no 301: stored as none";
-
-    // A track the field cannot show stays empty, and a save keeps it.
-    writeMp3(u"long.mp3"_s, {u"Part"_s, u"Reader"_s, {}, {}, {}, {}, {}, 1200});
-    fields = load(u"long.mp3"_s);
-    EXPECT_EQ(fields[TagField::Track], QString());
-    ASSERT_TRUE(workflow.writeTags(fields));
-    ASSERT_TRUE(v2.ReadFromFile(folder.filePath(u"long.mp3"_s)));
-    EXPECT_EQ(v2.Track(), 1200);
 }
 
 TEST_F(RenamingWorkflowTest, TrackTextIsEmptyOrUpToThreeDigits)
