@@ -37,7 +37,7 @@ void TID3v2::SetComment(const QString &text) { fComment = trimmedText(text); }
 void TID3v2::SetLink(const QString &text) { fLink = trimmedText(text); }
 
 namespace {
-// The track number of a TRCK text: the part before "/", 0 when not a number of 0-999.
+// The track number of a TRCK text: the part before "/"; 0 when not a number of 0-999.
 std::uint16_t trackNumber(const QString &text)
 {
     const QString number = text.section(QLatin1Char('/'), 0, 0);
