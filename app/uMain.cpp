@@ -9,7 +9,7 @@
 #include "explorer/FileListView.h"
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
-#include "options/uOpzioni.h"
+#include "options/dialog/uOpzioni.h"
 #include "platform/DrivePaths.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"

@@ -4,6 +4,7 @@
 #include "naming/TKestrava.h"
 
 #include "platform/MessageBox.h"
+#include "text/Ascii.h"
 
 namespace {
 constexpr qsizetype maxNameLength = 200;
@@ -80,7 +81,7 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
 {
     // An empty new name leaves only the extension, which here names a hidden file; a
     // name of blanks alone is no name either.
-    if (TID3v2::trimmedText(newName).isEmpty())
+    if (ascii::trimmed(newName).isEmpty())
         return refuse(emptyNameMessage);
     const QString target = newName + extension;
     if (target.size() > maxNameLength)
@@ -92,7 +93,7 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
     if (!fileSystem.fileExists(target))
         return renamed(fileSystem.rename(oldName, target), oldName);
 
-    const bool sameFile = asciiLower(oldName) == asciiLower(target) && fileSystem.isSameFile(oldName, target);
+    const bool sameFile = ascii::equalsIgnoringCase(oldName, target) && fileSystem.isSameFile(oldName, target);
     if (!sameFile)
         return refuse(existsMessage);
     return renameThroughTemporary(fileSystem, oldName, target, extension);

@@ -58,10 +58,6 @@ public:
     // Tells the user that the folder of the file to rename no longer exists; returns false.
     static bool refuseFolderGone(const QString &folder);
 
-    // Letters A-Z and a-z only; every other character is kept.
-    static QString asciiLower(const QString &text);
-    static QString asciiUpper(const QString &text);
-
 private:
     QString fBareName;
     QString fExtension;
