@@ -56,7 +56,7 @@ QString LayerCheck::unknownFolder(const QString &folder) const
 
 QStringList LayerCheck::checkIncludes() const
 {
-    static const QRegularExpression includeLine(QStringLiteral("^\\s*#\\s*include\\s*\"([^\"]+)\""));
+    static const QRegularExpression includeLine(QStringLiteral("^\\s*#\\s*include\\s*([<\"])([^>\"]+)[>\"]"));
     const QDir root(m_root);
     QStringList findings = m_table.errors();
     QSet<QString> reportedFolders;
@@ -86,7 +86,14 @@ QStringList LayerCheck::checkIncludes() const
             const QRegularExpressionMatch match = includeLine.match(QString::fromUtf8(source.readLine()));
             if (!match.hasMatch())
                 continue;
-            const QString included = match.captured(1);
+            const QString included = match.captured(2);
+            const QString where = QStringLiteral("%1:%2").arg(root.relativeFilePath(file.absoluteFilePath())).arg(lineNumber);
+            if (match.captured(1) == QLatin1String("<")) {
+                if (m_table.isSystemHeader(included) && user != m_table.systemFolder())
+                    findings << QStringLiteral("%1 includes <%2>: only %3 calls the system")
+                                    .arg(where, included, m_table.systemFolder());
+                continue;
+            }
             QString target = QDir::cleanPath(m_root + QLatin1Char('/') + included);
             if (!QFileInfo::exists(target))
                 target = QDir::cleanPath(file.absolutePath() + QLatin1Char('/') + included);
@@ -95,10 +102,8 @@ QStringList LayerCheck::checkIncludes() const
             const QString used = ownerOf(root.relativeFilePath(QFileInfo(target).absolutePath()));
             if (used.isEmpty() || !m_table.knows(used) || m_table.allows(user, used))
                 continue;
-            findings << QStringLiteral("%1:%2 includes \"%3\": %4 (%5) may not use %6 (%7)")
-                            .arg(root.relativeFilePath(file.absoluteFilePath()))
-                            .arg(lineNumber)
-                            .arg(included, user, m_table.describe(user), used, m_table.describe(used));
+            findings << QStringLiteral("%1 includes \"%2\": %3 (%4) may not use %5 (%6)")
+                            .arg(where, included, user, m_table.describe(user), used, m_table.describe(used));
         }
     }
     findings.sort();

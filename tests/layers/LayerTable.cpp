@@ -14,6 +14,11 @@ LayerTable::LayerTable(const QString &text)
             m_layers = words.mid(1);
             continue;
         }
+        if (words.first() == QLatin1String("system") && words.size() > 2) {
+            m_systemFolder = words[1];
+            m_systemHeaders += words.mid(2);
+            continue;
+        }
         const QString folder = words.takeFirst();
         const int layer = words.isEmpty() ? -1 : int(m_layers.indexOf(words.takeFirst()));
         if (layer < 0)
@@ -43,6 +48,16 @@ const LayerTable::Row *LayerTable::rowOf(const QString &folder) const
         return nullptr;
     const auto wild = m_rows.constFind(folder.left(slash) + QLatin1String("/*"));
     return wild == m_rows.cend() ? nullptr : &wild.value();
+}
+
+bool LayerTable::isSystemHeader(const QString &header) const
+{
+    for (const QString &pattern : m_systemHeaders) {
+        const bool prefix = pattern.endsWith(QLatin1Char('*'));
+        if (prefix ? header.startsWith(pattern.chopped(1)) : header == pattern)
+            return true;
+    }
+    return false;
 }
 
 bool LayerTable::knows(const QString &folder) const

@@ -15,6 +15,10 @@ public:
     bool knows(const QString &folder) const;
     // Whether code of `user` may use code of `used`; both must be known.
     bool allows(const QString &user, const QString &used) const;
+    // Whether a header in angle brackets is one of the system's, which only the
+    // table's system folder may include.
+    bool isSystemHeader(const QString &header) const;
+    QString systemFolder() const { return m_systemFolder; }
     // "layer core, also tags naming", for messages.
     QString describe(const QString &folder) const;
 
@@ -27,6 +31,8 @@ private:
     static bool matches(const QString &pattern, const QString &folder);
 
     QStringList m_layers;
+    QString m_systemFolder;
+    QStringList m_systemHeaders; // a trailing "*" matches any rest
     QHash<QString, Row> m_rows;
     QStringList m_errors;
 };

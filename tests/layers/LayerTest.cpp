@@ -23,7 +23,8 @@ const QString fixtureTable = QStringLiteral("layers low high\n"
                                             "low       low\n"
                                             "high      high\n"
                                             "wide/*    high   wide/*\n"
-                                            "odd       nowhere\n");
+                                            "odd       nowhere\n"
+                                            "system low  sys/* QProcess\n");
 } // namespace
 
 TEST(LayerTest, SourceTreeKeepsToTheLayers)
@@ -48,9 +49,10 @@ TEST(LayerTest, FindsIncludesAgainstTheTableAndFoldersMissingFromIt)
     const QByteArray cmake = "# library\n";
     for (const char *folder : {"low", "high", "wide/one", "wide/two", "stray", "tests/low"})
         tree.write(QString::fromLatin1(folder) + QLatin1String("/CMakeLists.txt"), cmake);
-    tree.write(QStringLiteral("low/A.h"), "#pragma once\n#include \"high/B.h\"\n");
+    tree.write(QStringLiteral("low/A.h"), "#pragma once\n#include \"high/B.h\"\n#include <sys/stat.h>\n");
     tree.write(QStringLiteral("low/detail/D.cpp"), "#include \"low/A.h\"\n  #  include \"high/B.h\"\n");
-    tree.write(QStringLiteral("high/B.h"), "#include \"low/A.h\"\n#include \"B.h\"\n#include \"ui_B.h\"\n");
+    tree.write(QStringLiteral("high/B.h"), "#include \"low/A.h\"\n#include \"B.h\"\n#include \"ui_B.h\"\n"
+                                          "#include <QString>\n#include <QProcess>\n");
     tree.write(QStringLiteral("wide/one/X.h"), "#include \"wide/two/Y.h\"\n#include \"../two/Y.h\"\n");
     tree.write(QStringLiteral("wide/two/Y.h"), "#include \"high/B.h\"\n#include <high/B.h>\n");
     tree.write(QStringLiteral("stray/S.cpp"), "#include \"high/B.h\"\n");
@@ -63,6 +65,7 @@ TEST(LayerTest, FindsIncludesAgainstTheTableAndFoldersMissingFromIt)
     const QStringList expected = {
         QStringLiteral("folder 'stray' holds code but has no line in tests/layers/Layers.txt: add \"stray <layer>\" "
                        "there, with the layers it may use"),
+        QStringLiteral("high/B.h:5 includes <QProcess>: only low calls the system"),
         QStringLiteral("line 6: folder 'odd' needs one of the layers low high"),
         QStringLiteral("low/A.h:2 includes \"high/B.h\": low (layer low) may not use high (layer high)"),
         QStringLiteral("low/detail/D.cpp:2 includes \"high/B.h\": low (layer low) may not use high (layer high)"),
