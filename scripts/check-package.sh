@@ -64,9 +64,20 @@ for page in kestrava kestrava-tags; do
   text=$(gzip -dc "$usr/share/man/man1/$page.1.gz") || { fail "$page.1.gz is not gzip"; continue; }
   [[ $text == *".TH "* && $text == *"$version"* ]] || fail "$page.1 has no title line with the version"
 done
-tags_page=$(gzip -dc "$usr/share/man/man1/kestrava-tags.1.gz")
-for command in dump set rename; do
-  [[ $tags_page == *".BI $command "* ]] || fail "kestrava-tags.1 does not describe $command"
+# The man pages keep up with the programs: every command and option their --help lists.
+page_text() { gzip -dc "$usr/share/man/man1/$1.1.gz" | sed 's/\\-/-/g'; }
+for program in kestrava kestrava-tags; do
+  help=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen timeout 30 "$usr/bin/$program" --help) ||
+    { fail "$program --help"; continue; }
+  page=$(page_text "$program")
+  for option in $(grep -oE -- '--[a-z-]+[a-z]' <<<"$help" | sort -u); do
+    grep -qF -- "$option" <<<"$page" || fail "$program.1 does not describe $option"
+  done
+  commands=$(awk '/^commands:/ { on = 1; next } /^$/ { on = 0 } on && /^  [a-z]/ { sub(/,$/, "", $1); print $1 }' <<<"$help")
+  [[ $program != kestrava-tags || -n $commands ]] || fail "kestrava-tags --help lists no commands"
+  for command in $commands; do
+    grep -qE "^\.B[IR]? $command( |$)" <<<"$page" || fail "$program.1 does not describe the command $command"
+  done
 done
 
 echo "== Validating the desktop entry and the metainfo"
