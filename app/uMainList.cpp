@@ -1,7 +1,7 @@
 // The file list, as the main window uses it.
 
 #include "app/uMain.h"
-#include "explorer/FileListView.h"
+#include "explorer/filelist/FileListView.h"
 #include "ui_uMain.h"
 
 int TfrmMain::listCount() const

@@ -1,7 +1,7 @@
 #include "explorer/ShellFileOp.h"
 
 #include "explorer/FileOperationProgressDialog.h"
-#include "explorer/PathUtils.h"
+#include "explorer/shared/PathUtils.h"
 #include "platform/FileOperation.h"
 
 #include <QStringList>

@@ -4,7 +4,7 @@
 // a plain edit, and reading the same file's two tags directly.
 
 #include "app/uMain.h"
-#include "explorer/FileListView.h"
+#include "explorer/filelist/FileListView.h"
 #include "platform/DrivePaths.h"
 #include "platform/MessageBox.h"
 #include "tags/TID3TagInfo.h"

@@ -2,7 +2,7 @@
 // - type name and icon from a name, against the lstat a listing makes per entry;
 // - a verified copy (flush, read back, compare), against a plain read/write copy.
 
-#include "explorer/ShellFileInfo.h"
+#include "explorer/shared/ShellFileInfo.h"
 #include "platform/FileCopy.h"
 
 #include <QApplication>

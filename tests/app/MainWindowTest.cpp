@@ -2,8 +2,8 @@
 
 #include "app/ClickableImage.h"
 #include "app/PicturePreview.h"
-#include "explorer/DirTree.h"
-#include "explorer/FileListView.h"
+#include "explorer/tree/DirTree.h"
+#include "explorer/filelist/FileListView.h"
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
 #include "options/uOpzioni.h"
