@@ -11,6 +11,7 @@
 #include "explorer/shared/ShellUtils.h"
 #include "explorer/tree/DirTree.h"
 #include "naming/TKestrava.h"
+#include "text/Ascii.h"
 #include "platform/DrivePaths.h"
 #include "platform/FileClipboard.h"
 #include "platform/FileCommands.h"
@@ -201,7 +202,7 @@ void FileListCommands::BeginRename()
     const int row = m_list.selectedIndex();
     if (row < 0)
         return;
-    if (m_list.ReadOnly() || TKestrava::asciiUpper(m_list.item(row).columnTexts[siAttributes]) == QLatin1String("R")) {
+    if (m_list.ReadOnly() || ascii::toUpper(m_list.item(row).columnTexts[siAttributes]) == QLatin1String("R")) {
         showWarningDialog(ExplorerTexts.msgIsReadOnly);
         return;
     }
@@ -224,7 +225,7 @@ void FileListCommands::Edit(const QString &newCaption)
         return;
     platform::WaitCursor hourglass;
     const int row = m_list.selectedIndex();
-    if (row < 0 || TKestrava::trimmedText(newCaption).isEmpty())
+    if (row < 0 || ascii::trimmed(newCaption).isEmpty())
         return;
     const bool folder = m_list.item(row).entryKind == EntryKind::Folder;
     const QString newPath = folderPart(m_oldPath) + newCaption;
@@ -279,7 +280,7 @@ void FileListCommands::ViewSelected()
     if (row < 0)
         return;
     const QString path = m_list.item(row).path();
-    if (viewExtensions().contains(TKestrava::asciiUpper(extensionPart(path))))
+    if (viewExtensions().contains(ascii::toUpper(extensionPart(path))))
         ExecuteFile(QStringLiteral("Open"), path, QString(), folderPart(path), 5);
 }
 

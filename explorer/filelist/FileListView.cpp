@@ -17,12 +17,12 @@
 #include "explorer/shared/ShellUtils.h"
 #include "explorer/shared/SystemImageList.h"
 #include "explorer/combo/TZuDirTreeCombo28.h"
-#include "naming/TKestrava.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
 #include "platform/WaitCursor.h"
+#include "text/Ascii.h"
 
 #include "explorer/shared/FileOperationTable.h"
 #include "platform/FileClipboard.h"
@@ -43,7 +43,7 @@ const QString drivesText = QStringLiteral("DRIVES");
 
 bool isDrivesText(const QString &text)
 {
-    return TKestrava::asciiUpper(text) == drivesText;
+    return ascii::toUpper(text) == drivesText;
 }
 } // namespace
 
@@ -175,8 +175,8 @@ void TZuFilelistView28::SetMask(const QString &mask)
 
 void TZuFilelistView28::SetParentDirCaption(const QString &caption)
 {
-    const QString trimmedCaption = TKestrava::trimmedText(caption);
-    if (TKestrava::asciiUpper(trimmedCaption) != TKestrava::asciiUpper(TKestrava::trimmedText(m_parentDirCaption)))
+    const QString trimmedCaption = ascii::trimmed(caption);
+    if (!ascii::equalsIgnoringCase(trimmedCaption, ascii::trimmed(m_parentDirCaption)))
         m_parentDirCaption = blank + trimmedCaption;
 }
 

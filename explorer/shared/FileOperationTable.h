@@ -2,7 +2,7 @@
 // The operations of the explorer's paste and drag, shared by the file list and the
 // folder tree: a table of shell operation codes and the two indexes into it.
 
-#include "explorer/ShellFileOp.h"
+#include "explorer/shared/ShellFileOp.h"
 
 // Indexes into the table.
 inline constexpr int opCopy = 0;

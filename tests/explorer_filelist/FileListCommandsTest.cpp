@@ -203,6 +203,11 @@ struct RenameCase {
     const char *message;      // the box shown, if any
 };
 
+inline void PrintTo(const RenameCase &c, std::ostream *out)
+{
+    *out << c.from << " -> " << c.to;
+}
+
 class FileListRenameTest : public FileListCommandsTest, public ::testing::WithParamInterface<RenameCase> {};
 
 TEST_P(FileListRenameTest, InPlaceRename)

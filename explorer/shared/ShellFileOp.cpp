@@ -1,6 +1,6 @@
-#include "explorer/ShellFileOp.h"
+#include "explorer/shared/ShellFileOp.h"
 
-#include "explorer/FileOperationProgressDialog.h"
+#include "explorer/shared/FileOperationProgressDialog.h"
 #include "explorer/shared/PathUtils.h"
 #include "platform/FileOperation.h"
 
