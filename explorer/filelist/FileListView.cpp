@@ -67,7 +67,10 @@ TZuFilelistView28::TZuFilelistView28(QWidget *parent)
     setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
-    connect(m_model, &FileListModel::captionEdited, this, [this](int, const QString &caption) { Edit(caption); });
+    // The rename re-lists the folder: it runs once the editor has closed.
+    connect(m_model, &FileListModel::captionEdited, this, [this](int, const QString &caption) {
+        QMetaObject::invokeMethod(this, [this, caption] { Edit(caption); }, Qt::QueuedConnection);
+    });
     // The list sorts by its own rule; the view's sorting stays off, the header clickable.
     setSortingEnabled(false);
     m_header->setSectionsClickable(true);
@@ -259,8 +262,10 @@ void TZuFilelistView28::RefreshList()
     for (int row = 0; !editedPath.isEmpty() && row < itemCount(); ++row) {
         if (item(row).path() == editedPath) {
             QTreeView::edit(m_model->index(row, 0), QAbstractItemView::AllEditTriggers, nullptr);
-            if (auto *editor = viewport()->findChild<QLineEdit *>())
-                editor->setText(editedText);
+            // The closed editor is deleted later; the new one is the last child.
+            const QList<QLineEdit *> editors = viewport()->findChildren<QLineEdit *>();
+            if (!editors.isEmpty())
+                editors.last()->setText(editedText);
             break;
         }
     }

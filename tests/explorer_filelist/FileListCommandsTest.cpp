@@ -44,14 +44,23 @@ protected:
     {
         QTest::keyClick(&list, Qt::Key(qtKey), modifiers);
     }
-    QLineEdit *captionEditor() const { return list.viewport()->findChild<QLineEdit *>(); }
+    // The open editor: closed ones linger until deleted, the newest comes last.
+    QLineEdit *captionEditor() const
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QList<QLineEdit *> editors = list.viewport()->findChildren<QLineEdit *>();
+        return editors.isEmpty() ? nullptr : editors.last();
+    }
     void confirmEdit(const QString &text)
     {
         QLineEdit *editor = captionEditor();
         ASSERT_NE(editor, nullptr) << "no in-place edit";
         editor->setText(text);
         QTest::keyClick(editor, Qt::Key_Return);
-        QCoreApplication::processEvents(); // the view commits the edit from its queue
+        // The view commits the edit from its queue, and the rename follows from it.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(captionEditor(), nullptr) << "the editor is closed";
     }
 
     platform::ScriptedMessageResponder boxes;
@@ -191,6 +200,11 @@ TEST_F(FileListCommandsTest, NewFolderTakesTheNextNumberAndOpensTheEditor)
     key(Qt::Key_N, Qt::ControlModifier);
     EXPECT_TRUE(QDir(folder.filePath(u"New Folder(3)"_s)).exists());
     EXPECT_EQ(list.selectedCaption(), u"New Folder(3)"_s);
+    // A re-listing meanwhile (the tree learning of the new folder) keeps the edit going.
+    captionEditor()->setText(u"Alb"_s);
+    list.RefreshList();
+    ASSERT_NE(captionEditor(), nullptr);
+    EXPECT_EQ(captionEditor()->text(), u"Alb"_s);
     confirmEdit(u"Album"_s);
     EXPECT_TRUE(QDir(folder.filePath(u"Album"_s)).exists());
     EXPECT_FALSE(QDir(folder.filePath(u"New Folder(3)"_s)).exists());
