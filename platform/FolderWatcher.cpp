@@ -16,6 +16,8 @@ namespace platform {
 namespace {
 constexpr int settleMilliseconds = 60;
 constexpr const char *mountTablePath = "/proc/self/mounts";
+constexpr const char *watchLimitPath = "/proc/sys/fs/inotify/max_user_watches";
+constexpr int assumedWatchLimit = 8192; // the kernel's old default
 
 QString nativeFolder(const QString &drivePath)
 {
@@ -89,10 +91,30 @@ FolderWatcher::~FolderWatcher()
         ::close(m_mountTableFd);
 }
 
+int FolderWatcher::watchBudget()
+{
+    static const int budget = [] {
+        QFile limitFile(QString::fromLatin1(watchLimitPath));
+        bool ok = false;
+        int limit = 0;
+        if (limitFile.open(QIODevice::ReadOnly))
+            limit = limitFile.readAll().trimmed().toInt(&ok);
+        return qMax(1, (ok && limit > 0 ? limit : assumedWatchLimit) / 4);
+    }();
+    return budget;
+}
+
 void FolderWatcher::setFolders(const QStringList &folders)
 {
     QHash<QString, QString> wanted; // native path -> drive path
-    for (const QString &folder : folders) {
+    const int budget = watchBudget();
+    m_overBudget = 0;
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        if (wanted.size() >= budget) {
+            m_overBudget = int(folders.size() - i);
+            break;
+        }
+        const QString &folder = folders.at(i);
         const QString native = nativeFolder(folder);
         if (!native.isEmpty())
             wanted.insert(native, folder);

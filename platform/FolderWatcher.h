@@ -29,9 +29,15 @@ public:
     ~FolderWatcher() override;
 
     // Watches exactly these folders (drive paths, with or without a trailing "\") from
-    // now on; folders that cannot be read are left out.
+    // now on, one watch each; folders that cannot be read are left out. The folders come
+    // in order of importance: past watchBudget() the rest are left out too.
     void setFolders(const QStringList &folders);
     QStringList folders() const;
+    // How many folders one watcher watches at most: a quarter of the user's kernel
+    // watches, so that other programs of the user keep theirs.
+    static int watchBudget();
+    // Folders of the last setFolders() left out for the budget.
+    int foldersOverBudget() const { return m_overBudget; }
 
 signals:
     // `where` is the folder whose subfolders changed, the watched folder itself when it
@@ -53,6 +59,7 @@ private:
     QHash<QString, WatchedFolder> m_watched; // by native path
     QSet<QString> m_touched;
     QTimer m_settle;
+    int m_overBudget = 0;
 
     int m_mountTableFd = -1;
     QSocketNotifier *m_mountTableNotifier = nullptr;

@@ -18,7 +18,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <vector>
+#include <deque>
 
 namespace {
 const QString drivesPath = QStringLiteral("Drives");
@@ -375,7 +375,7 @@ void TZuDirTree21::keyReleaseEvent(QKeyEvent *event)
         return;
     if (isArrowKey(event->key())) {
         QTreeWidget::keyReleaseEvent(event);
-        selectionMovedByArrowKey();
+        selectionMovedByKey();
     }
     if (!currentItem())
         return;
@@ -383,7 +383,16 @@ void TZuDirTree21::keyReleaseEvent(QKeyEvent *event)
         refreshByKey();
 }
 
-void TZuDirTree21::selectionMovedByArrowKey()
+// Type-ahead selects a node the way the arrow keys do.
+void TZuDirTree21::keyboardSearch(const QString &search)
+{
+    const QTreeWidgetItem *before = currentItem();
+    QTreeWidget::keyboardSearch(search);
+    if (currentItem() != before)
+        selectionMovedByKey();
+}
+
+void TZuDirTree21::selectionMovedByKey()
 {
     if (!currentItem())
         return;
@@ -397,7 +406,8 @@ void TZuDirTree21::selectionMovedByArrowKey()
 void TZuDirTree21::refreshByKey()
 {
     ReloadTree();
-    OpenPath(m_selectedPath);
+    // With the root selected the rebuilt root opens again, its drives shown.
+    reopen(m_selectedPath);
     if (m_fileList)
         m_fileList->RefreshList();
 }
@@ -439,24 +449,34 @@ void TZuDirTree21::rebuildAfterChange()
     tellFileList(kept, true);
 }
 
-// The folders whose subfolders the tree shows, and the selected one.
+// Every folder the tree shows, one watch each: a change inside a loaded folder changes
+// its children, one inside a folder not loaded yet its expand button. Folders of network
+// drives are never probed, so only their loaded folders are watched. The selected
+// folder comes first, then the loaded ones, then the rest, level by level, so that past
+// the watcher's budget the folders left out are the least telling ones.
 void TZuDirTree21::watchShownFolders()
 {
-    QStringList folders;
-    std::vector<QTreeWidgetItem *> pending;
+    QStringList loaded;
+    QStringList unloaded;
+    if (QTreeWidgetItem *selected = currentItem(); selected && selected->parent())
+        loaded.append(GetNodePath(selected));
+    std::deque<QTreeWidgetItem *> pending;
     if (QTreeWidgetItem *root = topLevelItem(0))
         pending.push_back(root);
     while (!pending.empty()) {
-        QTreeWidgetItem *node = pending.back();
-        pending.pop_back();
-        if (node->parent() && subfoldersLoaded(node))
-            folders.append(GetNodePath(node));
-        for (int i = 0, count = node->childCount(); i < count; ++i) {
-            if (node->child(i)->childCount() > 0 || subfoldersLoaded(node->child(i)))
-                pending.push_back(node->child(i));
+        QTreeWidgetItem *node = pending.front();
+        pending.pop_front();
+        if (node->parent()) {
+            if (subfoldersLoaded(node)) {
+                loaded.append(GetNodePath(node));
+            } else if (nodeLevel(node) >= 2) {
+                const int drive = driveIndex(nodeDriveLetter(node));
+                if (drive < 0 || !m_networkDriveFlags[drive])
+                    unloaded.append(GetNodePath(node));
+            }
         }
+        for (int i = 0, count = node->childCount(); i < count; ++i)
+            pending.push_back(node->child(i));
     }
-    if (QTreeWidgetItem *selected = currentItem(); selected && selected->parent())
-        folders.append(GetNodePath(selected));
-    m_watcher.setFolders(folders);
+    m_watcher.setFolders(loaded + unloaded);
 }

@@ -66,6 +66,8 @@ public:
     void beginUpdate();
     void endUpdate();
 
+    void keyboardSearch(const QString &search) override;
+
 signals:
     void OnDirChange(QObject *Sender, QString SelectedPath);
     void OnFileChange(QObject *Sender, QString SelectedFile);
@@ -94,7 +96,7 @@ private:
     // False, after the user has been warned, for a removable or CD-ROM drive node
     // without a medium.
     bool selectedDriveReady();
-    void selectionMovedByArrowKey();
+    void selectionMovedByKey();
     void refreshByKey();
     // Moves the linked list to the path; with `refresh` the list reads the path once
     // more when it already shows it.

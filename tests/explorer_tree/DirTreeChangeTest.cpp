@@ -53,7 +53,7 @@ TEST(DirTreeChangeTest, AFolderMadeByAnotherProgramAppearsAndTheSelectionStays)
 
 TEST(DirTreeChangeTest, RenamingAFileInAShownFolderRebuildsNeitherTheTreeNorTheList)
 {
-    TreeOnFolder fixture({QStringLiteral("Music/Rock"), QStringLiteral("Sentinel")});
+    TreeOnFolder fixture({QStringLiteral("Music/Rock")});
     fixture.folder.write(QStringLiteral("Music/Rock/01 song.mp3"), "audio");
     fixture.folder.write(QStringLiteral("Music/Rock/02 song.mp3"), "audio");
     fixture.tree.OpenPath(fixture.path(QStringLiteral("Music/Rock")));
@@ -65,15 +65,17 @@ TEST(DirTreeChangeTest, RenamingAFileInAShownFolderRebuildsNeitherTheTreeNorTheL
     ASSERT_TRUE(watcher);
     QSignalSpy reports(watcher, &FolderWatcher::changed);
     QSignalSpy rebuilds(fixture.tree.model(), &QAbstractItemModel::modelAboutToBeReset);
+    // The sentinel lies outside what the tree shows.
+    TempFolder sentinelFolder;
     FolderWatcher sentinel;
-    sentinel.setFolders({fixture.path(QStringLiteral("Sentinel"))});
+    sentinel.setFolders({sentinelFolder.drivePath()});
     QSignalSpy sentinelReports(&sentinel, &FolderWatcher::changed);
 
     run(QStringLiteral("mv"), {fixture.nativePath(QStringLiteral("Music/Rock/01 song.mp3")),
                                fixture.nativePath(QStringLiteral("Music/Rock/01 Song.mp3"))});
     fixture.folder.write(QStringLiteral("Music/Rock/01 Song.mp3"), "audio with a new tag");
     // Whatever the rename caused has been examined once a later change is reported.
-    QDir(fixture.nativePath(QStringLiteral("Sentinel"))).mkdir(QStringLiteral("done"));
+    QDir(sentinelFolder.path()).mkdir(QStringLiteral("done"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sentinelReports.isEmpty(); }, patienceMs));
     QCoreApplication::processEvents();
 
@@ -123,4 +125,34 @@ TEST(DirTreeChangeTest, AVolumeMountedOrUnmountedAddsOrRemovesItsDrive)
     volume.unmount();
     ASSERT_TRUE(QTest::qWaitFor([&] { return driveCount() == before; }, patienceMs));
     EXPECT_EQ(fixture.selected(), fixture.node(QStringLiteral("Music")));
+}
+
+TEST(DirTreeChangeTest, AFolderNotExpandedYetFollowsSubfoldersMadeAndRemovedInside)
+{
+    TreeOnFolder fixture({QStringLiteral("Music/Rock/Live"), QStringLiteral("Music/Pop")});
+    fixture.tree.OpenPath(fixture.path(QStringLiteral("Music")));
+    QTreeWidgetItem *pop = fixture.node(QStringLiteral("Music/Pop"));
+    ASSERT_TRUE(pop);
+    ASSERT_FALSE(hasChildren(pop));
+    ASSERT_FALSE(pop->isExpanded());
+    // Every shown folder once: the loaded ones and those only shown.
+    auto *watcher = fixture.tree.findChild<FolderWatcher *>();
+    ASSERT_TRUE(watcher);
+    QStringList watched = watcher->folders();
+    watched.sort();
+    EXPECT_EQ(watched, (QStringList{fixture.path(), fixture.path(QStringLiteral("Music")), fixture.path(QStringLiteral("Music\\Pop")),
+                                    fixture.path(QStringLiteral("Music\\Rock"))}));
+
+    run(QStringLiteral("mkdir"), {fixture.nativePath(QStringLiteral("Music/Pop/Singles"))});
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const QTreeWidgetItem *node = fixture.node(QStringLiteral("Music/Pop"));
+        return node && hasChildren(node);
+    }, patienceMs));
+
+    run(QStringLiteral("rmdir"), {fixture.nativePath(QStringLiteral("Music/Rock/Live"))});
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const QTreeWidgetItem *node = fixture.node(QStringLiteral("Music/Rock"));
+        return node && !hasChildren(node);
+    }, patienceMs));
+    EXPECT_EQ(fixture.tree.SelectedPath(), fixture.path(QStringLiteral("Music")) + QLatin1Char('\\'));
 }

@@ -151,3 +151,22 @@ TEST(DirTreeFileListTest, AListNavigationMeetingAFolderChangeLeavesBothOnTheNewF
     EXPECT_EQ(fixture.tree.SelectedPath(), jazz);
     EXPECT_EQ(fixture.selected(), fixture.node(QStringLiteral("Music/Jazz")));
 }
+
+TEST(DirTreeFileListTest, TypeAheadSelectsLikeTheArrowKeys)
+{
+    TreeWithList fixture;
+    fixture.tree.OpenPath(fixture.path(QStringLiteral("Music")));
+    fixture.list.SetDirectory(fixture.path(QStringLiteral("Music")));
+    fixture.tree.setFocus();
+    QSignalSpy changes(&fixture.tree, &TZuDirTree21::OnDirChange);
+
+    QTest::keyClicks(&fixture.tree, QStringLiteral("ro"));
+
+    const QString rock = fixture.path(QStringLiteral("Music/Rock"));
+    EXPECT_EQ(fixture.selected(), fixture.node(QStringLiteral("Music/Rock")));
+    EXPECT_EQ(fixture.tree.SelectedPath(), rock);
+    ASSERT_EQ(changes.size(), 1); // the second letter keeps the node
+    EXPECT_EQ(changes.front().at(1).toString(), rock);
+    EXPECT_EQ(fixture.list.Directory(), rock + QLatin1Char('\\'));
+    EXPECT_EQ(listedCaptions(fixture.list), (QStringList{QStringLiteral("01 song.mp3"), QStringLiteral("02 song.mp3")}));
+}

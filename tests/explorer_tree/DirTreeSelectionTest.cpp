@@ -114,3 +114,23 @@ TEST(DirTreeSelectionTest, ArrowKeysSelectPathsAndF5Rebuilds)
     EXPECT_EQ(fixture.tree.SelectedPath(), QStringLiteral("Drives"));
     EXPECT_GT(fixture.tree.topLevelItem(0)->childCount(), 0);
 }
+
+TEST(DirTreeSelectionTest, F5WithTheRootSelectedLeavesTheDrivesShown)
+{
+    TreeOnFolder fixture({QStringLiteral("Music")});
+    fixture.tree.setRootIsDecorated(false); // as in the main window: no button to open it by
+    QTreeWidgetItem *root = fixture.tree.topLevelItem(0);
+    click(fixture.tree, root);
+    ASSERT_EQ(fixture.tree.SelectedPath(), QStringLiteral("Drives"));
+    fixture.tree.setFocus();
+
+    QTest::keyClick(&fixture.tree, Qt::Key_F5);
+
+    root = fixture.tree.topLevelItem(0);
+    ASSERT_TRUE(root);
+    EXPECT_TRUE(root->isExpanded());
+    EXPECT_GT(root->childCount(), 0);
+    EXPECT_EQ(fixture.selected(), root);
+    EXPECT_EQ(fixture.tree.SelectedPath(), QStringLiteral("Drives"));
+    EXPECT_TRUE(fixture.node(QString()));
+}
