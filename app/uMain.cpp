@@ -254,9 +254,14 @@ void TfrmMain::flsFileClick()
 
 void TfrmMain::dtrDirectoryClick()
 {
-    if (ui->flsFile->itemCount() > 0)
-        ui->flsFile->selectItem(0);
-    loadItem(ui->flsFile->selectedIndex());
+    // A big folder is still being read: its first file is loaded once it is shown.
+    ui->flsFile->whenListed([this] {
+        guarded([this] {
+            if (ui->flsFile->itemCount() > 0)
+                ui->flsFile->selectItem(0);
+            loadItem(ui->flsFile->selectedIndex());
+        });
+    });
 }
 
 void TfrmMain::btnAvantiClick()
@@ -304,14 +309,16 @@ void TfrmMain::openPath(const QString &nativePath)
     if (isFolder)
         return;
     const QString name = platform::toDrivePath(absolute.mid(separator + 1));
-    for (int row = 0; row < ui->flsFile->itemCount(); ++row) {
-        if (ui->flsFile->item(row).name == name) {
-            ui->flsFile->selectItem(row);
-            ui->flsFile->scrollItemIntoView(row);
-            guarded([this, row] { loadItem(row); });
-            return;
+    ui->flsFile->whenListed([this, name] {
+        for (int row = 0; row < ui->flsFile->itemCount(); ++row) {
+            if (ui->flsFile->item(row).name == name) {
+                ui->flsFile->selectItem(row);
+                ui->flsFile->scrollItemIntoView(row);
+                guarded([this, row] { loadItem(row); });
+                return;
+            }
         }
-    }
+    });
 }
 
 // Tags and renaming.

@@ -87,6 +87,12 @@ void FileListModel::append(FileListItem item)
     m_items.push_back(std::move(item));
 }
 
+void FileListModel::setRows(std::vector<FileListItem> rows)
+{
+    FileListBulkUpdate update(*this);
+    m_items = std::move(rows);
+}
+
 void FileListModel::renameRow(int row, const QString &name)
 {
     FileListItem &entry = m_items[size_t(row)];

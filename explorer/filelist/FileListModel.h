@@ -44,6 +44,7 @@ public:
 
     void clear();
     void append(FileListItem item);
+    void setRows(std::vector<FileListItem> rows);
     // The entry of `row` now has the name `name` (caption and path follow).
     void renameRow(int row, const QString &name);
     void setColumns(const QList<FileListColumn> &columns);

@@ -8,6 +8,7 @@
 #include "explorer/filelist/FileListCommands.h"
 #include "explorer/filelist/FileListModel.h"
 #include "explorer/filelist/FolderListing.h"
+#include "explorer/filelist/FolderListingJob.h"
 #include "explorer/filelist/FileListParentPicture.h"
 #include "explorer/shared/FileTypeCache.h"
 #include "explorer/shared/LanguageTables.h"
@@ -40,6 +41,10 @@ using platform::faDirectory;
 namespace {
 const QString blank = QStringLiteral(" ");
 const QString drivesText = QStringLiteral("DRIVES");
+// A folder whose listing ends within this many entries and this time is shown before
+// RefreshList returns; a bigger one is shown once read, the window answering meanwhile.
+constexpr int shownAtOnceEntries = 2000;
+constexpr int shownAtOnceMilliseconds = 40;
 
 bool isDrivesText(const QString &text)
 {
@@ -85,6 +90,8 @@ TZuFilelistView28::TZuFilelistView28(QWidget *parent)
 
 TZuFilelistView28::~TZuFilelistView28()
 {
+    cancelListing();
+    m_listingPool.waitForDone();
     SetDirTree(nullptr);
     SetDirTreeCombo(nullptr);
 }
@@ -223,49 +230,113 @@ bool TZuFilelistView28::isDriveList() const
 void TZuFilelistView28::RefreshList()
 {
     platform::WaitCursor hourglass;
-    const ListingPlace kept = listingPlace();
-    // An in-place edit survives a re-listing (a folder appearing while a new folder is named).
-    QString editedPath;
-    QString editedText;
-    if (state() == QAbstractItemView::EditingState && currentIndex().isValid()) {
-        editedPath = item(currentIndex().row()).path();
-        if (const auto *editor = viewport()->findChild<QLineEdit *>())
-            editedText = editor->text();
+    cancelListing();
+    ListingPlace kept = listingPlace();
+    if (isDriveList()) {
+        {
+            FileListBulkUpdate update(*m_model);
+            m_model->clear();
+            m_listedTotal = 0;
+            // Whatever happens while listing, the sort state ends reset.
+            const auto sortByName = qScopeGuard([this] {
+                m_order.descending = true;
+                ColumnClick(0);
+            });
+            buildDriveColumns();
+            m_sortingEnabled = false;
+            FolderListing listing(listingSettings(), [this](FileListItem &&row, int) { m_model->append(std::move(row)); });
+            listing.ListDrives(DriveTypeNames());
+            m_popUpAutomatic = false;
+        }
+        finishListing(kept);
+        return;
+    }
+    m_popUpAutomatic = true;
+    if (!m_fileColumnsActive)
+        buildFileColumns();
+    m_sortingEnabled = true;
+    FileListOrder byName = m_order;
+    byName.descending = true;
+    auto job = std::make_shared<FolderListingJob>(FolderListingRequest{
+        listingSettings(), m_directory, m_fileType, m_mask, m_showFolders, clickedOrder(byName, 0)});
+    const quint64 generation = ++m_listingGeneration;
+    job->setOnDone([this, generation] {
+        QMetaObject::invokeMethod(this, [this, generation] { listingDone(generation); }, Qt::QueuedConnection);
+    });
+    m_pending.job = job;
+    m_pending.place = std::move(kept);
+    m_listingPool.start([job] { job->run(); });
+    // A small folder is shown before returning, as if it had been read here.
+    if (job->waitBriefly(shownAtOnceEntries, shownAtOnceMilliseconds)) {
+        showListing();
+        return;
     }
     {
         FileListBulkUpdate update(*m_model);
         m_model->clear();
         m_listedTotal = 0;
-        // Whatever happens while listing, the rows end sorted by the name rule.
-        const auto sortByName = qScopeGuard([this] {
-            m_order.descending = true;
-            ColumnClick(0);
-        });
-        FolderListing listing(listingSettings(), [this](FileListItem &&row) { m_model->append(std::move(row)); });
-        const auto countTotal = qScopeGuard([&] { m_listedTotal = listing.listedTotal(); });
-        if (!isDriveList()) {
-            m_popUpAutomatic = true;
-            if (!m_fileColumnsActive)
-                buildFileColumns();
-            m_sortingEnabled = true;
-            listing.listFolder(m_directory, m_fileType, m_mask, m_showFolders);
-        } else {
-            buildDriveColumns();
-            m_sortingEnabled = false;
-            listing.ListDrives(DriveTypeNames());
-            m_popUpAutomatic = false;
-        }
     }
+    m_pending.hourglass = std::make_unique<platform::WaitCursor>();
+}
+
+bool TZuFilelistView28::isListing() const
+{
+    return m_pending.job != nullptr;
+}
+
+void TZuFilelistView28::whenListed(std::function<void()> then)
+{
+    if (isListing())
+        m_pending.then.push_back(std::move(then));
+    else
+        then();
+}
+
+void TZuFilelistView28::cancelListing()
+{
+    if (m_pending.job)
+        m_pending.job->cancel();
+    m_pending = PendingListing();
+}
+
+void TZuFilelistView28::listingDone(quint64 generation)
+{
+    if (generation != m_listingGeneration || !m_pending.job)
+        return;
+    showListing();
+}
+
+void TZuFilelistView28::showListing()
+{
+    PendingListing pending = std::exchange(m_pending, PendingListing());
+    FolderListingJob &job = *pending.job;
+    job.waitUntilDone();
+    {
+        FileListBulkUpdate update(*m_model);
+        m_model->setRows(job.takeRows());
+        m_listedTotal = job.listedTotal();
+        m_order = job.order();
+        m_header->showArrow(m_order.column, m_order.descending ? SortArrow::Down : SortArrow::Up);
+    }
+    finishListing(pending.place);
+    for (const std::function<void()> &then : pending.then)
+        then();
+    if (job.error())
+        std::rethrow_exception(job.error());
+}
+
+void TZuFilelistView28::finishListing(const ListingPlace &kept)
+{
     restoreListingPlace(kept);
     if (itemCount() > 0 && !selectionModel()->hasSelection())
         selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
-    for (int row = 0; !editedPath.isEmpty() && row < itemCount(); ++row) {
-        if (item(row).path() == editedPath) {
+    for (int row = 0; !kept.editedPath.isEmpty() && row < itemCount(); ++row) {
+        if (item(row).path() == kept.editedPath) {
             QTreeView::edit(m_model->index(row, 0), QAbstractItemView::AllEditTriggers, nullptr);
             // The closed editor is deleted later; the new one is the last child.
             const QList<QLineEdit *> editors = viewport()->findChildren<QLineEdit *>();
             if (!editors.isEmpty())
-                editors.last()->setText(editedText);
+                editors.last()->setText(kept.editedText);
             break;
         }
     }
@@ -297,6 +368,12 @@ TZuFilelistView28::ListingPlace TZuFilelistView28::listingPlace() const
     if (current.isValid())
         place.currentPath = item(current.row()).path();
     place.scrollValue = verticalScrollBar()->value();
+    // An in-place edit survives a re-listing (a folder appearing while a new folder is named).
+    if (state() == QAbstractItemView::EditingState && current.isValid()) {
+        place.editedPath = item(current.row()).path();
+        if (const auto *editor = viewport()->findChild<QLineEdit *>())
+            place.editedText = editor->text();
+    }
     return place;
 }
 
@@ -367,16 +444,22 @@ void TZuFilelistView28::setFileColumnWidth(int column, int width)
         m_header->resizeSection(column, width);
 }
 
+FileListOrder TZuFilelistView28::clickedOrder(FileListOrder order, int column)
+{
+    if (column == order.column) {
+        order.descending = !order.descending;
+    } else {
+        order.column = column;
+        order.descending = true;
+    }
+    return order;
+}
+
 void TZuFilelistView28::ColumnClick(int column)
 {
     if (!m_sortingEnabled)
         return;
-    if (column == m_order.column) {
-        m_order.descending = !m_order.descending;
-    } else {
-        m_order.column = column;
-        m_order.descending = true;
-    }
+    m_order = clickedOrder(m_order, column);
     m_model->sort(m_order);
     m_header->showArrow(column, m_order.descending ? SortArrow::Down : SortArrow::Up);
 }
@@ -421,14 +504,16 @@ void TZuFilelistView28::GoUp()
     const QString parent = folderPart(DelSlash(previous));
     showInPartners(parent);
     SetDirectory(parent);
-    for (int row = 0; row < itemCount(); ++row) {
-        if (AddSlash(item(row).path()) == previous) {
-            selectItem(row);
-            scrollItemIntoView(row);
-            Click();
-            break;
+    whenListed([this, previous] {
+        for (int row = 0; row < itemCount(); ++row) {
+            if (AddSlash(item(row).path()) == previous) {
+                selectItem(row);
+                scrollItemIntoView(row);
+                Click();
+                break;
+            }
         }
-    }
+    });
 }
 
 // The partners move first: a rebuild of theirs that runs while the list reads the
@@ -574,14 +659,16 @@ void TZuFilelistView28::showFoundEntry(const QString &path)
     const QString folder = folderPart(path);
     showInPartners(folder);
     SetDirectory(folder);
-    for (int row = 0; row < itemCount(); ++row) {
-        if (item(row).path() == path) {
-            selectItem(row);
-            scrollItemIntoView(row);
-            Click();
-            return;
+    whenListed([this, path] {
+        for (int row = 0; row < itemCount(); ++row) {
+            if (item(row).path() == path) {
+                selectItem(row);
+                scrollItemIntoView(row);
+                Click();
+                return;
+            }
         }
-    }
+    });
 }
 
 void TZuFilelistView28::CutCopy(int operation)

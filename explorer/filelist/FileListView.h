@@ -11,11 +11,18 @@
 #include "explorer/filelist/FolderListing.h"
 #include "explorer/filelist/TZuFileListShortCuts.h"
 
+#include "platform/WaitCursor.h"
+
 #include <QPointer>
+#include <QThreadPool>
+#include <functional>
+#include <memory>
+#include <vector>
 #include <QSet>
 #include <QTreeView>
 
 class FileListCommands;
+class FolderListingJob;
 class FileListModel;
 class TZuDirTree21;
 class TZuDirTreeCombo28;
@@ -98,8 +105,15 @@ public:
     int ParentImgIdx() const { return m_parentImageIndex; }
     SortArrow headerArrow(int column) const { return m_header->arrow(column); }
 
-    // Re-reads Directory: the folder's entries or the drives, sorted by name.
+    // Re-reads Directory: the folder's entries or the drives, sorted by name. A folder is
+    // read off the window thread: a small one is shown before this returns, a big one
+    // when it has been read (the hourglass shown meanwhile); a later listing cancels it.
     void RefreshList();
+    // True while a folder is being read.
+    bool isListing() const;
+    // Runs `then` once the listing in progress is shown (at once when none is); dropped
+    // when that listing is cancelled by another.
+    void whenListed(std::function<void()> then);
     // Opens the selected row: a folder or drive is listed, a file is opened with its
     // program, the parent row goes up.
     void OpenSelected();
@@ -171,7 +185,20 @@ private:
         QSet<QString> selectedPaths;
         QString currentPath;
         int scrollValue = 0;
+        QString editedPath;
+        QString editedText;
     };
+    struct PendingListing {
+        std::shared_ptr<FolderListingJob> job;
+        ListingPlace place;
+        std::unique_ptr<platform::WaitCursor> hourglass;
+        std::vector<std::function<void()>> then;
+    };
+    static FileListOrder clickedOrder(FileListOrder order, int column);
+    void cancelListing();
+    void listingDone(quint64 generation);
+    void showListing();
+    void finishListing(const ListingPlace &kept);
     FolderListingSettings listingSettings() const;
     ListingPlace listingPlace() const;
     void restoreListingPlace(const ListingPlace &place);
@@ -216,4 +243,7 @@ private:
     TZuFileListShortCuts m_shortCuts;
     bool m_readOnly = false;
     FileListCommands *m_commands;
+    PendingListing m_pending;
+    quint64 m_listingGeneration = 0;
+    QThreadPool m_listingPool;
 };

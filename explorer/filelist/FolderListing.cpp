@@ -53,13 +53,17 @@ bool FolderListing::AddEntries(const QString &pattern, int mask)
     const int refused = (faReadOnly | faHidden | faSystem) & ~mask;
     bool added = false;
     platform::FoundEntry entry;
-    while (find.next(entry)) {
+    while (!cancelled() && find.next(entry)) {
+        m_entriesSeen.fetch_add(1, std::memory_order_relaxed);
         if ((entry.attributes & faDirectory) != (mask & faDirectory) || (entry.attributes & refused))
             continue;
         const bool parent = entry.name == QLatin1String("..");
         if (entry.name == QLatin1String(".") || (parent && !m_settings.parentDirEnabled))
             continue;
-        m_sink(parent ? parentItem(folder, entry) : entryItem(folder, entry));
+        if (parent)
+            m_sink(parentItem(folder, entry), parentTypeSlot);
+        else
+            m_sink(entryItem(folder, entry), typeSlotOf(entry.name, entry.attributes & faDirectory));
         m_listedTotal += entry.size;
         added = true;
     }
@@ -69,11 +73,9 @@ bool FolderListing::AddEntries(const QString &pattern, int mask)
 FileListItem FolderListing::entryItem(const QString &folder, const platform::FoundEntry &entry) const
 {
     const bool isFolder = entry.attributes & faDirectory;
-    const ShellFileEntry info = cachedShellFileEntry(entry.name, isFolder);
     const qsizetype dot = m_settings.hideFileExt ? entry.name.lastIndexOf(QLatin1Char('.')) : -1;
     FileListItem item;
     item.caption = dot < 0 ? entry.name : entry.name.left(dot);
-    item.imageIndex = info.iconIndex;
     item.folder = folder;
     item.name = entry.name;
     item.entryKind = isFolder ? EntryKind::Folder : EntryKind::File;
@@ -81,11 +83,43 @@ FileListItem FolderListing::entryItem(const QString &folder, const platform::Fou
         item.columnTexts[siSize] = SizeToKBText(item.kind(), entry.size);
     else
         item.columnTexts[siSize] = isFolder ? blank : QString::number(entry.size);
-    item.columnTexts[siType] = typeColumnText(info.typeName);
     item.columnTexts[siModified] = FileTimeToText(entry.lastWriteTime, m_settings.datePicture, m_settings.timePicture);
     item.columnTexts[siAttributes] = attributeLetters(entry.attributes);
     item.sortValue = fileTimeSortValue(entry.lastWriteTime);
     return item;
+}
+
+int FolderListing::typeSlotOf(const QString &name, bool isFolder)
+{
+    if (isFolder)
+        return 0;
+    const QString key = fileTypeKey(name);
+    const auto known = m_typeSlots.constFind(key);
+    if (known != m_typeSlots.cend())
+        return known.value();
+    const int slot = int(m_typeSamples.size());
+    m_typeSamples.append(name);
+    m_typeSlots.insert(key, slot);
+    return slot;
+}
+
+void FolderListing::applyShellTypes(std::vector<FileListItem> &rows, const std::vector<int> &typeSlots,
+                                    const QStringList &typeSamples)
+{
+    std::vector<ShellFileEntry> types;
+    types.reserve(size_t(typeSamples.size()));
+    for (qsizetype slot = 0; slot < typeSamples.size(); ++slot) {
+        ShellFileEntry info = cachedShellFileEntry(typeSamples.at(slot), slot == 0);
+        info.typeName = typeColumnText(info.typeName);
+        types.push_back(std::move(info));
+    }
+    for (size_t row = 0; row < rows.size() && row < typeSlots.size(); ++row) {
+        if (typeSlots[row] < 0)
+            continue;
+        const ShellFileEntry &type = types[size_t(typeSlots[row])];
+        rows[row].imageIndex = type.iconIndex;
+        rows[row].columnTexts[siType] = type.typeName;
+    }
 }
 
 FileListItem FolderListing::parentItem(const QString &folder, const platform::FoundEntry &entry) const
@@ -114,6 +148,6 @@ void FolderListing::ListDrives(const QStringList &driveTypeNames)
         item.columnTexts[siModified] = driveSizeText(unqueried ? 0 : DiskFreeKB(root));
         item.name = root;
         item.entryKind = EntryKind::Drive;
-        m_sink(std::move(item));
+        m_sink(std::move(item), parentTypeSlot);
     }
 }

@@ -6,7 +6,10 @@
 #include "explorer/shared/ExplorerTypes.h"
 
 #include <QStringList>
+#include <QHash>
+#include <atomic>
 #include <functional>
+#include <vector>
 
 namespace platform {
 struct FoundEntry;
@@ -23,9 +26,14 @@ struct FolderListingSettings {
     QString timePicture;
 };
 
+// Entries' icons and type names come from the shell, which answers on the window
+// thread only: a folder listing leaves them out and names, for each row, its slot in
+// typeSamples(). Slot 0 is the folder type, each later slot one file type (a name that
+// has it); the parent row has slot -1 and its own picture.
 class FolderListing {
 public:
-    using RowSink = std::function<void(FileListItem &&row)>;
+    using RowSink = std::function<void(FileListItem &&row, int typeSlot)>;
+    static constexpr int parentTypeSlot = -1;
 
     FolderListing(const FolderListingSettings &settings, RowSink sink);
 
@@ -36,18 +44,33 @@ public:
     // Adds the entries of the pattern whose directory bit equals the mask's and whose
     // read-only, hidden and system bits the mask allows. True when a row was added.
     bool AddEntries(const QString &pattern, int mask);
-    // A row per present drive: type name, total and free size.
+    // A row per present drive: type name, total and free size (window thread).
     void ListDrives(const QStringList &driveTypeNames);
+    // Stops a folder listing at its next entry (any thread).
+    void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
+    bool cancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
+    // Entries examined so far (any thread).
+    int entriesSeen() const { return m_entriesSeen.load(std::memory_order_relaxed); }
+
+    const QStringList &typeSamples() const { return m_typeSamples; }
+    // Gives each row the icon and type name of its slot (window thread).
+    static void applyShellTypes(std::vector<FileListItem> &rows, const std::vector<int> &typeSlots,
+                                const QStringList &typeSamples);
 
     // Bytes of the entries added so far.
     qint64 listedTotal() const { return m_listedTotal; }
 
 private:
     FileListItem entryItem(const QString &folder, const platform::FoundEntry &entry) const;
+    int typeSlotOf(const QString &name, bool isFolder);
     FileListItem parentItem(const QString &folder, const platform::FoundEntry &entry) const;
 
     FolderListingSettings m_settings;
     RowSink m_sink;
     QString m_folder;
     qint64 m_listedTotal = 0;
+    QStringList m_typeSamples{QString()};
+    QHash<QString, int> m_typeSlots;
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<int> m_entriesSeen{0};
 };
