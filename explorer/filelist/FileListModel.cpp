@@ -19,11 +19,11 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= count() || index.column() >= m_columns.size())
         return QVariant();
-    const FileListItem &row = item(index.row());
+    const FileListRow &row = m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return index.column() == 0 ? row.caption : row.columnTexts[size_t(index.column() - 1)];
+        return index.column() == 0 ? rowCaption(row, m_context) : rowColumnText(row, m_context, index.column() - 1);
     case Qt::DecorationRole:
         if (index.column() == 0 && m_iconLookup && row.imageIndex >= 0)
             return m_iconLookup(row.imageIndex);
@@ -51,8 +51,8 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
-    const FileListItem &row = m_items[size_t(index.row())];
-    if (row.entryKind != EntryKind::Drive && !row.isParent()) {
+    const FileListRow &row = m_rows[size_t(index.row())];
+    if (row.kind != EntryKind::Drive && !row.isParent()) {
         result |= Qt::ItemIsDragEnabled;
         if (index.column() == 0)
             result |= Qt::ItemIsEditable;
@@ -69,7 +69,6 @@ void FileListModel::beginUpdate()
 void FileListModel::endUpdate()
 {
     if (m_updateDepth > 0 && --m_updateDepth == 0) {
-        m_items.shrink_to_fit();
         endResetModel();
     }
 }
@@ -77,26 +76,36 @@ void FileListModel::endUpdate()
 void FileListModel::clear()
 {
     FileListBulkUpdate update(*this);
-    m_items.clear();
-    m_items.shrink_to_fit();
+    m_rows = {};
+    m_context = FileListContext();
 }
 
-void FileListModel::append(FileListItem item)
+void FileListModel::setRows(std::vector<FileListRow> rows, FileListContext context)
 {
     FileListBulkUpdate update(*this);
-    m_items.push_back(std::move(item));
+    m_rows = {}; // the old rows go before the new ones settle in
+    m_rows = std::move(rows);
+    m_context = std::move(context);
 }
 
-void FileListModel::setRows(std::vector<FileListItem> rows)
+FileListItem FileListModel::item(int row) const
 {
-    FileListBulkUpdate update(*this);
-    m_items = std::move(rows);
+    return rowRecord(m_rows[size_t(row)], m_context);
+}
+
+QString FileListModel::caption(int row) const
+{
+    return rowCaption(m_rows[size_t(row)], m_context);
+}
+
+QString FileListModel::path(int row) const
+{
+    return rowPath(m_rows[size_t(row)], m_context);
 }
 
 void FileListModel::renameRow(int row, const QString &name)
 {
-    FileListItem &entry = m_items[size_t(row)];
-    entry.caption = name;
+    FileListRow &entry = m_rows[size_t(row)];
     entry.name = name;
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
@@ -110,12 +119,12 @@ void FileListModel::setColumns(const QList<FileListColumn> &columns)
 void FileListModel::sort(const FileListOrder &order)
 {
     if (m_updateDepth > 0) {
-        sortFileListItems(m_items, order);
+        sortFileListRows(m_rows, m_context, order);
         return;
     }
     emit layoutAboutToBeChanged();
     const QModelIndexList before = persistentIndexList();
-    const std::vector<int> oldRows = sortFileListItems(m_items, order);
+    const std::vector<int> oldRows = sortFileListRows(m_rows, m_context, order);
     std::vector<int> newRowOf(oldRows.size());
     for (size_t newRow = 0; newRow < oldRows.size(); ++newRow)
         newRowOf[size_t(oldRows[newRow])] = int(newRow);

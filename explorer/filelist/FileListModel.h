@@ -3,6 +3,7 @@
 // beginUpdate() and endUpdate() reach the view as one reset.
 
 #include "explorer/filelist/FileListItem.h"
+#include "explorer/filelist/FileListRow.h"
 #include "explorer/filelist/FileListSort.h"
 
 #include <QAbstractTableModel>
@@ -34,8 +35,12 @@ public:
     // An edited caption is reported, not stored: the rename re-lists the folder.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
-    int count() const { return int(m_items.size()); }
-    const FileListItem &item(int row) const { return m_items[size_t(row)]; }
+    int count() const { return int(m_rows.size()); }
+    // The whole record of a row, its texts made now.
+    FileListItem item(int row) const;
+    const FileListRow &row(int row) const { return m_rows[size_t(row)]; }
+    QString caption(int row) const;
+    QString path(int row) const;
     const QList<FileListColumn> &columns() const { return m_columns; }
 
     // Nested pairs are allowed; the outermost pair resets the views once.
@@ -43,8 +48,7 @@ public:
     void endUpdate();
 
     void clear();
-    void append(FileListItem item);
-    void setRows(std::vector<FileListItem> rows);
+    void setRows(std::vector<FileListRow> rows, FileListContext context);
     // The entry of `row` now has the name `name` (caption and path follow).
     void renameRow(int row, const QString &name);
     void setColumns(const QList<FileListColumn> &columns);
@@ -55,7 +59,8 @@ signals:
     void captionEdited(int row, const QString &caption);
 
 private:
-    std::vector<FileListItem> m_items;
+    std::vector<FileListRow> m_rows;
+    FileListContext m_context;
     QList<FileListColumn> m_columns;
     IconLookup m_iconLookup;
     int m_updateDepth = 0;

@@ -4,91 +4,90 @@
 #include "text/Ascii.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
-// What one comparison needs of a row, computed once per sort.
-struct SortEntry {
-    int row = 0;
-    bool parent = false;
-    bool folder = false;
-    qint64 number = 0;
-    double time = 0;
-    QString text;
-};
-
-SortEntry sortEntryFor(const FileListItem &item, int row, int column)
-{
-    SortEntry entry;
-    entry.row = row;
-    entry.parent = item.isParent();
-    entry.folder = item.entryKind == EntryKind::Folder;
-    switch (column) {
-    case 0:
-        entry.text = ascii::toUpper(item.caption);
-        break;
-    case 1:
-        entry.number = sizeFromSizeText(item.columnTexts[siSize]);
-        break;
-    case 3:
-        entry.time = item.sortValue;
-        break;
-    case 2:
-        entry.text = item.columnTexts[siType];
-        break;
-    default:
-        entry.text = item.columnTexts[siAttributes];
-        break;
-    }
-    return entry;
-}
-
 template <typename T>
 int threeWay(const T &a, const T &b)
 {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-int compareByColumn(const SortEntry &a, const SortEntry &b, int column)
+// Captions compared upper-cased (ASCII letters only), without a copy of either.
+int compareUpperCased(QStringView a, QStringView b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t x = ascii::toUpper(a[i]).unicode();
+        const char16_t y = ascii::toUpper(b[i]).unicode();
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return threeWay(a.size(), b.size());
+}
+
+QStringView captionView(const FileListRow &row, const FileListContext &context)
+{
+    if (row.isParent())
+        return context.parentCaption;
+    if (!context.hideFileExt)
+        return row.name;
+    const qsizetype dot = row.name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QStringView(row.name) : QStringView(row.name).left(dot);
+}
+
+int compareByColumn(const FileListRow &a, const FileListRow &b, const FileListContext &context, int column)
 {
     switch (column) {
     case 0:
-        return threeWay(QStringView(a.text).compare(b.text, Qt::CaseSensitive), 0);
+        return compareUpperCased(captionView(a, context), captionView(b, context));
     case 1:
-        return threeWay(a.number, b.number);
+        return threeWay(rowSizeNumber(a, context), rowSizeNumber(b, context));
     case 3:
-        return threeWay(a.time, b.time);
+        return threeWay(fileTimeSortValue(a.lastWriteTime), fileTimeSortValue(b.lastWriteTime));
     default:
-        return threeWay(QStringView(a.text).compare(b.text, Qt::CaseInsensitive), 0);
+        return QString::compare(rowColumnText(a, context, column - 1), rowColumnText(b, context, column - 1),
+                                Qt::CaseInsensitive);
     }
 }
 
-int compareEntries(const SortEntry &a, const SortEntry &b, const FileListOrder &order)
+int compareRows(const FileListRow &a, const FileListRow &b, const FileListContext &context, const FileListOrder &order)
 {
-    if (a.parent != b.parent)
-        return a.parent ? -1 : 1;
-    const int result = a.folder != b.folder ? (a.folder ? -1 : 1) : compareByColumn(a, b, order.column);
-    return order.descending && !a.parent ? -result : result;
+    const bool aParent = a.isParent();
+    if (aParent != b.isParent())
+        return aParent ? -1 : 1;
+    const bool aFolder = a.kind == EntryKind::Folder;
+    const bool bFolder = b.kind == EntryKind::Folder;
+    const int result = aFolder != bFolder ? (aFolder ? -1 : 1) : compareByColumn(a, b, context, order.column);
+    return order.descending && !aParent ? -result : result;
 }
 } // namespace
 
-std::vector<int> sortFileListItems(std::vector<FileListItem> &items, const FileListOrder &order)
+std::vector<int> sortFileListRows(std::vector<FileListRow> &rows, const FileListContext &context,
+                                  const FileListOrder &order)
 {
-    std::vector<SortEntry> entries;
-    entries.reserve(items.size());
-    for (size_t row = 0; row < items.size(); ++row)
-        entries.push_back(sortEntryFor(items[row], int(row), order.column));
-    std::stable_sort(entries.begin(), entries.end(), [&order](const SortEntry &a, const SortEntry &b) {
-        return compareEntries(a, b, order) < 0;
+    std::vector<int> oldRows(rows.size());
+    std::iota(oldRows.begin(), oldRows.end(), 0);
+    std::stable_sort(oldRows.begin(), oldRows.end(), [&](int a, int b) {
+        return compareRows(rows[size_t(a)], rows[size_t(b)], context, order) < 0;
     });
-
-    std::vector<int> oldRows;
-    oldRows.reserve(entries.size());
-    std::vector<FileListItem> sorted;
-    sorted.reserve(items.size());
-    for (const SortEntry &entry : entries) {
-        oldRows.push_back(entry.row);
-        sorted.push_back(std::move(items[size_t(entry.row)]));
+    // The rows follow the order in place, cycle by cycle: no second copy of them.
+    std::vector<bool> placed(rows.size(), false);
+    for (size_t start = 0; start < rows.size(); ++start) {
+        if (placed[start])
+            continue;
+        FileListRow held = std::move(rows[start]);
+        size_t at = start;
+        while (true) {
+            placed[at] = true;
+            const size_t from = size_t(oldRows[at]);
+            if (from == start) {
+                rows[at] = std::move(held);
+                break;
+            }
+            rows[at] = std::move(rows[from]);
+            at = from;
+        }
     }
-    items = std::move(sorted);
     return oldRows;
 }

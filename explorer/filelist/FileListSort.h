@@ -2,7 +2,7 @@
 // Ordering of the file list's rows: folders before files, then by the sort column;
 // a descending order reverses both. The parent-folder row stays first in every order.
 
-#include "explorer/filelist/FileListItem.h"
+#include "explorer/filelist/FileListRow.h"
 
 #include <vector>
 
@@ -11,5 +11,7 @@ struct FileListOrder {
     bool descending = true;
 };
 
-// Sorts the rows once (stable) and returns, for each new position, the row's old position.
-std::vector<int> sortFileListItems(std::vector<FileListItem> &items, const FileListOrder &order);
+// Sorts the rows once (stable, in place) and returns, for each new position, the
+// row's old position.
+std::vector<int> sortFileListRows(std::vector<FileListRow> &rows, const FileListContext &context,
+                                  const FileListOrder &order);

@@ -41,10 +41,11 @@ using platform::faDirectory;
 namespace {
 const QString blank = QStringLiteral(" ");
 const QString drivesText = QStringLiteral("DRIVES");
-// A folder whose listing ends within this many entries and this time is shown before
-// RefreshList returns; a bigger one is shown once read, the window answering meanwhile.
+// A folder whose listing ends within this many entries is shown before RefreshList
+// returns; a bigger one is shown once read, the window answering meanwhile. The time
+// bound only keeps a slow disk or share from holding the window.
 constexpr int shownAtOnceEntries = 2000;
-constexpr int shownAtOnceMilliseconds = 40;
+constexpr int shownAtOnceMilliseconds = 200;
 
 bool isDrivesText(const QString &text)
 {
@@ -208,7 +209,7 @@ qint64 TZuFilelistView28::SelectedSize() const
     qint64 total = 0;
     for (int row : selectedRows()) {
         platform::FoundEntry entry;
-        if (platform::findEntry(fileNamePart(item(row).path()), entry) && !(entry.attributes & faDirectory))
+        if (platform::findEntry(fileNamePart(itemPath(row)), entry) && !(entry.attributes & faDirectory))
             total += entry.size;
     }
     return total;
@@ -244,8 +245,11 @@ void TZuFilelistView28::RefreshList()
             });
             buildDriveColumns();
             m_sortingEnabled = false;
-            FolderListing listing(listingSettings(), [this](FileListItem &&row, int) { m_model->append(std::move(row)); });
-            listing.ListDrives(DriveTypeNames());
+            std::vector<FileListRow> rows;
+            FolderListing listing(listingSettings(), [&rows](FileListRow &&row) { rows.push_back(std::move(row)); });
+            FileListContext context;
+            listing.ListDrives(DriveTypeNames(), context);
+            m_model->setRows(std::move(rows), std::move(context));
             m_popUpAutomatic = false;
         }
         finishListing(kept);
@@ -313,7 +317,9 @@ void TZuFilelistView28::showListing()
     job.waitUntilDone();
     {
         FileListBulkUpdate update(*m_model);
-        m_model->setRows(job.takeRows());
+        FileListContext context;
+        std::vector<FileListRow> rows = job.takeRows(context);
+        m_model->setRows(std::move(rows), std::move(context));
         m_listedTotal = job.listedTotal();
         m_order = job.order();
         m_header->showArrow(m_order.column, m_order.descending ? SortArrow::Down : SortArrow::Up);
@@ -331,7 +337,7 @@ void TZuFilelistView28::finishListing(const ListingPlace &kept)
     if (itemCount() > 0 && !selectionModel()->hasSelection())
         selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
     for (int row = 0; !kept.editedPath.isEmpty() && row < itemCount(); ++row) {
-        if (item(row).path() == kept.editedPath) {
+        if (itemPath(row) == kept.editedPath) {
             QTreeView::edit(m_model->index(row, 0), QAbstractItemView::AllEditTriggers, nullptr);
             // The closed editor is deleted later; the new one is the last child.
             const QList<QLineEdit *> editors = viewport()->findChildren<QLineEdit *>();
@@ -363,14 +369,14 @@ TZuFilelistView28::ListingPlace TZuFilelistView28::listingPlace() const
     ListingPlace place;
     place.folder = m_listedFolder;
     for (int row : selectedRows())
-        place.selectedPaths.insert(item(row).path());
+        place.selectedPaths.insert(itemPath(row));
     const QModelIndex current = currentIndex();
     if (current.isValid())
-        place.currentPath = item(current.row()).path();
+        place.currentPath = itemPath(current.row());
     place.scrollValue = verticalScrollBar()->value();
     // An in-place edit survives a re-listing (a folder appearing while a new folder is named).
     if (state() == QAbstractItemView::EditingState && current.isValid()) {
-        place.editedPath = item(current.row()).path();
+        place.editedPath = itemPath(current.row());
         if (const auto *editor = viewport()->findChild<QLineEdit *>())
             place.editedText = editor->text();
     }
@@ -385,7 +391,7 @@ void TZuFilelistView28::restoreListingPlace(const ListingPlace &place)
     QItemSelection selection;
     QModelIndex current;
     for (int row = 0; row < itemCount(); ++row) {
-        const QString path = item(row).path();
+        const QString path = itemPath(row);
         const QModelIndex index = m_model->index(row, 0);
         if (place.selectedPaths.contains(path))
             selection.select(index, m_model->index(row, m_model->columnCount() - 1));
@@ -506,7 +512,7 @@ void TZuFilelistView28::GoUp()
     SetDirectory(parent);
     whenListed([this, previous] {
         for (int row = 0; row < itemCount(); ++row) {
-            if (AddSlash(item(row).path()) == previous) {
+            if (AddSlash(itemPath(row)) == previous) {
                 selectItem(row);
                 scrollItemIntoView(row);
                 Click();
@@ -531,7 +537,7 @@ void TZuFilelistView28::Click()
     const int row = selectedIndex();
     if (row < 0)
         return;
-    m_selectedItem = item(row).path();
+    m_selectedItem = itemPath(row);
     emit OnItemChange(this, m_selectedItem);
     emit OnClick(this);
 }
@@ -539,11 +545,11 @@ void TZuFilelistView28::Click()
 void TZuFilelistView28::DblClick()
 {
     const int row = selectedIndex();
-    if (row < 0 || item(row).caption.isEmpty())
+    if (row < 0 || m_model->caption(row).isEmpty())
         return;
     if (m_shortCuts.DblClickToOpen)
         OpenSelected();
-    else if (item(row).isParent())
+    else if (m_model->row(row).isParent())
         GoUp();
     else
         emit OnDblClick(this);
@@ -575,15 +581,20 @@ int TZuFilelistView28::itemCount() const
     return m_model->count();
 }
 
-const FileListItem &TZuFilelistView28::item(int index) const
+FileListItem TZuFilelistView28::item(int index) const
 {
     return m_model->item(index);
+}
+
+QString TZuFilelistView28::itemPath(int index) const
+{
+    return m_model->path(index);
 }
 
 QString TZuFilelistView28::renameItem(int index, const QString &name)
 {
     m_model->renameRow(index, name);
-    return m_model->item(index).path();
+    return m_model->path(index);
 }
 
 QList<int> TZuFilelistView28::selectedRows() const
@@ -604,7 +615,7 @@ int TZuFilelistView28::selectedIndex() const
 QString TZuFilelistView28::selectedCaption() const
 {
     const int row = selectedIndex();
-    return row < 0 ? QString() : item(row).caption;
+    return row < 0 ? QString() : m_model->caption(row);
 }
 
 void TZuFilelistView28::selectItem(int index)
@@ -661,7 +672,7 @@ void TZuFilelistView28::showFoundEntry(const QString &path)
     SetDirectory(folder);
     whenListed([this, path] {
         for (int row = 0; row < itemCount(); ++row) {
-            if (item(row).path() == path) {
+            if (itemPath(row) == path) {
                 selectItem(row);
                 scrollItemIntoView(row);
                 Click();
@@ -781,8 +792,8 @@ void TZuFilelistView28::startDrag(Qt::DropActions)
 {
     QStringList natives;
     for (int row : selectedRows()) {
-        if (!item(row).isParent() && item(row).entryKind != EntryKind::Drive)
-            natives.append(platform::toNativePath(item(row).path()));
+        if (!m_model->row(row).isParent() && m_model->row(row).kind != EntryKind::Drive)
+            natives.append(platform::toNativePath(itemPath(row)));
     }
     if (natives.isEmpty())
         return;

@@ -143,7 +143,9 @@ public:
 
     // Rows, for the main window.
     int itemCount() const;
-    const FileListItem &item(int index) const;
+    // A row's whole record, its texts made now.
+    FileListItem item(int index) const;
+    QString itemPath(int index) const;
     int selectedIndex() const; // -1 when none
     // The entry of item `index` was renamed on disk to `name`: the item shows it and
     // points at it. Returns the item's new full path.

@@ -17,7 +17,6 @@ using platform::faReadOnly;
 using platform::faSystem;
 
 namespace {
-const QString blank = QStringLiteral(" ");
 
 // Shared type names keep one buffer however many rows show them.
 QString typeColumnText(const QString &typeName)
@@ -49,7 +48,8 @@ bool FolderListing::AddEntries(const QString &pattern, int mask)
 {
     const bool folders = mask & faDirectory;
     platform::FindFiles find(pattern, folders ? platform::EntryKinds::FoldersOnly : platform::EntryKinds::NonFolders);
-    const QString folder = m_folder.isEmpty() ? folderPart(pattern) : m_folder;
+    if (m_folder.isEmpty())
+        m_folder = folderPart(pattern);
     const int refused = (faReadOnly | faHidden | faSystem) & ~mask;
     bool added = false;
     platform::FoundEntry entry;
@@ -60,33 +60,27 @@ bool FolderListing::AddEntries(const QString &pattern, int mask)
         const bool parent = entry.name == QLatin1String("..");
         if (entry.name == QLatin1String(".") || (parent && !m_settings.parentDirEnabled))
             continue;
-        if (parent)
-            m_sink(parentItem(folder, entry), parentTypeSlot);
-        else
-            m_sink(entryItem(folder, entry), typeSlotOf(entry.name, entry.attributes & faDirectory));
+        m_sink(entryRow(entry));
         m_listedTotal += entry.size;
         added = true;
     }
     return added;
 }
 
-FileListItem FolderListing::entryItem(const QString &folder, const platform::FoundEntry &entry) const
+FileListRow FolderListing::entryRow(const platform::FoundEntry &entry)
 {
     const bool isFolder = entry.attributes & faDirectory;
-    const qsizetype dot = m_settings.hideFileExt ? entry.name.lastIndexOf(QLatin1Char('.')) : -1;
-    FileListItem item;
-    item.caption = dot < 0 ? entry.name : entry.name.left(dot);
-    item.folder = folder;
-    item.name = entry.name;
-    item.entryKind = isFolder ? EntryKind::Folder : EntryKind::File;
-    if (m_settings.fileSize == fsKB)
-        item.columnTexts[siSize] = SizeToKBText(item.kind(), entry.size);
+    FileListRow row;
+    row.name = entry.name;
+    row.size = entry.size;
+    row.lastWriteTime = entry.lastWriteTime;
+    row.attributes = quint8(entry.attributes & 0xFF);
+    row.kind = isFolder ? EntryKind::Folder : EntryKind::File;
+    if (row.isParent())
+        row.imageIndex = m_settings.parentImageIndex;
     else
-        item.columnTexts[siSize] = isFolder ? blank : QString::number(entry.size);
-    item.columnTexts[siModified] = FileTimeToText(entry.lastWriteTime, m_settings.datePicture, m_settings.timePicture);
-    item.columnTexts[siAttributes] = attributeLetters(entry.attributes);
-    item.sortValue = fileTimeSortValue(entry.lastWriteTime);
-    return item;
+        row.typeSlot = quint16(typeSlotOf(entry.name, isFolder));
+    return row;
 }
 
 int FolderListing::typeSlotOf(const QString &name, bool isFolder)
@@ -97,57 +91,58 @@ int FolderListing::typeSlotOf(const QString &name, bool isFolder)
     const auto known = m_typeSlots.constFind(key);
     if (known != m_typeSlots.cend())
         return known.value();
+    // Past the slots a row can name, further types share the last one's name.
+    if (m_typeSamples.size() > 0xFFFF)
+        return 0xFFFF;
     const int slot = int(m_typeSamples.size());
     m_typeSamples.append(name);
     m_typeSlots.insert(key, slot);
     return slot;
 }
 
-void FolderListing::applyShellTypes(std::vector<FileListItem> &rows, const std::vector<int> &typeSlots,
-                                    const QStringList &typeSamples)
+FileListContext FolderListing::context() const
 {
-    std::vector<ShellFileEntry> types;
-    types.reserve(size_t(typeSamples.size()));
-    for (qsizetype slot = 0; slot < typeSamples.size(); ++slot) {
-        ShellFileEntry info = cachedShellFileEntry(typeSamples.at(slot), slot == 0);
-        info.typeName = typeColumnText(info.typeName);
-        types.push_back(std::move(info));
+    FileListContext context;
+    context.folder = m_folder;
+    context.fileSize = m_settings.fileSize;
+    context.hideFileExt = m_settings.hideFileExt;
+    context.parentCaption = m_settings.parentDirCaption;
+    context.datePicture = m_settings.datePicture;
+    context.timePicture = m_settings.timePicture;
+    return context;
+}
+
+void FolderListing::applyShellTypes(std::vector<FileListRow> &rows, FileListContext &context) const
+{
+    std::vector<int> icons;
+    icons.reserve(size_t(m_typeSamples.size()));
+    context.typeNames.clear();
+    context.typeNames.reserve(size_t(m_typeSamples.size()));
+    for (qsizetype slot = 0; slot < m_typeSamples.size(); ++slot) {
+        const ShellFileEntry info = cachedShellFileEntry(m_typeSamples.at(slot), slot == 0);
+        icons.push_back(info.iconIndex);
+        context.typeNames.push_back(typeColumnText(info.typeName));
     }
-    for (size_t row = 0; row < rows.size() && row < typeSlots.size(); ++row) {
-        if (typeSlots[row] < 0)
-            continue;
-        const ShellFileEntry &type = types[size_t(typeSlots[row])];
-        rows[row].imageIndex = type.iconIndex;
-        rows[row].columnTexts[siType] = type.typeName;
+    for (FileListRow &row : rows) {
+        if (!row.isParent() && row.typeSlot < icons.size())
+            row.imageIndex = icons[row.typeSlot];
     }
 }
 
-FileListItem FolderListing::parentItem(const QString &folder, const platform::FoundEntry &entry) const
-{
-    FileListItem item;
-    item.caption = m_settings.parentDirCaption;
-    item.imageIndex = m_settings.parentImageIndex;
-    item.columnTexts.fill(blank);
-    item.folder = folder;
-    item.name = entry.name;
-    item.entryKind = EntryKind::Folder;
-    item.sortValue = fileTimeSortValue(entry.lastWriteTime);
-    return item;
-}
-
-void FolderListing::ListDrives(const QStringList &driveTypeNames)
+void FolderListing::ListDrives(const QStringList &driveTypeNames, FileListContext &context)
 {
     for (const platform::DriveInfo &drive : platform::refreshDrives()) {
         const QString root = QString(drive.letter) + QStringLiteral(":\\");
         const bool unqueried = drive.kind == platform::DriveKind::Removable || drive.kind == platform::DriveKind::CdRom;
-        FileListItem item;
-        item.caption = driveCaption(drive.letter, shellDisplayName(root));
-        item.imageIndex = SmallIconIndex(root);
-        item.columnTexts[siSize] = driveTypeNames.value(int(drive.kind));
-        item.columnTexts[siType] = driveSizeText(unqueried ? 0 : DiskSizeKB(root));
-        item.columnTexts[siModified] = driveSizeText(unqueried ? 0 : DiskFreeKB(root));
-        item.name = root;
-        item.entryKind = EntryKind::Drive;
-        m_sink(std::move(item), parentTypeSlot);
+        FileListRow row;
+        row.name = root;
+        row.kind = EntryKind::Drive;
+        row.imageIndex = SmallIconIndex(root);
+        row.typeSlot = quint16(context.driveTexts.size());
+        context.driveTexts.push_back({driveCaption(drive.letter, shellDisplayName(root)),
+                                      driveTypeNames.value(int(drive.kind)),
+                                      driveSizeText(unqueried ? 0 : DiskSizeKB(root)),
+                                      driveSizeText(unqueried ? 0 : DiskFreeKB(root))});
+        m_sink(std::move(row));
     }
 }

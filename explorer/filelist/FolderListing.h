@@ -2,7 +2,7 @@
 // The rows of one listing of the file list, read from the file system without any
 // widget: a folder's entries by attribute filter and name patterns, or the drives.
 
-#include "explorer/filelist/FileListItem.h"
+#include "explorer/filelist/FileListRow.h"
 #include "explorer/shared/ExplorerTypes.h"
 
 #include <QStringList>
@@ -27,13 +27,12 @@ struct FolderListingSettings {
 };
 
 // Entries' icons and type names come from the shell, which answers on the window
-// thread only: a folder listing leaves them out and names, for each row, its slot in
+// thread only: a folder listing leaves them out and gives each row its type slot in
 // typeSamples(). Slot 0 is the folder type, each later slot one file type (a name that
-// has it); the parent row has slot -1 and its own picture.
+// has it); the parent row keeps its own picture.
 class FolderListing {
 public:
-    using RowSink = std::function<void(FileListItem &&row, int typeSlot)>;
-    static constexpr int parentTypeSlot = -1;
+    using RowSink = std::function<void(FileListRow &&row)>;
 
     FolderListing(const FolderListingSettings &settings, RowSink sink);
 
@@ -44,8 +43,9 @@ public:
     // Adds the entries of the pattern whose directory bit equals the mask's and whose
     // read-only, hidden and system bits the mask allows. True when a row was added.
     bool AddEntries(const QString &pattern, int mask);
-    // A row per present drive: type name, total and free size (window thread).
-    void ListDrives(const QStringList &driveTypeNames);
+    // A row per present drive: type name, total and free size (window thread); their
+    // texts go to the context.
+    void ListDrives(const QStringList &driveTypeNames, FileListContext &context);
     // Stops a folder listing at its next entry (any thread).
     void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
     bool cancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
@@ -53,17 +53,18 @@ public:
     int entriesSeen() const { return m_entriesSeen.load(std::memory_order_relaxed); }
 
     const QStringList &typeSamples() const { return m_typeSamples; }
-    // Gives each row the icon and type name of its slot (window thread).
-    static void applyShellTypes(std::vector<FileListItem> &rows, const std::vector<int> &typeSlots,
-                                const QStringList &typeSamples);
+    // What every row of a folder listing shares; its type names are filled by
+    // applyShellTypes().
+    FileListContext context() const;
+    // Gives each row the icon of its type, and the context the type names (window thread).
+    void applyShellTypes(std::vector<FileListRow> &rows, FileListContext &context) const;
 
     // Bytes of the entries added so far.
     qint64 listedTotal() const { return m_listedTotal; }
 
 private:
-    FileListItem entryItem(const QString &folder, const platform::FoundEntry &entry) const;
+    FileListRow entryRow(const platform::FoundEntry &entry);
     int typeSlotOf(const QString &name, bool isFolder);
-    FileListItem parentItem(const QString &folder, const platform::FoundEntry &entry) const;
 
     FolderListingSettings m_settings;
     RowSink m_sink;

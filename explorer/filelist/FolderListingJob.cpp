@@ -9,9 +9,8 @@ constexpr int progressEvery = 256;
 
 FolderListingJob::FolderListingJob(FolderListingRequest request)
     : m_request(std::move(request))
-    , m_listing(m_request.settings, [this](FileListItem &&row, int typeSlot) {
+    , m_listing(m_request.settings, [this](FileListRow &&row) {
         m_rows.push_back(std::move(row));
-        m_typeSlots.push_back(typeSlot);
         if (m_rows.size() % progressEvery == 0) {
             QMutexLocker lock(&m_mutex);
             m_progress.wakeAll();
@@ -28,12 +27,8 @@ void FolderListingJob::run()
         m_error = std::current_exception();
     }
     if (!cancelled()) {
-        const std::vector<int> oldRows = sortFileListItems(m_rows, m_request.order);
-        std::vector<int> sortedSlots;
-        sortedSlots.reserve(oldRows.size());
-        for (int oldRow : oldRows)
-            sortedSlots.push_back(m_typeSlots[size_t(oldRow)]);
-        m_typeSlots = std::move(sortedSlots);
+        m_rows.shrink_to_fit();
+        sortFileListRows(m_rows, m_listing.context(), m_request.order);
     }
     if (m_onDone)
         m_onDone();
@@ -64,9 +59,9 @@ void FolderListingJob::waitUntilDone()
         m_progress.wait(&m_mutex);
 }
 
-std::vector<FileListItem> FolderListingJob::takeRows()
+std::vector<FileListRow> FolderListingJob::takeRows(FileListContext &context)
 {
-    FolderListing::applyShellTypes(m_rows, m_typeSlots, m_listing.typeSamples());
-    m_typeSlots = {};
+    context = m_listing.context();
+    m_listing.applyShellTypes(m_rows, context);
     return std::move(m_rows);
 }

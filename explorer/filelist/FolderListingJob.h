@@ -4,7 +4,7 @@
 // A listing can be cancelled; the window thread may wait a little for it, so that a
 // small folder is shown at once.
 
-#include "explorer/filelist/FileListItem.h"
+#include "explorer/filelist/FileListRow.h"
 #include "explorer/filelist/FileListSort.h"
 #include "explorer/filelist/FolderListing.h"
 
@@ -40,8 +40,9 @@ public:
     bool isDone() const;
     void waitUntilDone();
 
-    // Once done (window thread): the sorted rows, with their icons and type names.
-    std::vector<FileListItem> takeRows();
+    // Once done (window thread): the sorted rows with their icons, and what they share
+    // (type names included).
+    std::vector<FileListRow> takeRows(FileListContext &context);
     qint64 listedTotal() const { return m_listing.listedTotal(); }
     const FileListOrder &order() const { return m_request.order; }
     // What the listing raised, if anything; the rows hold what was read before.
@@ -49,8 +50,7 @@ public:
 
 private:
     FolderListingRequest m_request;
-    std::vector<FileListItem> m_rows;
-    std::vector<int> m_typeSlots;
+    std::vector<FileListRow> m_rows;
     FolderListing m_listing;
     std::exception_ptr m_error;
     std::function<void()> m_onDone;

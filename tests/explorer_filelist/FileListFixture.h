@@ -32,7 +32,7 @@ protected:
         return result;
     }
     int rowOf(const QString &caption) const { return int(captions().indexOf(caption)); }
-    const FileListItem &itemCalled(const QString &caption) const
+    FileListItem itemCalled(const QString &caption) const
     {
         const int row = rowOf(caption);
         EXPECT_GE(row, 0) << caption.toStdString();

@@ -4,21 +4,19 @@
 #include <gtest/gtest.h>
 
 namespace {
-FileListItem row(const QString &name, EntryKind kind, const QString &sizeText)
+FileListRow row(const QString &name, EntryKind kind, qint64 size)
 {
-    FileListItem item;
-    item.caption = name == QLatin1String("..") ? QStringLiteral(" Parent") : name;
+    FileListRow item;
     item.name = name;
-    item.folder = QStringLiteral("C:\\Music\\");
-    item.entryKind = kind;
-    item.columnTexts[siSize] = sizeText;
+    item.kind = kind;
+    item.size = size;
     return item;
 }
 
-QStringList names(const std::vector<FileListItem> &items)
+QStringList names(const std::vector<FileListRow> &items)
 {
     QStringList result;
-    for (const FileListItem &item : items)
+    for (const FileListRow &item : items)
         result.append(item.name);
     return result;
 }
@@ -28,12 +26,15 @@ QStringList names(const std::vector<FileListItem> &items)
 // directions, also where comparing sizes would tie it with the folders.
 TEST(FileListOrderTest, ParentRowIsFirstWhateverTheListingOrder)
 {
-    const std::vector<FileListItem> listed = {
-        row(QStringLiteral("Album"), EntryKind::Folder, QStringLiteral(" ")),
-        row(QStringLiteral(".."), EntryKind::Folder, QStringLiteral(" ")),
-        row(QStringLiteral("a.mp3"), EntryKind::File, QStringLiteral("5 KB")),
-        row(QStringLiteral("b.mp3"), EntryKind::File, QStringLiteral("12 KB")),
+    const std::vector<FileListRow> listed = {
+        row(QStringLiteral("Album"), EntryKind::Folder, 0),
+        row(QStringLiteral(".."), EntryKind::Folder, 0),
+        row(QStringLiteral("a.mp3"), EntryKind::File, 5 * 1024),
+        row(QStringLiteral("b.mp3"), EntryKind::File, 12 * 1024),
     };
+    FileListContext context;
+    context.folder = QStringLiteral("C:\\Music\\");
+    context.parentCaption = QStringLiteral(" Parent");
     const struct {
         FileListOrder order;
         QStringList expected;
@@ -45,8 +46,8 @@ TEST(FileListOrderTest, ParentRowIsFirstWhateverTheListingOrder)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.order.column << (c.order.descending ? " descending" : " ascending"));
-        std::vector<FileListItem> items = listed;
-        const std::vector<int> oldRows = sortFileListItems(items, c.order);
+        std::vector<FileListRow> items = listed;
+        const std::vector<int> oldRows = sortFileListRows(items, context, c.order);
         EXPECT_EQ(names(items), c.expected);
         for (size_t i = 0; i < items.size(); ++i)
             EXPECT_EQ(items[i].name, listed[size_t(oldRows[i])].name);
