@@ -2,6 +2,7 @@
 // same stat work plus formatting) and Qt's QDirIterator + QFileInfo as a floor.
 // Counters: ratio of the list's time to ls -l, and the heap the list's rows take.
 
+#include "explorer/filelist/FileListModel.h"
 #include "explorer/filelist/FileListView.h"
 #include "platform/DrivePaths.h"
 
@@ -10,14 +11,18 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cstdio>
 #include <fcntl.h>
 #include <malloc.h>
 #include <map>
 #include <memory>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <vector>
 
 extern char **environ;
 
@@ -48,6 +53,19 @@ size_t heapInUse()
 {
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
+}
+
+// What the rows themselves hold: each record and the heap block of its name.
+size_t bytesOfRows(const TZuFilelistView28 &list)
+{
+    const auto *model = static_cast<const FileListModel *>(list.model());
+    size_t bytes = 0;
+    for (int row = 0; row < model->count(); ++row) {
+        QString name = model->row(row).name; // shares the block
+        const void *block = name.data_ptr().d_ptr();
+        bytes += sizeof(FileListRow) + (block ? malloc_usable_size(const_cast<void *>(block)) : 0);
+    }
+    return bytes;
 }
 
 double secondsOfLsLong(const QString &folder)
@@ -109,6 +127,7 @@ void BM_RefreshList(benchmark::State &state)
     state.counters["rows"] = list.itemCount();
     state.counters["heap_MB"] = heapOfRows / 1e6;
     state.counters["heap_bytes_per_row"] = heapOfRows / list.itemCount();
+    state.counters["row_bytes"] = double(bytesOfRows(list)) / list.itemCount();
 }
 
 void BM_LsLong(benchmark::State &state)
@@ -135,6 +154,70 @@ void BM_QDirIteratorFloor(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// Runs a program, its output discarded, and gives its peak resident memory in KB.
+long spawnAndMeasure(char *const argv[])
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    struct rusage usage {};
+    if (posix_spawnp(&child, argv[0], &actions, nullptr, argv, environ) == 0)
+        wait4(child, nullptr, 0, &usage);
+    posix_spawn_file_actions_destroy(&actions);
+    return usage.ru_maxrss;
+}
+
+const char *const peakOfOption = "--peak-of";
+
+// A spawned child starts its peak at its parent's: the program measured is started by
+// a fresh, small process of this benchmark, which prints the figure.
+long peakResidentKBOf(const QByteArray &self, const std::vector<QByteArray> &arguments)
+{
+    QProcess measurer;
+    QStringList measurerArguments{QString::fromLatin1(peakOfOption)};
+    for (const QByteArray &argument : arguments)
+        measurerArguments.append(QFile::decodeName(argument));
+    measurer.start(QFile::decodeName(self), measurerArguments);
+    measurer.waitForFinished(-1);
+    return measurer.readAllStandardOutput().trimmed().toLong();
+}
+
+QByteArray selfPath;
+const char *const listOnceOption = "--list-once";
+
+// The whole program's peak resident memory while it shows the folder, against ls -l
+// on the same folder, each in a process of its own.
+void BM_PeakResidentOverLsLong(benchmark::State &state)
+{
+    const QTemporaryDir &folder = folderWith(int(state.range(0)));
+    const QByteArray path = QFile::encodeName(folder.path());
+    long listKB = 0, lsKB = 0, emptyKB = 0;
+    QTemporaryDir empty;
+    for (auto _ : state) {
+        listKB = peakResidentKBOf(selfPath, {selfPath, listOnceOption, path});
+        emptyKB = peakResidentKBOf(selfPath, {selfPath, listOnceOption, QFile::encodeName(empty.path())});
+        lsKB = peakResidentKBOf(selfPath, {"ls", "-l", path});
+    }
+    const double rows = double(state.range(0)) * 1.01;
+    state.counters["list_peak_MB"] = double(listKB) / 1024;
+    state.counters["ls_peak_MB"] = double(lsKB) / 1024;
+    state.counters["ratio_to_ls"] = double(listKB) / double(lsKB);
+    state.counters["bytes_per_row"] = double(listKB - emptyKB) * 1024 / rows;
+}
+
+// Lists one folder in a shown list and ends: what BM_PeakResidentOverLsLong measures.
+int listOnce(int argc, char **argv, const char *folder)
+{
+    QApplication application(argc, argv);
+    TZuFilelistView28 list;
+    showOffscreen(list);
+    list.SetDirectory(platform::toDrivePath(QFile::decodeName(folder)));
+    waitUntilShown(list);
+    QCoreApplication::processEvents();
+    return list.itemCount() >= 0 ? 0 : 1;
+}
+
 // Both in the same iterations, so that the ratio sees the same machine load.
 void BM_RefreshListOverLsLong(benchmark::State &state)
 {
@@ -157,13 +240,23 @@ void BM_RefreshListOverLsLong(benchmark::State &state)
 BENCHMARK(BM_RefreshList)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LsLong)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QDirIteratorFloor)->Arg(1000)->Arg(10000)->Arg(100000)->UseRealTime()->MinTime(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeakResidentOverLsLong)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefreshListOverLsLong)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
+    if (argc > 2 && qstrcmp(argv[1], peakOfOption) == 0) {
+        std::printf("%ld\n", spawnAndMeasure(argv + 2));
+        return 0;
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir configHome; // the list keeps a value in the hive: not the user's
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    if (qEnvironmentVariableIsEmpty("KESTRAVA_BENCH_CONFIG"))
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    if (argc == 3 && qstrcmp(argv[1], listOnceOption) == 0)
+        return listOnce(argc, argv, argv[2]);
+    qputenv("KESTRAVA_BENCH_CONFIG", "1");
+    selfPath = QFile::encodeName(QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath());
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
