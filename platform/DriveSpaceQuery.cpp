@@ -1,11 +1,10 @@
 #include "platform/DriveSpaceQuery.h"
 
 #include "platform/DriveTable.h"
+#include "platform/NetworkThreads.h"
 
 #include <QFile>
 #include <QFutureWatcher>
-#include <QPointer>
-#include <QThreadPool>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 #include <sys/statvfs.h>
@@ -18,19 +17,6 @@ struct Space {
     qint64 total = -1;
     qint64 free = -1;
 };
-
-// Threads that may hang on a dead server for as long as the kernel lets them: a pool
-// of their own that is never waited for, so that neither other work nor the end of
-// the program waits behind them.
-QThreadPool *networkPool()
-{
-    static QThreadPool *pool = [] {
-        auto *created = new QThreadPool;
-        created->setMaxThreadCount(16);
-        return created;
-    }();
-    return pool;
-}
 
 Space spaceOf(const QByteArray &nativeRoot)
 {
@@ -74,7 +60,7 @@ void DriveSpaceQuery::query(QChar letter)
     }
     timeout->setSingleShot(true);
     timeout->start(m_timeoutMs);
-    watcher->setFuture(QtConcurrent::run(networkPool(), spaceOf, QFile::encodeName(root)));
+    watcher->setFuture(QtConcurrent::run(networkThreadPool(), spaceOf, QFile::encodeName(root)));
 }
 
 } // namespace platform

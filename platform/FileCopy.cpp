@@ -154,7 +154,10 @@ CopyStatus copyFileVerified(const QString &source, const QString &target, bool r
             return {CopyOutcome::Cancelled, QString()};
     }
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
-    if (::fsync(out.get()) != 0 || ::futimens(out.get(), times) != 0 || ::fchmod(out.get(), info.st_mode & 07777) != 0)
+    if (::fsync(out.get()) != 0 || ::futimens(out.get(), times) != 0)
+        return failure(errno);
+    // A file system that keeps no permissions (a network share) refuses to set them.
+    if (::fchmod(out.get(), info.st_mode & 07777) != 0 && errno != EOPNOTSUPP && errno != ENOTSUP)
         return failure(errno);
     if (out.close() != 0)
         return failure(errno);

@@ -2,10 +2,15 @@
 
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
+#include "platform/NetworkThreads.h"
 #include "platform/ShellFolders.h"
 #include "text/Ascii.h"
 
 #include <QEventLoop>
+#include <QFile>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
+#include <sys/stat.h>
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
@@ -14,6 +19,9 @@
 namespace platform {
 
 namespace {
+
+constexpr int reachAttempts = 15;
+constexpr int reachRetryMs = 200;
 
 bool isLetterInUse(QChar letter)
 {
@@ -26,10 +34,13 @@ bool isLetterInUse(QChar letter)
     return false;
 }
 
-// gio's message without its "gio: address: " prefix.
+// gio's message without its "gio: address: " prefix; empty when gio ended on one of
+// its questions (asked for a password again, with nothing more to read).
 QString gioMessage(const QString &output)
 {
     QString message = output.trimmed().section(QLatin1Char('\n'), -1).trimmed();
+    if (message.endsWith(QLatin1Char(':')))
+        return QString();
     if (message.startsWith(QLatin1String("gio: ")))
         message = message.mid(5).section(QLatin1String(": "), 1);
     return message;
@@ -199,9 +210,31 @@ void NetworkDriveJob::mountShare(const QString &address, const NetworkCredential
                        done(infoExit == 0 ? netNoNetwork : failureCode(infoExit, gioMessage(info)), QString(),
                             gioMessage(info));
                    else
-                       done(netSucceeded, folder, QString());
+                       waitUntilReachable(folder, reachAttempts, [done, folder](bool reached) {
+                           done(reached ? netSucceeded : netBadNetPath, folder, QString());
+                       });
                });
            });
+}
+
+void NetworkDriveJob::waitUntilReachable(const QString &folder, int attempts, std::function<void(bool)> done)
+{
+    // Just after a share is mounted again, the kernel may still hold the folder of its
+    // previous mount for a moment, and answers with an error until it lets it go.
+    auto *watcher = new QFutureWatcher<bool>(this);
+    connect(watcher, &QFutureWatcher<bool>::finished, this, [this, watcher, folder, attempts, done] {
+        watcher->deleteLater();
+        if (watcher->result() || attempts <= 1 || !m_running) {
+            done(watcher->result());
+            return;
+        }
+        QTimer::singleShot(reachRetryMs, this,
+                           [this, folder, attempts, done] { waitUntilReachable(folder, attempts - 1, done); });
+    });
+    watcher->setFuture(QtConcurrent::run(networkThreadPool(), [path = QFile::encodeName(folder)] {
+        struct stat info {};
+        return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    }));
 }
 
 void NetworkDriveJob::connectDrive(const QString &localDevice, const QString &remote, bool reconnect,

@@ -88,6 +88,7 @@ private:
     void runGio(const QStringList &arguments, const QByteArray &input, Step next);
     void mountShare(const QString &address, const NetworkCredentials &credentials,
                     std::function<void(int code, const QString &folder, const QString &detail)> done);
+    void waitUntilReachable(const QString &folder, int attempts, std::function<void(bool reached)> done);
     void finish(NetworkResult result);
     int failureCode(int exitCode, const QString &message) const;
     void restoreNext();

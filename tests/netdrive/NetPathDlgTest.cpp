@@ -92,7 +92,7 @@ TEST(NetPathDlgTest, FormControlsBoundsTextsAndTabOrder)
     EXPECT_TRUE(form->findChild<QComboBox *>("cbxDrive")->isEditable());
     QStringList order;
     for (QWidget *widget = form->findChild<QWidget *>("cbxDrive"); order.size() < 5; widget = widget->nextInFocusChain()) {
-        if (widget->focusPolicy() & Qt::TabFocus)
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->parentWidget() == form)
             order.append(widget->objectName());
     }
     EXPECT_EQ(order, QStringList({"cbxDrive", "edtPath", "btnOK", "btnCancel", "btnBrowse"}));
@@ -178,7 +178,8 @@ TEST(NetDisconnectDlgTest, ListsTheMappedSharesAndReturnsThePickedOne)
             QTest::keyClick(drives, confirm ? Qt::Key_Return : Qt::Key_Escape);
         });
         EXPECT_EQ(dialog.Execute(), confirm);
-        if (confirm)
+        if (confirm) {
             EXPECT_EQ(dialog.Drive, QLatin1Char('R'));
+        }
     }
 }

@@ -59,20 +59,24 @@ bool answers(int port)
     return connected;
 }
 
-// Starts a program in a session of its own and returns its process id (0 on failure).
-pid_t startInOwnSession(const QString &program, const QStringList &arguments, const QString &log,
-                        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+// Starts a program in a session of its own, as a child of this process; its process
+// id is the session's. smbd makes its session itself (and cannot when it already leads one).
+std::unique_ptr<QProcess> startInOwnSession(const QString &program, const QStringList &arguments, const QString &log,
+                                            const QProcessEnvironment &environment)
 {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setProcessEnvironment(environment);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(log);
-    process.setStandardErrorFile(log);
-    process.setChildProcessModifier([] { ::setsid(); });
-    qint64 pid = 0;
-    return process.startDetached(&pid) ? pid_t(pid) : 0;
+    auto process = std::make_unique<QProcess>();
+    process->setProgram(program);
+    process->setArguments(arguments);
+    process->setProcessEnvironment(environment);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(log);
+    process->setStandardErrorFile(log);
+    if (!program.endsWith(QLatin1String("/smbd")))
+        process->setChildProcessModifier([] { ::setsid(); });
+    process->start();
+    if (!process->waitForStarted())
+        return nullptr;
+    return process;
 }
 
 pid_t sessionOf(pid_t pid)
@@ -246,17 +250,20 @@ bool SambaShare::start()
 
 bool SambaShare::startServer()
 {
-    m_smbd = startInOwnSession(QStringLiteral("/usr/sbin/smbd"),
-                               {QStringLiteral("--foreground"), QStringLiteral("-s"), path(QStringLiteral("smb.conf")),
-                                QStringLiteral("-l"), path(QStringLiteral("logs"))},
-                               path(QStringLiteral("logs/smbd.out")));
-    if (m_smbd == 0) {
+    if (!startChild(QStringLiteral("/usr/sbin/smbd"),
+                    {QStringLiteral("--foreground"), QStringLiteral("-s"), path(QStringLiteral("smb.conf")),
+                     QStringLiteral("-l"), path(QStringLiteral("logs"))},
+                    QStringLiteral("smbd"))) {
         m_failure = QStringLiteral("smbd could not be started");
         return false;
     }
-    m_sessions.append(m_smbd);
+    m_smbd = pid_t(m_children.back()->processId());
     if (!waitFor([&] { return answers(m_port); })) {
-        m_failure = QStringLiteral("smbd did not answer on 127.0.0.1:%1").arg(m_port);
+        QFile log(path(QStringLiteral("logs/smbd.out")));
+        log.open(QIODevice::ReadOnly);
+        m_failure = QStringLiteral("smbd did not answer on 127.0.0.1:%1: %2")
+                        .arg(m_port)
+                        .arg(QString::fromLocal8Bit(log.readAll().right(600)));
         return false;
     }
     return true;
@@ -277,13 +284,11 @@ bool SambaShare::startDesktopSession()
                         .arg(busAddress, path(QStringLiteral("services")))
                         .toUtf8());
     busConfig.close();
-    const pid_t bus = startInOwnSession(QStringLiteral("/usr/bin/dbus-daemon"),
-                                        {QStringLiteral("--config-file=") + path(QStringLiteral("bus.conf")),
-                                         QStringLiteral("--nofork"), QStringLiteral("--nopidfile")},
-                                        path(QStringLiteral("logs/dbus.log")));
-    if (bus != 0)
-        m_sessions.append(bus);
-    if (bus == 0 || !waitFor([&] { return QFile::exists(path(QStringLiteral("bus"))); })) {
+    const bool bus = startChild(QStringLiteral("/usr/bin/dbus-daemon"),
+                                {QStringLiteral("--config-file=") + path(QStringLiteral("bus.conf")),
+                                 QStringLiteral("--nofork"), QStringLiteral("--nopidfile")},
+                                QStringLiteral("dbus"));
+    if (!bus || !waitFor([&] { return QFile::exists(path(QStringLiteral("bus"))); })) {
         m_failure = QStringLiteral("the private D-Bus session did not start");
         return false;
     }
@@ -293,14 +298,23 @@ bool SambaShare::startDesktopSession()
     qputenv("GVFS_REMOTE_VOLUME_MONITOR_IGNORE", "1");
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), path(QStringLiteral("home")));
-    const pid_t gvfsd = startInOwnSession(QStringLiteral("/usr/libexec/gvfsd"), {}, path(QStringLiteral("logs/gvfsd.log")),
-                                          environment);
-    if (gvfsd != 0)
-        m_sessions.append(gvfsd);
-    if (gvfsd == 0 || !waitFor([&] { return isMounted(path(QStringLiteral("run/gvfs"))); })) {
+    const bool gvfsd = startChild(QStringLiteral("/usr/libexec/gvfsd"), {}, QStringLiteral("gvfsd"), environment);
+    if (!gvfsd || !waitFor([&] { return isMounted(path(QStringLiteral("run/gvfs"))); })) {
         m_failure = QStringLiteral("GVfs did not mount its FUSE folder");
         return false;
     }
+    return true;
+}
+
+bool SambaShare::startChild(const QString &program, const QStringList &arguments, const QString &name,
+                            const QProcessEnvironment &environment)
+{
+    std::unique_ptr<QProcess> child =
+        startInOwnSession(program, arguments, path(QStringLiteral("logs/%1.out").arg(name)), environment);
+    if (!child)
+        return false;
+    m_sessions.append(pid_t(child->processId()));
+    m_children.push_back(std::move(child));
     return true;
 }
 
@@ -354,6 +368,9 @@ void SambaShare::stopAll()
     if (isMounted(path(QStringLiteral("run/gvfs"))))
         ::umount2(QFile::encodeName(path(QStringLiteral("run/gvfs"))).constData(), MNT_DETACH);
     m_sessions.clear();
+    for (const std::unique_ptr<QProcess> &child : m_children)
+        child->waitForFinished(1000); // reaped
+    m_children.clear();
     m_smbd = 0;
     for (qsizetype i = 0; i < m_savedEnvironment.size(); ++i) {
         if (m_savedEnvironment.at(i).isNull())

@@ -8,7 +8,12 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QList>
+#include <QProcessEnvironment>
+#include <memory>
+#include <vector>
 #include <sys/types.h>
+
+class QProcess;
 
 class SambaShare {
 public:
@@ -39,6 +44,8 @@ public:
 private:
     bool start();
     bool startDesktopSession();
+    bool startChild(const QString &program, const QStringList &arguments, const QString &name,
+                    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
     void stopAll();
     QString path(const QString &name) const { return m_work.filePath(name); }
 
@@ -46,6 +53,7 @@ private:
     QString m_failure;
     int m_port = 0;
     pid_t m_smbd = 0;
+    std::vector<std::unique_ptr<QProcess>> m_children;
     QList<pid_t> m_sessions; // session leaders we started
     QList<QByteArray> m_savedEnvironment;
 };
