@@ -4,7 +4,7 @@
 #include "app/StartSequence.h"
 #include "app/uMain.h"
 #include "options/dialog/uOpzioni.h"
-#include "platform/NetworkDrives.h"
+#include "explorer/netdrive/NetworkDriveCommands.h"
 
 #include <memory>
 
@@ -16,7 +16,6 @@ int main(int argc, char **argv)
     std::unique_ptr<TfrmAbout> frmAbout;
     runWithSplash(
         [&] {
-            platform::restoreNetworkDrives();
             frmMain = std::make_unique<TfrmMain>();
             frmOpzioni = std::make_unique<TfrmOpzioni>();
             frmAbout = std::make_unique<TfrmAbout>();
@@ -25,6 +24,8 @@ int main(int argc, char **argv)
         },
         TFrmSplashScreen::DefaultIntervalMs);
     frmMain->show();
+    // The network drives kept from the last session mount in the background.
+    (new NetworkDriveCommands(frmMain.get()))->restoreAtStart();
     // Closing the main window ends the program, whatever else is open.
     QObject::connect(frmMain.get(), &TfrmMain::closed, &application, &QApplication::quit);
     return application.exec();

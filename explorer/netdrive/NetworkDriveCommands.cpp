@@ -1,9 +1,8 @@
 #include "explorer/netdrive/NetworkDriveCommands.h"
 
-#include "explorer/ExplorerDialogs.h"
 #include "explorer/netdrive/TNetCredentialsDlg.h"
 #include "explorer/netdrive/TNetDisconnectDlg.h"
-#include "explorer/netdrive/TNetPathDlg.h"
+#include "platform/MessageBox.h"
 
 #include <QUrl>
 #include <QWidget>
@@ -12,6 +11,11 @@ namespace {
 
 const QString connectErrorCaption = QStringLiteral("Error while connecting!");
 const QString connectErrorText = QStringLiteral("An error occured while connecting:\r\n");
+
+void showPlainMessage(const QString &caption, const QString &text)
+{
+    platform::showMessage(platform::MessageKind::Information, caption, text);
+}
 
 platform::NetworkCredentials credentialsFor(const QString &path)
 {
@@ -22,9 +26,10 @@ platform::NetworkCredentials credentialsFor(const QString &path)
 
 } // namespace
 
-NetworkDriveCommands::NetworkDriveCommands(QWidget *owner)
+NetworkDriveCommands::NetworkDriveCommands(QWidget *owner, TNetPathDlg::FolderBrowser browser)
     : QObject(owner)
     , m_owner(owner)
+    , m_browser(std::move(browser))
 {
 }
 
@@ -43,7 +48,7 @@ platform::NetworkDriveJob *NetworkDriveCommands::newJob()
 
 bool NetworkDriveCommands::MapNetworkDrive()
 {
-    TNetPathDlg dialog(m_owner);
+    TNetPathDlg dialog(m_owner, m_browser);
     if (!dialog.Execute())
         return false;
     connectDrive(dialog.Drive, dialog.NetPath, dialog.Reconnect, {});

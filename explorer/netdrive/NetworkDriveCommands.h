@@ -5,6 +5,7 @@
 // start. The dialogs are modal; the network work runs in the background and its end
 // comes by signal, so the window never waits on the network.
 
+#include "explorer/netdrive/TNetPathDlg.h"
 #include "platform/NetworkDrives.h"
 
 #include <QObject>
@@ -16,7 +17,7 @@ class NetworkDriveCommands : public QObject {
     Q_OBJECT
 
 public:
-    explicit NetworkDriveCommands(QWidget *owner);
+    explicit NetworkDriveCommands(QWidget *owner, TNetPathDlg::FolderBrowser browser = {});
 
     // Shows the map dialog and starts the connection; false when the dialog was
     // cancelled (nothing happens then). driveMapped or an error message follows.
@@ -45,5 +46,6 @@ private:
     void connected(const platform::NetworkResult &result, const QString &drive, bool reconnect, bool askedCredentials);
 
     QPointer<QWidget> m_owner;
+    TNetPathDlg::FolderBrowser m_browser;
     int m_jobs = 0;
 };

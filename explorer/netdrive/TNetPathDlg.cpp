@@ -1,14 +1,14 @@
 #include "explorer/netdrive/TNetPathDlg.h"
 
-#include "explorer/PathUtils.h"
-#include "explorer/ShellUtils.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/NetworkDrives.h"
+#include "platform/ShellFolders.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,11 +29,22 @@ QWidget *mainWindowOf(QWidget *owner)
     return owner ? owner->window() : QApplication::activeWindow();
 }
 
+bool browseNetworkFolder(QWidget *owner, QString &path)
+{
+    const QString chosen = QFileDialog::getExistingDirectory(owner, QStringLiteral("Please specify a directory"),
+                                                             platform::networkPlacesFolder());
+    if (chosen.isEmpty())
+        return false;
+    path = platform::toDrivePath(chosen);
+    return true;
+}
+
 } // namespace
 
-TNetPathDlg::TNetPathDlg(QWidget *owner)
+TNetPathDlg::TNetPathDlg(QWidget *owner, FolderBrowser browser)
     : QObject(owner)
     , m_form(new QDialog(owner))
+    , m_browser(browser ? std::move(browser) : FolderBrowser(browseNetworkFolder))
 {
     m_form->setObjectName(QStringLiteral("NetPathDlg"));
     m_form->setWindowTitle(QStringLiteral("Map Network Drive"));
@@ -118,10 +129,12 @@ bool TNetPathDlg::Execute()
 void TNetPathDlg::browse()
 {
     QString path;
-    if (!BrowseForFolder(mainWindowOf(qobject_cast<QWidget *>(parent())), path, brNetwork, false))
+    if (!m_browser(mainWindowOf(qobject_cast<QWidget *>(parent())), path))
         return;
+    if (path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
     // A share mounted by the desktop is given by its address, as the user would type it.
     const QString share = platform::shareOfMountedFolder(platform::toNativePath(path));
-    NetPath = share.isEmpty() ? DelSlash(path) : share;
+    NetPath = share.isEmpty() ? path : share;
     m_pathField->setText(NetPath);
 }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -18,7 +19,12 @@ class TNetPathDlg : public QObject {
     Q_OBJECT
 
 public:
-    explicit TNetPathDlg(QWidget *owner);
+    // The folder-browse dialog of the Browse button: true when a folder was chosen, the
+    // path (a drive path) then set to it. The tree gives the explorer's own, rooted at
+    // the network; without one a folder dialog opens on the desktop's network folder.
+    using FolderBrowser = std::function<bool(QWidget *owner, QString &path)>;
+
+    explicit TNetPathDlg(QWidget *owner, FolderBrowser browser = {});
     ~TNetPathDlg() override;
 
     // Shows the form modally; true when confirmed with OK. Drive, NetPath and Reconnect
@@ -43,4 +49,5 @@ private:
     QLabel *m_noLetterLabel;
     QPushButton *m_okButton;
     QStringList m_drives;
+    FolderBrowser m_browser;
 };

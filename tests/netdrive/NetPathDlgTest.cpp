@@ -1,5 +1,6 @@
 #include "explorer/netdrive/TNetDisconnectDlg.h"
 #include "explorer/netdrive/TNetPathDlg.h"
+#include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/NetworkDrives.h"
 #include "platform/ShellFolders.h"
@@ -182,4 +183,28 @@ TEST(NetDisconnectDlgTest, ListsTheMappedSharesAndReturnsThePickedOne)
             EXPECT_EQ(dialog.Drive, QLatin1Char('R'));
         }
     }
+}
+
+TEST(NetPathDlgTest, BrowsingToAShareFillsThePathWithoutATrailingSeparator)
+{
+    const struct {
+        QString chosen;
+        const char *netPath;
+    } cases[] = {
+        {platform::networkPlacesFolder() + "/smb-share:server=server,share=music", "\\\\server\\music"},
+        {"/home/ann/Music", "C:\\home\\ann\\Music"},
+    };
+    for (const auto &test : cases) {
+        TNetPathDlg dialog(nullptr, [&](QWidget *, QString &path) {
+            path = platform::toDrivePath(test.chosen) + "\\";
+            return true;
+        });
+        dialog.form()->findChild<QPushButton *>("btnBrowse")->click();
+        EXPECT_EQ(dialog.NetPath, test.netPath);
+        EXPECT_EQ(dialog.form()->findChild<QLineEdit *>("edtPath")->text(), test.netPath);
+    }
+    TNetPathDlg cancelled(nullptr, [](QWidget *, QString &) { return false; });
+    cancelled.NetPath = "\\\\nas\\old";
+    cancelled.form()->findChild<QPushButton *>("btnBrowse")->click();
+    EXPECT_EQ(cancelled.NetPath, "\\\\nas\\old");
 }
