@@ -1,9 +1,14 @@
 #include "platform/DriveTable.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/NetworkThreads.h"
 #include "platform/Registry.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QFuture>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -249,17 +254,41 @@ const DriveInfo *findDrive(QChar letter)
     return nullptr;
 }
 
+// A network drive is asked on a thread of its own, and one that has not answered
+// within networkAnswerMs counts as not ready: a dead server holds the caller that
+// long at most, not for the network's own timeout.
+constexpr int networkAnswerMs = 3000;
+
 qint64 fileSystemBytes(QChar letter, bool freeOnly)
 {
     const DriveInfo *drive = findDrive(letter);
-    struct statvfs info {};
-    if (!drive || ::statvfs(QFile::encodeName(drive->nativeRoot).constData(), &info) != 0)
+    if (!drive)
         return -1;
-    const qint64 blocks = freeOnly ? qint64(info.f_bavail) : qint64(info.f_blocks);
-    return blocks * qint64(info.f_frsize);
+    FileSystemSpace space;
+    if (drive->kind != DriveKind::Network) {
+        space = fileSystemSpace(QFile::encodeName(drive->nativeRoot));
+    } else {
+        QFuture<FileSystemSpace> answer =
+            QtConcurrent::run(networkThreadPool(), fileSystemSpace, QFile::encodeName(drive->nativeRoot));
+        QElapsedTimer clock;
+        clock.start();
+        while (!answer.isFinished() && clock.elapsed() < networkAnswerMs)
+            QThread::msleep(2);
+        if (answer.isFinished())
+            space = answer.result();
+    }
+    return freeOnly ? space.freeBytes : space.totalBytes;
 }
 
 } // namespace
+
+FileSystemSpace fileSystemSpace(const QByteArray &nativeRoot)
+{
+    struct statvfs info {};
+    if (::statvfs(nativeRoot.constData(), &info) != 0)
+        return {};
+    return {qint64(info.f_blocks) * qint64(info.f_frsize), qint64(info.f_bavail) * qint64(info.f_frsize)};
+}
 
 QList<MountEntry> parseMountTable(const QByteArray &text)
 {

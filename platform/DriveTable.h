@@ -73,7 +73,17 @@ QList<DriveInfo> refreshDrives();
 quint32 presentDriveMask();
 // The kind of a drive after a refresh; NotPresent for a letter with no drive.
 DriveKind driveKind(QChar letter);
+// Total and free (available to the user) bytes of the file system holding a folder;
+// -1 for both on failure. It may wait on the network: see DriveSpaceQuery.h.
+struct FileSystemSpace {
+    qint64 totalBytes = -1;
+    qint64 freeBytes = -1;
+};
+FileSystemSpace fileSystemSpace(const QByteArray &nativeRoot);
+
 // Total and free (available to the user) bytes of a present drive; -1 on failure.
+// A network drive that does not answer within a few seconds counts as a failure
+// (DriveSpaceQuery.h asks without waiting).
 qint64 driveTotalBytes(QChar letter);
 qint64 driveFreeBytes(QChar letter);
 
