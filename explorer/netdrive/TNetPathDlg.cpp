@@ -49,7 +49,12 @@ TNetPathDlg::TNetPathDlg(QWidget *owner, FolderBrowser browser)
     m_form->setObjectName(QStringLiteral("NetPathDlg"));
     m_form->setWindowTitle(QStringLiteral("Map Network Drive"));
     m_form->setFixedSize(382, 160);
-    m_form->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    // The form's font, or the nearest of the same metrics a desktop has.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+    font.setPointSize(8);
+    m_form->setFont(font);
     m_form->setBackgroundRole(QPalette::Button);
     m_form->setAutoFillBackground(true);
 

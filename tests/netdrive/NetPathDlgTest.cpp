@@ -166,13 +166,17 @@ TEST(NetDisconnectDlgTest, ListsTheMappedSharesAndReturnsThePickedOne)
 {
     MappedLetters shares("PR", true);
     MappedLetters local("S");
+    TempFolder gone(false);
+    platform::mapDrive({'T', gone.filePath("unmounted"), "smb://nas/photos", true});
     for (bool confirm : {true, false}) {
         TNetDisconnectDlg dialog(nullptr);
         auto *list = dialog.findChild<QTreeWidget *>("lvwDrives");
-        ASSERT_EQ(list->topLevelItemCount(), 2);
+        ASSERT_EQ(list->topLevelItemCount(), 3);
         EXPECT_EQ(list->topLevelItem(0)->text(0), "P:");
         EXPECT_EQ(list->topLevelItem(0)->text(1), "\\\\nas\\P");
         EXPECT_EQ(list->topLevelItem(1)->text(2), "Connected");
+        EXPECT_EQ(list->topLevelItem(2)->text(1), "smb://nas/photos");
+        EXPECT_EQ(list->topLevelItem(2)->text(2), "Not connected");
         whenModalShows("NetDisconnectDlg", [confirm](QWidget *form) {
             auto *drives = form->findChild<QTreeWidget *>("lvwDrives");
             drives->setCurrentItem(drives->topLevelItem(1));
@@ -183,6 +187,7 @@ TEST(NetDisconnectDlgTest, ListsTheMappedSharesAndReturnsThePickedOne)
             EXPECT_EQ(dialog.Drive, QLatin1Char('R'));
         }
     }
+    platform::unmapDrive('T');
 }
 
 TEST(NetPathDlgTest, BrowsingToAShareFillsThePathWithoutATrailingSeparator)
