@@ -2,7 +2,7 @@
 
 #include "explorer/netdrive/TNetCredentialsDlg.h"
 #include "explorer/netdrive/TNetDisconnectDlg.h"
-#include "platform/MessageBox.h"
+#include "explorer/shared/ExplorerDialogs.h"
 
 #include <QUrl>
 #include <QWidget>
@@ -11,11 +11,6 @@ namespace {
 
 const QString connectErrorCaption = QStringLiteral("Error while connecting!");
 const QString connectErrorText = QStringLiteral("An error occured while connecting:\r\n");
-
-void showPlainMessage(const QString &caption, const QString &text)
-{
-    platform::showMessage(platform::MessageKind::Information, caption, text);
-}
 
 platform::NetworkCredentials credentialsFor(const QString &path)
 {

@@ -1,14 +1,15 @@
 #include "explorer/netdrive/TNetPathDlg.h"
 
+#include "explorer/shared/PathUtils.h"
+#include "explorer/shared/ShellUtils.h"
+
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/NetworkDrives.h"
-#include "platform/ShellFolders.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,12 +32,7 @@ QWidget *mainWindowOf(QWidget *owner)
 
 bool browseNetworkFolder(QWidget *owner, QString &path)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(owner, QStringLiteral("Please specify a directory"),
-                                                             platform::networkPlacesFolder());
-    if (chosen.isEmpty())
-        return false;
-    path = platform::toDrivePath(chosen);
-    return true;
+    return BrowseForFolder(owner, path, brNetwork, false);
 }
 
 } // namespace
@@ -136,10 +132,8 @@ void TNetPathDlg::browse()
     QString path;
     if (!m_browser(mainWindowOf(qobject_cast<QWidget *>(parent())), path))
         return;
-    if (path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
     // A share mounted by the desktop is given by its address, as the user would type it.
     const QString share = platform::shareOfMountedFolder(platform::toNativePath(path));
-    NetPath = share.isEmpty() ? path : share;
+    NetPath = share.isEmpty() ? DelSlash(path) : share;
     m_pathField->setText(NetPath);
 }

@@ -20,8 +20,8 @@ class TNetPathDlg : public QObject {
 
 public:
     // The folder-browse dialog of the Browse button: true when a folder was chosen, the
-    // path (a drive path) then set to it. The tree gives the explorer's own, rooted at
-    // the network; without one a folder dialog opens on the desktop's network folder.
+    // path (a drive path) then set to it. BrowseForFolder rooted at the network unless
+    // another is given.
     using FolderBrowser = std::function<bool(QWidget *owner, QString &path)>;
 
     explicit TNetPathDlg(QWidget *owner, FolderBrowser browser = {});
