@@ -160,6 +160,13 @@ TEST_F(NetworkDriveTest, AShareMapsToTheNextLetterAndFilesGoOnItAndBack)
     ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Copy, {drive + "song.mp3"}, {local.path() + "/"}, nullptr)
                     .succeeded);
     EXPECT_EQ(local.read("song.mp3"), "ID3 and audio");
+    // a move keeps the permissions where the file system keeps any; a share keeps none
+    local.write("moved.mp3", "moved bytes");
+    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Move, {local.filePath("moved.mp3")}, {drive}, nullptr)
+                    .succeeded)
+        << boxes.texts().join("\n").toStdString();
+    EXPECT_FALSE(local.exists("moved.mp3"));
+    EXPECT_EQ(namesIn(drive), QStringList({"moved.mp3", "new.mp3", "song.mp3"}));
     QTRY_COMPARE_WITH_TIMEOUT(QFile(server->guestFolder() + "/Rock/new.mp3").size(), qint64(11), networkPatienceMs);
 
     const NetworkResult disconnected = disconnect(mapped.letter);
