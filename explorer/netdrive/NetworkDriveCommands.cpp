@@ -4,11 +4,13 @@
 #include "explorer/netdrive/TNetDisconnectDlg.h"
 #include "explorer/shared/ExplorerDialogs.h"
 
+#include <QProgressDialog>
 #include <QUrl>
 #include <QWidget>
 
 namespace {
 
+constexpr int progressDelayMs = 500;
 const QString connectErrorCaption = QStringLiteral("Error while connecting!");
 const QString connectErrorText = QStringLiteral("An error occured while connecting:\r\n");
 
@@ -54,6 +56,7 @@ void NetworkDriveCommands::connectDrive(const QString &drive, const QString &pat
                                         const platform::NetworkCredentials &credentials)
 {
     platform::NetworkDriveJob *job = newJob();
+    showProgress(job, QStringLiteral("Connecting to ") + path + QStringLiteral(" ..."));
     const bool askedCredentials = !credentials.isEmpty();
     connect(job, &platform::NetworkDriveJob::finished, this,
             [this, drive, reconnect, askedCredentials](const platform::NetworkResult &result) {
@@ -98,6 +101,7 @@ bool NetworkDriveCommands::DisconnectNetworkDrive()
                                  + platform::networkResultText(result));
         emit finished(result);
     });
+    showProgress(job, QStringLiteral("Disconnecting ") + QString(dialog.Drive) + QStringLiteral(": ..."));
     job->disconnectDrive(dialog.Drive);
     return true;
 }
@@ -116,6 +120,19 @@ void NetworkDriveCommands::restoreAtStart()
         emit drivesRestored();
     });
     job->restoreDrives();
+}
+
+void NetworkDriveCommands::showProgress(platform::NetworkDriveJob *job, const QString &text)
+{
+    // Not modal: the window stays usable; shown only when the network takes its time.
+    auto *progress = new QProgressDialog(text, QStringLiteral("Cancel"), 0, 0, m_owner);
+    progress->setObjectName(QStringLiteral("NetProgress"));
+    progress->setWindowTitle(QStringLiteral("Network Drive"));
+    progress->setWindowModality(Qt::NonModal);
+    progress->setMinimumDuration(progressDelayMs);
+    connect(progress, &QProgressDialog::canceled, job, &platform::NetworkDriveJob::cancel);
+    connect(job, &platform::NetworkDriveJob::finished, progress, &QObject::deleteLater);
+    connect(job, &QObject::destroyed, progress, &QObject::deleteLater);
 }
 
 void NetworkDriveCommands::cancel()

@@ -2,8 +2,9 @@
 // The folder tree's network commands: map a drive (the map dialog, the connection,
 // credentials when the share asks for them, the error message) and disconnect one
 // (the disconnect dialog, the unmount), and the reconnection of the kept drives at
-// start. The dialogs are modal; the network work runs in the background and its end
-// comes by signal, so the window never waits on the network.
+// start. The dialogs are modal; the network work runs in the background, with a
+// progress window and Cancel when it takes its time, and its end comes by signal, so
+// the window never waits on the network.
 
 #include "explorer/netdrive/TNetPathDlg.h"
 #include "platform/NetworkDrives.h"
@@ -41,6 +42,8 @@ signals:
 
 private:
     platform::NetworkDriveJob *newJob();
+    // A progress window with Cancel while the job runs.
+    void showProgress(platform::NetworkDriveJob *job, const QString &text);
     void connectDrive(const QString &drive, const QString &path, bool reconnect,
                       const platform::NetworkCredentials &credentials);
     void connected(const platform::NetworkResult &result, const QString &drive, bool reconnect, bool askedCredentials);

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -265,5 +266,23 @@ TEST_F(NetworkDriveTest, AServerThatStopsAnsweringLeavesTheWindowResponsive)
     EXPECT_EQ(answered.constFirst().at(2).toLongLong(), -1);
     // the waiting form gives up too, instead of waiting for the network's own timeout
     EXPECT_EQ(platform::driveTotalBytes(mapped.letter), -1);
+
+    // connecting to the silent server shows its progress, and Cancel ends it quietly
+    QProgressDialog *progress = nullptr;
+    auto *cancelWhenShown = new QTimer(&sizes);
+    QObject::connect(cancelWhenShown, &QTimer::timeout, [&] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == "NetProgress" && widget->isVisible() && !progress) {
+                progress = qobject_cast<QProgressDialog *>(widget);
+                progress->findChild<QPushButton *>()->click();
+            }
+        }
+    });
+    cancelWhenShown->start(20);
+    const NetworkResult cancelled = map(server->secureAddress());
+    EXPECT_NE(progress, nullptr);
+    EXPECT_EQ(cancelled.code, platform::netCancelled);
+    EXPECT_TRUE(boxes.requests().isEmpty());
+    EXPECT_EQ(platform::mappedDrives().size(), 1);
     server->thawServer();
 }
