@@ -1,5 +1,10 @@
 #include "platform/FileRewrite.h"
 
+#include "platform/FileDescriptor.h"
+#include "platform/InternalFiles.h"
+#include "platform/RegularFile.h"
+
+#include <QList>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -7,6 +12,7 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace platform::filerewrite {
@@ -30,30 +36,6 @@ bool stepAllowed(Step step)
         errno = error;
     return error == 0;
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() { close(); }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    void reset(int fd)
-    {
-        close();
-        m_fd = fd;
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 bool writeAll(int fd, const char *data, size_t size)
 {
@@ -136,25 +118,22 @@ bool copyRest(int from, off_t offset, int to)
 
 struct Temporary {
     QByteArray path;
-    Descriptor fd;
+    FileDescriptor fd;
 };
 
-// Creates name~, name~1, name~2… beside the target, never opening an existing file.
-bool createTemporary(const QByteArray &folder, QByteArray base, Temporary &temporary)
+// Creates .NAME.kestrava-tmp, .NAME.kestrava-tmp1… beside the target, never opening an
+// existing file, and holds its lock until it is renamed or removed.
+bool createTemporary(int folderFd, const QByteArray &folder, const QByteArray &base, Temporary &temporary)
 {
     for (int number = 0; number <= MaxTemporaryNumber; ++number) {
         if (!stepAllowed(Step::CreateTemporary))
             return false;
-        temporary.path = folder + '/' + base + '~' + (number ? QByteArray::number(number) : QByteArray());
-        const int fd = ::open(temporary.path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const QByteArray name = internalfiles::temporaryName(base, number);
+        temporary.path = folder + '/' + name;
+        const int fd = internalfiles::createLocked(folderFd, name, O_WRONLY);
         if (fd >= 0) {
             temporary.fd.reset(fd);
             return true;
-        }
-        if (errno == ENAMETOOLONG && base != ".kestrava") {
-            base = ".kestrava"; // a name at the length limit has no room for the mark
-            number = -1;
-            continue;
         }
         if (errno != EEXIST)
             return false;
@@ -163,11 +142,60 @@ bool createTemporary(const QByteArray &folder, QByteArray base, Temporary &tempo
     return false;
 }
 
-void syncFolder(const QByteArray &folder)
+// File systems that keep no owner, mode or extended attributes (an SMB share through
+// GVfs) answer these; there is nothing to keep then.
+bool notKeptHere(int error)
 {
-    Descriptor fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.valid())
-        ::fsync(fd.get());
+    return error == EOPNOTSUPP || error == ENOSYS || error == ENOTSUP;
+}
+
+// The original's owner and group, or a refusal: a file is never given another owner.
+bool keepOwner(int fd, const struct stat &original)
+{
+    struct stat created {};
+    if (::fstat(fd, &created) != 0)
+        return false;
+    if (created.st_uid == original.st_uid && created.st_gid == original.st_gid)
+        return true;
+    if (::fchown(fd, original.st_uid, original.st_gid) == 0 || notKeptHere(errno))
+        return true;
+    errno = EPERM;
+    return false;
+}
+
+// Extended attributes, POSIX ACLs among them, copied from the original.
+bool keepExtendedAttributes(int source, int fd)
+{
+    ssize_t listSize = ::flistxattr(source, nullptr, 0);
+    if (listSize < 0)
+        return notKeptHere(errno);
+    QByteArray names(listSize, Qt::Uninitialized);
+    listSize = ::flistxattr(source, names.data(), size_t(names.size()));
+    if (listSize < 0)
+        return false;
+    names.truncate(listSize);
+    for (const QByteArray &name : names.split('\0')) {
+        if (name.isEmpty())
+            continue;
+        const ssize_t valueSize = ::fgetxattr(source, name.constData(), nullptr, 0);
+        if (valueSize < 0)
+            return false;
+        QByteArray value(valueSize, Qt::Uninitialized);
+        const ssize_t got = ::fgetxattr(source, name.constData(), value.data(), size_t(value.size()));
+        if (got < 0)
+            return false;
+        value.truncate(got);
+        if (::fsetxattr(fd, name.constData(), value.constData(), size_t(value.size()), 0) == 0)
+            continue;
+        // An attribute the system sets itself (a security label) may refuse us but hold the value already.
+        const int error = errno;
+        QByteArray present(value.size(), Qt::Uninitialized);
+        if (::fgetxattr(fd, name.constData(), present.data(), size_t(present.size())) != got || present != value) {
+            errno = error;
+            return false;
+        }
+    }
+    return true;
 }
 
 bool fillTemporary(int source, const struct stat &original, const QByteArray &newStart, qint64 oldStartSize,
@@ -180,10 +208,9 @@ bool fillTemporary(int source, const struct stat &original, const QByteArray &ne
         return false;
     if (!stepAllowed(Step::CopyPermissions))
         return false;
-    if (::fchown(fd, original.st_uid, original.st_gid) != 0) {
-        // Only the owner's own groups are open to others than root; the bits still follow.
-    }
-    if (::fchmod(fd, original.st_mode & 07777) != 0)
+    if (::fchmod(fd, original.st_mode & 07777) != 0 && !notKeptHere(errno))
+        return false;
+    if (!keepExtendedAttributes(source, fd))
         return false;
     if (!stepAllowed(Step::SyncToDisk) || ::fsync(fd) != 0)
         return false;
@@ -213,15 +240,26 @@ bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, 
     const QByteArray folder = slash <= 0 ? QByteArray("/") : target.left(slash);
     const QByteArray base = target.mid(slash + 1);
 
-    Descriptor source(::open(target.constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor source(openRegularFile(target, O_RDONLY));
     struct stat original {};
-    if (!source.valid() || ::fstat(source.get(), &original) != 0 || !S_ISREG(original.st_mode) ||
-        oldStartSize > original.st_size || oldStartSize < 0)
+    if (!source.valid() || ::fstat(source.get(), &original) != 0)
         return false;
+    if (oldStartSize > original.st_size || oldStartSize < 0) {
+        errno = EINVAL;
+        return false;
+    }
 
+    FileDescriptor folderFd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     Temporary temporary;
-    if (!createTemporary(folder, base, temporary))
+    if (!folderFd.valid() || !createTemporary(folderFd.get(), folder, base, temporary))
         return false;
+    // The owner is settled first: a file that would change hands is refused before any copying.
+    if (!keepOwner(temporary.fd.get(), original)) {
+        const int error = errno;
+        ::unlink(temporary.path.constData());
+        errno = error;
+        return false;
+    }
     const bool done = fillTemporary(source.get(), original, newStart, oldStartSize, temporary) &&
                       stepAllowed(Step::Rename) && ::rename(temporary.path.constData(), target.constData()) == 0;
     if (!done) {
@@ -231,7 +269,7 @@ bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, 
         errno = error;
         return false;
     }
-    syncFolder(folder);
+    ::fsync(folderFd.get());
     return true;
 }
 

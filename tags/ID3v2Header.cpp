@@ -3,6 +3,7 @@
 #include "platform/RandomAccessFile.h"
 
 #include <algorithm>
+#include <cerrno>
 
 using platform::RandomAccessFile;
 
@@ -32,11 +33,17 @@ bool ReadTagHeader(const RandomAccessFile &file, TagInfo &info)
 {
     info.header.fill(0);
     info.fileSize = 0;
-    if (!file.isOpen())
+    if (!file.isOpen()) {
+        info.readError = file.openError();
         return false;
+    }
     const QByteArray bytes = file.readAt(0, HeaderSize);
     std::copy(bytes.cbegin(), bytes.cend(), info.header.begin());
     info.fileSize = file.size();
+    if (info.fileSize < 0)
+        info.readError = EIO;
+    else if (file.readError())
+        info.readError = file.readError();
     return bytes.size() == HeaderSize;
 }
 

@@ -56,13 +56,24 @@ struct TagInfo {
     int linkFrame = -1;
     int commentRank = 0;
     int linkRank = 0;
+    // What the read could not take in: the system's error number of a failed read (the
+    // frames are then incomplete), bytes skipped as no frame, frames cut short by the end
+    // of the tag.
+    int readError = 0;
+    qint64 unreadableBytes = 0;
+    int overrunFrames = 0;
 };
+
+// Whether writing the tag again from info would leave out parts of the old tag that could
+// not be read (skipped bytes, frames read only in part, frames a 2.3 tag cannot carry).
+bool losesUnreadableParts(const TagInfo &info);
 
 bool hasIdentifier(const TagInfo &info); // the header begins with "ID3"
 int majorVersion(const TagInfo &info);
 quint8 headerFlags(const TagInfo &info);
 
-// Reads the header and the file's size; false when 10 bytes cannot be read.
+// Reads the header and the file's size; false when 10 bytes cannot be read (readError
+// then tells a failed read from a short file).
 bool ReadTagHeader(const QString &fileName, TagInfo &info);
 bool ReadTagHeader(const platform::RandomAccessFile &file, TagInfo &info);
 // Size of the tag with header and footer; 0 when larger than the file.
@@ -78,15 +89,22 @@ void parseTagBody(QByteArray body, TagInfo &info);
 void StoreFrame(const QByteArray &id, Frame frame, TagInfo &info);
 // The slot whose frame has this ID in the tag's version, -1 for none.
 int slotOfFrame(const QByteArray &id, const TagInfo &info);
-// Reads header and frames of the file's tag when it has one of versions 2-4.
+// Reads header and frames of the file's tag when it has one of versions 2-4; a failed
+// open or read is in info.readError.
 void readTag(const QString &fileName, TagInfo &info);
 
 // The 10 header bytes of a 2.3 tag whose frames take `bodySize` bytes.
 QByteArray BuildHeader(qint64 bodySize);
 // Writes the slot texts, and every other frame of info.frames, as a 2.3 tag.
 bool SaveTag(const QString &fileName, const TagInfo &info);
-// Puts `tag` in place of the file's ID3v2 tag, keeping everything after it.
+// Puts `tag` in place of the file's ID3v2 tag, keeping everything after it: in place
+// through a journal when it fits in the old tag's space, else by rewriting the file with
+// paddingForGrowth() after the frames. False with errno set on failure, the file left
+// with its old tag.
 bool ReplaceTag(const QString &fileName, const QByteArray &tag);
+// The padding left after a tag of that size when the file has to be rewritten.
+inline constexpr qint64 MaxGrowthPadding = 64 * 1024;
+qint64 paddingForGrowth(qint64 tagSize);
 // The tag with the least zero padding after its frames that puts what follows it at
 // the old tag's offset within a block of `alignment` bytes (unchanged for 0).
 QByteArray alignedTag(const QByteArray &tag, qint64 oldTagSize, int alignment);

@@ -40,7 +40,7 @@ bool sameIgnoringAsciiCase(const QString &text, const char *name)
 
 [[noreturn]] void throwOpenError(const QString &fileName, int error)
 {
-    throw platform::FileOpenError::forFile(fileName, platform::systemErrorText(error));
+    throw platform::FileOpenError::forFile(fileName, RandomAccessFile::errorText(error));
 }
 } // namespace
 
@@ -59,16 +59,20 @@ void TID3TagInfo::ReadFromFile(const QString &fileName)
 {
     // A failed read leaves no values of an earlier file behind.
     fHasTag = false;
+    fLoadedEnd = LoadedEnd::Unknown;
     clearValues();
     RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
     if (!file.isOpen())
         throwOpenError(fileName, file.openError());
     const qint64 size = file.size();
+    if (size >= 0 && size < RecordSize)
+        fLoadedEnd = LoadedEnd::NoTag; // too short for a tag: a write appends one
     const QByteArray bytes = size < RecordSize ? QByteArray() : file.readAt(size - RecordSize, RecordSize);
     if (bytes.size() != RecordSize)
         throw platform::StreamError(QStringLiteral("Stream read error"));
     std::copy(bytes.cbegin(), bytes.cend(), fRecord.begin());
     fHasTag = std::equal(Marker, Marker + 3, fRecord.cbegin());
+    fLoadedEnd = fHasTag ? LoadedEnd::Tag : LoadedEnd::NoTag;
     if (!fHasTag)
         clearValues();
 }
@@ -78,19 +82,20 @@ void TID3TagInfo::WriteToFile(const QString &fileName)
     RandomAccessFile file(fileName, RandomAccessFile::WriteExisting);
     if (!file.isOpen())
         throwOpenError(fileName, file.openError());
+    // The place is the one the load found: over the tag the file ended with, else after
+    // its end. Without a load that saw the end there is no place (a failed read never
+    // turns into a second tag).
+    const qint64 size = file.size();
+    if (fLoadedEnd == LoadedEnd::Unknown || size < 0 || (fLoadedEnd == LoadedEnd::Tag && size < RecordSize))
+        throw platform::StreamError(QStringLiteral("Stream write error"));
     fRecord[TrackMarkAt] = 0;
     std::copy(Marker, Marker + 3, fRecord.begin());
-    // The place is decided by the file as it is now: a tag at its end is overwritten,
-    // anything else (audio, another block) is never written over.
-    const qint64 size = file.size();
-    bool endsWithTag = false;
-    if (size >= RecordSize) {
-        RandomAccessFile reader(fileName, RandomAccessFile::ReadOnly);
-        endsWithTag = reader.readAt(size - RecordSize, 3) == QByteArray(Marker);
-    }
     const QByteArray record(reinterpret_cast<const char *>(fRecord.data()), RecordSize);
-    if (size < 0 || !file.writeAt(endsWithTag ? size - RecordSize : size, record))
+    const qint64 offset = fLoadedEnd == LoadedEnd::Tag ? size - RecordSize : size;
+    if (!file.writeAt(offset, record))
         throw platform::StreamError(QStringLiteral("Stream write error"));
+    fHasTag = true;
+    fLoadedEnd = LoadedEnd::Tag;
 }
 
 QString TID3TagInfo::fieldText(int offset, int width) const
@@ -147,7 +152,10 @@ void TID3TagInfo::SetGenre(const QString &text)
 
 void TID3TagInfo::SetTrack(int value)
 {
+    // One byte holds 0-255; a larger number is stored as none, never as its low bits.
+    if (value < 0 || value > 255)
+        value = 0;
     if (value != 0)
         fRecord[TrackMarkAt] = 0;
-    fRecord[TrackAt] = std::uint8_t(value & 0xFF);
+    fRecord[TrackAt] = std::uint8_t(value);
 }

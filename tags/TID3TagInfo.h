@@ -19,7 +19,9 @@ public:
     // file cannot be opened and platform::StreamError when it is shorter than 128 bytes.
     void ReadFromFile(const QString &fileName);
     // Writes the record over the file's ID3v1 tag, or appends it when the file ends
-    // without one. Throws like ReadFromFile; the 128 bytes are written in one piece.
+    // without one, as the last ReadFromFile found it (the file is not read again).
+    // Throws like ReadFromFile, and platform::StreamError when no load saw the file's end;
+    // the 128 bytes are written in one piece.
     void WriteToFile(const QString &fileName);
 
     bool HasTag() const { return fHasTag; }
@@ -40,6 +42,7 @@ public:
     void SetComment(const QString &text);
     // The index of the name, letter case of A-Z ignored; 126 when none matches.
     void SetGenre(const QString &text);
+    // 1-255; anything else is stored as none (0).
     void SetTrack(int value);
 
     // The genre index for a name as SetGenre finds it.
@@ -48,6 +51,8 @@ public:
 protected:
     std::array<std::uint8_t, RecordSize> fRecord{};
     bool fHasTag = false;
+    enum class LoadedEnd { Unknown, NoTag, Tag };
+    LoadedEnd fLoadedEnd = LoadedEnd::Unknown;
 
 private:
     QString fieldText(int offset, int width) const;

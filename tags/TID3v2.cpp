@@ -4,6 +4,8 @@
 
 #include "platform/RandomAccessFile.h"
 
+#include <cerrno>
+
 using platform::RandomAccessFile;
 
 QString TID3v2::trimmedText(const QString &text)
@@ -37,13 +39,13 @@ void TID3v2::SetComment(const QString &text) { fComment = trimmedText(text); }
 void TID3v2::SetLink(const QString &text) { fLink = trimmedText(text); }
 
 namespace {
-// The track number of a TRCK text: the part before "/", low eight bits, 0 when not a number.
-std::uint8_t trackNumber(const QString &text)
+// The track number of a TRCK text: the part before "/"; 0 when not a number of 0-999.
+std::uint16_t trackNumber(const QString &text)
 {
     const QString number = text.section(QLatin1Char('/'), 0, 0);
     bool valid = false;
     const int value = TID3v2::trimmedText(number).toInt(&valid, 10);
-    return valid ? std::uint8_t(value & 0xFF) : 0;
+    return valid && value >= 0 && value <= TID3v2::MaxTrack ? std::uint16_t(value) : 0;
 }
 
 // The "/total" part of a TRCK text, without the slash.
@@ -101,14 +103,36 @@ bool TID3v2::ReadFromFile(const QString &fileName)
     }
 }
 
+QString TID3v2::unreadablePartsQuestion()
+{
+    return QStringLiteral("Alcune parti di questo tag non si possono leggere e andrebbero perse: scrivere comunque?");
+}
+
 bool TID3v2::WriteToFile(const QString &fileName)
 {
+    return SaveToFile(fileName).saved();
+}
+
+TID3v2::SaveResult TID3v2::SaveToFile(const QString &fileName, bool writeDespiteLoss)
+{
     using namespace id3v2;
+    const auto failure = [&](SaveStatus status, int error) {
+        const QString reason = platform::RandomAccessFile::errorText(error ? error : EIO);
+        const QString text = status == SaveStatus::ReadFailed
+                                 ? QStringLiteral("Impossibile leggere il tag del file \"%1\": %2")
+                                 : QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\": %2");
+        return SaveResult{status, text.arg(fileName, reason)};
+    };
     try {
         // The frames of the tag the file has now: every one that the values do not
-        // replace is written back.
+        // replace is written back. A read that fails stops the save: frames it could
+        // not deliver would be lost.
         TagInfo info;
         readTag(fileName, info);
+        if (info.readError != 0)
+            return failure(SaveStatus::ReadFailed, info.readError);
+        if (!writeDespiteLoss && losesUnreadableParts(info))
+            return SaveResult{SaveStatus::UnreadablePartsWouldBeLost, unreadablePartsQuestion()};
         const QString total = trackTotal(info.texts[TrackSlot]);
         info.texts = {};
         info.texts[TitleSlot] = fTitle;
@@ -124,8 +148,11 @@ bool TID3v2::WriteToFile(const QString &fileName)
         info.texts[RightsSlot] = fRights;
         info.texts[LanguageSlot] = fLanguage;
         info.texts[LinkSlot] = fLink;
-        return SaveTag(fileName, info);
+        errno = 0;
+        if (!SaveTag(fileName, info))
+            return failure(SaveStatus::WriteFailed, errno);
+        return SaveResult{SaveStatus::Saved, QString()};
     } catch (...) {
-        return false;
+        return failure(SaveStatus::WriteFailed, EIO);
     }
 }

@@ -19,15 +19,37 @@ public:
     void SetGenre(const QString &text);
     void SetComment(const QString &text);
     void SetLink(const QString &text);
-    void SetTrack(std::uint8_t track) { fTrack = track; }
+    // 0-999 (three digits, as the field takes); 0 for none.
+    void SetTrack(std::uint16_t track) { fTrack = track <= MaxTrack ? track : 0; }
+    static constexpr std::uint16_t MaxTrack = 999;
 
     // Reads the ID3v2 tag (versions 2.2-2.4) of the file into the values; absorbs every
     // error. False when the file has not even 10 bytes to read.
     bool ReadFromFile(const QString &fileName);
     // Writes the values into the file as an ID3v2.3 tag in place of the tag it has; every
-    // other frame of that tag (pictures, lyrics, other comments…) is written back. The
-    // file is replaced in one atomic step; false on any failure, the file left as it was.
+    // other frame of that tag (pictures, lyrics, other comments…) is written back. A tag
+    // that fits in the old one's space is written in place through a journal, else the
+    // file is replaced in one atomic step. False on any failure, the file left as it was;
+    // a tag with parts that cannot be read is not written (see SaveToFile).
     bool WriteToFile(const QString &fileName);
+
+    enum class SaveStatus {
+        Saved,
+        ReadFailed,              // the old tag could not be read: nothing written
+        UnreadablePartsWouldBeLost, // asked with unreadablePartsQuestion(); nothing written
+        WriteFailed,             // nothing written, or the file repaired at its next read
+    };
+    struct SaveResult {
+        SaveStatus status = SaveStatus::WriteFailed;
+        QString message; // for the user; empty when saved
+        bool saved() const { return status == SaveStatus::Saved; }
+    };
+    // WriteToFile with its reasons. Parts of the old tag that cannot be read (bytes that
+    // are no frame, frames too large to read) would be lost by the write: unless
+    // `writeDespiteLoss` the save stops with UnreadablePartsWouldBeLost.
+    SaveResult SaveToFile(const QString &fileName, bool writeDespiteLoss = false);
+    // The question to ask before writing anyway.
+    static QString unreadablePartsQuestion();
 
     std::uint8_t HasTag() const { return fHasTag; }
     std::uint8_t Version() const { return fVersion; }
@@ -35,7 +57,7 @@ public:
     QString Title() const { return fTitle; }
     QString Artist() const { return fArtist; }
     QString Album() const { return fAlbum; }
-    std::uint8_t Track() const { return fTrack; }
+    std::uint16_t Track() const { return fTrack; }
     QString Year() const { return fYear; }
     QString Genre() const { return fGenre; }
     QString Comment() const { return fComment; }
@@ -53,6 +75,6 @@ protected:
     std::uint8_t fVersion = 0;
     std::int32_t fTagSize = 0;
     QString fTitle, fArtist, fAlbum;
-    std::uint8_t fTrack = 0;
+    std::uint16_t fTrack = 0;
     QString fYear, fGenre, fComment, fComposer, fEncodedBy, fRights, fLanguage, fLink;
 };
