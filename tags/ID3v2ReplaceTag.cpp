@@ -15,9 +15,6 @@ namespace filerewrite = platform::filerewrite;
 
 namespace id3v2 {
 
-namespace {
-// The tag with zero padding after its frames up to `size` bytes; unchanged when the
-// padding would make it larger than a tag can be.
 QByteArray paddedTag(const QByteArray &tag, qint64 size)
 {
     const qint64 bodySize = size - HeaderSize;
@@ -27,7 +24,6 @@ QByteArray paddedTag(const QByteArray &tag, qint64 size)
     padded.replace(6, 4, syncsafeBytes(quint32(bodySize)));
     return padded;
 }
-} // namespace
 
 QByteArray alignedTag(const QByteArray &tag, qint64 oldTagSize, int alignment)
 {

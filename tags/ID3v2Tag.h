@@ -102,6 +102,9 @@ bool SaveTag(const QString &fileName, const TagInfo &info);
 // paddingForGrowth() after the frames. False with errno set on failure, the file left
 // with its old tag.
 bool ReplaceTag(const QString &fileName, const QByteArray &tag);
+// The tag with zero padding after its frames up to `size` bytes; unchanged when the
+// padding would make it larger than a tag can be.
+QByteArray paddedTag(const QByteArray &tag, qint64 size);
 // The padding left after a tag of that size when the file has to be rewritten.
 inline constexpr qint64 MaxGrowthPadding = 64 * 1024;
 qint64 paddingForGrowth(qint64 tagSize);

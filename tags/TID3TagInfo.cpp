@@ -83,10 +83,19 @@ void TID3TagInfo::WriteToFile(const QString &fileName)
     if (!file.isOpen())
         throwOpenError(fileName, file.openError());
     // The place is the one the load found: over the tag the file ended with, else after
-    // its end. Without a load that saw the end there is no place (a failed read never
-    // turns into a second tag).
+    // its end. The end is checked to be still as found; a file changed since, a failed
+    // read or no load that saw the end stops the write (never a second tag, never audio
+    // written over).
     const qint64 size = file.size();
-    if (fLoadedEnd == LoadedEnd::Unknown || size < 0 || (fLoadedEnd == LoadedEnd::Tag && size < RecordSize))
+    bool stillAsLoaded = fLoadedEnd != LoadedEnd::Unknown && size >= 0;
+    if (stillAsLoaded && size >= RecordSize) {
+        const RandomAccessFile reader(fileName, RandomAccessFile::ReadOnly);
+        const QByteArray marker = reader.readAt(size - RecordSize, 3);
+        stillAsLoaded = marker.size() == 3 && (marker == QByteArray(Marker)) == (fLoadedEnd == LoadedEnd::Tag);
+    } else if (stillAsLoaded) {
+        stillAsLoaded = fLoadedEnd == LoadedEnd::NoTag;
+    }
+    if (!stillAsLoaded)
         throw platform::StreamError(QStringLiteral("Stream write error"));
     fRecord[TrackMarkAt] = 0;
     std::copy(Marker, Marker + 3, fRecord.begin());

@@ -19,9 +19,9 @@ public:
     // file cannot be opened and platform::StreamError when it is shorter than 128 bytes.
     void ReadFromFile(const QString &fileName);
     // Writes the record over the file's ID3v1 tag, or appends it when the file ends
-    // without one, as the last ReadFromFile found it (the file is not read again).
-    // Throws like ReadFromFile, and platform::StreamError when no load saw the file's end;
-    // the 128 bytes are written in one piece.
+    // without one, as the last ReadFromFile found it. Throws like ReadFromFile, and
+    // platform::StreamError when no load saw the file's end or it has changed since (a
+    // tag removed or added); the 128 bytes are written in one piece.
     void WriteToFile(const QString &fileName);
 
     bool HasTag() const { return fHasTag; }
