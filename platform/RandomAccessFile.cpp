@@ -59,7 +59,10 @@ qint64 RandomAccessFile::size() const
 
 QByteArray RandomAccessFile::readAt(qint64 offset, qint64 length) const
 {
-    const qint64 available = size() - offset;
+    const qint64 fileSize = size();
+    if (fileSize < 0 && m_readError == 0)
+        m_readError = m_fd < 0 ? EBADF : errno ? errno : EIO;
+    const qint64 available = fileSize - offset;
     if (offset < 0 || length <= 0 || available <= 0)
         return QByteArray();
     QByteArray bytes(qsizetype(std::min(length, available)), Qt::Uninitialized);
