@@ -11,7 +11,9 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
+#include <sys/vfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -58,6 +60,24 @@ std::optional<Location> locate(const QByteArray &nativeName)
     std::free(resolved);
     const qsizetype slash = target.lastIndexOf('/');
     return Location{slash <= 0 ? QByteArray("/") : target.left(slash), target.mid(slash + 1)};
+}
+
+// Whether flushing a new file on this file system also makes its name in the folder
+// durable (ext2/3/4, XFS and Btrfs do: the creation is logged with it), so that the
+// folder needs no flush of its own.
+bool flushPersistsNewName(int folderFd)
+{
+    struct statfs info {};
+    if (::fstatfs(folderFd, &info) != 0)
+        return false;
+    switch (long(info.f_type)) {
+    case EXT4_SUPER_MAGIC:
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // What a journal holds.
@@ -227,7 +247,7 @@ RegionJournal::Result RegionJournal::overwrite(const QByteArray &nativeName, qin
     };
     const QByteArray record = serialised(entry);
     if (!journal.writeAt(record.constData(), record.size(), 0) || ::fdatasync(journal.get()) != 0 ||
-        ::fsync(folder.get()) != 0)
+        (!flushPersistsNewName(folder.get()) && ::fsync(folder.get()) != 0))
         return dropJournal();
 
     if (!target.writeAt(changed.constData(), changed.size(), offset) || ::fdatasync(target.get()) != 0) {

@@ -32,10 +32,6 @@ public:
         std::printf("files in %s\n", qPrintable(benchFolderDescription()));
         const std::pair<const char *, const char *> ratios[] = {
             {"ReadTags_Kestrava", "ReadTags_TagLib"},
-            {"RewriteTag_Kestrava/5/real_time", "CopyFile_Cp/5/real_time"},
-            {"RewriteTag_Kestrava/5/real_time", "CopyFile_CpDurably/5/real_time"},
-            {"RewriteTag_Kestrava/50/real_time", "CopyFile_Cp/50/real_time"},
-            {"RewriteTag_Kestrava/50/real_time", "CopyFile_CpDurably/50/real_time"},
         };
         for (const auto &[ours, peer] : ratios) {
             const double oursTime = time(ours);
