@@ -20,6 +20,7 @@
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
+#include "platform/InternalFiles.h"
 #include "platform/WaitCursor.h"
 
 #include <QKeyEvent>
@@ -257,7 +258,8 @@ bool TZuFilelistView28::AddEntries(const QString &pattern, int mask)
     bool added = false;
     platform::FoundEntry entry;
     while (find.next(entry)) {
-        if ((entry.attributes & faDirectory) != (mask & faDirectory) || (entry.attributes & refused))
+        if ((entry.attributes & faDirectory) != (mask & faDirectory) || (entry.attributes & refused) ||
+            platform::isInternalTemporaryName(entry.name))
             continue;
         const bool parent = entry.name == QLatin1String("..");
         if (entry.name == QLatin1String(".") || (parent && !m_parentDirEnabled))
