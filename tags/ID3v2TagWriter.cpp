@@ -1,4 +1,6 @@
-#include "tags/ID3v2Tag.h"
+#include "tags/ID3v2TagWriter.h"
+
+#include "tags/ID3v2TagPlacement.h"
 
 #include "tags/ID3v2Bytes.h"
 #include "tags/ID3v2FrameConversion.h"

@@ -1,7 +1,8 @@
-#include "tags/ID3v2Tag.h"
+#include "tags/ID3v2TagReader.h"
 
 #include "tags/ID3v2Bytes.h"
 #include "tags/ID3v2FrameDecoder.h"
+#include "tags/ID3v2FrameScanner.h"
 
 #include "platform/RandomAccessFile.h"
 
@@ -13,14 +14,6 @@ using platform::RandomAccessFile;
 namespace id3v2 {
 
 namespace {
-bool isUpperLetter(char c) { return c >= 'A' && c <= 'Z'; }
-bool isFrameIdCharacter(char c) { return isUpperLetter(c) || (c >= '0' && c <= '9'); }
-
-bool isFrameId(const char *bytes, int length)
-{
-    return isUpperLetter(bytes[0]) && std::all_of(bytes + 1, bytes + length, isFrameIdCharacter);
-}
-
 // The bytes of the frames: the tag after its header, without a footer. A read that
 // delivers less than the tag's size (it lies within the file) is noted as a read error.
 QByteArray readTagBody(const RandomAccessFile &file, TagInfo &info)
@@ -57,70 +50,6 @@ qsizetype framesStart(const QByteArray &body, int version, quint8 flags)
     return end <= body.size() ? qsizetype(end) : -1;
 }
 
-class FrameScanner {
-public:
-    FrameScanner(const QByteArray &body, int version) : m_body(body), m_version(version)
-    {
-        m_lastNonZero = body.size() - 1;
-        while (m_lastNonZero >= 0 && body.at(m_lastNonZero) == '\0')
-            --m_lastNonZero;
-    }
-
-    int idLength() const { return m_version == 2 ? 3 : 4; }
-    int headerLength() const { return m_version == 2 ? 6 : 10; }
-
-    bool headerAt(qsizetype pos) const { return m_body.size() - pos >= headerLength(); }
-    bool frameAt(qsizetype pos) const
-    {
-        return headerAt(pos) && isFrameId(m_body.constData() + pos, idLength());
-    }
-    // Only zero padding from here.
-    bool paddingAt(qsizetype pos) const { return pos > m_lastNonZero; }
-    // Where a frame may end: at the next frame, the padding or the end.
-    bool boundaryAt(qint64 pos) const { return nextFrameFits(pos); }
-    // The first frame header after pos whose frame ends at a boundary; the end when none.
-    qsizetype nextFrameAfter(qsizetype pos) const
-    {
-        for (++pos; pos <= m_lastNonZero; ++pos) {
-            if (frameAt(pos) && boundaryAt(pos + headerLength() + frameSize(pos)))
-                return pos;
-        }
-        return m_body.size();
-    }
-
-    // The declared size of the frame at pos.
-    qint64 frameSize(qsizetype pos) const
-    {
-        const QByteArrayView header = QByteArrayView(m_body).sliced(pos, headerLength());
-        if (m_version == 2)
-            return bigEndian(header.sliced(3, 3));
-        const QByteArrayView sizeBytes = header.sliced(4, 4);
-        const qint64 plain = bigEndian(sizeBytes);
-        if (m_version == 3)
-            return plain;
-        // Version 4 sizes are syncsafe, but some writers put plain sizes: take the
-        // reading after which the next frame, the padding or the end follows.
-        const qint64 safe = syncsafe(sizeBytes);
-        if (plain == safe || std::any_of(sizeBytes.begin(), sizeBytes.end(), [](char c) { return c & 0x80; }))
-            return plain;
-        const qint64 dataStart = pos + headerLength();
-        if (nextFrameFits(dataStart + safe))
-            return safe;
-        return nextFrameFits(dataStart + plain) ? plain : safe;
-    }
-
-private:
-    bool nextFrameFits(qint64 pos) const
-    {
-        if (pos > m_body.size())
-            return false;
-        return pos == m_body.size() || pos > m_lastNonZero || frameAt(qsizetype(pos));
-    }
-
-    const QByteArray &m_body;
-    int m_version;
-    qsizetype m_lastNonZero;
-};
 } // namespace
 
 namespace {
@@ -211,6 +140,29 @@ void parseTagBody(QByteArray body, TagInfo &info)
     info = std::move(undone);
 }
 
+bool ReadTagHeader(const QString &fileName, TagInfo &info)
+{
+    return ReadTagHeader(RandomAccessFile(fileName, RandomAccessFile::ReadOnly), info);
+}
+
+bool ReadTagHeader(const RandomAccessFile &file, TagInfo &info)
+{
+    info.header.fill(0);
+    info.fileSize = 0;
+    if (!file.isOpen()) {
+        info.readError = file.openError();
+        return false;
+    }
+    const QByteArray bytes = file.readAt(0, HeaderSize);
+    std::copy(bytes.cbegin(), bytes.cend(), info.header.begin());
+    info.fileSize = file.size();
+    if (info.fileSize < 0)
+        info.readError = EIO;
+    else if (file.readError())
+        info.readError = file.readError();
+    return bytes.size() == HeaderSize;
+}
+
 void ReadFramesV23(const RandomAccessFile &file, TagInfo &info)
 {
     parseTagBody(readTagBody(file, info), info);
@@ -230,6 +182,24 @@ void ReadFramesV22(const RandomAccessFile &file, TagInfo &info)
 void ReadFramesV22(const QString &fileName, TagInfo &info)
 {
     ReadFramesV22(RandomAccessFile(fileName, RandomAccessFile::ReadOnly), info);
+}
+
+void readTag(const QString &fileName, TagInfo &info)
+{
+    const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
+    if (!ReadTagHeader(file, info) || !hasIdentifier(info) || GetTagSize(info) == 0)
+        return;
+    switch (majorVersion(info)) {
+    case 2:
+        ReadFramesV22(file, info);
+        break;
+    case 3:
+    case 4:
+        ReadFramesV23(file, info);
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace id3v2

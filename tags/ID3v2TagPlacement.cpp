@@ -1,4 +1,6 @@
-#include "tags/ID3v2Tag.h"
+#include "tags/ID3v2TagPlacement.h"
+
+#include "tags/ID3v2TagReader.h"
 
 #include "tags/ID3v2Bytes.h"
 
