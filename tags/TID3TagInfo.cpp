@@ -103,8 +103,7 @@ void TID3TagInfo::WriteToFile(const QString &fileName)
     const qint64 offset = fLoadedEnd == LoadedEnd::Tag ? size - RecordSize : size;
     if (!file.writeAt(offset, record))
         throw platform::StreamError(QStringLiteral("Stream write error"));
-    fHasTag = true;
-    fLoadedEnd = LoadedEnd::Tag;
+    fLoadedEnd = LoadedEnd::Tag; // a next write goes over this record
 }
 
 QString TID3TagInfo::fieldText(int offset, int width) const
