@@ -1,6 +1,6 @@
 #include "app/SplashScreen.h"
 
-#include "app/FormLabel.h"
+#include "widgets/FormLabel.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "app/SplashScreen.h"
 #include "app/StartSequence.h"
 #include "app/uMain.h"
-#include "options/uOpzioni.h"
+#include "options/dialog/uOpzioni.h"
 #include "platform/NetworkDrives.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 #include "app/PicturePreview.h"
 #include "app/uMain.h"
 #include "options/Opzioni.h"
-#include "options/uOpzioni.h"
+#include "options/dialog/uOpzioni.h"
 #include "ui_uMain.h"
 
 void TfrmMain::btnOpzioniClick()

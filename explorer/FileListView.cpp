@@ -15,13 +15,13 @@
 #include "explorer/ShellUtils.h"
 #include "explorer/SystemImageList.h"
 #include "explorer/TZuDirTreeCombo28.h"
-#include "naming/TKestrava.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
 #include "platform/InternalFiles.h"
 #include "platform/WaitCursor.h"
+#include "text/Ascii.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -38,7 +38,7 @@ const QString drivesText = QStringLiteral("DRIVES");
 
 bool isDrivesText(const QString &text)
 {
-    return TKestrava::asciiUpper(text) == drivesText;
+    return ascii::toUpper(text) == drivesText;
 }
 
 // Shared type names keep one buffer however many rows show them.
@@ -170,8 +170,8 @@ void TZuFilelistView28::SetMask(const QString &mask)
 
 void TZuFilelistView28::SetParentDirCaption(const QString &caption)
 {
-    const QString trimmedCaption = TKestrava::trimmedText(caption);
-    if (TKestrava::asciiUpper(trimmedCaption) != TKestrava::asciiUpper(TKestrava::trimmedText(m_parentDirCaption)))
+    const QString trimmedCaption = ascii::trimmed(caption);
+    if (!ascii::equalsIgnoringCase(trimmedCaption, ascii::trimmed(m_parentDirCaption)))
         m_parentDirCaption = blank + trimmedCaption;
 }
 
@@ -232,7 +232,7 @@ void TZuFilelistView28::RefreshList()
             const QString folder = AddSlash(m_directory);
             if (m_showFolders)
                 AddEntries(folder + QStringLiteral("*.*"), mask + faDirectory);
-            QString patterns = TKestrava::trimmedText(m_mask);
+            QString patterns = ascii::trimmed(m_mask);
             if (patterns.isEmpty())
                 patterns = QStringLiteral("*.*");
             for (const QString &pattern : patterns.split(QLatin1Char(';')))

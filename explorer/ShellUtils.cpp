@@ -8,15 +8,14 @@
 #include "platform/DrivePaths.h"
 #include "platform/FileManager.h"
 #include "platform/Launcher.h"
+#include "platform/FileSystem.h"
 #include "platform/NetworkDrives.h"
+#include "platform/ShellFolders.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -31,25 +30,10 @@ QString rootFolder(int rootKind)
     case brCommonStartMenu:
         return QStringLiteral("/usr/share/applications");
     case brNetwork:
-        return QStringLiteral("/run/user/%1/gvfs").arg(::getuid());
+        return platform::networkPlacesFolder();
     default:
         return QDir::homePath();
     }
-}
-
-// The system's error code for a path that cannot be shown; 0 when it can.
-int propertiesError(const QString &native)
-{
-    struct stat info {};
-    if (native.isEmpty())
-        return 3;
-    if (::lstat(QFile::encodeName(native).constData(), &info) == 0)
-        return 0;
-    if (errno == EACCES)
-        return 5;
-    if (errno == ENOMEM)
-        return 8;
-    return QFileInfo(QFileInfo(native).absolutePath()).isDir() ? 2 : 3;
 }
 
 QString propertiesErrorText(int code)
@@ -108,7 +92,7 @@ bool BrowseForFolder(QWidget *owner, QString &path, int rootKind, bool includeFi
 void ShowProperties(const QString &path)
 {
     const QString native = platform::toNativePath(path);
-    const int error = propertiesError(native);
+    const int error = platform::pathLookupError(native);
     if (error != 0) {
         const QString text = propertiesErrorText(error);
         if (!text.isEmpty())

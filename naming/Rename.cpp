@@ -4,6 +4,7 @@
 #include "naming/TKestrava.h"
 
 #include "platform/MessageBox.h"
+#include "text/Ascii.h"
 
 namespace {
 constexpr qsizetype maxNameLength = 200;
@@ -71,7 +72,7 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
     if (!fileSystem.fileExists(target))
         return renamed(fileSystem.rename(oldName, target));
 
-    const bool sameFile = asciiLower(oldName) == asciiLower(target) && fileSystem.isSameFile(oldName, target);
+    const bool sameFile = ascii::equalsIgnoringCase(oldName, target) && fileSystem.isSameFile(oldName, target);
     if (!sameFile)
         return refuse(existsMessage);
     return renameThroughTemporary(fileSystem, oldName, target, extension);

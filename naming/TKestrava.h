@@ -59,10 +59,6 @@ public:
     // uso.", as when the file system refuses); returns false.
     static bool refuseFileInUse();
 
-    // Letters A-Z and a-z only; every other character is kept.
-    static QString asciiLower(const QString &text);
-    static QString asciiUpper(const QString &text);
-
 private:
     QString fBareName;
     QString fExtension;

@@ -142,6 +142,20 @@ RenameResult renameNoReplace(const QString &from, const QString &to)
     return RenameResult::Done;
 }
 
+int pathLookupError(const QString &nativePath)
+{
+    if (nativePath.isEmpty())
+        return 3;
+    struct stat info {};
+    if (::lstat(QFile::encodeName(nativePath).constData(), &info) == 0)
+        return 0;
+    if (errno == EACCES)
+        return 5;
+    if (errno == ENOMEM)
+        return 8;
+    return QFileInfo(QFileInfo(nativePath).absolutePath()).isDir() ? 2 : 3;
+}
+
 QString systemErrorText(int errorNumber)
 {
     return QString::fromLocal8Bit(std::strerror(errorNumber));

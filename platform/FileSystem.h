@@ -41,6 +41,11 @@ enum class RenameResult { Done, TargetExists, SourceMissing, NameTooLong, Access
 // creates the target meanwhile.
 RenameResult renameNoReplace(const QString &from, const QString &to);
 
+// Why a native path cannot be looked at, as the shell's codes: 0 when it can (a link
+// counts itself, whatever it points to), 2 file not found in an existing folder, 3 path
+// not found (also for an empty path), 5 access denied, 8 out of memory.
+int pathLookupError(const QString &nativePath);
+
 // The system's text for the last error number, as the program shows it.
 QString systemErrorText(int errorNumber);
 

@@ -67,9 +67,6 @@ public:
     QString Language() const { return fLanguage; }
     QString Link() const { return fLink; }
 
-    // Text trimmed of its leading and trailing characters of codes 0-32.
-    static QString trimmedText(const QString &text);
-
 protected:
     std::uint8_t fHasTag = 0;
     std::uint8_t fVersion = 0;

@@ -6,7 +6,7 @@
 #include "explorer/FileListView.h"
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
-#include "options/uOpzioni.h"
+#include "options/dialog/uOpzioni.h"
 #include "platform/DrivePaths.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"

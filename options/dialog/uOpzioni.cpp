@@ -1,4 +1,4 @@
-#include "options/uOpzioni.h"
+#include "options/dialog/uOpzioni.h"
 
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
