@@ -63,20 +63,23 @@ void TID3TagInfo::WriteToFile(const QString &fileName)
     if (!file.isOpen())
         throwOpenError(fileName, file.openError());
     // The place is the one the load found: over the tag the file ended with, else after
-    // its end. The end is checked to be still as found; a file changed since, a failed
-    // read or no load that saw the end stops the write (never a second tag, never audio
-    // written over).
+    // its end; the end is checked to be still as found. An object never loaded takes the
+    // end as it is. A file changed since the load or a failed read stops the write: never
+    // a second tag, never audio written over.
     const qint64 size = file.size();
-    bool stillAsLoaded = fLoadedEnd != LoadedEnd::Unknown && size >= 0;
-    if (stillAsLoaded && size >= RecordSize) {
+    if (size < 0)
+        throw platform::StreamError(QStringLiteral("Stream write error"));
+    bool endsWithTag = false;
+    if (size >= RecordSize) {
         const RandomAccessFile reader(fileName, RandomAccessFile::ReadOnly);
         const QByteArray marker = reader.readAt(size - RecordSize, 3);
-        stillAsLoaded = marker.size() == 3 && (marker == QByteArray(Marker)) == (fLoadedEnd == LoadedEnd::Tag);
-    } else if (stillAsLoaded) {
-        stillAsLoaded = fLoadedEnd == LoadedEnd::NoTag;
+        if (marker.size() != 3)
+            throw platform::StreamError(QStringLiteral("Stream write error"));
+        endsWithTag = marker == QByteArray(Marker);
     }
-    if (!stillAsLoaded)
+    if (fLoadedEnd != LoadedEnd::Unknown && endsWithTag != (fLoadedEnd == LoadedEnd::Tag))
         throw platform::StreamError(QStringLiteral("Stream write error"));
+    fLoadedEnd = endsWithTag ? LoadedEnd::Tag : LoadedEnd::NoTag;
     fRecord[TrackMarkAt] = 0;
     std::copy(Marker, Marker + 3, fRecord.begin());
     const QByteArray record(reinterpret_cast<const char *>(fRecord.data()), RecordSize);

@@ -19,9 +19,10 @@ public:
     // file cannot be opened and platform::StreamError when it is shorter than 128 bytes.
     void ReadFromFile(const QString &fileName);
     // Writes the record over the file's ID3v1 tag, or appends it when the file ends
-    // without one, as the last ReadFromFile found it. Throws like ReadFromFile, and
-    // platform::StreamError when no load saw the file's end or it has changed since (a
-    // tag removed or added); the 128 bytes are written in one piece.
+    // without one, as the last ReadFromFile found it (an object never loaded takes the
+    // file's end as it is). Throws like ReadFromFile, and platform::StreamError when the
+    // end cannot be read or has changed since the load (a tag removed or added); the 128
+    // bytes are written in one piece.
     void WriteToFile(const QString &fileName);
 
     bool HasTag() const { return fHasTag; }
