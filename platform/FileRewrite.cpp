@@ -5,6 +5,7 @@
 #include "platform/RegularFile.h"
 
 #include <QList>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -51,13 +52,23 @@ bool writeAll(int fd, const char *data, size_t size)
     return true;
 }
 
-bool copyByReading(int from, off_t offset, int to)
+// Copies [offset, end) of `from` (to its end for NoEnd) at the current position of `to`.
+constexpr off_t NoEnd = -1;
+
+size_t boundedLength(size_t length, off_t offset, off_t end)
+{
+    return end == NoEnd ? length : size_t(std::min<off_t>(off_t(std::min<size_t>(length, SSIZE_MAX)), end - offset));
+}
+
+bool copyByReading(int from, off_t offset, int to, off_t end)
 {
     static thread_local char buffer[1024 * 1024];
     for (;;) {
         if (!stepAllowed(Step::CopyRest))
             return false;
-        const ssize_t got = ::pread(from, buffer, sizeof buffer, offset);
+        if (offset == end)
+            return true;
+        const ssize_t got = ::pread(from, buffer, boundedLength(sizeof buffer, offset, end), offset);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -91,7 +102,7 @@ bool sharesBlocks(const struct statfs &info)
 // boundary goes first: when both offsets are then aligned on a file system that shares
 // blocks, the rest is shared in one call; otherwise it is copied in chunks, each
 // written back to disk while the next one is copied.
-bool copyRest(int from, off_t offset, int to)
+bool copyRange(int from, off_t offset, int to, off_t end)
 {
     off_t written = ::lseek(to, 0, SEEK_CUR);
     struct statfs fileSystem {};
@@ -99,14 +110,17 @@ bool copyRest(int from, off_t offset, int to)
     for (bool first = true;; first = false) {
         if (!stepAllowed(Step::CopyRest))
             return false;
+        if (offset == end)
+            return true;
         const off_t intoBlock = offset % SharedBlockSize;
         const bool aligned = intoBlock == 0 && written % SharedBlockSize == 0;
-        const size_t length = intoBlock ? size_t(SharedBlockSize - intoBlock) : sharing && aligned ? SSIZE_MAX : CopyChunk;
+        const size_t length = boundedLength(
+            intoBlock ? size_t(SharedBlockSize - intoBlock) : sharing && aligned ? SSIZE_MAX : CopyChunk, offset, end);
         const ssize_t copied = ::copy_file_range(from, &offset, to, nullptr, length, 0);
         if (copied < 0 && errno == EINTR)
             continue;
         if (copied < 0 && first && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP))
-            return copyByReading(from, offset, to);
+            return copyByReading(from, offset, to, end);
         if (copied < 0)
             return false;
         if (copied == 0)
@@ -198,13 +212,15 @@ bool keepExtendedAttributes(int source, int fd)
     return true;
 }
 
-bool fillTemporary(int source, const struct stat &original, const QByteArray &newStart, qint64 oldStartSize,
-                   Temporary &temporary)
+bool fillTemporary(int source, const struct stat &original, qint64 offset, qint64 oldLength,
+                   const QByteArray &newBytes, Temporary &temporary)
 {
     const int fd = temporary.fd.get();
-    if (!stepAllowed(Step::WriteStart) || !writeAll(fd, newStart.constData(), size_t(newStart.size())))
+    if (offset > 0 && !copyRange(source, 0, fd, off_t(offset)))
         return false;
-    if (!copyRest(source, off_t(oldStartSize), fd))
+    if (!stepAllowed(Step::WriteStart) || !writeAll(fd, newBytes.constData(), size_t(newBytes.size())))
+        return false;
+    if (!copyRange(source, off_t(offset + oldLength), fd, NoEnd))
         return false;
     if (!stepAllowed(Step::CopyPermissions))
         return false;
@@ -231,6 +247,11 @@ void setFaultHookForTesting(std::function<int(Step)> hook)
 
 bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, qint64 oldStartSize)
 {
+    return replaceFileRange(nativeName, 0, oldStartSize, newStart);
+}
+
+bool replaceFileRange(const QByteArray &nativeName, qint64 offset, qint64 oldLength, const QByteArray &newBytes)
+{
     char *resolved = ::realpath(nativeName.constData(), nullptr);
     if (!resolved)
         return false;
@@ -244,7 +265,7 @@ bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, 
     struct stat original {};
     if (!source.valid() || ::fstat(source.get(), &original) != 0)
         return false;
-    if (oldStartSize > original.st_size || oldStartSize < 0) {
+    if (offset < 0 || oldLength < 0 || offset + oldLength > original.st_size) {
         errno = EINVAL;
         return false;
     }
@@ -260,7 +281,7 @@ bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, 
         errno = error;
         return false;
     }
-    const bool done = fillTemporary(source.get(), original, newStart, oldStartSize, temporary) &&
+    const bool done = fillTemporary(source.get(), original, offset, oldLength, newBytes, temporary) &&
                       stepAllowed(Step::Rename) && ::rename(temporary.path.constData(), target.constData()) == 0;
     if (!done) {
         const int error = errno;

@@ -17,6 +17,8 @@ enum class Step { CreateTemporary, WriteStart, CopyRest, CopyPermissions, SyncTo
 // On any failure the original is left as it was, the temporary file is removed and false
 // returned with errno set.
 bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, qint64 oldStartSize);
+// The same for the `oldLength` bytes at `offset`: what comes before and after is kept.
+bool replaceFileRange(const QByteArray &nativeName, qint64 offset, qint64 oldLength, const QByteArray &newBytes);
 
 // The block size in which the file system holding the file can share data between
 // files instead of copying it (reflinks), 0 where it always copies. When the new start

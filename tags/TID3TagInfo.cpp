@@ -1,6 +1,7 @@
 #include "tags/TID3TagInfo.h"
 
 #include "platform/Errors.h"
+#include "platform/FileRewrite.h"
 #include "platform/FileSystem.h"
 #include "platform/RandomAccessFile.h"
 #include "text/Ascii.h"
@@ -59,19 +60,18 @@ void TID3TagInfo::ReadFromFile(const QString &fileName)
 
 void TID3TagInfo::WriteToFile(const QString &fileName)
 {
-    RandomAccessFile file(fileName, RandomAccessFile::WriteExisting);
-    if (!file.isOpen())
-        throwOpenError(fileName, file.openError());
+    const RandomAccessFile reader(fileName, RandomAccessFile::ReadOnly);
+    if (!reader.isOpen())
+        throwOpenError(fileName, reader.openError());
     // The place is the one the load found: over the tag the file ended with, else after
     // its end; the end is checked to be still as found. An object never loaded takes the
     // end as it is. A file changed since the load or a failed read stops the write: never
     // a second tag, never audio written over.
-    const qint64 size = file.size();
+    const qint64 size = reader.size();
     if (size < 0)
         throw platform::StreamError(QStringLiteral("Stream write error"));
     bool endsWithTag = false;
     if (size >= RecordSize) {
-        const RandomAccessFile reader(fileName, RandomAccessFile::ReadOnly);
         const QByteArray marker = reader.readAt(size - RecordSize, 3);
         if (marker.size() != 3)
             throw platform::StreamError(QStringLiteral("Stream write error"));
@@ -79,12 +79,22 @@ void TID3TagInfo::WriteToFile(const QString &fileName)
     }
     if (fLoadedEnd != LoadedEnd::Unknown && endsWithTag != (fLoadedEnd == LoadedEnd::Tag))
         throw platform::StreamError(QStringLiteral("Stream write error"));
-    fLoadedEnd = endsWithTag ? LoadedEnd::Tag : LoadedEnd::NoTag;
     fRecord[TrackMarkAt] = 0;
     std::copy(Marker, Marker + 3, fRecord.begin());
     const QByteArray record(reinterpret_cast<const char *>(fRecord.data()), RecordSize);
-    const qint64 offset = fLoadedEnd == LoadedEnd::Tag ? size - RecordSize : size;
-    if (!file.writeAt(offset, record))
+    const qint64 offset = endsWithTag ? size - RecordSize : size;
+    RandomAccessFile file(fileName, RandomAccessFile::WriteExisting);
+    bool written;
+    if (file.isOpen()) {
+        written = file.writeAt(offset, record);
+    } else if (file.openError() == EOPNOTSUPP) {
+        // A file system without in-place writes (an SMB share through GVfs): the file is rewritten.
+        written = platform::filerewrite::replaceFileRange(RandomAccessFile::nativeName(fileName), offset,
+                                                         size - offset, record);
+    } else {
+        throwOpenError(fileName, file.openError());
+    }
+    if (!written)
         throw platform::StreamError(QStringLiteral("Stream write error"));
     fLoadedEnd = LoadedEnd::Tag; // a next write goes over this record
 }
