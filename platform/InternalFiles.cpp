@@ -3,6 +3,8 @@
 #include "platform/RegionJournal.h"
 
 #include <QCryptographicHash>
+#include <QMutex>
+#include <QSet>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -116,6 +118,17 @@ void removeStaleBeside(const QByteArray &nativeName)
     std::free(resolved);
     const qsizetype slash = folder.lastIndexOf('/');
     folder.truncate(std::max<qsizetype>(slash, 1));
+    // Files go stale when a process stops in the middle of a save: a folder is looked
+    // through at the first save in it of each process, so that a save in a folder of
+    // many thousand files does not list it every time.
+    static QMutex mutex;
+    static QSet<QByteArray> swept;
+    {
+        const QMutexLocker locker(&mutex);
+        if (swept.contains(folder))
+            return;
+        swept.insert(folder);
+    }
     removeStale(folder);
 }
 

@@ -4,7 +4,8 @@
 //   .NAME.kestrava-journal      journal of NAME (a hash replaces a NAME too long for it)
 //   .NAME.kestrava-tmp, .NAME.kestrava-tmpN   temporary copies of NAME
 // While a save works on one of them it holds an exclusive flock() on it; one that nobody
-// holds is stale and is cleaned up by the next save in its folder.
+// holds is stale (its process stopped) and is cleaned up by the next process that saves
+// in its folder; a journal is also used by the next read of its file.
 
 #include <QByteArray>
 #include <QString>
@@ -28,7 +29,8 @@ int createLocked(int folderFd, const QByteArray &name, int access);
 // Removes the stale files of the folder: temporary copies are deleted, journals are first
 // used to repair their file. Files a running save holds are left alone.
 void removeStale(const QByteArray &nativeFolder);
-// The same for the folder of a file (the folder of its target for a symbolic link).
+// The same for the folder of a file (the folder of its target for a symbolic link), once
+// per process and folder.
 void removeStaleBeside(const QByteArray &nativeName);
 
 } // namespace internalfiles
