@@ -54,12 +54,22 @@ QString slotOrFallback(const id3v2::TagInfo &info, int slot, int fallback)
 
 bool TID3v2::ReadFromFile(const QString &fileName)
 {
+    Clear();
+    try {
+        const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
+        return ReadFromFile(file);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TID3v2::ReadFromFile(const RandomAccessFile &file, QList<QByteArray> *frameIds)
+{
     using namespace id3v2;
     Clear();
     try {
         TagInfo info;
-        info.keepsAllFrames = false;
-        const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
+        info.keepsAllFrames = frameIds != nullptr;
         if (!ReadTagHeader(file, info))
             return false;
         if (!hasIdentifier(info))
@@ -73,6 +83,10 @@ bool TID3v2::ReadFromFile(const QString &fileName)
             ReadFramesV22(file, info);
         else
             ReadFramesV23(file, info);
+        if (frameIds) {
+            for (const Frame &frame : info.frames)
+                frameIds->append(frame.id);
+        }
         fTitle = slotOrFallback(info, TitleSlot, ContentGroupSlot);
         fArtist = slotOrFallback(info, ArtistSlot, OriginalArtistSlot);
         fAlbum = slotOrFallback(info, AlbumSlot, OriginalAlbumSlot);

@@ -1,8 +1,13 @@
 #pragma once
 // The tag values of the MP3 file in work, and reading/writing them as an ID3v2 tag.
 
+#include <QList>
 #include <QString>
 #include <cstdint>
+
+namespace platform {
+class RandomAccessFile;
+}
 
 class TID3v2 {
 public:
@@ -26,6 +31,9 @@ public:
     // Reads the ID3v2 tag (versions 2.2-2.4) of the file into the values; absorbs every
     // error. False when the file has not even 10 bytes to read.
     bool ReadFromFile(const QString &fileName);
+    // The same from a file already open; `frameIds`, when given, receives the IDs of
+    // every frame of the tag in file order.
+    bool ReadFromFile(const platform::RandomAccessFile &file, QList<QByteArray> *frameIds = nullptr);
     // Writes the values into the file as an ID3v2.3 tag in place of the tag it has; every
     // other frame of that tag (pictures, lyrics, other comments…) is written back. A tag
     // that fits in the old one's space is written in place through a journal, else the
