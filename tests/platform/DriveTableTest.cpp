@@ -1,9 +1,11 @@
 #include "platform/DriveTable.h"
+#include "platform/FolderWatcher.h"
 #include "tests/common/TempFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -184,6 +186,43 @@ TEST(DriveTableTest, RamAndBoundFoldersAreNotDrivesAndADiskKeepsItsLetter)
                         && (++check, ::umount2(QFile::encodeName(disk).constData(), 0) == 0)
                         && (++check, platform::driveKind(letter) == DriveKind::NotPresent)
                         && (++check, run(diskMount)) && (++check, letterOfRoot(disk) == letter);
+        cleanUp();
+        return ok ? 0 : check;
+    });
+    if (failed == noMount)
+        GTEST_SKIP() << "no private mount namespace with a loop device here (needs root)";
+    EXPECT_EQ(failed, 0) << "check " << failed << " failed";
+}
+
+TEST(DriveTableTest, OnlyADriveComingOrGoingIsReported)
+{
+    TempFolder folder(false);
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    const QString ram = "/mnt/kestrava-wram-" + pid, disk = "/mnt/kestrava-wdisk-" + pid;
+    const QString image = folder.filePath("disk.img");
+    const int failed = inPrivateMountNamespace([&] {
+        for (const QString &root : {ram, disk})
+            QDir().mkpath(root);
+        const auto cleanUp = [&] {
+            for (const QString &root : {ram, disk}) {
+                ::umount2(QFile::encodeName(root).constData(), MNT_DETACH);
+                QDir().rmdir(root);
+            }
+        };
+        if (!run("truncate -s 4M " + QFile::encodeName(image)) || !run("mkfs.ext4 -q -F " + QFile::encodeName(image))) {
+            cleanUp();
+            return noMount;
+        }
+        platform::FolderWatcher watcher;
+        QSignalSpy changes(&watcher, &platform::FolderWatcher::changed);
+        int check = 0;
+        const bool ok =
+            (++check, ::mount("tmpfs", QFile::encodeName(ram).constData(), "tmpfs", 0, "size=4k") == 0)
+            && (++check, !changes.wait(300))
+            && (++check, run("mount -o loop " + QFile::encodeName(image) + " " + QFile::encodeName(disk)))
+            && (++check, changes.wait(5000))
+            && (++check, changes.constFirst().at(0).value<platform::FolderWatcher::Change>()
+                             == platform::FolderWatcher::Change::DriveAdded);
         cleanUp();
         return ok ? 0 : check;
     });
