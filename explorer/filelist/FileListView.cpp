@@ -451,6 +451,19 @@ void TZuFilelistView28::keyReleaseEvent(QKeyEvent *event)
         Click();
 }
 
+void TZuFilelistView28::keyPressEvent(QKeyEvent *event)
+{
+    // F4 and Escape open and close a linked combo's drop-down; without one they do nothing.
+    const bool f4 = event->key() == Qt::Key_F4;
+    if (f4 || event->key() == Qt::Key_Escape) {
+        if (m_dirTreeCombo && (f4 || m_dirTreeCombo->isDroppedDown()))
+            m_dirTreeCombo->ToggleDropDown();
+        if (f4 || !m_dirTreeCombo)
+            return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
 int TZuFilelistView28::itemCount() const
 {
     return m_model->count();
