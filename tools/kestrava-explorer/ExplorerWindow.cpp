@@ -74,6 +74,10 @@ ExplorerWindow::ExplorerWindow(QWidget *parent)
 
 void ExplorerWindow::setLanguage(TLanguage language)
 {
+    if (const int index = m_languageBox->findData(int(language)); index >= 0 && index != m_languageBox->currentIndex()) {
+        m_languageBox->setCurrentIndex(index); // comes back here through the box
+        return;
+    }
     const QString treePath = m_tree->SelectedPath();
     m_fileList->SetLanguage(language);
     m_tree->SetLanguage(language);
@@ -82,4 +86,11 @@ void ExplorerWindow::setLanguage(TLanguage language)
     // opened again.
     if (!treePath.isEmpty())
         m_tree->OpenPath(treePath == QLatin1String("Drives") ? m_tree->topNodeCaption() : treePath);
+}
+
+void ExplorerWindow::openFolder(const QString &path)
+{
+    m_tree->OpenPath(path);
+    m_combo->OpenPath(path);
+    m_fileList->SetDirectory(path);
 }

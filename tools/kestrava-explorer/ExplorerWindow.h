@@ -22,8 +22,10 @@ public:
     TZuFilelistView28 *fileList() const { return m_fileList; }
     QComboBox *languageBox() const { return m_languageBox; }
 
-    // Sets the language of the three controls.
+    // Sets the language of the three controls, and shows it in the language box.
     void setLanguage(TLanguage language);
+    // Shows a folder (a drive path) in the three controls.
+    void openFolder(const QString &path);
 
 private:
     TZuDirTreeCombo28 *m_combo;
