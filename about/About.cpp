@@ -1,7 +1,7 @@
 #include "about/About.h"
 
 #include "about/LinkLabel.h"
-#include "app/FormLabel.h"
+#include "widgets/FormLabel.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -1,11 +1,12 @@
 #include "about/LinkLabel.h"
 
-#include <QDesktopServices>
+#include "platform/Launcher.h"
+
 #include <QMouseEvent>
 
 TLinkLabel::TLinkLabel(QWidget *parent)
     : QLabel(parent)
-    , m_opener([](const QUrl &url) { QDesktopServices::openUrl(url); })
+    , m_opener([](const QUrl &url) { platform::openAddress(url); })
 {
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, Qt::blue);

@@ -2,20 +2,12 @@
 
 #include "naming/TKestrava.h"
 
+#include "text/Ascii.h"
+
 namespace {
-QChar asciiLowerChar(QChar c)
-{
-    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ? QChar(c.unicode() + 32) : c;
-}
-
-QChar asciiUpperChar(QChar c)
-{
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ? QChar(c.unicode() - 32) : c;
-}
-
 QString withFirstUpper(QString text)
 {
-    text[0] = asciiUpperChar(text[0]);
+    text[0] = ascii::toUpper(text[0]);
     return text;
 }
 
@@ -29,31 +21,15 @@ QString everyWordCapitalised(const QString &text)
         if (c == QLatin1Char(' ')) {
             wordStart = true;
         } else if (wordStart) {
-            c = asciiUpperChar(c);
+            c = ascii::toUpper(c);
             wordStart = false;
         } else {
-            c = asciiLowerChar(c);
+            c = ascii::toLower(c);
         }
     }
     return result;
 }
 } // namespace
-
-QString TKestrava::asciiLower(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result)
-        c = asciiLowerChar(c);
-    return result;
-}
-
-QString TKestrava::asciiUpper(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result)
-        c = asciiUpperChar(c);
-    return result;
-}
 
 QString TKestrava::ApplyCase(int mode, const QString &text)
 {
@@ -61,13 +37,13 @@ QString TKestrava::ApplyCase(int mode, const QString &text)
         return text;
     switch (mode) {
     case caseFirstLetter:
-        return withFirstUpper(asciiLower(text));
+        return withFirstUpper(ascii::toLower(text));
     case caseEveryWord:
         return everyWordCapitalised(text);
     case caseLower:
-        return asciiLower(text);
+        return ascii::toLower(text);
     case caseUpper:
-        return asciiUpper(text);
+        return ascii::toUpper(text);
     default:
         return withFirstUpper(text);
     }

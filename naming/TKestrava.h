@@ -55,13 +55,8 @@ public:
     static bool PerformRename(const QString &oldName, const QString &newName, const QString &extension);
     static bool PerformRename(const QString &oldName, const QString &newName, const QString &extension,
                               RenameFileSystem &fileSystem);
-    // Tells the user that the file could not be renamed ("Il file e' attualmente in
-    // uso.", as when the file system refuses); returns false.
-    static bool refuseFileInUse();
-
-    // Letters A-Z and a-z only; every other character is kept.
-    static QString asciiLower(const QString &text);
-    static QString asciiUpper(const QString &text);
+    // Tells the user that the folder of the file to rename no longer exists; returns false.
+    static bool refuseFolderGone(const QString &folder);
 
 private:
     QString fBareName;

@@ -6,6 +6,7 @@
 #include "picture/PictureError.h"
 #include "picture/PictureLimits.h"
 #include "picture/QtRasterReader.h"
+#include "text/Ascii.h"
 
 #include <QFileInfo>
 
@@ -15,14 +16,6 @@ namespace {
 enum class Kind { None, Jpeg, Bmp, Ico, Metafile };
 
 constexpr qint64 maxPictureFileBytes = qint64(1) << 30;
-
-QString asciiLower(QString text)
-{
-    for (QChar &c : text)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + ('a' - 'A'));
-    return text;
-}
 
 Kind kindOf(const QString &extension)
 {
@@ -47,9 +40,9 @@ bool isPictureExtension(const QString &extension)
 Picture loadPicture(const QString &fileName, const QSize &box)
 {
     const QString suffix = QFileInfo(fileName).suffix();
-    const Kind kind = suffix.isEmpty() ? Kind::None : kindOf(u'.' + asciiLower(suffix));
+    const Kind kind = suffix.isEmpty() ? Kind::None : kindOf(u'.' + ascii::toLower(suffix));
     if (kind == Kind::None)
-        throw PictureError::forFile(fileName, QStringLiteral("the preview does not show files of this kind."));
+        throw PictureError::forFile(fileName, QStringLiteral("l'anteprima non mostra file di questo tipo."));
     const FileBytes bytes(fileName, kind == Kind::Metafile ? maxMetafileBytes : maxPictureFileBytes);
     switch (kind) {
     case Kind::Jpeg: return decodeJpeg(bytes.data(), std::size_t(bytes.size()), box, fileName);

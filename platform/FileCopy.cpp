@@ -2,20 +2,29 @@
 
 #include "platform/FileSystem.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <fcntl.h>
+#include <mutex>
+#include <system_error>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
 
-constexpr qint64 chunkSize = 1 << 20;
+// The kernel copies this much per call; progress and Cancel are looked at in between.
+constexpr qint64 chunkBytes = 8 << 20;
+// Smaller files are copied on the caller's thread: a thread would cost more than the copy.
+constexpr qint64 backgroundFromBytes = 1 << 20;
+// Where the kernel cannot copy, the bytes pass through a buffer that stays in the CPU's cache.
+constexpr int bufferBytes = 128 << 10;
 
 // Closes a descriptor on every path.
 class Descriptor {
@@ -81,28 +90,132 @@ bool writeAll(int fd, const char *data, qint64 size)
     return true;
 }
 
-// Reads the whole file back; empty on a read error.
-QByteArray digestOf(const QByteArray &path, qint64 &size)
+// Errors of copy_file_range that mean "not between these two files": read and write instead.
+bool kernelCopyUnavailable(int error)
 {
-    Descriptor in(::open(path.constData(), O_RDONLY | O_CLOEXEC));
-    if (!in.valid())
-        return QByteArray();
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    QByteArray buffer(chunkSize, Qt::Uninitialized);
-    size = 0;
-    for (;;) {
-        const ssize_t count = ::read(in.get(), buffer.data(), size_t(buffer.size()));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return QByteArray();
-        if (count == 0)
-            break;
-        hash.addData(QByteArrayView(buffer.constData(), count));
-        size += count;
-    }
-    return hash.result();
+    return error == EXDEV || error == ENOSYS || error == EOPNOTSUPP || error == EINVAL;
 }
+
+// Copies from the descriptors' offsets to the end of the source, a chunk at a time,
+// telling `onChunk` of each; it stops the copy by returning false.
+// Returns 0, ECANCELED or the system's error.
+int transferAll(int in, int out, const std::function<bool(qint64)> &onChunk)
+{
+    bool kernelCopy = true;
+    bool copiedAny = false;
+    QByteArray buffer;
+    for (;;) {
+        qint64 chunk = 0;
+        while (chunk < chunkBytes) {
+            ssize_t count = 0;
+            if (kernelCopy) {
+                count = ::copy_file_range(in, nullptr, out, nullptr, size_t(chunkBytes - chunk), 0);
+                // some file systems give 0 at the start of a file that is not empty: read to be sure
+                if ((count < 0 && kernelCopyUnavailable(errno)) || (count == 0 && !copiedAny && chunk == 0)) {
+                    kernelCopy = false;
+                    continue;
+                }
+            } else {
+                if (buffer.isEmpty())
+                    buffer.resize(bufferBytes);
+                count = ::read(in, buffer.data(), size_t(std::min<qint64>(buffer.size(), chunkBytes - chunk)));
+                if (count > 0 && !writeAll(out, buffer.constData(), count))
+                    return errno;
+            }
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0)
+                return errno;
+            if (count == 0)
+                break;
+            chunk += count;
+        }
+        if (chunk == 0)
+            return 0;
+        copiedAny = true;
+        if (!onChunk(chunk))
+            return ECANCELED;
+    }
+}
+
+// Runs transferAll on the caller's thread.
+int transferHere(int in, int out, const CopyProgress &onBytes)
+{
+    return transferAll(in, out, [&](qint64 bytes) { return !onBytes || onBytes(bytes); });
+}
+
+// Runs transferAll on a worker thread while the caller's thread reports progress at
+// least every copyProgressIntervalMs. The worker stays at most maxChunksAhead chunks
+// ahead of what the caller has seen, so a cancel stops it soon.
+class BackgroundTransfer {
+public:
+    int run(int in, int out, const CopyProgress &onBytes)
+    {
+        std::thread worker;
+        try {
+            worker = std::thread([&] {
+                const int error = transferAll(in, out, [this](qint64 bytes) { return handOver(bytes); });
+                std::lock_guard lock(m_mutex);
+                m_finished = true;
+                m_error = error;
+                m_changed.notify_all();
+            });
+        } catch (const std::system_error &) {
+            return transferHere(in, out, onBytes); // no thread to be had
+        }
+        const int result = follow(onBytes);
+        worker.join();
+        return result;
+    }
+
+private:
+    bool handOver(qint64 bytes)
+    {
+        std::unique_lock lock(m_mutex);
+        m_copied += bytes;
+        if (++m_unseenChunks >= maxChunksAhead) {
+            m_changed.notify_all();
+            m_changed.wait(lock, [this] { return m_unseenChunks < maxChunksAhead || m_cancelled; });
+        }
+        return !m_cancelled;
+    }
+
+    int follow(const CopyProgress &onBytes)
+    {
+        for (;;) {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait_for(lock, std::chrono::milliseconds(copyProgressIntervalMs),
+                               [this] { return m_finished || m_unseenChunks >= maxChunksAhead; });
+            const qint64 fresh = m_copied - m_reported;
+            m_reported = m_copied;
+            m_unseenChunks = 0;
+            const bool finished = m_finished;
+            const int error = m_error;
+            lock.unlock();
+            m_changed.notify_all();
+            if (finished && error != 0)
+                return error;
+            if (onBytes && !onBytes(fresh)) {
+                lock.lock();
+                m_cancelled = true;
+                m_changed.notify_all();
+                return ECANCELED;
+            }
+            if (finished)
+                return 0;
+        }
+    }
+
+    static constexpr int maxChunksAhead = 8;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    qint64 m_copied = 0;
+    qint64 m_reported = 0;
+    int m_unseenChunks = 0;
+    bool m_cancelled = false;
+    bool m_finished = false;
+    int m_error = 0;
+};
 
 // Gives the finished temporary the target's name.
 CopyStatus publish(TemporaryName &temporary, const QString &target, bool replace)
@@ -123,45 +236,47 @@ CopyStatus publish(TemporaryName &temporary, const QString &target, bool replace
 
 } // namespace
 
-CopyStatus copyFileVerified(const QString &source, const QString &target, bool replace,
-                            const std::function<bool(qint64 bytes)> &onBytes)
+CopyStatus copyFile(const QString &source, const QString &target, bool replace, CopyKind kind, const CopyProgress &onBytes)
 {
     Descriptor in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (!in.valid() || ::fstat(in.get(), &info) != 0)
         return failure(errno);
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     TemporaryName temporary(target);
-    Descriptor out(::open(temporary.bytes().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    // A copy is created with the source's permission bits less the umask, as cp does.
+    const mode_t createMode = kind == CopyKind::Copy ? (info.st_mode & 0777) : 0600;
+    Descriptor out(::open(temporary.bytes().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode));
     if (!out.valid())
         return failure(errno);
 
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    QByteArray buffer(chunkSize, Qt::Uninitialized);
-    qint64 copied = 0;
-    for (;;) {
-        const ssize_t count = ::read(in.get(), buffer.data(), size_t(buffer.size()));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return failure(errno);
-        if (count == 0)
-            break;
-        if (!writeAll(out.get(), buffer.constData(), count))
-            return failure(errno);
-        hash.addData(QByteArrayView(buffer.constData(), count));
-        copied += count;
-        if (onBytes && !onBytes(count))
-            return {CopyOutcome::Cancelled, QString()};
-    }
-    const struct timespec times[2] = {info.st_atim, info.st_mtim};
-    if (::fsync(out.get()) != 0 || ::futimens(out.get(), times) != 0 || ::fchmod(out.get(), info.st_mode & 07777) != 0)
+    const int error = info.st_size >= backgroundFromBytes
+                          ? BackgroundTransfer().run(in.get(), out.get(), onBytes)
+                          : transferHere(in.get(), out.get(), onBytes);
+    if (error == ECANCELED)
+        return {CopyOutcome::Cancelled, QString()};
+    if (error != 0)
+        return failure(error);
+
+    // a copy shorter than the source, unless the source shrank meanwhile, is a failure
+    struct stat copied {}, now {};
+    if (::fstat(out.get(), &copied) != 0 || ::fstat(in.get(), &now) != 0)
         return failure(errno);
+    if (copied.st_size < std::min(info.st_size, now.st_size))
+        return {CopyOutcome::Failed, QStringLiteral("The copy is shorter than the original.")};
+
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    if (::futimens(out.get(), times) != 0)
+        return failure(errno);
+    if (kind == CopyKind::Move) {
+        // as a move keeps them where it may; the owner is changed before the mode,
+        // which a change of owner would clear
+        [[maybe_unused]] const int owned = ::fchown(out.get(), info.st_uid, info.st_gid);
+        if (::fchmod(out.get(), info.st_mode & 07777) != 0)
+            return failure(errno);
+    }
     if (out.close() != 0)
         return failure(errno);
-
-    qint64 readBack = 0;
-    if (digestOf(temporary.bytes(), readBack) != hash.result() || readBack != copied)
-        return {CopyOutcome::Failed, QStringLiteral("The copy differs from the original.")};
     return publish(temporary, target, replace);
 }
 

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <cerrno>
 #include <dirent.h>
@@ -104,21 +105,6 @@ bool isInside(const QString &folder, const QString &target)
            && (canonicalAncestor + QLatin1Char('/')).startsWith(canonicalFolder + QLatin1Char('/'));
 }
 
-qint64 bytesBelow(const QString &native)
-{
-    struct stat info {};
-    if (!lstatNative(native, info))
-        return 0;
-    if (!S_ISDIR(info.st_mode))
-        return S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
-    qint64 total = 0;
-    QStringList entries;
-    readFolder(native, entries);
-    for (const QString &entry : entries)
-        total += bytesBelow(native + QLatin1Char('/') + entry);
-    return total;
-}
-
 QString describe(const struct stat &info)
 {
     const QDateTime modified = QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec);
@@ -131,6 +117,13 @@ class Operation {
 public:
     Operation(FileOperationKind kind, FileOperationProgress *progress)
         : m_kind(kind), m_move(kind == FileOperationKind::Move), m_progress(progress) {}
+    ~Operation()
+    {
+        for (const int fd : std::as_const(m_flushDescriptors))
+            ::close(fd);
+    }
+    Operation(const Operation &) = delete;
+    Operation &operator=(const Operation &) = delete;
 
     FileOperationResult run(const QStringList &sources, const QStringList &targets)
     {
@@ -219,16 +212,38 @@ private:
             fail(QStringLiteral("Cannot %1: no destination was given.").arg(verb()));
             return;
         }
-        qint64 total = 0;
-        for (const QString &source : sources)
-            total += bytesBelow(nativeOf(source));
         if (m_progress)
-            m_progress->start(m_kind, total);
+            m_progress->start(m_kind, 0);
+        qint64 total = 0;
+        for (qsizetype i = 0; i < sources.size() && !m_stopped; ++i)
+            total += bytesBelow(nativeOf(sources.at(i)));
+        if (m_progress)
+            m_progress->setTotal(total);
         for (qsizetype i = 0; i < sources.size() && !m_stopped; ++i) {
             transfer(nativeOf(sources.at(i)), destinationFor(sources, targets, i));
         }
+        flushAndRemoveSources();
         if (m_progress)
             m_progress->finish();
+    }
+
+    // The bytes of the regular files at and below the path; the window is kept alive
+    // while a large tree is counted.
+    qint64 bytesBelow(const QString &native)
+    {
+        struct stat info {};
+        if (!lstatNative(native, info))
+            return 0;
+        if (++m_counted % 256 == 0 && !tick(native))
+            return 0;
+        if (!S_ISDIR(info.st_mode))
+            return S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
+        qint64 total = 0;
+        QStringList entries;
+        readFolder(native, entries);
+        for (qsizetype i = 0; i < entries.size() && !m_stopped; ++i)
+            total += bytesBelow(native + QLatin1Char('/') + entries.at(i));
+        return total;
     }
 
     void transfer(const QString &source, QString target)
@@ -277,6 +292,8 @@ private:
     {
         if (m_move && !merging) {
             const qint64 bytes = bytesBelow(source);
+            if (m_stopped)
+                return;
             const InPlace moved = movedInPlace(source, target, false);
             if (moved == InPlace::Failed)
                 return;
@@ -306,7 +323,9 @@ private:
             ::chmod(folder.constData(), info.st_mode & 07777);
             ::utimensat(AT_FDCWD, folder.constData(), times, 0);
         }
-        if (m_move)
+        if (m_move && !m_pendingRemovals.isEmpty())
+            removeOnceFlushed(source, info);
+        else if (m_move)
             ::rmdir(QFile::encodeName(source).constData()); // stays when a part of it was kept
     }
 
@@ -337,12 +356,14 @@ private:
                 tick(target);
                 return;
             }
+            if (!watchForFlush(QFileInfo(target).absolutePath()))
+                return;
         }
         CopyStatus status;
         if (S_ISLNK(info.st_mode)) {
             status = copySymbolicLink(source, target, replace);
         } else if (S_ISREG(info.st_mode)) {
-            status = copyFileVerified(source, target, replace, [&](qint64 bytes) {
+            status = copyFile(source, target, replace, m_move ? CopyKind::Move : CopyKind::Copy, [&](qint64 bytes) {
                 m_done += bytes;
                 return tick(source);
             });
@@ -358,9 +379,71 @@ private:
             fail(QStringLiteral("Cannot %1 %2: %3").arg(verb(), quoted(source), status.reason));
             return;
         }
-        if (m_move && ::unlink(QFile::encodeName(source).constData()) != 0)
-            fail(QStringLiteral("%1 was copied, but the original could not be removed: %2").arg(quoted(source), systemErrorText(errno)));
+        if (m_move)
+            removeOnceFlushed(source, info);
         tick(source);
+    }
+
+    // A source moved across file systems is removed only once its copy is on disk. The
+    // copies are flushed together (a flush of each would cost a disk commit per file);
+    // the file system's descriptor is opened before the first copy to it, so a write
+    // error of any copy since then is reported by the flush.
+    bool watchForFlush(const QString &targetFolder)
+    {
+        struct stat info {};
+        if (::stat(QFile::encodeName(targetFolder).constData(), &info) == 0 && m_flushDescriptors.contains(info.st_dev))
+            return true;
+        const int fd = ::open(QFile::encodeName(targetFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0 || ::fstat(fd, &info) != 0) {
+            fail(QStringLiteral("Cannot move to %1: %2").arg(quoted(targetFolder), systemErrorText(errno)));
+            if (fd >= 0)
+                ::close(fd);
+            return false;
+        }
+        m_flushDescriptors.insert(info.st_dev, fd);
+        return true;
+    }
+
+    // `copied` is the source as it was before its copy.
+    void removeOnceFlushed(const QString &source, const struct stat &copied)
+    {
+        m_pendingRemovals.append({source, copied});
+        m_pendingBytes += S_ISREG(copied.st_mode) ? qint64(copied.st_size) : 0;
+        if (m_pendingBytes >= flushEveryBytes)
+            flushAndRemoveSources();
+    }
+
+    static bool unchanged(const struct stat &before, const struct stat &now)
+    {
+        return sameEntry(before, now) && before.st_size == now.st_size && before.st_mtim.tv_sec == now.st_mtim.tv_sec
+               && before.st_mtim.tv_nsec == now.st_mtim.tv_nsec;
+    }
+
+    void flushAndRemoveSources()
+    {
+        if (m_pendingRemovals.isEmpty())
+            return;
+        for (const int fd : std::as_const(m_flushDescriptors)) {
+            if (::syncfs(fd) != 0) {
+                fail(QStringLiteral("The copies could not be written to disk: %1. The originals were kept.")
+                         .arg(systemErrorText(errno)));
+                m_pendingRemovals.clear();
+                m_pendingBytes = 0;
+                return;
+            }
+        }
+        for (const auto &[source, copied] : std::as_const(m_pendingRemovals)) {
+            const QByteArray path = QFile::encodeName(source);
+            struct stat now {};
+            if (S_ISDIR(copied.st_mode))
+                ::rmdir(path.constData()); // stays when a part of it was kept
+            else if (::lstat(path.constData(), &now) == 0 && !unchanged(copied, now))
+                fail(QStringLiteral("%1 was changed while it was moved: the original was kept.").arg(quoted(source)));
+            else if (::unlink(path.constData()) != 0)
+                fail(QStringLiteral("%1 was copied, but the original could not be removed: %2").arg(quoted(source), systemErrorText(errno)));
+        }
+        m_pendingRemovals.clear();
+        m_pendingBytes = 0;
     }
 
     void deleteAll(const QStringList &sources)
@@ -430,6 +513,7 @@ private:
             fail(QStringLiteral("Cannot rename %1: access is denied.").arg(quoted(source)));
             return;
         case RenameResult::SourceMissing:
+        case RenameResult::Busy:
         case RenameResult::Failed:
             fail(QStringLiteral("Cannot rename %1: %2").arg(quoted(source), systemErrorText(errno)));
             return;
@@ -444,6 +528,11 @@ private:
     bool m_aborted = false;
     bool m_stopped = false;
     qint64 m_done = 0;
+    qint64 m_counted = 0; // entries counted for the total
+    static constexpr qint64 flushEveryBytes = qint64(256) << 20;
+    QHash<dev_t, int> m_flushDescriptors;
+    QList<std::pair<QString, struct stat>> m_pendingRemovals;
+    qint64 m_pendingBytes = 0;
 };
 
 } // namespace

@@ -3,7 +3,10 @@
 // a prompt before anything is replaced, a confirmation before delete (which moves
 // to the freedesktop trash), progress for long work and Cancel reported as aborted.
 // A copy never leaves a partial file under a target's name (FileCopy.h); a move
-// across file systems copies, verifies, and only then removes each source file.
+// across file systems copies, flushes the copies to disk, and only then removes the
+// sources. The window's thread is never held by a long copy: progress is told at
+// least every copyProgressIntervalMs (FileCopy.h) while the bytes move on a worker
+// thread, and while a large tree is counted.
 // Every question and error goes through showMessage.
 
 #include <QString>
@@ -19,7 +22,11 @@ public:
     virtual ~FileOperationProgress() = default;
     // `total` is in bytes for copy and move, in items for delete and rename.
     virtual void start(FileOperationKind kind, qint64 total) = 0;
-    // Returns false when the user cancels.
+    // A copy or move starts with a total of 0 and gives it once its sources are counted
+    // (advance is called meanwhile).
+    virtual void setTotal(qint64 total) { static_cast<void>(total); }
+    // Returns false when the user cancels. Called after every item, every chunk of a
+    // long copy and, while a copy lasts, at least every copyProgressIntervalMs.
     virtual bool advance(const QString &currentName, qint64 done) = 0;
     virtual void finish() = 0;
 };

@@ -39,6 +39,9 @@ RenameResult resultFromErrno(int error)
     case EPERM:
     case EROFS:
         return RenameResult::AccessDenied;
+    case EBUSY:
+    case ETXTBSY:
+        return RenameResult::Busy;
     default:
         return RenameResult::Failed;
     }
@@ -140,6 +143,20 @@ RenameResult renameNoReplace(const QString &from, const QString &to)
         return resultFromErrno(error);
     }
     return RenameResult::Done;
+}
+
+int pathLookupError(const QString &nativePath)
+{
+    if (nativePath.isEmpty())
+        return 3;
+    struct stat info {};
+    if (::lstat(QFile::encodeName(nativePath).constData(), &info) == 0)
+        return 0;
+    if (errno == EACCES)
+        return 5;
+    if (errno == ENOMEM)
+        return 8;
+    return QFileInfo(QFileInfo(nativePath).absolutePath()).isDir() ? 2 : 3;
 }
 
 QString systemErrorText(int errorNumber)

@@ -36,10 +36,16 @@ bool isSameFile(const QString &first, const QString &second);
 int maxNameBytes(const QString &folder);
 bool nameFitsFileSystem(const QString &folder, const QString &name);
 
-enum class RenameResult { Done, TargetExists, SourceMissing, NameTooLong, AccessDenied, Failed };
+// Busy: the file or its folder is in use by the system (a mount point, a running program).
+enum class RenameResult { Done, TargetExists, SourceMissing, NameTooLong, AccessDenied, Busy, Failed };
 // Renames without ever replacing an existing target, also when another program
 // creates the target meanwhile.
 RenameResult renameNoReplace(const QString &from, const QString &to);
+
+// Why a native path cannot be looked at, as the shell's codes: 0 when it can (a link
+// counts itself, whatever it points to), 2 file not found in an existing folder, 3 path
+// not found (also for an empty path), 5 access denied, 8 out of memory.
+int pathLookupError(const QString &nativePath);
 
 // The system's text for the last error number, as the program shows it.
 QString systemErrorText(int errorNumber);

@@ -1,6 +1,7 @@
 #include "platform/FileTypes.h"
 
 #include "platform/DrivePaths.h"
+#include "text/Ascii.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -28,12 +29,7 @@ QString unknownTypeName(const QString &name)
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot < 0 || dot == name.size() - 1)
         return QStringLiteral("File");
-    QString extension = name.mid(dot + 1);
-    for (QChar &c : extension) {
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 32);
-    }
-    return extension + QStringLiteral(" File");
+    return ascii::toUpper(name.mid(dot + 1)) + QStringLiteral(" File");
 }
 
 // The type's own icon when the theme has it, else its generic one.

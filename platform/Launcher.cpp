@@ -40,7 +40,7 @@ int missingCode(const QString &native)
 
 int openWithAssociation(const QUrl &url)
 {
-    return QDesktopServices::openUrl(url) ? launchSucceeded : launchNoAssociation;
+    return openAddress(url) ? launchSucceeded : launchNoAssociation;
 }
 
 // The parameters as arguments: a whole text that names an existing file becomes that
@@ -64,6 +64,11 @@ int startProgram(const QString &program, const QString &parameters, const QStrin
 }
 
 } // namespace
+
+bool openAddress(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
 
 bool isProgram(const QString &nativePath)
 {

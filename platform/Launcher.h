@@ -4,6 +4,7 @@
 // success, 32 or less on failure.
 
 #include <QString>
+#include <QUrl>
 
 namespace platform {
 
@@ -18,6 +19,10 @@ inline constexpr int launchNoAssociation = 31;
 // shown in the file manager. Other verbs have no association.
 // Relative names resolve against the directory, or the current folder without one.
 int launch(const QString &verb, const QString &target, const QString &parameters, const QString &directory);
+
+// Opens an address (web page, "mailto:") or a local file with the desktop's associated
+// program; false when none takes it.
+bool openAddress(const QUrl &url);
 
 // True when the path names a program: a file the user may execute whose name does
 // not make it a document (files on FAT media carry the execute bit too).

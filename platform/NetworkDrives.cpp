@@ -2,6 +2,7 @@
 
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
+#include "text/Ascii.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -106,7 +107,7 @@ int connectNetworkDrive(const QString &localDevice, const QString &remote, bool 
                                  || (letter >= QLatin1Char('a') && letter <= QLatin1Char('z')));
     if (!validDevice)
         return netBadDevice;
-    const QChar upper = letter >= QLatin1Char('a') ? QChar(letter.unicode() - 32) : letter;
+    const QChar upper = ascii::toUpper(letter);
     if (isLetterInUse(upper))
         return netAlreadyAssigned;
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <unistd.h>
 
 namespace platform {
 
@@ -28,6 +29,11 @@ QString defaultShellFolder(const QString &valueName)
         return folder;
     }
     return QString();
+}
+
+QString networkPlacesFolder()
+{
+    return QStringLiteral("/run/user/%1/gvfs").arg(::getuid());
 }
 
 QString systemProgramFolder()

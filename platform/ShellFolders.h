@@ -11,6 +11,9 @@ namespace platform {
 // folder is created when missing.
 QString defaultShellFolder(const QString &valueName);
 
+// Where the desktop mounts the network places the user has opened (GVfs).
+QString networkPlacesFolder();
+
 // The system's program and library folders (native).
 QString systemProgramFolder();
 QString systemLibraryFolder();

@@ -1,7 +1,7 @@
 #include "tags/ID3v2Genre.h"
 
 #include "tags/TID3TagInfo.h"
-#include "tags/TID3v2.h"
+#include "text/Ascii.h"
 
 namespace id3v2 {
 
@@ -36,7 +36,7 @@ QString parenthesisedGenre(const QString &text)
     QString refinement = text.mid(pos);
     if (refinement.startsWith(QLatin1String("((")))
         refinement.remove(0, 1);
-    refinement = TID3v2::trimmedText(refinement);
+    refinement = ascii::trimmed(refinement);
     return refinement.isEmpty() ? names.join(QLatin1Char('/')) : refinement;
 }
 } // namespace
@@ -45,7 +45,7 @@ QString genreText(const QStringList &values, int version)
 {
     QStringList genres;
     for (const QString &value : values) {
-        const QString text = TID3v2::trimmedText(value);
+        const QString text = ascii::trimmed(value);
         const QString name = version >= 4 ? nameForCode(text) : QString();
         const QString genre = name.isNull() ? parenthesisedGenre(text) : name;
         if (!genre.isEmpty())

@@ -1,14 +1,12 @@
 #include "tags/TID3TagInfo.h"
 
-#include "tags/TID3v2.h"
-
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/RandomAccessFile.h"
+#include "text/Ascii.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 using platform::RandomAccessFile;
 
@@ -19,24 +17,6 @@ constexpr int NameWidth = 30;
 constexpr int YearWidth = 4;
 constexpr int CommentWidth = 28;
 constexpr char Marker[] = "TAG";
-
-bool sameIgnoringAsciiCase(const QString &text, const char *name)
-{
-    const qsizetype length = qsizetype(std::strlen(name));
-    if (text.size() != length)
-        return false;
-    for (qsizetype i = 0; i < length; ++i) {
-        char16_t a = text.at(i).unicode();
-        char16_t b = char16_t(uchar(name[i]));
-        if (a >= 'A' && a <= 'Z')
-            a += 'a' - 'A';
-        if (b >= 'A' && b <= 'Z')
-            b += 'a' - 'A';
-        if (a != b)
-            return false;
-    }
-    return true;
-}
 
 [[noreturn]] void throwOpenError(const QString &fileName, int error)
 {
@@ -57,10 +37,15 @@ void TID3TagInfo::clearValues()
 
 void TID3TagInfo::ReadFromFile(const QString &fileName)
 {
+    const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
+    ReadFromFile(file, fileName);
+}
+
+void TID3TagInfo::ReadFromFile(const RandomAccessFile &file, const QString &fileName)
+{
     // A failed read leaves no values of an earlier file behind.
     fHasTag = false;
     clearValues();
-    RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
     if (!file.isOpen())
         throwOpenError(fileName, file.openError());
     const qint64 size = file.size();
@@ -97,7 +82,7 @@ QString TID3TagInfo::fieldText(int offset, int width) const
 {
     const auto begin = reinterpret_cast<const char *>(fRecord.data()) + offset;
     const auto end = std::find(begin, begin + width, '\0');
-    return TID3v2::trimmedText(QString::fromLatin1(begin, end - begin));
+    return ascii::trimmed(QString::fromLatin1(begin, end - begin));
 }
 
 void TID3TagInfo::setFieldText(int offset, int width, const QString &text)
@@ -136,7 +121,7 @@ int TID3TagInfo::genreIndex(const QString &name)
     if (name.isEmpty())
         return NoGenre;
     const auto found = std::find_if(GenreNames.cbegin(), GenreNames.cend(),
-                                    [&](const char *genre) { return sameIgnoringAsciiCase(name, genre); });
+                                    [&](const char *genre) { return ascii::equalsIgnoringCase(name, QLatin1String(genre)); });
     return found == GenreNames.cend() ? NoGenre : int(found - GenreNames.cbegin());
 }
 

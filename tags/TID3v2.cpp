@@ -3,19 +3,9 @@
 #include "tags/ID3v2Tag.h"
 
 #include "platform/RandomAccessFile.h"
+#include "text/Ascii.h"
 
 using platform::RandomAccessFile;
-
-QString TID3v2::trimmedText(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first).unicode() <= 32)
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= 32)
-        --last;
-    return text.mid(first, last - first);
-}
 
 void TID3v2::Clear()
 {
@@ -28,46 +18,56 @@ void TID3v2::Clear()
         text->clear();
 }
 
-void TID3v2::SetTitle(const QString &text) { fTitle = trimmedText(text); }
-void TID3v2::SetArtist(const QString &text) { fArtist = trimmedText(text); }
-void TID3v2::SetAlbum(const QString &text) { fAlbum = trimmedText(text); }
-void TID3v2::SetYear(const QString &text) { fYear = trimmedText(text); }
-void TID3v2::SetGenre(const QString &text) { fGenre = trimmedText(text); }
-void TID3v2::SetComment(const QString &text) { fComment = trimmedText(text); }
-void TID3v2::SetLink(const QString &text) { fLink = trimmedText(text); }
+void TID3v2::SetTitle(const QString &text) { fTitle = ascii::trimmed(text); }
+void TID3v2::SetArtist(const QString &text) { fArtist = ascii::trimmed(text); }
+void TID3v2::SetAlbum(const QString &text) { fAlbum = ascii::trimmed(text); }
+void TID3v2::SetYear(const QString &text) { fYear = ascii::trimmed(text); }
+void TID3v2::SetGenre(const QString &text) { fGenre = ascii::trimmed(text); }
+void TID3v2::SetComment(const QString &text) { fComment = ascii::trimmed(text); }
+void TID3v2::SetLink(const QString &text) { fLink = ascii::trimmed(text); }
 
 namespace {
-// The track number of a TRCK text: the part before "/", low eight bits, 0 when not a number.
-std::uint8_t trackNumber(const QString &text)
+// The track number of a TRCK text: the part before "/"; 0 when not a number of 0-999.
+std::uint16_t trackNumber(const QString &text)
 {
     const QString number = text.section(QLatin1Char('/'), 0, 0);
     bool valid = false;
-    const int value = TID3v2::trimmedText(number).toInt(&valid, 10);
-    return valid ? std::uint8_t(value & 0xFF) : 0;
+    const int value = ascii::trimmed(number).toInt(&valid, 10);
+    return valid && value >= 0 && value <= TID3v2::MaxTrack ? std::uint16_t(value) : 0;
 }
 
 // The "/total" part of a TRCK text, without the slash.
 QString trackTotal(const QString &text)
 {
     const qsizetype slash = text.indexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : TID3v2::trimmedText(text.mid(slash + 1));
+    return slash < 0 ? QString() : ascii::trimmed(text.mid(slash + 1));
 }
 
 QString slotOrFallback(const id3v2::TagInfo &info, int slot, int fallback)
 {
-    const QString text = TID3v2::trimmedText(info.texts[slot]);
-    return text.isEmpty() ? TID3v2::trimmedText(info.texts[fallback]) : text;
+    const QString text = ascii::trimmed(info.texts[slot]);
+    return text.isEmpty() ? ascii::trimmed(info.texts[fallback]) : text;
 }
 } // namespace
 
 bool TID3v2::ReadFromFile(const QString &fileName)
 {
+    Clear();
+    try {
+        const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
+        return ReadFromFile(file);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TID3v2::ReadFromFile(const RandomAccessFile &file, QList<QByteArray> *frameIds)
+{
     using namespace id3v2;
     Clear();
     try {
         TagInfo info;
-        info.keepsAllFrames = false;
-        const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
+        info.keepsAllFrames = frameIds != nullptr;
         if (!ReadTagHeader(file, info))
             return false;
         if (!hasIdentifier(info))
@@ -81,20 +81,24 @@ bool TID3v2::ReadFromFile(const QString &fileName)
             ReadFramesV22(file, info);
         else
             ReadFramesV23(file, info);
+        if (frameIds) {
+            for (const Frame &frame : info.frames)
+                frameIds->append(frame.id);
+        }
         fTitle = slotOrFallback(info, TitleSlot, ContentGroupSlot);
         fArtist = slotOrFallback(info, ArtistSlot, OriginalArtistSlot);
         fAlbum = slotOrFallback(info, AlbumSlot, OriginalAlbumSlot);
         fTrack = trackNumber(info.texts[TrackSlot]);
-        fYear = trimmedText(info.texts[YearSlot]);
+        fYear = ascii::trimmed(info.texts[YearSlot]);
         if (fYear.isEmpty())
-            fYear = trimmedText(info.texts[RecordingTimeSlot].left(4));
-        fGenre = trimmedText(info.texts[GenreSlot]);
-        fComment = trimmedText(info.texts[CommentSlot]);
-        fComposer = trimmedText(info.texts[ComposerSlot]);
-        fEncodedBy = trimmedText(info.texts[EncodedBySlot]);
-        fRights = trimmedText(info.texts[RightsSlot]);
-        fLanguage = trimmedText(info.texts[LanguageSlot]);
-        fLink = trimmedText(info.texts[LinkSlot]);
+            fYear = ascii::trimmed(info.texts[RecordingTimeSlot].left(4));
+        fGenre = ascii::trimmed(info.texts[GenreSlot]);
+        fComment = ascii::trimmed(info.texts[CommentSlot]);
+        fComposer = ascii::trimmed(info.texts[ComposerSlot]);
+        fEncodedBy = ascii::trimmed(info.texts[EncodedBySlot]);
+        fRights = ascii::trimmed(info.texts[RightsSlot]);
+        fLanguage = ascii::trimmed(info.texts[LanguageSlot]);
+        fLink = ascii::trimmed(info.texts[LinkSlot]);
         return true;
     } catch (...) {
         return false;

@@ -50,7 +50,14 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    const FileListItem &row = m_items[size_t(index.row())];
+    if (row.entryKind != EntryKind::Drive && !row.isParent()) {
+        result |= Qt::ItemIsDragEnabled;
+        if (index.column() == 0)
+            result |= Qt::ItemIsEditable;
+    }
+    return result;
 }
 
 void FileListModel::beginUpdate()
@@ -112,4 +119,12 @@ void FileListModel::sort(const FileListOrder &order)
         after.append(this->index(newRowOf[size_t(index.row())], index.column()));
     changePersistentIndexList(before, after);
     emit layoutChanged();
+}
+
+bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() != 0)
+        return false;
+    emit captionEdited(index.row(), value.toString());
+    return true;
 }

@@ -31,6 +31,8 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // An edited caption is reported, not stored: the rename re-lists the folder.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
     int count() const { return int(m_items.size()); }
     const FileListItem &item(int row) const { return m_items[size_t(row)]; }
@@ -47,6 +49,9 @@ public:
     void setColumns(const QList<FileListColumn> &columns);
     // Sorts once; outside a bulk update the selection and current row follow their rows.
     void sort(const FileListOrder &order);
+
+signals:
+    void captionEdited(int row, const QString &caption);
 
 private:
     std::vector<FileListItem> m_items;

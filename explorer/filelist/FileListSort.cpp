@@ -1,7 +1,7 @@
 #include "explorer/filelist/FileListSort.h"
 
 #include "explorer/filelist/FileListFormat.h"
-#include "naming/TKestrava.h"
+#include "text/Ascii.h"
 
 #include <algorithm>
 
@@ -24,7 +24,7 @@ SortEntry sortEntryFor(const FileListItem &item, int row, int column)
     entry.folder = item.entryKind == EntryKind::Folder;
     switch (column) {
     case 0:
-        entry.text = TKestrava::asciiUpper(item.caption);
+        entry.text = ascii::toUpper(item.caption);
         break;
     case 1:
         entry.number = sizeFromSizeText(item.columnTexts[siSize]);

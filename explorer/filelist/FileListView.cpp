@@ -5,6 +5,7 @@
 #include "explorer/shared/DriveUtils.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/filelist/FileListFormat.h"
+#include "explorer/filelist/FileListCommands.h"
 #include "explorer/filelist/FileListModel.h"
 #include "explorer/filelist/FolderListing.h"
 #include "explorer/filelist/FileListParentPicture.h"
@@ -16,14 +17,20 @@
 #include "explorer/shared/ShellUtils.h"
 #include "explorer/shared/SystemImageList.h"
 #include "explorer/combo/TZuDirTreeCombo28.h"
-#include "naming/TKestrava.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
 #include "platform/WaitCursor.h"
+#include "text/Ascii.h"
 
+#include "explorer/shared/FileOperationTable.h"
+#include "platform/FileClipboard.h"
+
+#include <QDrag>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -36,7 +43,7 @@ const QString drivesText = QStringLiteral("DRIVES");
 
 bool isDrivesText(const QString &text)
 {
-    return TKestrava::asciiUpper(text) == drivesText;
+    return ascii::toUpper(text) == drivesText;
 }
 } // namespace
 
@@ -44,6 +51,7 @@ TZuFilelistView28::TZuFilelistView28(QWidget *parent)
     : QTreeView(parent)
     , m_model(new FileListModel(this))
     , m_header(new FileListHeader(this))
+    , m_commands(new FileListCommands(*this))
 {
     setHeader(m_header);
     setModel(m_model);
@@ -54,7 +62,15 @@ TZuFilelistView28::TZuFilelistView28(QWidget *parent)
     setAllColumnsShowFocus(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setEditTriggers(QAbstractItemView::SelectedClicked);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    // The rename re-lists the folder: it runs once the editor has closed.
+    connect(m_model, &FileListModel::captionEdited, this, [this](int, const QString &caption) {
+        QMetaObject::invokeMethod(this, [this, caption] { Edit(caption); }, Qt::QueuedConnection);
+    });
     // The list sorts by its own rule; the view's sorting stays off, the header clickable.
     setSortingEnabled(false);
     m_header->setSectionsClickable(true);
@@ -162,8 +178,8 @@ void TZuFilelistView28::SetMask(const QString &mask)
 
 void TZuFilelistView28::SetParentDirCaption(const QString &caption)
 {
-    const QString trimmedCaption = TKestrava::trimmedText(caption);
-    if (TKestrava::asciiUpper(trimmedCaption) != TKestrava::asciiUpper(TKestrava::trimmedText(m_parentDirCaption)))
+    const QString trimmedCaption = ascii::trimmed(caption);
+    if (!ascii::equalsIgnoringCase(trimmedCaption, ascii::trimmed(m_parentDirCaption)))
         m_parentDirCaption = blank + trimmedCaption;
 }
 
@@ -208,6 +224,14 @@ void TZuFilelistView28::RefreshList()
 {
     platform::WaitCursor hourglass;
     const ListingPlace kept = listingPlace();
+    // An in-place edit survives a re-listing (a folder appearing while a new folder is named).
+    QString editedPath;
+    QString editedText;
+    if (state() == QAbstractItemView::EditingState && currentIndex().isValid()) {
+        editedPath = item(currentIndex().row()).path();
+        if (const auto *editor = viewport()->findChild<QLineEdit *>())
+            editedText = editor->text();
+    }
     {
         FileListBulkUpdate update(*m_model);
         m_model->clear();
@@ -235,6 +259,16 @@ void TZuFilelistView28::RefreshList()
     restoreListingPlace(kept);
     if (itemCount() > 0 && !selectionModel()->hasSelection())
         selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
+    for (int row = 0; !editedPath.isEmpty() && row < itemCount(); ++row) {
+        if (item(row).path() == editedPath) {
+            QTreeView::edit(m_model->index(row, 0), QAbstractItemView::AllEditTriggers, nullptr);
+            // The closed editor is deleted later; the new one is the last child.
+            const QList<QLineEdit *> editors = viewport()->findChildren<QLineEdit *>();
+            if (!editors.isEmpty())
+                editors.last()->setText(editedText);
+            break;
+        }
+    }
     platform::processPendingMessages();
 }
 
@@ -451,19 +485,6 @@ void TZuFilelistView28::keyReleaseEvent(QKeyEvent *event)
         Click();
 }
 
-void TZuFilelistView28::keyPressEvent(QKeyEvent *event)
-{
-    // F4 and Escape open and close a linked combo's drop-down; without one they do nothing.
-    const bool f4 = event->key() == Qt::Key_F4;
-    if (f4 || event->key() == Qt::Key_Escape) {
-        if (m_dirTreeCombo && (f4 || m_dirTreeCombo->isDroppedDown()))
-            m_dirTreeCombo->ToggleDropDown();
-        if (f4 || !m_dirTreeCombo)
-            return;
-    }
-    QTreeView::keyPressEvent(event);
-}
-
 int TZuFilelistView28::itemCount() const
 {
     return m_model->count();
@@ -523,4 +544,205 @@ void TZuFilelistView28::setNameColumnWidth(int width)
 void TZuFilelistView28::SetMultiSelect(bool multiSelect)
 {
     setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+}
+
+void TZuFilelistView28::deselectItem(int index)
+{
+    if (index >= 0 && index < itemCount())
+        selectionModel()->select(m_model->index(index, 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+}
+
+void TZuFilelistView28::editCaption(int index)
+{
+    if (index < 0 || index >= itemCount())
+        return;
+    const QModelIndex caption = m_model->index(index, 0);
+    scrollTo(caption);
+    QTreeView::edit(caption, QAbstractItemView::AllEditTriggers, nullptr);
+}
+
+bool TZuFilelistView28::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (trigger != QAbstractItemView::AllEditTriggers && (trigger & editTriggers())
+        && (!index.isValid() || !CanEdit(index.row())))
+        return false;
+    return QTreeView::edit(index, trigger, event);
+}
+
+void TZuFilelistView28::showFoundEntry(const QString &path)
+{
+    const QString folder = folderPart(path);
+    showInPartners(folder);
+    SetDirectory(folder);
+    for (int row = 0; row < itemCount(); ++row) {
+        if (item(row).path() == path) {
+            selectItem(row);
+            scrollItemIntoView(row);
+            Click();
+            return;
+        }
+    }
+}
+
+void TZuFilelistView28::CutCopy(int operation)
+{
+    m_commands->CutCopy(operation);
+}
+
+void TZuFilelistView28::Paste()
+{
+    m_commands->Paste();
+}
+
+void TZuFilelistView28::DeleteSelected()
+{
+    m_commands->DeleteSelected();
+}
+
+void TZuFilelistView28::BeginRename()
+{
+    m_commands->BeginRename();
+}
+
+bool TZuFilelistView28::CanEdit(int row)
+{
+    return m_commands->CanEdit(row);
+}
+
+void TZuFilelistView28::Edit(const QString &newCaption)
+{
+    m_commands->Edit(newCaption);
+}
+
+void TZuFilelistView28::NewFolder()
+{
+    m_commands->NewFolder();
+}
+
+void TZuFilelistView28::ViewSelected()
+{
+    m_commands->ViewSelected();
+}
+
+void TZuFilelistView28::FindFile()
+{
+    m_commands->FindFile();
+}
+
+bool TZuFilelistView28::KeyDown(int Key, TShortCut Shift)
+{
+    const TShortCut pressed = TShortCut((Key & 0xFF) | Shift);
+    const auto fire = [this, pressed](TZuListViewAction action) {
+        if (m_shortCuts.fires(action, pressed))
+            m_commands->action(action)->trigger();
+    };
+    if (selectedIndex() >= 0) {
+        fire(vaCopy);
+        fire(vaCut);
+        fire(vaOpen);
+        fire(vaView);
+        fire(vaDelete);
+        fire(vaRename);
+        if (!m_commands->ClipboardList().isEmpty() || platform::clipboardHoldsFiles())
+            fire(vaPaste);
+        if (!isDriveList())
+            fire(vaNewFolder);
+    }
+    fire(vaBack);
+    fire(vaFindFile);
+    fire(vaRefresh);
+    fire(vaSelectAll);
+    if (Key == vkReturn && m_shortCuts.Actions.contains(vaOpen) && m_shortCuts.OpenWithEnter)
+        OpenSelected();
+    if (Key == vkDelete && Shift == scShift) {
+        if (selectedIndex() < 0)
+            return true;
+        m_commands->permanentDeleteAction()->trigger();
+    }
+    // F4 drops a linked combo's tree down or closes it, Escape closes it; without a
+    // combo both end here.
+    if ((Key == vkF4 || Key == vkEscape) && m_dirTreeCombo) {
+        if (Key == vkF4 || m_dirTreeCombo->isDroppedDown())
+            m_dirTreeCombo->ToggleDropDown();
+        return Key == vkF4;
+    }
+    return Key == vkF4 || Key == vkEscape;
+}
+
+void TZuFilelistView28::keyPressEvent(QKeyEvent *event)
+{
+    if (state() == QAbstractItemView::EditingState) {
+        QTreeView::keyPressEvent(event);
+        return;
+    }
+    if (KeyDown(virtualKeyOf(event->key()), shiftBitsOf(event->modifiers()))) {
+        event->accept();
+        return;
+    }
+    // The view's own Copy would put the caption text on the clipboard in place of the files.
+    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut)) {
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void TZuFilelistView28::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        DragOperation = (event->modifiers() & Qt::ControlModifier) ? opCopy : opMove;
+    QTreeView::mousePressEvent(event);
+}
+
+void TZuFilelistView28::startDrag(Qt::DropActions)
+{
+    QStringList natives;
+    for (int row : selectedRows()) {
+        if (!item(row).isParent() && item(row).entryKind != EntryKind::Drive)
+            natives.append(platform::toNativePath(item(row).path()));
+    }
+    if (natives.isEmpty())
+        return;
+    auto *drag = new QDrag(this);
+    drag->setMimeData(platform::fileListMimeData(natives, false));
+    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+}
+
+bool TZuFilelistView28::acceptsDrop(const QDropEvent *event) const
+{
+    return event->source() != this && !isDriveList()
+           && !platform::filesOfMimeData(event->mimeData()).nativePaths.isEmpty();
+}
+
+void TZuFilelistView28::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (acceptsDrop(event))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TZuFilelistView28::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (acceptsDrop(event)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TZuFilelistView28::dropEvent(QDropEvent *event)
+{
+    if (!acceptsDrop(event)) {
+        event->ignore();
+        return;
+    }
+    QStringList dropped;
+    for (const QString &native : platform::filesOfMimeData(event->mimeData()).nativePaths)
+        dropped.append(platform::toDrivePath(native));
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // The copy runs after the drop has returned to the other program.
+    QMetaObject::invokeMethod(this, [this, dropped] { m_commands->dropFiles(dropped); }, Qt::QueuedConnection);
 }

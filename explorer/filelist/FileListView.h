@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QTreeView>
 
+class FileListCommands;
 class FileListModel;
 class TZuDirTree21;
 class TZuDirTreeCombo28;
@@ -84,6 +85,9 @@ public:
     void SetShowFolders(bool show);
     TZuFileListShortCuts &ShortCuts() { return m_shortCuts; }
     const TZuFileListShortCuts &ShortCuts() const { return m_shortCuts; }
+    // A read-only list renames nothing.
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
     // Listing state.
     qint64 ListedTotal() const { return m_listedTotal; }
@@ -108,6 +112,21 @@ public:
     virtual void Click();
     virtual void DblClick();
 
+    // The key handler: shortcuts, Enter, Shift+Delete, F4 and Escape. True when the key
+    // is consumed; otherwise it goes on to the list view's own handling.
+    virtual bool KeyDown(int Key, TShortCut Shift);
+    // The file operations (FileListCommands), under the names the pop-up menu calls.
+    void CutCopy(int operation);
+    void Paste();
+    void DeleteSelected();
+    void BeginRename();
+    bool CanEdit(int row);
+    void Edit(const QString &newCaption);
+    void NewFolder();
+    void ViewSelected();
+    void FindFile();
+    FileListCommands &commands() const { return *m_commands; }
+
     // Rows, for the main window.
     int itemCount() const;
     const FileListItem &item(int index) const;
@@ -120,6 +139,14 @@ public:
     void scrollItemIntoView(int index);
     void setNameColumnWidth(int width);
     void SetMultiSelect(bool multiSelect);
+    // Rows selected, in list order.
+    QList<int> selectedRows() const;
+    void deselectItem(int index);
+    bool isDriveList() const;
+    // Starts the in-place edit of a row's caption.
+    void editCaption(int index);
+    // Lists the entry's folder (the linked tree and combo follow) and selects it.
+    void showFoundEntry(const QString &path);
 
 signals:
     void OnItemChange(QObject *Sender, QString SelectedItem);
@@ -131,6 +158,12 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct ListingPlace {
@@ -147,9 +180,8 @@ private:
     void buildColumns(const QStringList &captions, const int (&widths)[5], const Qt::Alignment (&alignments)[5]);
     void applyColumnWidths();
     void setFileColumnWidth(int column, int width);
-    bool isDriveList() const;
     void showInPartners(const QString &folder);
-    QList<int> selectedRows() const;
+    bool acceptsDrop(const QDropEvent *event) const;
 
     FileListModel *m_model;
     FileListHeader *m_header;
@@ -182,4 +214,6 @@ private:
     int m_parentImageIndex = -1;
     bool m_columnsRebuilt = false;
     TZuFileListShortCuts m_shortCuts;
+    bool m_readOnly = false;
+    FileListCommands *m_commands;
 };

@@ -6,7 +6,7 @@
 #include "explorer/shared/FileTypeCache.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellFileInfo.h"
-#include "naming/TKestrava.h"
+#include "text/Ascii.h"
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
@@ -38,7 +38,7 @@ void FolderListing::listFolder(const QString &folder, TFileType fileType, const 
     const int attributeMask = attributeBitsOf(fileType);
     if (showFolders)
         AddEntries(m_folder + QStringLiteral("*.*"), attributeMask + faDirectory);
-    QString patterns = TKestrava::trimmedText(mask);
+    QString patterns = ascii::trimmed(mask);
     if (patterns.isEmpty())
         patterns = QStringLiteral("*.*");
     for (const QString &pattern : patterns.split(QLatin1Char(';')))

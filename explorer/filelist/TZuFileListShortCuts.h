@@ -1,11 +1,34 @@
 #pragma once
-// The file list's keyboard settings: one shortcut per action (low byte the key code,
-// 8192 Shift, 16384 Ctrl, 32768 Alt), Enter and double click to open, and the actions
-// whose shortcuts are active.
+// The file list's keyboard settings: one shortcut per action (low byte the virtual
+// key code, 8192 Shift, 16384 Ctrl, 32768 Alt), Enter and double click to open, and
+// the actions whose shortcuts are active. Copying one copies all of it.
 
 #include "explorer/shared/ExplorerTypes.h"
 
+#include <QKeySequence>
+#include <Qt>
+
 using TShortCut = quint16;
+
+inline constexpr TShortCut scShift = 8192;
+inline constexpr TShortCut scCtrl = 16384;
+inline constexpr TShortCut scAlt = 32768;
+
+// Virtual key codes the file list handles itself.
+inline constexpr int vkBack = 8;
+inline constexpr int vkReturn = 13;
+inline constexpr int vkEscape = 27;
+inline constexpr int vkUp = 38;
+inline constexpr int vkDown = 40;
+inline constexpr int vkDelete = 46;
+inline constexpr int vkF4 = 115;
+
+// The virtual key code of a Qt key; 0 for a key that has none.
+int virtualKeyOf(int qtKey);
+// The TShortCut bits of Qt's modifiers (Shift, Ctrl, Alt).
+TShortCut shiftBitsOf(Qt::KeyboardModifiers modifiers);
+// The key sequence a shortcut stands for (shown beside menu items).
+QKeySequence keySequenceOf(TShortCut shortCut);
 
 struct TZuFileListShortCuts {
     TShortCut scCopy = 16451;      // Ctrl+C
@@ -23,4 +46,12 @@ struct TZuFileListShortCuts {
     bool OpenWithEnter = true;
     bool DblClickToOpen = true;
     TZuListViewActions Actions = allListViewActions;
+
+    // The shortcut of an action.
+    TShortCut shortCutOf(TZuListViewAction action) const;
+    // True when the key is the action's shortcut and the action is active.
+    bool fires(TZuListViewAction action, TShortCut key) const
+    {
+        return Actions.contains(action) && shortCutOf(action) == key;
+    }
 };

@@ -1,19 +1,14 @@
 #include "explorer/shared/DisplayTexts.h"
 
-#include "naming/TKestrava.h"
 #include "platform/FileTime.h"
 #include "platform/Locale.h"
+#include "text/Ascii.h"
 
 #include <QLocale>
 
 namespace {
 
 const QString amPmToken = QStringLiteral("AM/PM");
-
-QChar asciiLowerChar(QChar c)
-{
-    return TKestrava::asciiLower(QString(c)).at(0);
-}
 
 QString padded(int value, qsizetype width)
 {
@@ -61,13 +56,13 @@ QString formatMoment(const QDateTime &moment, const QString &picture)
     while (i < picture.size()) {
         if (picture.mid(i, amPmToken.size()).compare(amPmToken, Qt::CaseInsensitive) == 0) {
             const QString marker = time.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM");
-            text += picture.at(i).isLower() ? TKestrava::asciiLower(marker) : marker;
+            text += picture.at(i).isLower() ? ascii::toLower(marker) : marker;
             i += amPmToken.size();
             continue;
         }
-        const QChar letter = asciiLowerChar(picture.at(i));
+        const QChar letter = ascii::toLower(picture.at(i));
         qsizetype run = 1;
-        while (i + run < picture.size() && asciiLowerChar(picture.at(i + run)) == letter)
+        while (i + run < picture.size() && ascii::toLower(picture.at(i + run)) == letter)
             ++run;
         const bool minutes = letter == QLatin1Char('n') || (letter == QLatin1Char('m') && afterHour);
         if (letter == QLatin1Char('d'))
@@ -99,7 +94,7 @@ QString formatMoment(const QDateTime &moment, const QString &picture)
 
 QString SizeToKBText(const QString &kind, qint64 size)
 {
-    if (TKestrava::asciiUpper(kind) == QLatin1String("DIR"))
+    if (ascii::equalsIgnoringCase(kind, QLatin1String("DIR")))
         return QStringLiteral(" ");
     if (size > 0 && size < 1024)
         size = 1024;

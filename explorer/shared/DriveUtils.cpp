@@ -2,12 +2,12 @@
 
 #include "explorer/shared/ExplorerDialogs.h"
 #include "explorer/shared/ExplorerTexts.h"
-#include "naming/TKestrava.h"
 #include "platform/DriveTable.h"
+#include "text/Ascii.h"
 
 QChar driveLetterOf(const QString &path)
 {
-    return path.isEmpty() ? QChar() : TKestrava::asciiUpper(path.left(1)).at(0);
+    return path.isEmpty() ? QChar() : ascii::toUpper(path.at(0));
 }
 
 qint64 DiskSizeKB(const QString &path)

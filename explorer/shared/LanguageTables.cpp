@@ -37,6 +37,9 @@ LanguageRow readRow(const QString &tableName)
     row.driveTypes = stringList(table.value(QLatin1String("driveTypes")));
     row.fileListPopUp = stringList(table.value(QLatin1String("fileListPopUp")));
     row.treePopUp = stringList(table.value(QLatin1String("treePopUp")));
+    const QJsonObject commands = table.value(QLatin1String("fileListCommands")).toObject();
+    for (auto it = commands.begin(); it != commands.end(); ++it)
+        row.fileListCommands.insert(it.key(), it.value().toString());
     return row;
 }
 
@@ -100,4 +103,12 @@ TLanguage languageFromLangId(int langId)
 TLanguage ResolveLanguage(TLanguage language)
 {
     return language == lnSysDefault ? languageFromLangId(platform::defaultLangId()) : language;
+}
+
+QString fileListCommandText(int language, const QString &name)
+{
+    const LanguageRow *row = languageRow(language);
+    if (row && row->fileListCommands.contains(name))
+        return row->fileListCommands.value(name);
+    return languageRow(lnEnglish)->fileListCommands.value(name);
 }

@@ -21,6 +21,7 @@ struct LanguageRow {
     QStringList driveTypes;           // unrecognised, not present, removable, fixed, network, CD-ROM, RAM disk
     QStringList fileListPopUp;        // Open ... DeskTop as ShortCut
     QStringList treePopUp;            // New Folder ... Property
+    QHash<QString, QString> fileListCommands; // confirmations and the find window of the file list, by name
 };
 
 // True for the thirteen members that name a language (not lnSysDefault, nor a value
@@ -29,6 +30,10 @@ bool isConcreteLanguage(int language);
 
 // The row of a concrete language; nullptr for any other value.
 const LanguageRow *languageRow(int language);
+
+// A text of the file list's commands in the language; the English text where the
+// language has none.
+QString fileListCommandText(int language, const QString &name);
 
 // Name of a language's string table ("it" for lnItalian); empty for other values.
 QString languageTableName(int language);

@@ -8,14 +8,14 @@
 #include "platform/DrivePaths.h"
 #include "platform/FileManager.h"
 #include "platform/Launcher.h"
+#include "platform/FileSystem.h"
 #include "platform/NetworkDrives.h"
-#include "platform/UserPaths.h"
+#include "platform/ShellFolders.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <cerrno>
 
 namespace {
 
@@ -30,25 +30,10 @@ QString rootFolder(int rootKind)
     case brCommonStartMenu:
         return QStringLiteral("/usr/share/applications");
     case brNetwork:
-        return platform::userNetworkMountFolder();
+        return platform::networkPlacesFolder();
     default:
         return QDir::homePath();
     }
-}
-
-// The system's error code for a path that cannot be shown; 0 when it can.
-int propertiesError(const QString &native)
-{
-    if (native.isEmpty())
-        return 3;
-    const int lookupError = platform::pathLookupError(native);
-    if (lookupError == 0)
-        return 0;
-    if (lookupError == EACCES)
-        return 5;
-    if (lookupError == ENOMEM)
-        return 8;
-    return QFileInfo(QFileInfo(native).absolutePath()).isDir() ? 2 : 3;
 }
 
 QString propertiesErrorText(int code)
@@ -107,7 +92,7 @@ bool BrowseForFolder(QWidget *owner, QString &path, int rootKind, bool includeFi
 void ShowProperties(const QString &path)
 {
     const QString native = platform::toNativePath(path);
-    const int error = propertiesError(native);
+    const int error = platform::pathLookupError(native);
     if (error != 0) {
         const QString text = propertiesErrorText(error);
         if (!text.isEmpty())

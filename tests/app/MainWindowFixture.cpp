@@ -4,7 +4,7 @@
 #include "explorer/tree/DirTree.h"
 #include "explorer/filelist/FileListView.h"
 #include "options/Opzioni.h"
-#include "options/uOpzioni.h"
+#include "options/dialog/uOpzioni.h"
 #include "platform/DrivePaths.h"
 #include "platform/Registry.h"
 #include "tags/TID3TagInfo.h"

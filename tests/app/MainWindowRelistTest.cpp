@@ -3,7 +3,7 @@
 #include "tests/app/MainWindowFixture.h"
 
 #include "explorer/filelist/FileListView.h"
-#include "options/uOpzioni.h"
+#include "options/dialog/uOpzioni.h"
 
 #include <QDir>
 #include <QTest>

@@ -1,16 +1,19 @@
-#include "explorer/FileOperationProgressDialog.h"
-#include "explorer/ShellFileOp.h"
+#include "explorer/shared/FileOperationProgressDialog.h"
+#include "explorer/shared/ShellFileOp.h"
 #include "platform/DrivePaths.h"
 #include "platform/MessageBox.h"
 #include "tests/common/TempFolder.h"
 #include "tests/explorer/ScratchMount.h"
 #include "tests/explorer_filelist/OtherUser.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
+#include <QWidget>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,6 +85,32 @@ QByteArray bytes(int size, char fill)
     return QByteArray(size, fill);
 }
 
+mode_t modeOf(const QString &path)
+{
+    struct stat info {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 07777;
+}
+
+constexpr qint64 gigabyte = qint64(1) << 30;
+
+// A file of one gigabyte that takes no room on the disk.
+void makeSparseGigabyte(const QString &path)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(gigabyte));
+}
+
+// A window that counts its paintings.
+class PaintCounter : public QWidget {
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent *) override { ++paints; }
+};
+
 } // namespace
 
 TEST_F(ShellFileOpTest, CopiesAndMovesFilesAndTrees)
@@ -98,8 +127,18 @@ TEST_F(ShellFileOpTest, CopiesAndMovesFilesAndTrees)
     aFile.close();
     const QMap<QString, QByteArray> album = tree(folder.filePath("src/Album"));
 
+    // a copy keeps the permission bits the umask lets through
+    ::chmod(QFile::encodeName(folder.filePath("src/a.mp3")).constData(), 0646);
+    const mode_t previousMask = ::umask(022);
     EXPECT_TRUE(run(FO_COPY, drive("src\\a.mp3"), drive("dst\\")));
+    ::umask(previousMask);
     EXPECT_EQ(folder.read("dst/a.mp3"), "song a");
+    EXPECT_EQ(modeOf(folder.filePath("dst/a.mp3")), 0644);
+    // a file whose size the system gives as 0 is copied whole
+    QFile version("/proc/version");
+    ASSERT_TRUE(version.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(run(FO_COPY, "/proc/version", drive("dst\\version")));
+    EXPECT_EQ(folder.read("dst/version"), version.readAll());
     EXPECT_EQ(QFileInfo(folder.filePath("dst/a.mp3")).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
     EXPECT_TRUE(run(FO_COPY, drive("src\\Album"), drive("dst")));
     EXPECT_EQ(tree(folder.filePath("dst/Album")), album);
@@ -269,6 +308,73 @@ TEST_F(ShellFileOpTest, CancelReportsAbortedAndLeavesNoPartialFile)
     EXPECT_TRUE(boxes.requests().isEmpty());
 }
 
+TEST_F(ShellFileOpTest, AGigabyteCopyCancelledAfterItsFirstChunkLeavesNothingBehind)
+{
+    makeSparseGigabyte(folder.filePath("huge.bin"));
+    QDir().mkpath(folder.filePath("dst"));
+    qint64 copiedWhenCancelled = 0;
+    onAdvance = [&](const QString &, qint64 done) {
+        copiedWhenCancelled = done;
+        return done == 0;
+    };
+    EXPECT_FALSE(run(FO_COPY, drive("huge.bin"), drive("dst\\")));
+    EXPECT_GT(copiedWhenCancelled, 0);
+    EXPECT_LT(copiedWhenCancelled, gigabyte);
+    EXPECT_FALSE(folder.exists("dst/huge.bin"));
+    EXPECT_TRUE(leftovers(folder.filePath("dst")).isEmpty());
+    EXPECT_EQ(QFileInfo(folder.filePath("huge.bin")).size(), gigabyte);
+    EXPECT_TRUE(boxes.requests().isEmpty());
+}
+
+TEST_F(ShellFileOpTest, ALargeTreeCanBeCancelledWhileItIsCounted)
+{
+    for (int i = 0; i < 600; ++i)
+        folder.write(QString("Tree/%1.mp3").arg(i), "x");
+    int calls = 0;
+    onAdvance = [&](const QString &, qint64) {
+        ++calls;
+        return false;
+    };
+    EXPECT_FALSE(run(FO_COPY, drive("Tree"), drive("dst\\")));
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(folder.exists("dst/Tree"));
+}
+
+TEST_F(ShellFileOpTest, TheWindowRepaintsDuringALongCopyAndItsDialogCancels)
+{
+    setFileOperationProgressFactory([] {
+        return std::unique_ptr<platform::FileOperationProgress>(std::make_unique<FileOperationProgressDialog>(0));
+    });
+    makeSparseGigabyte(folder.filePath("huge.bin"));
+    QDir().mkpath(folder.filePath("dst"));
+    PaintCounter window;
+    window.resize(200, 100);
+    window.show();
+    QCoreApplication::processEvents();
+    const int paintsBefore = window.paints;
+    // the timer asks for a repaint; once the window has repainted, it presses Cancel
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        window.update();
+        if (window.paints <= paintsBefore)
+            return;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *dialog = qobject_cast<QProgressDialog *>(widget); dialog && dialog->objectName() == "FileOperationProgress")
+                dialog->cancel();
+        }
+    });
+    timer.start();
+    EXPECT_FALSE(run(FO_COPY, drive("huge.bin"), drive("dst\\")));
+    timer.stop();
+    EXPECT_GT(ticks, 0);
+    EXPECT_GT(window.paints, paintsBefore);
+    EXPECT_FALSE(folder.exists("dst/huge.bin"));
+    EXPECT_TRUE(leftovers(folder.filePath("dst")).isEmpty());
+}
+
 TEST_F(ShellFileOpTest, MoveAcrossFileSystemsRemovesEachSourceOnlyAfterItsCopy)
 {
     ScratchMount volume("move", 16384);
@@ -290,10 +396,12 @@ TEST_F(ShellFileOpTest, MoveAcrossFileSystemsRemovesEachSourceOnlyAfterItsCopy)
         ++checks;
         return true;
     };
+    ::chmod(QFile::encodeName(folder.filePath("Album/1.mp3")).constData(), 0646);
     EXPECT_TRUE(run(FO_MOVE, drive("Album"), target + "\\"));
     EXPECT_GT(checks, 3);
     EXPECT_FALSE(folder.exists("Album"));
     EXPECT_EQ(tree(volume.root() + "/Album"), album);
+    EXPECT_EQ(modeOf(volume.root() + "/Album/1.mp3"), 0646); // a move keeps every mode bit
 
     // cancelled in the middle of the second file: the first is moved, the rest untouched
     EXPECT_TRUE(run(FO_MOVE, target + "\\Album", folder.drivePath() + "\\"));
@@ -306,6 +414,17 @@ TEST_F(ShellFileOpTest, MoveAcrossFileSystemsRemovesEachSourceOnlyAfterItsCopy)
     for (auto it = album.cbegin(); it != album.cend(); ++it)
         EXPECT_EQ(moved.contains(it.key()) ? moved.value(it.key()) : kept.value(it.key()), it.value());
     EXPECT_TRUE(leftovers(volume.root() + "/Album").isEmpty());
+
+    // a source that another program changes after its copy is kept
+    folder.write("live.mp3", "first take");
+    onAdvance = [&](const QString &name, qint64) {
+        if (name == "live.mp3" && QFile::exists(volume.root() + "/live.mp3"))
+            folder.write("live.mp3", "second take, longer");
+        return true;
+    };
+    EXPECT_FALSE(run(FO_MOVE, drive("live.mp3"), target + "\\"));
+    EXPECT_EQ(folder.read("live.mp3"), "second take, longer");
+    EXPECT_EQ(boxes.texts().value(0), "\"live.mp3\" was changed while it was moved: the original was kept.");
 }
 
 TEST_F(ShellFileOpTest, AFullDiskRemovesThePartialCopyAndReports)

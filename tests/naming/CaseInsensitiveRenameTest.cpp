@@ -8,6 +8,7 @@
 #include "RenameTestSupport.h"
 #include "naming/RenameFileSystem.h"
 #include "naming/TKestrava.h"
+#include "text/Ascii.h"
 
 
 #include <QDir>
@@ -34,7 +35,7 @@ public:
     {
         renames.append(from + " > " + to);
         if (refusedTargets.contains(to))
-            return platform::RenameResult::AccessDenied;
+            return platform::RenameResult::Busy;
         const QString source = stored(from);
         if (source.isEmpty())
             return platform::RenameResult::SourceMissing;
@@ -52,7 +53,7 @@ private:
     {
         const QStringList entries = QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         for (const QString &entry : entries) {
-            if (TKestrava::asciiLower(entry) == TKestrava::asciiLower(name))
+            if (ascii::equalsIgnoringCase(entry, name))
                 return entry;
         }
         return QString();

@@ -1,7 +1,7 @@
 // The options dialog driven offscreen with real clicks and keys, over a temporary hive.
 
 #include "options/Opzioni.h"
-#include "options/uOpzioni.h"
+#include "options/dialog/uOpzioni.h"
 
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"

@@ -1,8 +1,10 @@
 #include "platform/FileSystem.h"
 #include "tests/common/TempFolder.h"
+#include "tests/explorer_filelist/OtherUser.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,4 +71,32 @@ TEST(FileSystemTest, NameLimitIsCountedInBytes)
     TempFolder folder;
     EXPECT_TRUE(nameFitsFileSystem(QStringLiteral("."), QString(255, QLatin1Char('a'))));
     EXPECT_FALSE(nameFitsFileSystem(QStringLiteral("."), QString(200, QChar(0x00E8)))); // 400 bytes
+}
+
+TEST(FileSystemTest, PathLookupErrorTellsWhyAPathCannotBeLookedAt)
+{
+    TempFolder folder;
+    folder.write(QStringLiteral("song.mp3"), "x");
+    folder.write(QStringLiteral("locked/inner.mp3"), "x");
+    ::symlink("nowhere", "dangling");
+    const struct {
+        QString path;
+        int expected;
+    } cases[] = {
+        {folder.filePath(QStringLiteral("song.mp3")), 0},
+        {folder.filePath(QStringLiteral("dangling")), 0},
+        {folder.path(), 0},
+        {folder.filePath(QStringLiteral("missing.mp3")), 2},
+        {folder.filePath(QStringLiteral("gone/missing.mp3")), 3},
+        {QString(), 3},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(pathLookupError(c.path), c.expected) << qPrintable(c.path);
+
+    ::chmod("locked", 0);
+    const auto unlock = qScopeGuard([] { ::chmod("locked", 0700); });
+    const ActAsOrdinaryUser ordinary;
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every folder and could not act as an ordinary user";
+    EXPECT_EQ(pathLookupError(folder.filePath(QStringLiteral("locked/inner.mp3"))), 5);
 }
