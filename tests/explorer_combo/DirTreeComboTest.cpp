@@ -152,7 +152,8 @@ TEST(DirTreeComboTest, ASelectedPathInOtherLetterCaseDoesNotReadTheFolderAgain)
 
 TEST(DirTreeComboTest, AFolderMadeByAnotherProcessAppearsInTheOpenDropDown)
 {
-    ComboOnFolder fixture({QStringLiteral("Music/Rock")});
+    // Hidden folders are listed too.
+    ComboOnFolder fixture({QStringLiteral("Music/Rock"), QStringLiteral("Music/.covers")});
     fixture.combo->OpenPath(fixture.path(QStringLiteral("Music")));
     fixture.combo->ToggleDropDown();
     ASSERT_TRUE(fixture.combo->isDroppedDown());
@@ -160,7 +161,7 @@ TEST(DirTreeComboTest, AFolderMadeByAnotherProcessAppearsInTheOpenDropDown)
     ASSERT_EQ(QProcess::execute(QStringLiteral("mkdir"), {fixture.nativePath(QStringLiteral("Music/Jazz"))}), 0);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return fixture.node(QStringLiteral("Music/Jazz")) != nullptr; }, patienceMs));
-    EXPECT_EQ(childCaptions(fixture.node(QStringLiteral("Music"))), (QStringList{QStringLiteral("Jazz"), QStringLiteral("Rock")}));
+    EXPECT_EQ(childCaptions(fixture.node(QStringLiteral("Music"))), (QStringList{QStringLiteral(".covers"), QStringLiteral("Jazz"), QStringLiteral("Rock")}));
     EXPECT_TRUE(fixture.combo->isDroppedDown());
     EXPECT_EQ(fixture.combo->SelectedPath(), fixture.path(QStringLiteral("Music\\")));
     EXPECT_EQ(fixture.dropDown()->currentItem(), fixture.node(QStringLiteral("Music")));
