@@ -61,12 +61,13 @@ TZuDirTreeCombo28::TZuDirTreeCombo28(QWidget *parent)
 {
     resize(216, 21);
     setReadOnly(true);
-    setContextMenuPolicy(Qt::NoContextMenu);
+    setContextMenuPolicy(Qt::PreventContextMenu);
     setCursor(Qt::ArrowCursor);
     setAttribute(Qt::WA_Hover);
     m_dropDown->hide();
     m_dropDown->resize(width(), m_treeHeight);
     m_dropDown->setIconSize(QSize(SystemImageList::smallSize, SystemImageList::smallSize));
+    SetHideSelection(true); // as a tree view hides it
     connect(m_dropDown, &TZuDirTreeView::shownFoldersChanged, this,
             [this] { m_watcher.setFolders(shownFolderPaths(m_dropDown)); });
     connect(&m_watcher, &platform::FolderWatcher::changed, this, &TZuDirTreeCombo28::folderStructureChanged);

@@ -101,7 +101,7 @@ private:
     TZuDirTreeView *m_dropDown;
     TNewWindowProc *m_wheelHook;
     QPointer<TZuFilelistView28> m_fileList;
-    bool m_hideSelection = false;
+    bool m_hideSelection = true;
     TLanguage m_language = lnSysDefault;
     QPixmap m_glyph;
     int m_treeHeight = 240;

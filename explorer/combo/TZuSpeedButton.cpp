@@ -7,7 +7,7 @@ TZuSpeedButton::TZuSpeedButton(QWidget *parent)
 {
     setAutoRaise(false);
     setFocusPolicy(Qt::NoFocus);
-    setContextMenuPolicy(Qt::NoContextMenu);
+    setContextMenuPolicy(Qt::PreventContextMenu);
     setCursor(Qt::ArrowCursor);
 }
 
