@@ -1,9 +1,12 @@
 #include "platform/RandomAccessFile.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/RegionJournal.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 #include <algorithm>
+#include <cstring>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,12 +26,21 @@ RandomAccessFile::RandomAccessFile(const QString &fileName, Mode mode)
         m_openError = ENOENT;
         return;
     }
-    const int flags = (mode == ReadOnly ? O_RDONLY : O_WRONLY) | O_CLOEXEC;
-    do {
-        m_fd = ::open(native.constData(), flags);
-    } while (m_fd < 0 && errno == EINTR);
-    if (m_fd < 0)
+    RegionJournal::recover(native); // a save cut short is repaired before the file is used
+    const int access = mode == ReadOnly ? O_RDONLY : mode == WriteExisting ? O_WRONLY : O_RDWR;
+    static_assert(NotRegularFile == NotRegularFileError);
+    const int fd = openRegularFile(native, access);
+    if (fd < 0)
         m_openError = errno;
+    else
+        m_fd = fd;
+}
+
+QString RandomAccessFile::errorText(int error)
+{
+    if (error == NotRegularFile)
+        return QStringLiteral("Not a regular file.");
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 RandomAccessFile::~RandomAccessFile()
@@ -47,7 +59,10 @@ qint64 RandomAccessFile::size() const
 
 QByteArray RandomAccessFile::readAt(qint64 offset, qint64 length) const
 {
-    const qint64 available = size() - offset;
+    const qint64 fileSize = size();
+    if (fileSize < 0 && m_readError == 0)
+        m_readError = m_fd < 0 ? EBADF : errno ? errno : EIO;
+    const qint64 available = fileSize - offset;
     if (offset < 0 || length <= 0 || available <= 0)
         return QByteArray();
     QByteArray bytes(qsizetype(std::min(length, available)), Qt::Uninitialized);
@@ -56,6 +71,8 @@ QByteArray RandomAccessFile::readAt(qint64 offset, qint64 length) const
         const ssize_t got = ::pread(m_fd, bytes.data() + done, size_t(bytes.size() - done), offset + done);
         if (got < 0 && errno == EINTR)
             continue;
+        if (got < 0 && m_readError == 0)
+            m_readError = errno;
         if (got <= 0)
             break;
         done += got;

@@ -12,6 +12,7 @@ packages=(
   dpkg-dev desktop-file-utils appstream
   xvfb xclip
   fonts-symbola fonts-wqy-microhei
+  samba smbclient gvfs-backends gvfs-fuse dbus
 )
 
 missing=()

@@ -388,15 +388,22 @@ void TZuFilelistView28::restoreListingPlace(const ListingPlace &place)
     m_listedFolder = isDriveList() ? drivesText : m_directory;
     if (place.folder != m_listedFolder)
         return;
+    // Selected rows go in as runs of neighbours: one range per run, not per row.
     QItemSelection selection;
     QModelIndex current;
-    for (int row = 0; row < itemCount(); ++row) {
-        const QString path = itemPath(row);
-        const QModelIndex index = m_model->index(row, 0);
-        if (place.selectedPaths.contains(path))
-            selection.select(index, m_model->index(row, m_model->columnCount() - 1));
-        if (path == place.currentPath)
-            current = index;
+    const int lastColumn = m_model->columnCount() - 1;
+    int runStart = -1;
+    for (int row = 0; row <= itemCount(); ++row) {
+        const QString path = row < itemCount() ? itemPath(row) : QString();
+        const bool selected = !path.isEmpty() && place.selectedPaths.contains(path);
+        if (selected && runStart < 0)
+            runStart = row;
+        if (!selected && runStart >= 0) {
+            selection.append(QItemSelectionRange(m_model->index(runStart, 0), m_model->index(row - 1, lastColumn)));
+            runStart = -1;
+        }
+        if (!path.isEmpty() && path == place.currentPath)
+            current = m_model->index(row, 0);
     }
     if (current.isValid())
         selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
@@ -757,10 +764,14 @@ bool TZuFilelistView28::KeyDown(int Key, TShortCut Shift)
             return true;
         m_commands->permanentDeleteAction()->trigger();
     }
-    // The combo's drop-down tree is not built yet: without it F4 and Escape end here.
-    if (Key == vkF4 || Key == vkEscape)
-        return true;
-    return false;
+    // F4 drops a linked combo's tree down or closes it, Escape closes it; without a
+    // combo both end here.
+    if ((Key == vkF4 || Key == vkEscape) && m_dirTreeCombo) {
+        if (Key == vkF4 || m_dirTreeCombo->isDroppedDown())
+            m_dirTreeCombo->ToggleDropDown();
+        return Key == vkF4;
+    }
+    return Key == vkF4 || Key == vkEscape;
 }
 
 void TZuFilelistView28::keyPressEvent(QKeyEvent *event)
