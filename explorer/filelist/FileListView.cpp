@@ -44,7 +44,7 @@ const QString drivesText = QStringLiteral("DRIVES");
 // A folder whose listing ends within this many entries is shown before RefreshList
 // returns; a bigger one is shown once read, the window answering meanwhile. The time
 // bound only keeps a slow disk or share from holding the window.
-constexpr int shownAtOnceEntries = 2000;
+constexpr int shownAtOnceEntries = 500;
 constexpr int shownAtOnceMilliseconds = 200;
 
 bool isDrivesText(const QString &text)
