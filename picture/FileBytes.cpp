@@ -1,13 +1,20 @@
 #include "picture/FileBytes.h"
 
 #include "picture/PictureError.h"
+#include "platform/DrivePaths.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePaths.h"
+
+#include <cerrno>
 
 namespace picture {
 
 FileBytes::FileBytes(const QString &fileName, qint64 maxBytes)
-    : m_file(fileName)
 {
-    if (!m_file.open(QIODevice::ReadOnly))
+    const int fd = platform::openNativeForReading(platform::toNativePath(fileName));
+    if (fd < 0)
+        throw platform::FileOpenError::forFile(fileName, platform::systemErrorText(errno));
+    if (!m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         throw platform::FileOpenError::forFile(fileName, m_file.errorString());
     m_size = m_file.size();
     if (m_size == 0)

@@ -1,6 +1,7 @@
 #include "platform/DriveTable.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/NativeNames.h"
 #include "platform/Registry.h"
 
 #include <QDir>
@@ -88,7 +89,7 @@ QString decodeMountField(const QByteArray &field)
         }
         decoded.append(field.at(i));
     }
-    return QFile::decodeName(decoded);
+    return decodeNativeName(decoded);
 }
 
 QString readSysText(const QString &path)
@@ -183,7 +184,7 @@ qint64 fileSystemBytes(QChar letter, bool freeOnly)
 {
     const DriveInfo *drive = findDrive(letter);
     struct statvfs info {};
-    if (!drive || ::statvfs(QFile::encodeName(drive->nativeRoot).constData(), &info) != 0)
+    if (!drive || ::statvfs(encodeNativeName(drive->nativeRoot).constData(), &info) != 0)
         return -1;
     const qint64 blocks = freeOnly ? qint64(info.f_bavail) : qint64(info.f_blocks);
     return blocks * qint64(info.f_frsize);

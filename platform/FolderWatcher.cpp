@@ -3,8 +3,8 @@
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FindFiles.h"
+#include "platform/NativeNames.h"
 
-#include <QFile>
 #include <QSocketNotifier>
 #include <dirent.h>
 #include <fcntl.h>
@@ -30,7 +30,7 @@ QString nativeFolder(const QString &drivePath)
 // this stays cheap on folders holding thousands of entries.
 bool readSubfolders(const QString &nativePath, QSet<QByteArray> &names)
 {
-    DIR *dir = ::opendir(QFile::encodeName(nativePath).constData());
+    DIR *dir = ::opendir(encodeNativeName(nativePath).constData());
     if (!dir)
         return false;
     names.clear();

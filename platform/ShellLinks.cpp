@@ -2,9 +2,10 @@
 
 #include "platform/DrivePaths.h"
 #include "platform/Launcher.h"
+#include "platform/NativePaths.h"
 
 #include <QFile>
-#include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QUrl>
 
@@ -118,9 +119,9 @@ bool saveShellLink(const QString &linkFile, const ShellLink &link)
         if (!link.workingDirectory.isEmpty())
             text += QStringLiteral("Path=%1\n").arg(escapedValue(nativeOf(link.workingDirectory)));
     } else {
-        const QString url = QString::fromUtf8(QUrl::fromLocalFile(target).toEncoded());
+        const QString url = QString::fromLatin1(nativeFileUrl(target).toEncoded());
         text += QStringLiteral("Type=Link\nURL=%1\n").arg(escapedValue(url));
-        text += QStringLiteral("Icon=%1\n").arg(QFileInfo(target).isDir() ? QStringLiteral("folder")
+        text += QStringLiteral("Icon=%1\n").arg(isNativeFolder(target) ? QStringLiteral("folder")
                                                                           : QStringLiteral("text-x-generic"));
     }
     QSaveFile file(nativeOf(linkFile));
@@ -143,7 +144,7 @@ std::optional<ShellLink> loadShellLink(const QString &linkFile)
     QString target;
     if (values.value(QStringLiteral("Type")) == QLatin1String("Link")) {
         const QUrl url = QUrl::fromEncoded(values.value(QStringLiteral("URL")).toUtf8());
-        target = url.isLocalFile() ? url.toLocalFile() : QString();
+        target = nativePathOfUrl(url);
     } else if (values.value(QStringLiteral("Type")) == QLatin1String("Application")) {
         target = programOf(values.value(QStringLiteral("Exec")));
     }
