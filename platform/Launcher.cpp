@@ -29,8 +29,7 @@ QString resolvedNative(const QString &target, const QString &directory)
     const QString native = toNativePath(target);
     if (native.startsWith(QLatin1Char('/')) || native.isEmpty())
         return native;
-    const QString base = directory.isEmpty() ? QStringLiteral(".") : toNativePath(directory);
-    return absoluteNativePath(base + QLatin1Char('/') + native);
+    return absoluteNativePath(native, directory.isEmpty() ? QString() : toNativePath(directory));
 }
 
 int missingCode(const QString &native)
@@ -50,7 +49,7 @@ QStringList argumentsOf(const QString &parameters, const QString &workingFolder)
 {
     if (parameters.trimmed().isEmpty())
         return {};
-    const QString file = absoluteNativePath(workingFolder + QLatin1Char('/') + toNativePath(parameters));
+    const QString file = absoluteNativePath(toNativePath(parameters), workingFolder);
     if (nativeExists(file))
         return {file};
     return QProcess::splitCommand(parameters);

@@ -38,11 +38,12 @@ QString nativeNameOf(const QString &native)
     return native.mid(native.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString absoluteNativePath(const QString &native)
+QString absoluteNativePath(const QString &native, const QString &base)
 {
     if (native.startsWith(QLatin1Char('/')))
         return QDir::cleanPath(native);
-    return QDir::cleanPath(nativeCurrentFolder() + QLatin1Char('/') + native);
+    const QString folder = base.isEmpty() ? nativeCurrentFolder() : absoluteNativePath(base);
+    return QDir::cleanPath(folder + QLatin1Char('/') + native);
 }
 
 QString canonicalNativePath(const QString &native)

@@ -12,8 +12,9 @@ namespace platform {
 QString nativeFolderOf(const QString &native);
 // "/a/b" -> "b" (string only).
 QString nativeNameOf(const QString &native);
-// A relative path resolved against the process's current folder, cleaned.
-QString absoluteNativePath(const QString &native);
+// A relative path resolved against `base` (the process's current folder when empty, a
+// relative base taken from there too), cleaned.
+QString absoluteNativePath(const QString &native, const QString &base = QString());
 // The path with every link and "." or ".." resolved; empty when it does not exist.
 QString canonicalNativePath(const QString &native);
 
