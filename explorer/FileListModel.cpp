@@ -1,5 +1,7 @@
 #include "explorer/FileListModel.h"
 
+#include "platform/NativeNames.h"
+
 FileListModel::FileListModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -22,6 +24,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     const FileListItem &row = item(index.row());
     switch (role) {
     case Qt::DisplayRole:
+        return index.column() == 0 ? platform::displayName(row.caption) : row.columnTexts[size_t(index.column() - 1)];
     case Qt::EditRole:
         return index.column() == 0 ? row.caption : row.columnTexts[size_t(index.column() - 1)];
     case Qt::DecorationRole:

@@ -1,5 +1,7 @@
 #include "platform/NativeNames.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -134,8 +136,10 @@ QByteArray encodeNativeName(QStringView name)
     return bytes;
 }
 
-QString displayName(QStringView name)
+QString displayName(const QString &name)
 {
+    if (std::none_of(name.cbegin(), name.cend(), isRawByte))
+        return name;
     QString shown;
     shown.reserve(name.size());
     for (const QChar c : name) {

@@ -34,6 +34,6 @@ QByteArray encodeNativeName(QStringView name);
 // The name as shown to the user: each raw byte as its Latin-1 character, or as
 // "\xNN" where that character is a control (0x80..0x9F). For display only: the
 // name itself keeps the raw bytes, so that it still names the same file.
-QString displayName(QStringView name);
+QString displayName(const QString &name);
 
 } // namespace platform

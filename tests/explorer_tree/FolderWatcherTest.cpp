@@ -1,4 +1,5 @@
 #include "platform/FolderWatcher.h"
+#include "platform/NativeNames.h"
 #include "tests/common/TempFolder.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using platform::FolderWatcher;
 using Change = FolderWatcher::Change;
@@ -150,4 +153,29 @@ TEST(FolderWatcherTest, ReportsVolumesMountedAndUnmounted)
     ASSERT_TRUE(QTest::qWaitFor([&] { return spy.size() == 2; }, patienceMs));
     EXPECT_EQ(reportsOf(spy).back().change, Change::DriveRemoved);
     EXPECT_EQ(reportsOf(spy).back().where, where);
+}
+
+TEST(FolderWatcherTest, WatchesFoldersWhoseNamesAreNotUtf8)
+{
+    TempFolder folder;
+    const QByteArray latin1 = QFile::encodeName(folder.path()) + "/Caf\xe9";
+    const QByteArray utf8Twin = QFile::encodeName(folder.path()) + "/Caf\xc3\xa9";
+    ASSERT_EQ(::mkdir(latin1.constData(), 0755), 0);
+    ASSERT_EQ(::mkdir(utf8Twin.constData(), 0755), 0);
+    const QString cafe = folder.drivePath() + QLatin1Char('\\') + platform::decodeNativeName("Caf\xe9");
+
+    FolderWatcher watcher;
+    watcher.setFolders({cafe});
+    EXPECT_EQ(watcher.folders(), QStringList{cafe});
+    QSignalSpy spy(&watcher, &FolderWatcher::changed);
+    ASSERT_EQ(::mkdir(utf8Twin + "/elsewhere", 0755), 0); // not watched
+    ASSERT_EQ(::mkdir(latin1 + "/Disco 1", 0755), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !spy.isEmpty(); }, patienceMs));
+    QTest::qWait(100);
+    ASSERT_EQ(reportsOf(spy).size(), 1u);
+    EXPECT_EQ(reportsOf(spy).front().change, Change::FolderCreated);
+    EXPECT_EQ(reportsOf(spy).front().where, cafe);
+
+    ::rmdir((latin1 + "/Disco 1").constData());
+    ::rmdir(latin1.constData());
 }
