@@ -5,6 +5,7 @@
 #include "app/uMain.h"
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
+#include "platform/NativeNames.h"
 #include "tags/TID3TagInfo.h"
 #include "ui_uMain.h"
 
@@ -26,7 +27,7 @@ void TfrmMain::CaricaFile(const QString &name)
 {
     m_kestrava->SetFileName(name);
     CancellaEdit();
-    ui->edtNomeOriginale->setText(m_kestrava->OriginalName());
+    ui->edtNomeOriginale->setText(platform::displayName(m_kestrava->OriginalName()));
     if (m_kestrava->Extension() == mp3Extension) {
         ui->PageControl1->setCurrentIndex(pageMp3);
         m_kestrava->ReadFromFile(m_kestrava->OriginalName());
