@@ -54,23 +54,25 @@ bool mustStayRaw(char32_t codePoint)
     return codePoint == backslashStandIn || (codePoint >= rawByteFirst && codePoint <= rawByteLast);
 }
 
-void appendUtf8(QByteArray &out, char32_t codePoint)
+// Writes the code point as UTF-8 at `out`; returns the position after it.
+char *putUtf8(char *out, char32_t codePoint)
 {
     if (codePoint < 0x80) {
-        out.append(char(codePoint));
+        *out++ = char(codePoint);
     } else if (codePoint < 0x800) {
-        out.append(char(0xC0 | (codePoint >> 6)));
-        out.append(char(0x80 | (codePoint & 0x3F)));
+        *out++ = char(0xC0 | (codePoint >> 6));
+        *out++ = char(0x80 | (codePoint & 0x3F));
     } else if (codePoint < 0x10000) {
-        out.append(char(0xE0 | (codePoint >> 12)));
-        out.append(char(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.append(char(0x80 | (codePoint & 0x3F)));
+        *out++ = char(0xE0 | (codePoint >> 12));
+        *out++ = char(0x80 | ((codePoint >> 6) & 0x3F));
+        *out++ = char(0x80 | (codePoint & 0x3F));
     } else {
-        out.append(char(0xF0 | (codePoint >> 18)));
-        out.append(char(0x80 | ((codePoint >> 12) & 0x3F)));
-        out.append(char(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.append(char(0x80 | (codePoint & 0x3F)));
+        *out++ = char(0xF0 | (codePoint >> 18));
+        *out++ = char(0x80 | ((codePoint >> 12) & 0x3F));
+        *out++ = char(0x80 | ((codePoint >> 6) & 0x3F));
+        *out++ = char(0x80 | (codePoint & 0x3F));
     }
+    return out;
 }
 
 bool isAscii(QByteArrayView bytes)
@@ -116,23 +118,25 @@ QString decodeNativeName(QByteArrayView bytes)
 
 QByteArray encodeNativeName(QStringView name)
 {
-    QByteArray bytes;
-    bytes.reserve(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t unit = name[i].unicode();
-        if (unit < 0x80) {
-            bytes.append(char(unit));
-        } else if (isRawByte(QChar(unit))) {
-            bytes.append(char(unit - rawByteFirst + 0x80));
-        } else if (QChar::isHighSurrogate(unit) && i + 1 < name.size() && QChar::isLowSurrogate(name[i + 1].unicode())) {
-            appendUtf8(bytes, QChar::surrogateToUcs4(unit, name[i + 1].unicode()));
-            ++i;
-        } else if (QChar::isSurrogate(unit)) {
-            appendUtf8(bytes, QChar::ReplacementCharacter);
-        } else {
-            appendUtf8(bytes, unit);
-        }
+    // At most three bytes for each UTF-16 unit (four for a pair of two).
+    QByteArray bytes(name.size() * 3, Qt::Uninitialized);
+    char *out = bytes.data();
+    const char16_t *unit = name.utf16();
+    const char16_t *end = unit + name.size();
+    while (unit < end) {
+        const char16_t c = *unit++;
+        if (c < 0x80)
+            *out++ = char(c);
+        else if (isRawByte(QChar(c)))
+            *out++ = char(c - rawByteFirst + 0x80);
+        else if (QChar::isHighSurrogate(c) && unit < end && QChar::isLowSurrogate(*unit))
+            out = putUtf8(out, QChar::surrogateToUcs4(c, *unit++));
+        else if (QChar::isSurrogate(c))
+            out = putUtf8(out, QChar::ReplacementCharacter);
+        else
+            out = putUtf8(out, c);
     }
+    bytes.truncate(out - bytes.data());
     return bytes;
 }
 
