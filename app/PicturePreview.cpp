@@ -1,9 +1,8 @@
 #include "app/PicturePreview.h"
 
-#include "picture/PictureLoader.h"
 #include "picture/PreviewGeometry.h"
-#include "platform/Errors.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -11,6 +10,7 @@ PicturePreview::PicturePreview(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("imgAnteprima"));
+    connect(&m_decoder, &picture::PreviewDecoder::decoded, this, &PicturePreview::showDecoded);
 }
 
 QSize PicturePreview::devicePixelArea() const
@@ -21,17 +21,33 @@ QSize PicturePreview::devicePixelArea() const
 void PicturePreview::load(const QString &fileName)
 {
     clear();
-    m_picture = picture::loadPicture(fileName, devicePixelArea());
     m_fileName = fileName;
-    update();
+    m_decoder.request(fileName, devicePixelArea());
 }
 
 void PicturePreview::clear()
 {
+    m_decoder.cancel();
     m_picture = picture::Picture();
     m_shown = QImage();
     m_fileName.clear();
     update();
+}
+
+void PicturePreview::showDecoded(const QString &fileName, const picture::Picture &picture)
+{
+    if (fileName != m_fileName)
+        return;
+    m_picture = picture;
+    m_shown = QImage();
+    update();
+    emit pictureShown();
+}
+
+void PicturePreview::waitForDecoding()
+{
+    m_decoder.waitForDone();
+    QCoreApplication::sendPostedEvents(&m_decoder);
 }
 
 QRect PicturePreview::pictureRect() const
@@ -61,12 +77,8 @@ void PicturePreview::paintEvent(QPaintEvent *)
 void PicturePreview::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // Grown past what was decoded: decode again, sharper. Should the file have gone
-    // meanwhile, the picture already held is shown enlarged.
-    if (hasPicture() && picture::needsSharperImage(m_picture, devicePixelArea())) {
-        try {
-            m_picture = picture::loadPicture(m_fileName, devicePixelArea());
-        } catch (const platform::Error &) {
-        }
-    }
+    // Grown past what was decoded: decode again, sharper, showing the picture held
+    // meanwhile. Should the file have gone, that picture stays, enlarged.
+    if (hasPicture() && picture::needsSharperImage(m_picture, devicePixelArea()))
+        m_decoder.request(m_fileName, devicePixelArea(), picture::PreviewDecoder::Errors::Ignore);
 }

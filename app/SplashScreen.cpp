@@ -27,7 +27,7 @@ QLabel *addPicture(QWidget *parent, const QString &name, const QString &resource
 } // namespace
 
 TFrmSplashScreen::TFrmSplashScreen(int intervalMs, QWidget *parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_intervalMs(intervalMs)
 {
     setObjectName(QStringLiteral("FrmSplashScreen"));
     setFixedSize(395, 195);
@@ -60,8 +60,10 @@ TFrmSplashScreen::TFrmSplashScreen(int intervalMs, QWidget *parent)
 
     Timer1.setInterval(intervalMs);
     Timer1.setSingleShot(false);
+    Timer1.setTimerType(Qt::PreciseTimer);
     connect(&Timer1, &QTimer::timeout, this, &TFrmSplashScreen::Timer1Timer);
     Timer1.start();
+    m_shownFor.start();
     FormCreate();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -76,6 +78,12 @@ void TFrmSplashScreen::FormCreate()
 
 void TFrmSplashScreen::Timer1Timer()
 {
+    // A timer may fire a little early; the window stays up its whole interval.
+    const qint64 remaining = m_intervalMs - m_shownFor.elapsed();
+    if (remaining > 0) {
+        Timer1.start(int(remaining));
+        return;
+    }
     Timer1.stop();
     emit timerFired();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The splash window shown while the program's windows are created.
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -26,5 +27,7 @@ private:
     void Image2Click() {}
 
     QTimer Timer1;
+    QElapsedTimer m_shownFor;
+    int m_intervalMs;
     QLabel *Label2 = nullptr;
 };

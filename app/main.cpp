@@ -1,4 +1,5 @@
 #include "about/About.h"
+#include "app/CommandLine.h"
 #include "app/KestravaApplication.h"
 #include "app/SplashScreen.h"
 #include "app/StartSequence.h"
@@ -6,10 +7,24 @@
 #include "options/dialog/uOpzioni.h"
 #include "platform/NetworkDrives.h"
 
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char **argv)
 {
+    // --help and --version answer before any window system is needed.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QFile::decodeName(argv[i]));
+    const CommandLine commandLine = CommandLine::parse(arguments);
+    if (commandLine.action() != CommandLine::Run) {
+        std::fputs(qPrintable(commandLine.text() + QLatin1Char('\n')),
+                   commandLine.action() == CommandLine::Refuse ? stderr : stdout);
+        return commandLine.exitCode();
+    }
+
     KestravaApplication application(argc, argv);
     std::unique_ptr<TfrmMain> frmMain;
     std::unique_ptr<TfrmOpzioni> frmOpzioni;
@@ -25,6 +40,9 @@ int main(int argc, char **argv)
         },
         TFrmSplashScreen::DefaultIntervalMs);
     frmMain->show();
+    // The path is opened from the message loop, over the window already drawn.
+    if (!commandLine.path().isEmpty())
+        QTimer::singleShot(0, frmMain.get(), [&] { frmMain->openPath(commandLine.path()); });
     // Closing the main window ends the program, whatever else is open.
     QObject::connect(frmMain.get(), &TfrmMain::closed, &application, &QApplication::quit);
     return application.exec();

@@ -2,22 +2,52 @@
 
 #include "about/About.h"
 #include "app/Anchors.h"
+#include "app/ClickableImage.h"
 #include "app/KestravaApplication.h"
 #include "app/PicturePreview.h"
 #include "explorer/DirTree.h"
 #include "explorer/FileListView.h"
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
+#include "options/dialog/uOpzioni.h"
+#include "platform/DrivePaths.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+#include "platform/NativeNames.h"
 #include "tags/TID3TagInfo.h"
+#include "workflow/RenamingWorkflow.h"
 #include "ui_uMain.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QScreen>
 
 namespace {
 constexpr QSize minimumWindowSize(790, 550);
+constexpr int pageAnyFile = 0;
+constexpr int pageMp3 = 1;
+const QColor lockedColour(255, 0, 255);
+
+void giveLookOf(QLineEdit *field, bool unlocked)
+{
+    QPalette colours = field->palette();
+    colours.setColor(QPalette::Base, unlocked ? QApplication::palette().color(QPalette::Base) : lockedColour);
+    field->setPalette(colours);
+    QFont look = field->font();
+    look.setItalic(true);
+    look.setBold(!unlocked);
+    field->setFont(look);
+    field->setFocusPolicy(unlocked ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+bool isEnter(const QKeyEvent *event)
+{
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+           && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
 } // namespace
 
 TfrmMain::TfrmMain(QWidget *parent)
@@ -26,7 +56,7 @@ TfrmMain::TfrmMain(QWidget *parent)
     ui->setupUi(this);
     applyAnchors(this);
     setMinimumSize(minimumWindowSize);
-    ui->PageControl1->setCurrentIndex(0);
+    ui->PageControl1->setCurrentIndex(pageAnyFile);
     configureExplorer();
     connectControls();
     FormCreate();
@@ -47,10 +77,13 @@ void TfrmMain::FormCreate()
     m_opzioni = std::make_unique<TOpzioni>();
     ui->imgAnteprima->setVisible(m_opzioni->Anteprima());
     m_id3v1 = std::make_unique<TID3TagInfo>();
+    m_workflow = std::make_unique<RenamingWorkflow>(*m_kestrava, *m_id3v1);
+    m_workflow->setSettings(RenamingWorkflow::Settings::from(*m_opzioni));
 }
 
 void TfrmMain::FormClose()
 {
+    m_workflow.reset();
     if (m_opzioni) {
         m_opzioni.reset();
         emit sharedObjectFreed(QStringLiteral("TOpzioni"));
@@ -111,20 +144,20 @@ void TfrmMain::connectControls()
 
 void TfrmMain::keyPressEvent(QKeyEvent *event)
 {
-    // "Rinomina" is the default button: Enter presses it unless the focused control
-    // used the key itself. Enter in the file list is the list's own (it opens there),
-    // and a focused button takes Enter as its own click.
-    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-                       && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    // "Rinomina" is the default button of the form's fields: Enter in one of them
+    // presses it. A focused button takes Enter as its own click; anywhere else (the
+    // folder tree, the file list) Enter renames nothing.
     QWidget *focused = focusWidget();
-    if (!enter || (focused && (focused == ui->flsFile || ui->flsFile->isAncestorOf(focused)))) {
+    if (!isEnter(event) || !focused) {
         QWidget::keyPressEvent(event);
         return;
     }
-    if (auto *button = qobject_cast<QPushButton *>(focused))
+    if (auto *button = qobject_cast<QPushButton *>(focused); button && isAncestorOf(button))
         button->click();
-    else
+    else if (isFormField(focused))
         ui->btnRinomina->click();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void TfrmMain::guarded(const std::function<void()> &handler)
@@ -149,6 +182,11 @@ void TfrmMain::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
+void TfrmMain::FormResize()
+{
+    ui->flsFile->setNameColumnWidth(ui->flsFile->width() - 221);
+}
+
 void TfrmMain::btnEsciClick()
 {
     close();
@@ -160,4 +198,309 @@ void TfrmMain::btnCreditsClick()
         m_about->show();
         m_about->raise();
     }
+}
+
+// Loading and navigating.
+
+void TfrmMain::CaricaFile(const QString &name, const QString &folder)
+{
+    m_workflow->setFile(folder, name);
+    CancellaEdit();
+    ui->edtNomeOriginale->setText(platform::displayName(m_kestrava->OriginalName()));
+    if (m_workflow->isMp3()) {
+        ui->PageControl1->setCurrentIndex(pageMp3);
+        m_workflow->readTags();
+        CaricaTagV2();
+        // Composed once more from every field filled, the track included.
+        ui->edtNuovoNome->setText(m_workflow->proposeFromTags(shownFields()));
+        return;
+    }
+    if (const std::optional<QString> proposal = m_workflow->anyFileName())
+        ui->edtRinomina->setText(*proposal);
+    ui->PageControl1->setCurrentIndex(pageAnyFile);
+    ui->edtNuovoNome->setText(
+        m_workflow->proposeFromName(ui->edtPrima->text(), ui->edtRinomina->text(), ui->edtDopo->text()));
+    if (m_workflow->isPicture())
+        ui->imgAnteprima->load(m_kestrava->OriginalName());
+}
+
+void TfrmMain::CancellaEdit()
+{
+    for (const TagField field : TagFieldValues::all) {
+        if (!isLocked(field))
+            fieldEdit(field)->clear();
+    }
+    ui->edtNomeOriginale->clear();
+    ui->edtNuovoNome->clear();
+    ui->edtRinomina->clear();
+    ui->imgAnteprima->clear();
+}
+
+void TfrmMain::loadItem(int index)
+{
+    m_loadedRow = index;
+    if (index < 0) {
+        CaricaFile(QString());
+        return;
+    }
+    const FileListItem item = ui->flsFile->item(index);
+    CaricaFile(item.caption, item.folder);
+}
+
+void TfrmMain::flsFileClick()
+{
+    if (ui->flsFile->selectedIndex() >= 0)
+        loadItem(ui->flsFile->selectedIndex());
+}
+
+void TfrmMain::dtrDirectoryClick()
+{
+    if (ui->flsFile->itemCount() > 0)
+        ui->flsFile->selectItem(0);
+    loadItem(ui->flsFile->selectedIndex());
+}
+
+void TfrmMain::btnAvantiClick()
+{
+    stepTo(RenamingWorkflow::nextIndex(ui->flsFile->selectedIndex(), ui->flsFile->itemCount()));
+}
+
+void TfrmMain::btnIndietroClick()
+{
+    stepTo(RenamingWorkflow::previousIndex(ui->flsFile->selectedIndex()));
+}
+
+void TfrmMain::stepTo(int index)
+{
+    if (index >= 0 && index != ui->flsFile->selectedIndex()) {
+        ui->flsFile->selectItem(index);
+        ui->flsFile->scrollItemIntoView(index);
+    }
+    loadItem(ui->flsFile->selectedIndex());
+    focusAfterStep();
+}
+
+void TfrmMain::focusAfterStep()
+{
+    if (ui->PageControl1->currentIndex() == pageMp3)
+        (isLocked(TagField::Artist) ? ui->edtTitolo : ui->edtArtista)->setFocus();
+    else
+        ui->edtRinomina->setFocus();
+}
+
+void TfrmMain::openPath(const QString &nativePath)
+{
+    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(nativePath));
+    const QString path = platform::toDrivePath(absolute);
+    const bool isFolder = platform::folderExists(path);
+    if (!isFolder && !platform::fileExists(path)) {
+        platform::showMessage(platform::MessageKind::Warning, QStringLiteral("Kestrava"),
+                              QStringLiteral("Il percorso \"%1\" non esiste.").arg(nativePath));
+        return;
+    }
+    const qsizetype separator = absolute.lastIndexOf(QLatin1Char('/'));
+    const QString folder = isFolder ? path : platform::toDrivePath(absolute.left(qMax(separator, 1)));
+    ui->dtrDirectory->OpenPath(folder);
+    ui->flsFile->SetDirectory(folder);
+    if (isFolder)
+        return;
+    const QString name = platform::toDrivePath(absolute.mid(separator + 1));
+    for (int row = 0; row < ui->flsFile->itemCount(); ++row) {
+        if (ui->flsFile->item(row).name == name) {
+            ui->flsFile->selectItem(row);
+            ui->flsFile->scrollItemIntoView(row);
+            guarded([this, row] { loadItem(row); });
+            return;
+        }
+    }
+}
+
+// Tags and renaming.
+
+void TfrmMain::CaricaTagV2()
+{
+    const TagFieldValues filled =
+        m_workflow->loadedFields(shownFields(), [this](TagField field) { return isLocked(field); });
+    for (const TagField field : TagFieldValues::all) {
+        QLineEdit *edit = fieldEdit(field);
+        if (edit->text() != filled[field])
+            edit->setText(filled[field]);
+    }
+}
+
+bool TfrmMain::SalvaTag()
+{
+    return m_workflow->saveTags(shownFields());
+}
+
+void TfrmMain::btnRinominaClick()
+{
+    if (renameLoadedFile())
+        btnAvantiClick();
+}
+
+bool TfrmMain::renameLoadedFile()
+{
+    const QString oldPath = m_workflow->filePath();
+    if (!m_workflow->renameFile())
+        return false;
+    // The list shows what is on disk from here on, whatever the tag writes do.
+    renameLoadedItem(oldPath);
+    ui->edtNomeOriginale->setText(platform::displayName(m_workflow->fileName()));
+    if (!m_workflow->loadedAsMp3())
+        return true;
+    if (!SalvaTag()) {
+        platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"),
+                              QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\".")
+                                  .arg(m_workflow->fileName()));
+        return false;
+    }
+    m_workflow->writeId3v1();
+    return true;
+}
+
+void TfrmMain::renameLoadedItem(const QString &oldPath)
+{
+    TZuFilelistView28 *list = ui->flsFile;
+    // The row loaded holds the file unless the list was listed anew since.
+    int row = m_loadedRow;
+    if (row < 0 || row >= list->itemCount() || list->item(row).path() != oldPath) {
+        row = -1;
+        for (int index = 0; index < list->itemCount() && row < 0; ++index) {
+            if (list->item(index).path() == oldPath)
+                row = index;
+        }
+    }
+    m_loadedRow = row;
+    if (row >= 0)
+        list->renameItem(row, m_workflow->fileName());
+}
+
+// Options.
+
+void TfrmMain::btnOpzioniClick()
+{
+    if (!m_options)
+        return;
+    m_options->loadOptions(*m_opzioni, ui->PageControl1->currentIndex());
+    if (m_options->exec() != QDialog::Accepted)
+        return;
+    CaricaOpzioni();
+    loadItem(ui->flsFile->selectedIndex());
+}
+
+void TfrmMain::CaricaOpzioni()
+{
+    m_options->copyOptionsInto(*m_opzioni);
+    ui->imgAnteprima->setVisible(m_opzioni->Anteprima());
+    m_workflow->setSettings(RenamingWorkflow::Settings::from(*m_opzioni));
+}
+
+// Fields, change rules and padlocks.
+
+QLineEdit *TfrmMain::fieldEdit(TagField field) const
+{
+    switch (field) {
+    case TagField::Title: return ui->edtTitolo;
+    case TagField::Artist: return ui->edtArtista;
+    case TagField::Album: return ui->edtAlbum;
+    case TagField::Genre: return ui->edtGenere;
+    case TagField::Track: return ui->edtTraccia;
+    case TagField::Year: return ui->edtAnno;
+    case TagField::Comment: return ui->edtCommento;
+    case TagField::Link: return ui->edtLink;
+    }
+    return nullptr;
+}
+
+TagFieldValues TfrmMain::shownFields() const
+{
+    TagFieldValues fields;
+    for (const TagField field : TagFieldValues::all)
+        fields[field] = fieldEdit(field)->text();
+    return fields;
+}
+
+bool TfrmMain::isLocked(TagField field) const
+{
+    for (const Lock &lock : locks()) {
+        if (lock.field == fieldEdit(field))
+            return !isUnlocked(lock.openImage);
+    }
+    return false; // title and track have no lock
+}
+
+bool TfrmMain::isFormField(const QWidget *widget) const
+{
+    for (const TagField field : TagFieldValues::all) {
+        if (widget == fieldEdit(field))
+            return true;
+    }
+    return widget == ui->edtRinomina || widget == ui->edtPrima || widget == ui->edtDopo
+           || widget == ui->edtNomeOriginale || widget == ui->edtNuovoNome;
+}
+
+void TfrmMain::assignKeepingCaret(QLineEdit *field, const QString &text)
+{
+    // Assigning the text a field already holds changes nothing, its undo history included.
+    if (field->text() == text)
+        return;
+    const int caret = field->cursorPosition();
+    field->setText(text);
+    field->setCursorPosition(caret);
+}
+
+void TfrmMain::tagFieldChange(TagField edited)
+{
+    m_workflow->proposeFromTags(shownFields());
+    QLineEdit *field = fieldEdit(edited);
+    assignKeepingCaret(field, m_workflow->casedField(edited, field->text()));
+    ui->edtNuovoNome->setText(m_kestrava->NewName());
+}
+
+void TfrmMain::edtRinominaChange()
+{
+    m_workflow->proposeFromName(ui->edtPrima->text(), ui->edtRinomina->text(), ui->edtDopo->text());
+    assignKeepingCaret(ui->edtRinomina, m_workflow->casedName(ui->edtRinomina->text()));
+    ui->edtNuovoNome->setText(m_kestrava->NewName());
+}
+
+bool TfrmMain::isUnlocked(const TClickableImage *openImage)
+{
+    return !openImage->isHidden();
+}
+
+void TfrmMain::ApriChiudiLucchetto(TClickableImage *openImage, TClickableImage *closedImage, QLineEdit *field)
+{
+    openImage->setVisible(openImage->isHidden());
+    closedImage->setVisible(closedImage->isHidden());
+    giveLookOf(field, isUnlocked(openImage));
+}
+
+void TfrmMain::connectFields()
+{
+    // Track and year have no change rule.
+    for (const TagField field : TagFieldValues::all) {
+        if (field == TagField::Track || field == TagField::Year)
+            continue;
+        connect(fieldEdit(field), &QLineEdit::textChanged, this,
+                [this, field] { guarded([this, field] { tagFieldChange(field); }); });
+    }
+    for (QLineEdit *field : {ui->edtRinomina, ui->edtPrima, ui->edtDopo})
+        connect(field, &QLineEdit::textChanged, this, [this] { guarded([this] { edtRinominaChange(); }); });
+    for (const Lock &lock : locks()) {
+        for (TClickableImage *image : {lock.openImage, lock.closedImage}) {
+            connect(image, &TClickableImage::clicked, this,
+                    [this, lock] { ApriChiudiLucchetto(lock.openImage, lock.closedImage, lock.field); });
+        }
+    }
+}
+
+QList<TfrmMain::Lock> TfrmMain::locks() const
+{
+    return {
+        {ui->imgArtistaA, ui->imgArtistaC, ui->edtArtista}, {ui->imgAlbumA, ui->imgAlbumC, ui->edtAlbum},
+        {ui->imgGenereA, ui->imgGenereC, ui->edtGenere},     {ui->imgAnnoA, ui->imgAnnoC, ui->edtAnno},
+        {ui->imgCommentoA, ui->imgCommentoC, ui->edtCommento}, {ui->imgLinkA, ui->imgLinkC, ui->edtLink},
+    };
 }

@@ -1,5 +1,8 @@
 #pragma once
-// The main window: the program's one working window.
+// The main window: the program's one working window. Its handlers bind the controls
+// to the renaming workflow, which holds the rules.
+
+#include "workflow/TagFieldValues.h"
 
 #include <QWidget>
 #include <functional>
@@ -12,6 +15,7 @@ class TID3TagInfo;
 class TfrmAbout;
 class TfrmOpzioni;
 class TClickableImage;
+class RenamingWorkflow;
 namespace Ui {
 class frmMain;
 }
@@ -31,8 +35,12 @@ public:
     TID3TagInfo *ID3v1() const { return m_id3v1.get(); }
 
     // Loading and navigating.
-    void CaricaFile(const QString &name);
+    // Loads `name` of `folder` (a drive path; empty for the current folder).
+    void CaricaFile(const QString &name, const QString &folder = QString());
     void CancellaEdit();
+    // Shows the folder of a native path in the tree and the list; a file is then
+    // selected and loaded. A path that does not exist is reported in a message box.
+    void openPath(const QString &nativePath);
 
 signals:
     // Emitted as each shared object is freed, in order ("TOpzioni", "TKestrava", "TID3TagInfo").
@@ -57,43 +65,36 @@ private:
     void btnIndietroClick();
     void flsFileClick();
     void dtrDirectoryClick();
+    void stepTo(int index);
     void focusAfterStep();
     void FormResize();
-    void loadSelectedItem();
+    void loadItem(int index); // -1 loads the empty name
 
     // Tags and renaming.
     void CaricaTagV2();
     bool SalvaTag(); // false when the ID3v2 tag could not be written
     void btnRinominaClick();
     bool renameLoadedFile(); // false when the rename or a tag write failed (the user was told)
+    // Gives the list item loaded last the name of the renamed file.
+    void renameLoadedItem(const QString &oldPath);
 
     // Options.
     void btnOpzioniClick();
     void CaricaOpzioni();
 
-    // The file list, as the window uses it.
-    int listCount() const;
-    int listSelectedIndex() const;
-    QString listItemCaption(int index) const;
-    QString listItemPath(int index) const;
-    QString listItemFolder(int index) const;
-    void listSelect(int index);
-    void listScrollTo(int index);
-    int listWidth() const;
-    void listSetNameColumnWidth(int width);
-    // Gives the item loaded last (found by its path) the new name.
-    void renameLoadedItem(const QString &newName);
-
-    // Change rules of the fields and the padlocks.
+    // Fields, change rules and padlocks.
     struct Lock {
         TClickableImage *openImage;
         TClickableImage *closedImage;
         QLineEdit *field;
     };
     QList<Lock> locks() const;
-    QList<QLineEdit *> tagFields() const; // the six fields with a change rule
+    QLineEdit *fieldEdit(TagField field) const;
+    TagFieldValues shownFields() const;
+    bool isLocked(TagField field) const;
+    bool isFormField(const QWidget *widget) const;
     void connectFields();
-    void tagFieldChange(QLineEdit *edited);
+    void tagFieldChange(TagField edited);
     void edtRinominaChange();
     void ApriChiudiLucchetto(TClickableImage *openImage, TClickableImage *closedImage, QLineEdit *field);
     static bool isUnlocked(const TClickableImage *openImage);
@@ -106,8 +107,8 @@ private:
     std::unique_ptr<TKestrava> m_kestrava;
     std::unique_ptr<TOpzioni> m_opzioni;
     std::unique_ptr<TID3TagInfo> m_id3v1;
+    std::unique_ptr<RenamingWorkflow> m_workflow;
     TfrmAbout *m_about = nullptr;
     TfrmOpzioni *m_options = nullptr;
-    QString m_loadedItemPath; // full path of the list item loaded last
-    QString m_loadedFolder;   // its folder; empty when no file was loaded
+    int m_loadedRow = -1; // the list row loaded last, -1 for none
 };

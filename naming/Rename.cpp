@@ -10,9 +10,14 @@ namespace {
 constexpr qsizetype maxNameLength = 200;
 
 const QString tooLongMessage = QStringLiteral("Il nome del file non puo superare i 200 caratteri.");
+const QString tooManyBytesMessage = QStringLiteral("Il nome del file non puo superare i %1 byte.");
 const QString existsMessage = QStringLiteral("Nome file gia' esistente; specificare un altro nome.");
 const QString inUseMessage = QStringLiteral("Il file e' attualmente in uso.");
 const QString emptyNameMessage = QStringLiteral("Specificare il nuovo nome del file.");
+const QString missingMessage = QStringLiteral("Il file \"%1\" non esiste piu'.");
+const QString folderGoneMessage = QStringLiteral("La cartella \"%1\" non esiste piu'.");
+const QString deniedMessage = QStringLiteral("Permesso negato: impossibile rinominare il file \"%1\".");
+const QString failedMessage = QStringLiteral("Impossibile rinominare il file \"%1\".");
 
 bool refuse(const QString &message)
 {
@@ -21,7 +26,13 @@ bool refuse(const QString &message)
     return false;
 }
 
-bool renamed(platform::RenameResult result)
+QString byteLimitMessage()
+{
+    return tooManyBytesMessage.arg(platform::maxNameBytes(QString()));
+}
+
+// True when done; otherwise tells why the file system refused to rename `name`.
+bool renamed(platform::RenameResult result, const QString &name)
 {
     switch (result) {
     case platform::RenameResult::Done:
@@ -29,10 +40,17 @@ bool renamed(platform::RenameResult result)
     case platform::RenameResult::TargetExists:
         return refuse(existsMessage);
     case platform::RenameResult::NameTooLong:
-        return refuse(tooLongMessage);
-    default:
+        return refuse(byteLimitMessage());
+    case platform::RenameResult::SourceMissing:
+        return refuse(missingMessage.arg(name));
+    case platform::RenameResult::AccessDenied:
+        return refuse(deniedMessage.arg(name));
+    case platform::RenameResult::Busy:
         return refuse(inUseMessage);
+    case platform::RenameResult::Failed:
+        break;
     }
+    return refuse(failedMessage.arg(name));
 }
 
 // A name that differs from `target` at most in letter case passes through a free
@@ -43,12 +61,12 @@ bool renameThroughTemporary(RenameFileSystem &fileSystem, const QString &oldName
     QString temporary = QStringLiteral("Zerko") + extension;
     while (fileSystem.fileExists(temporary))
         temporary += QLatin1Char('1');
-    if (!renamed(fileSystem.rename(oldName, temporary)))
+    if (!renamed(fileSystem.rename(oldName, temporary), oldName))
         return false;
     const platform::RenameResult result = fileSystem.rename(temporary, target);
     if (result != platform::RenameResult::Done)
         fileSystem.rename(temporary, oldName); // keep the file under its old name
-    return renamed(result);
+    return renamed(result, oldName);
 }
 } // namespace
 
@@ -61,16 +79,19 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
 bool TKestrava::PerformRename(const QString &oldName, const QString &newName, const QString &extension,
                               RenameFileSystem &fileSystem)
 {
-    // An empty new name leaves only the extension, which here names a hidden file.
-    if (newName.isEmpty())
+    // An empty new name leaves only the extension, which here names a hidden file; a
+    // name of blanks alone is no name either.
+    if (ascii::trimmed(newName).isEmpty())
         return refuse(emptyNameMessage);
     const QString target = newName + extension;
-    if (target.size() > maxNameLength || !fileSystem.nameFits(target))
+    if (target.size() > maxNameLength)
         return refuse(tooLongMessage);
+    if (!fileSystem.nameFits(target))
+        return refuse(byteLimitMessage());
 
     fileSystem.setAttributesNormal(oldName);
     if (!fileSystem.fileExists(target))
-        return renamed(fileSystem.rename(oldName, target));
+        return renamed(fileSystem.rename(oldName, target), oldName);
 
     const bool sameFile = ascii::equalsIgnoringCase(oldName, target) && fileSystem.isSameFile(oldName, target);
     if (!sameFile)
@@ -78,7 +99,7 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
     return renameThroughTemporary(fileSystem, oldName, target, extension);
 }
 
-bool TKestrava::refuseFileInUse()
+bool TKestrava::refuseFolderGone(const QString &folder)
 {
-    return refuse(inUseMessage);
+    return refuse(folderGoneMessage.arg(folder));
 }

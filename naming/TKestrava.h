@@ -55,9 +55,8 @@ public:
     static bool PerformRename(const QString &oldName, const QString &newName, const QString &extension);
     static bool PerformRename(const QString &oldName, const QString &newName, const QString &extension,
                               RenameFileSystem &fileSystem);
-    // Tells the user that the file could not be renamed ("Il file e' attualmente in
-    // uso.", as when the file system refuses); returns false.
-    static bool refuseFileInUse();
+    // Tells the user that the folder of the file to rename no longer exists; returns false.
+    static bool refuseFolderGone(const QString &folder);
 
 private:
     QString fBareName;

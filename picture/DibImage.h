@@ -2,17 +2,27 @@
 // Device-independent bitmaps (a BITMAPINFO header, colours and pixel rows) as images.
 
 #include <QImage>
+#include <QList>
 #include <cstddef>
 
 namespace picture {
 
 // Length of the header and colour table at the start of a packed bitmap, or 0 when
-// the header is not one of a bitmap.
-std::size_t dibHeaderLength(const unsigned char *dib, std::size_t length);
+// the header is not one of a bitmap. With `paletteIndices` the colour table holds
+// 16-bit indices into the selected palette instead of colours.
+std::size_t dibHeaderLength(const unsigned char *dib, std::size_t length, bool paletteIndices = false);
 
 // The bitmap as an image (rows top-down); a null image when it cannot be read or is
-// larger than the decoded-size limit.
-QImage dibToImage(const unsigned char *header, std::size_t headerLength, const unsigned char *bits, std::size_t bitsLength);
+// larger than the decoded-size limit. A bitmap of up to 256 colours whose colour table
+// holds palette indices (`paletteIndices`), or that has no colour table at all, takes
+// its colours from `palette` (the default palette when empty).
+QImage dibToImage(const unsigned char *header, std::size_t headerLength, const unsigned char *bits, std::size_t bitsLength,
+                  const QList<QRgb> &palette = {}, bool paletteIndices = false);
+
+// A 32-bit bitmap whose fourth byte is alpha, its colours premultiplied by it, as an
+// image that keeps that alpha; other bitmaps as by dibToImage, opaque.
+QImage dibToPremultipliedImage(const unsigned char *header, std::size_t headerLength, const unsigned char *bits,
+                               std::size_t bitsLength);
 
 // Whether the bitmap's rows are stored bottom-up (a positive height).
 bool dibIsBottomUp(const unsigned char *header, std::size_t headerLength);

@@ -14,18 +14,21 @@ constexpr std::size_t minimumHeaderSize = 88;
 constexpr std::uint32_t stockObjectFlag = 0x80000000;
 constexpr unsigned etoOpaque = 2, etoClipped = 4, etoGlyphIndex = 0x10, etoPdy = 0x2000;
 constexpr unsigned psTypeMask = 0x000F0000;
+constexpr std::uint32_t dibPaletteColours = 1;
+constexpr std::uint32_t emfPlusIdentifier = 0x2B464D45; // "EMF+"
+constexpr unsigned acSourceAlpha = 1;
 
 namespace emr {
 enum : std::uint32_t {
     header = 1, polyBezier = 2, polygon = 3, polyline = 4, polyBezierTo = 5, polylineTo = 6, polyPolyline = 7,
     polyPolygon = 8, setWindowExtEx = 9, setWindowOrgEx = 10, setViewportExtEx = 11, setViewportOrgEx = 12,
     eof = 14, setPixelV = 15, setMapMode = 17, setBkMode = 18, setPolyFillMode = 19, setTextAlign = 22,
-    setTextColor = 24, setBkColor = 25, offsetClipRgn = 26, moveToEx = 27, excludeClipRect = 29,
+    setRop2 = 20, setTextColor = 24, setBkColor = 25, offsetClipRgn = 26, moveToEx = 27, excludeClipRect = 29,
     intersectClipRect = 30, scaleViewportExtEx = 31, scaleWindowExtEx = 32, saveDC = 33, restoreDC = 34,
     setWorldTransform = 35, modifyWorldTransform = 36, selectObject = 37, createPen = 38,
     createBrushIndirect = 39, deleteObject = 40, ellipse = 42, rectangle = 43, roundRect = 44, arc = 45,
-    chord = 46, pie = 47, createPalette = 49, lineTo = 54, arcTo = 55, polyDraw = 56, beginPath = 59,
-    endPath = 60, closeFigure = 61, fillPath = 62, strokeAndFillPath = 63, strokePath = 64,
+    chord = 46, pie = 47, selectPalette = 48, createPalette = 49, lineTo = 54, arcTo = 55, polyDraw = 56, beginPath = 59,
+    endPath = 60, closeFigure = 61, comment = 70, fillPath = 62, strokeAndFillPath = 63, strokePath = 64,
     selectClipPath = 67, abortPath = 68, extSelectClipRgn = 75, bitBlt = 76, stretchBlt = 77,
     setDiBitsToDevice = 80, stretchDiBits = 81, extCreateFontIndirectW = 82, extTextOutA = 83,
     extTextOutW = 84, polyBezier16 = 85, polygon16 = 86, polyline16 = 87, polyBezierTo16 = 88,
@@ -74,25 +77,53 @@ QPolygonF points(RecordReader &r, std::size_t count, bool shortPoints)
     return result;
 }
 
-QImage bitmapAt(RecordReader &r, std::size_t headerOffset, std::size_t headerLength,
-                std::size_t bitsOffset, std::size_t bitsLength, bool &bottomUp)
+// Where a record keeps its bitmap, and how its colours are given.
+struct BitmapPlace {
+    std::size_t headerOffset = 0, headerLength = 0, bitsOffset = 0, bitsLength = 0;
+    std::uint32_t usage = 0;
+};
+
+BitmapPlace bitmapPlace(RecordReader &r, std::uint32_t usage)
 {
-    const unsigned char *header = r.span(headerOffset, headerLength);
-    const unsigned char *bits = r.span(bitsOffset, bitsLength);
-    bottomUp = dibIsBottomUp(header, headerLength);
-    return dibToImage(header, headerLength, bits, bitsLength);
+    BitmapPlace place;
+    place.headerOffset = r.u32();
+    place.headerLength = r.u32();
+    place.bitsOffset = r.u32();
+    place.bitsLength = r.u32();
+    place.usage = usage;
+    return place;
 }
 
-void drawBitmap(GdiPlayer &player, RecordReader &r, const QRectF &target, QRectF source, unsigned rop,
-                std::size_t headerOffset, std::size_t headerLength, std::size_t bitsOffset, std::size_t bitsLength)
+enum class Alpha { Opaque, Premultiplied };
+
+// The bitmap, rows top-down; `bottomUp` tells how they were stored.
+QImage bitmapAt(const GdiPlayer &player, RecordReader &r, const BitmapPlace &place, bool &bottomUp,
+                Alpha alpha = Alpha::Opaque)
 {
-    bool bottomUp = false;
-    const QImage image = bitmapAt(r, headerOffset, headerLength, bitsOffset, bitsLength, bottomUp);
-    if (image.isNull())
-        return;
+    const unsigned char *header = r.span(place.headerOffset, place.headerLength);
+    const unsigned char *bits = r.span(place.bitsOffset, place.bitsLength);
+    bottomUp = dibIsBottomUp(header, place.headerLength);
+    if (alpha == Alpha::Premultiplied)
+        return dibToPremultipliedImage(header, place.headerLength, bits, place.bitsLength);
+    return dibToImage(header, place.headerLength, bits, place.bitsLength, player.palette(),
+                      place.usage == dibPaletteColours);
+}
+
+// The source rectangle counted from the top of the image the bitmap became.
+QRectF sourceInImage(QRectF source, const QImage &image, bool bottomUp)
+{
     if (bottomUp)
         source.moveTop(image.height() - source.top() - source.height());
-    player.drawImage(target, image, source, rop);
+    return source;
+}
+
+void drawBitmap(GdiPlayer &player, RecordReader &r, const QRectF &target, const QRectF &source, unsigned rop,
+                const BitmapPlace &place)
+{
+    bool bottomUp = false;
+    const QImage image = bitmapAt(player, r, place, bottomUp);
+    if (!image.isNull())
+        player.drawImage(target, image, sourceInImage(source, image, bottomUp), rop);
 }
 
 // BITBLT, STRETCHBLT and ALPHABLEND share their layout; the last two add a source size.
@@ -101,20 +132,30 @@ void blit(GdiPlayer &player, RecordReader &r, std::uint32_t type)
     r.skip(16); // bounds
     const QPointF destination = pointL(r);
     const QSizeF destinationSize = sizeL(r);
-    const unsigned rop = r.u32(); // for ALPHABLEND, the blend function: drawn as a copy
+    const unsigned rop = r.u32(); // for ALPHABLEND, the blend function
     const QPointF sourceOrigin = pointL(r);
-    r.skip(24 + 4 + 4); // source transform, background colour, colour usage
-    const std::size_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    r.skip(24 + 4); // source transform, background colour
+    const std::uint32_t usage = r.u32();
+    const BitmapPlace place = bitmapPlace(r, usage);
     QSizeF sourceSize = destinationSize;
     if (type != emr::bitBlt)
         sourceSize = sizeL(r);
     const QRectF target(destination, destinationSize);
-    if (cbBmi == 0) {
-        player.patternFill(target, rop);
+    if (place.headerLength == 0) {
+        if (type != emr::alphaBlend)
+            player.patternFill(target, rop);
         return;
     }
-    drawBitmap(player, r, target, QRectF(sourceOrigin, sourceSize), type == emr::alphaBlend ? gdi::srcCopy : rop,
-               offBmi, cbBmi, offBits, cbBits);
+    if (type != emr::alphaBlend) {
+        drawBitmap(player, r, target, QRectF(sourceOrigin, sourceSize), rop, place);
+        return;
+    }
+    const int constantAlpha = int((rop >> 16) & 0xFF);
+    const bool perPixel = (rop >> 24) & acSourceAlpha;
+    bool bottomUp = false;
+    const QImage image = bitmapAt(player, r, place, bottomUp, perPixel ? Alpha::Premultiplied : Alpha::Opaque);
+    if (!image.isNull())
+        player.alphaBlend(target, image, sourceInImage(QRectF(sourceOrigin, sourceSize), image, bottomUp), constantAlpha);
 }
 
 void text(GdiPlayer &player, RecordReader &r, bool wide)
@@ -128,13 +169,6 @@ void text(GdiPlayer &player, RecordReader &r, bool wide)
     const std::size_t offDx = r.u32();
     if (options & etoGlyphIndex)
         return; // glyph numbers of a font we do not have
-    QString string;
-    if (wide) {
-        const unsigned char *bytes = r.span(offString, count, 2);
-        string = QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes), qsizetype(count));
-    } else {
-        string = QString::fromLatin1(reinterpret_cast<const char *>(r.span(offString, count)), qsizetype(count));
-    }
     QList<double> advances;
     const std::size_t step = options & etoPdy ? 8 : 4;
     if (offDx != 0 && offDx <= r.length() && count <= (r.length() - offDx) / step) {
@@ -146,7 +180,15 @@ void text(GdiPlayer &player, RecordReader &r, bool wide)
                 dx.skip(4);
         }
     }
-    player.textOut(reference, string, advances, options & etoOpaque ? box : QRectF(), options & etoClipped ? box : QRectF());
+    const QRectF opaque = options & etoOpaque ? box : QRectF(), clip = options & etoClipped ? box : QRectF();
+    if (wide) {
+        const unsigned char *units = r.span(offString, count, 2);
+        player.textOut(reference, QString::fromUtf16(reinterpret_cast<const char16_t *>(units), qsizetype(count)),
+                       advances, opaque, clip);
+    } else {
+        const unsigned char *bytes = r.span(offString, count);
+        player.textOut(reference, QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(count)), advances, opaque, clip);
+    }
 }
 
 void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
@@ -212,6 +254,7 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
     case emr::setBkMode: player.setBackgroundMode(int(r.u32())); break;
     case emr::setPolyFillMode: player.setPolyFillMode(int(r.u32())); break;
     case emr::setTextAlign: player.setTextAlign(r.u32()); break;
+    case emr::setRop2: player.setRop2(int(r.u32())); break;
     case emr::setTextColor: player.setTextColour(colourFromRef(r.u32())); break;
     case emr::setBkColor: player.setBackgroundColour(colourFromRef(r.u32())); break;
     case emr::offsetClipRgn: player.offsetClip(pointL(r)); break;
@@ -268,16 +311,37 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
     case emr::createMonoBrush:
     case emr::createDibPatternBrushPt: {
         const std::uint32_t index = r.u32();
-        r.skip(4); // colour usage
-        const std::size_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+        const std::uint32_t usage = r.u32();
+        const BitmapPlace place = bitmapPlace(r, usage);
         bool bottomUp = false;
         GdiBrush brush;
         brush.style = gdi::bsDibPatternPt;
-        brush.pattern = bitmapAt(r, offBmi, cbBmi, offBits, cbBits, bottomUp);
+        brush.pattern = bitmapAt(player, r, place, bottomUp);
+        brush.monochrome = type == emr::createMonoBrush;
         player.storeObject(index, brush);
         break;
     }
-    case emr::createPalette: player.storeObject(r.u32(), GdiPlaceholder()); break;
+    case emr::createPalette: {
+        const std::uint32_t index = r.u32();
+        r.skip(2); // version
+        const std::size_t count = r.u16();
+        r.span(r.position(), count, 4);
+        GdiPalette palette;
+        for (std::size_t i = 0; i < count; ++i) {
+            const unsigned char *entry = r.take(4);
+            palette.colours << qRgb(entry[0], entry[1], entry[2]);
+        }
+        player.storeObject(index, palette);
+        break;
+    }
+    case emr::selectPalette: {
+        const std::uint32_t index = r.u32();
+        if (index & stockObjectFlag)
+            player.selectStockPalette();
+        else
+            player.selectPalette(index);
+        break;
+    }
     case emr::extCreateFontIndirectW: {
         const std::uint32_t index = r.u32();
         GdiFont font;
@@ -289,7 +353,8 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         font.italic = r.u8();
         font.underline = r.u8();
         font.strikeOut = r.u8();
-        r.skip(5);
+        font.charset = r.u8();
+        r.skip(4); // precisions, quality, pitch and family
         const auto *face = reinterpret_cast<const char16_t *>(r.take(32, 2));
         qsizetype length = 0;
         while (length < 32 && face[length] != 0)
@@ -339,12 +404,13 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         const QPointF destination = pointL(r);
         const QPointF sourceOrigin = pointL(r);
         const QSizeF sourceSize = sizeL(r);
-        const std::size_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+        RecordReader usageField = r;
+        usageField.skip(16);
+        const BitmapPlace place = bitmapPlace(r, usageField.u32());
         r.skip(4); // colour usage
         const unsigned rop = r.u32();
         const QSizeF destinationSize = sizeL(r);
-        drawBitmap(player, r, QRectF(destination, destinationSize), QRectF(sourceOrigin, sourceSize), rop,
-                   offBmi, cbBmi, offBits, cbBits);
+        drawBitmap(player, r, QRectF(destination, destinationSize), QRectF(sourceOrigin, sourceSize), rop, place);
         break;
     }
     case emr::setDiBitsToDevice: {
@@ -352,9 +418,10 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         const QPointF destination = pointL(r);
         const QPointF sourceOrigin = pointL(r);
         const QSizeF size = sizeL(r);
-        const std::size_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
-        drawBitmap(player, r, QRectF(destination, size), QRectF(sourceOrigin, size), gdi::srcCopy,
-                   offBmi, cbBmi, offBits, cbBits);
+        RecordReader usageField = r;
+        usageField.skip(16);
+        const BitmapPlace place = bitmapPlace(r, usageField.u32());
+        drawBitmap(player, r, QRectF(destination, size), QRectF(sourceOrigin, size), gdi::srcCopy, place);
         break;
     }
     case emr::extTextOutA: text(player, r, false); break;
@@ -378,7 +445,7 @@ bool looksLikeEmf(const unsigned char *data, std::size_t length)
 EmfHeader readEmfHeader(const unsigned char *data, std::size_t length)
 {
     if (!looksLikeEmf(data, length))
-        throw MetafileDamage(QStringLiteral("not an enhanced metafile."));
+        throw MetafileDamage(QStringLiteral("non è un metafile avanzato."));
     RecordReader r(data, length, 0);
     r.seek(8);
     EmfHeader header;
@@ -389,6 +456,21 @@ EmfHeader readEmfHeader(const unsigned char *data, std::size_t length)
     r.seek(72);
     header.devicePixels = sizeL(r);
     header.deviceMillimetres = sizeL(r);
+    for (std::size_t offset = 0; offset + 16 <= length;) {
+        RecordReader record(data + offset, length - offset, offset);
+        const std::uint32_t type = record.u32();
+        const std::size_t size = record.u32();
+        if (size < 8 || size > length - offset || type == emr::eof)
+            break;
+        if (type == emr::comment && size >= 16) {
+            record.skip(4); // data size
+            if (record.u32() == emfPlusIdentifier) {
+                header.hasEmfPlus = true;
+                break;
+            }
+        }
+        offset += size;
+    }
     return header;
 }
 
@@ -409,7 +491,7 @@ void playEmf(const unsigned char *data, std::size_t length, const EmfHeader &hea
         play(player, type, record);
         offset += size;
     }
-    throw MetafileDamage(QStringLiteral("the file ends before its last record."));
+    throw MetafileDamage(QStringLiteral("il file finisce prima del suo ultimo record."));
 }
 
 } // namespace picture

@@ -15,6 +15,7 @@ struct EmfHeader {
     QSizeF devicePixels;      // the reference device's size in pixels
     QSizeF deviceMillimetres; // and in millimetres
     std::size_t handleCount = 0;
+    bool hasEmfPlus = false;  // holds EMF+ records (drawn only through their GDI fallback)
 };
 
 bool looksLikeEmf(const unsigned char *data, std::size_t length);

@@ -10,7 +10,7 @@ namespace picture {
 class FileBytes {
 public:
     // Opens and maps the file; raises FileOpenError when it cannot be opened, and
-    // PictureError when it is empty or longer than `maxBytes`.
+    // PictureError when it is not a regular file, is empty or is longer than `maxBytes`.
     FileBytes(const QString &fileName, qint64 maxBytes);
     ~FileBytes();
     FileBytes(const FileBytes &) = delete;

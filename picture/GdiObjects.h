@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QString>
 #include <variant>
 
@@ -30,11 +31,15 @@ struct GdiBrush {
     QColor colour = Qt::white;
     unsigned hatch = 0;
     QImage pattern;
+    // A two-colour pattern whose 0 bits take the text colour and 1 bits the
+    // background colour of the moment it paints.
+    bool monochrome = false;
 };
 
 struct GdiFont {
     double height = 0; // logical units: negative is the character height, positive the cell height
     double escapement = 0; // tenths of a degree, anticlockwise
+    int charset = 1;       // the character set its byte text is in (1: the default)
     int weight = 400;
     bool italic = false;
     bool underline = false;
@@ -42,10 +47,15 @@ struct GdiFont {
     QString face;
 };
 
-// Palettes, regions and objects of no use to drawing still take a slot.
+// A logical palette: the colours that bitmaps stored as palette indices refer to.
+struct GdiPalette {
+    QList<QRgb> colours;
+};
+
+// Regions and objects of no use to drawing still take a slot.
 struct GdiPlaceholder {};
 
-using GdiObject = std::variant<GdiPlaceholder, GdiPen, GdiBrush, GdiFont>;
+using GdiObject = std::variant<GdiPlaceholder, GdiPen, GdiBrush, GdiFont, GdiPalette>;
 
 // A colour reference: 0x00BBGGRR.
 inline QColor colourFromRef(quint32 ref)

@@ -1,5 +1,7 @@
 #include "picture/GdiPlayer.h"
 
+#include "picture/FontEncoding.h"
+
 #include <QFontMetricsF>
 #include <QLineF>
 #include <QPainter>
@@ -180,6 +182,13 @@ void GdiPlayer::selectObject(std::size_t index)
         m_state.font = *font;
 }
 
+void GdiPlayer::selectPalette(std::size_t index)
+{
+    if (index < m_objects.size() && index < m_used.size() && m_used[index])
+        if (const auto *palette = std::get_if<GdiPalette>(&m_objects[index]))
+            m_state.palette = palette->colours;
+}
+
 void GdiPlayer::selectStockObject(unsigned stock)
 {
     const auto brush = [&](QColor colour, unsigned style = gdi::bsSolid) { m_state.brush = GdiBrush{style, colour, 0, {}}; };
@@ -244,9 +253,14 @@ QBrush GdiPlayer::outputBrush() const
     case gdi::bsPattern:
     case gdi::bsDibPattern:
     case gdi::bsDibPatternPt:
-        if (!brush.pattern.isNull())
-            return QBrush(brush.pattern);
-        return QBrush(brush.colour);
+        if (brush.pattern.isNull())
+            return QBrush(brush.colour);
+        if (brush.monochrome && brush.pattern.colorCount() == 2) {
+            QImage coloured = brush.pattern;
+            coloured.setColorTable({m_state.textColour.rgb(), m_state.backgroundColour.rgb()});
+            return QBrush(coloured.convertToFormat(QImage::Format_RGB32));
+        }
+        return QBrush(brush.pattern);
     default: return QBrush(brush.colour);
     }
 }
@@ -259,10 +273,13 @@ void GdiPlayer::measure(const QRectF &outputRect)
 void GdiPlayer::applyClip()
 {
     m_painter->resetTransform();
+    if (m_appliedClip == m_clipVersion)
+        return;
     if (m_state.clipped)
         m_painter->setClipPath(m_state.clip);
     else
         m_painter->setClipping(false);
+    m_appliedClip = m_clipVersion;
 }
 
 void GdiPlayer::renderPath(const QPainterPath &output, bool fill, bool stroke)
@@ -276,21 +293,79 @@ void GdiPlayer::renderPath(const QPainterPath &output, bool fill, bool stroke)
         measure(output.boundingRect().adjusted(-margin, -margin, margin, margin));
         return;
     }
-    applyClip();
     QPainterPath shape = output;
     shape.setFillRule(m_state.fillRule);
+    if (m_state.rop2 != gdi::r2CopyPen) {
+        const double margin = pen.style() == Qt::NoPen ? 0 : pen.widthF() / 2 + 1;
+        combineWithPage(shape.boundingRect().adjusted(-margin, -margin, margin, margin),
+                        RasterOperation::fromBinary(m_state.rop2), [&](QPainter &layer) {
+                            layer.setPen(pen);
+                            layer.setBrush(brush);
+                            layer.drawPath(shape);
+                        });
+        return;
+    }
+    applyClip();
     m_painter->setPen(pen);
     m_painter->setBrush(brush);
     m_painter->drawPath(shape);
 }
 
+bool GdiPlayer::drawsDirectly() const
+{
+    return m_painter && !m_state.inPath && m_state.rop2 == gdi::r2CopyPen;
+}
+
+bool GdiPlayer::setUpDirectDrawing(bool fill, bool stroke)
+{
+    // Drawn through the painter's transform, shapes are not copied; the pen keeps its
+    // width in output pixels.
+    QPen pen = stroke ? outputPen() : QPen(Qt::NoPen);
+    const QBrush brush = fill ? outputBrush() : QBrush(Qt::NoBrush);
+    if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
+        return false;
+    pen.setCosmetic(true);
+    applyClip();
+    m_painter->setTransform(logicalToOutput());
+    m_painter->setPen(pen);
+    m_painter->setBrush(brush);
+    return true;
+}
+
 void GdiPlayer::drawShape(const QPainterPath &logical, bool fill, bool stroke)
 {
-    const QPainterPath output = logicalToOutput().map(logical);
-    if (m_state.inPath)
-        m_state.path.addPath(output);
-    else
-        renderPath(output, fill, stroke);
+    if (drawsDirectly()) {
+        if (!setUpDirectDrawing(fill, stroke))
+            return;
+        if (logical.fillRule() == m_state.fillRule) {
+            m_painter->drawPath(logical);
+        } else {
+            QPainterPath shape = logical;
+            shape.setFillRule(m_state.fillRule);
+            m_painter->drawPath(shape);
+        }
+        return;
+    }
+    const QTransform toOutput = logicalToOutput();
+    if (m_state.inPath) {
+        m_state.path.addPath(toOutput.map(logical));
+        return;
+    }
+    if (!m_painter) {
+        measureShape(logical.controlPointRect(), fill, stroke);
+        return;
+    }
+    renderPath(toOutput.map(logical), fill, stroke);
+}
+
+void GdiPlayer::measureShape(const QRectF &logicalBounds, bool fill, bool stroke)
+{
+    const bool stroked = stroke && (m_state.pen.style & gdi::psStyleMask) != gdi::psNull;
+    const bool filled = fill && m_state.brush.style != gdi::bsNull;
+    if (!stroked && !filled)
+        return;
+    const double margin = stroked ? std::max(1.0, m_state.pen.width * outputScale()) / 2 : 0;
+    measure(logicalToOutput().mapRect(logicalBounds).adjusted(-margin, -margin, margin, margin));
 }
 
 void GdiPlayer::moveTo(const QPointF &point)
@@ -418,6 +493,15 @@ void GdiPlayer::roundRectangle(const QRectF &rect, const QSizeF &corner)
 
 void GdiPlayer::ellipse(const QRectF &rect)
 {
+    if (drawsDirectly()) {
+        if (setUpDirectDrawing(true, true))
+            m_painter->drawEllipse(rect.normalized());
+        return;
+    }
+    if (!m_painter && !m_state.inPath) {
+        measureShape(rect.normalized(), true, true);
+        return;
+    }
     QPainterPath path;
     path.addEllipse(rect.normalized());
     drawShape(path, true, true);
@@ -479,9 +563,24 @@ void GdiPlayer::setPixel(const QPointF &point, const QColor &colour)
 
 // ----- text -----
 
-void GdiPlayer::textOut(const QPointF &reference, const QString &text, const QList<double> &advances,
+void GdiPlayer::textOut(const QPointF &reference, const QByteArray &bytes, const QList<double> &advances,
                         const QRectF &opaqueRect, const QRectF &clipRect)
 {
+    const FontEncoding encoding(m_state.font.face, m_state.font.charset);
+    drawText(reference, encoding.fromBytes(bytes, advances), opaqueRect, clipRect);
+}
+
+void GdiPlayer::textOut(const QPointF &reference, const QString &units, const QList<double> &advances,
+                        const QRectF &opaqueRect, const QRectF &clipRect)
+{
+    const FontEncoding encoding(m_state.font.face, m_state.font.charset);
+    drawText(reference, encoding.fromUnits(units, advances), opaqueRect, clipRect);
+}
+
+void GdiPlayer::drawText(const QPointF &reference, const DrawnText &drawn, const QRectF &opaqueRect, const QRectF &clipRect)
+{
+    const QString text = drawn.joined();
+    const QList<double> &advances = drawn.advances;
     const QTransform toOutput = logicalToOutput();
     if (opaqueRect.isValid()) {
         const QPainterPath area = toOutput.map(rectPath(opaqueRect));
@@ -502,7 +601,7 @@ void GdiPlayer::textOut(const QPointF &reference, const QString &text, const QLi
     const double horizontalScale = std::hypot(xAxis.x(), xAxis.y());
     const double verticalScale = std::hypot(yAxis.x(), yAxis.y());
 
-    QFont font(m_state.font.face.isEmpty() ? QStringLiteral("Sans Serif") : m_state.font.face);
+    QFont font(drawn.family);
     font.setWeight(QFont::Weight(std::clamp(m_state.font.weight == 0 ? 400 : m_state.font.weight, 100, 900)));
     font.setItalic(m_state.font.italic);
     font.setUnderline(m_state.font.underline);
@@ -524,8 +623,8 @@ void GdiPlayer::textOut(const QPointF &reference, const QString &text, const QLi
 
     double width = 0;
     QList<double> offsets;
-    if (advances.size() >= text.size()) {
-        for (qsizetype i = 0; i < text.size(); ++i) {
+    if (!advances.isEmpty() && advances.size() >= drawn.places.size()) {
+        for (qsizetype i = 0; i < drawn.places.size(); ++i) {
             offsets << width;
             width += advances[i] * horizontalScale;
         }
@@ -557,8 +656,10 @@ void GdiPlayer::textOut(const QPointF &reference, const QString &text, const QLi
         return;
     }
     applyClip();
-    if (clipRect.isValid())
+    if (clipRect.isValid()) {
         m_painter->setClipPath(toOutput.map(rectPath(clipRect)), Qt::IntersectClip);
+        m_appliedClip = -1;
+    }
     m_painter->setTransform(placement);
     if (!m_state.transparentBackground)
         m_painter->fillRect(box, m_state.backgroundColour);
@@ -567,8 +668,8 @@ void GdiPlayer::textOut(const QPointF &reference, const QString &text, const QLi
     if (offsets.isEmpty()) {
         m_painter->drawText(QPointF(x, y), text);
     } else {
-        for (qsizetype i = 0; i < text.size(); ++i)
-            m_painter->drawText(QPointF(x + offsets[i], y), QString(text[i]));
+        for (qsizetype i = 0; i < drawn.places.size(); ++i)
+            m_painter->drawText(QPointF(x + offsets[i], y), drawn.places[i]);
     }
 }
 
@@ -578,21 +679,30 @@ void GdiPlayer::drawImage(const QRectF &target, const QImage &image, const QRect
 {
     if (image.isNull())
         return;
+    const RasterOperation operation = RasterOperation::fromTernary(rasterOperation);
+    if (!operation.usesSource()) {
+        patternFill(target, rasterOperation);
+        return;
+    }
     const QTransform toOutput = logicalToOutput();
     if (!m_painter) {
         measure(toOutput.mapRect(target.normalized()));
         return;
     }
     const QImage shown = image.mirrored(target.width() < 0, target.height() < 0);
-    applyClip();
-    m_painter->setTransform(toOutput);
-    m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    if (rasterOperation == gdi::srcAnd)
-        m_painter->setCompositionMode(QPainter::CompositionMode_Multiply);
-    else if (rasterOperation == gdi::srcPaint)
-        m_painter->setCompositionMode(QPainter::CompositionMode_Lighten);
-    m_painter->drawImage(target.normalized(), shown, source);
-    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (operation.isSourceCopy()) {
+        applyClip();
+        m_painter->setTransform(toOutput);
+        m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        m_painter->drawImage(target.normalized(), shown, source);
+        return;
+    }
+    // Masks and the images drawn over them must meet pixel for pixel: no smoothing.
+    const QImage opaque = shown.convertToFormat(QImage::Format_RGB32);
+    combineWithPage(toOutput.mapRect(target.normalized()), operation, [&](QPainter &layer) {
+        layer.setTransform(toOutput, true);
+        layer.drawImage(target.normalized(), opaque, source);
+    });
 }
 
 void GdiPlayer::patternFill(const QRectF &target, unsigned rasterOperation)
@@ -602,15 +712,81 @@ void GdiPlayer::patternFill(const QRectF &target, unsigned rasterOperation)
         measure(area.boundingRect());
         return;
     }
-    QBrush brush;
-    switch (rasterOperation) {
-    case gdi::patCopy: brush = outputBrush(); break;
-    case gdi::blackness: brush = QBrush(Qt::black); break;
-    case gdi::whiteness: brush = QBrush(Qt::white); break;
-    default: return;
+    const RasterOperation operation = RasterOperation::fromTernary(rasterOperation);
+    if (operation.usesSource())
+        return; // the source would be another device's pixels, which a metafile does not hold
+    if (operation.isPatternCopy()) {
+        applyClip();
+        m_painter->fillPath(area, outputBrush());
+        return;
+    }
+    combineWithPage(area.boundingRect(), operation, [&](QPainter &layer) { layer.fillPath(area, Qt::white); });
+}
+
+void GdiPlayer::alphaBlend(const QRectF &target, const QImage &image, const QRectF &source, int constantAlpha)
+{
+    if (image.isNull())
+        return;
+    const QTransform toOutput = logicalToOutput();
+    if (!m_painter) {
+        measure(toOutput.mapRect(target.normalized()));
+        return;
     }
     applyClip();
-    m_painter->fillPath(area, brush);
+    m_painter->setTransform(toOutput);
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    m_painter->setOpacity(std::clamp(constantAlpha, 0, 255) / 255.0);
+    m_painter->drawImage(target.normalized(), image.mirrored(target.width() < 0, target.height() < 0), source);
+    m_painter->setOpacity(1);
+}
+
+void GdiPlayer::combineWithPage(const QRectF &outputBounds, RasterOperation operation,
+                                const std::function<void(QPainter &)> &paint)
+{
+    auto *page = dynamic_cast<QImage *>(m_painter->device());
+    if (!page)
+        return;
+    const QRect bounds = outputBounds.toAlignedRect().intersected(page->rect());
+    if (bounds.isEmpty())
+        return;
+    QImage layer(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter painter(&layer);
+        painter.translate(-bounds.topLeft());
+        if (m_state.clipped)
+            painter.setClipPath(m_state.clip);
+        paint(painter);
+    }
+    QImage pattern;
+    if (operation.usesPattern()) {
+        pattern = QImage(bounds.size(), QImage::Format_RGB32);
+        pattern.fill(Qt::black);
+        QPainter painter(&pattern);
+        painter.translate(-bounds.topLeft());
+        painter.fillRect(bounds, outputBrush());
+    }
+    const QPainter::RenderHints hints = m_painter->renderHints();
+    m_painter->end();
+    for (int y = 0; y < bounds.height(); ++y) {
+        const auto *source = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
+        const auto *brush = pattern.isNull() ? nullptr : reinterpret_cast<const QRgb *>(pattern.constScanLine(y));
+        auto *destination = reinterpret_cast<QRgb *>(page->scanLine(bounds.top() + y)) + bounds.left();
+        for (int x = 0; x < bounds.width(); ++x) {
+            const int coverage = qAlpha(source[x]);
+            if (coverage == 0)
+                continue;
+            const QRgb below = destination[x];
+            const QRgb result = operation.apply(brush ? brush[x] : 0, qUnpremultiply(source[x]), below) | 0xFF000000u;
+            destination[x] = coverage == 255 ? result
+                                             : qRgb((qRed(result) * coverage + qRed(below) * (255 - coverage)) / 255,
+                                                    (qGreen(result) * coverage + qGreen(below) * (255 - coverage)) / 255,
+                                                    (qBlue(result) * coverage + qBlue(below) * (255 - coverage)) / 255);
+        }
+    }
+    m_painter->begin(page);
+    m_appliedClip = -1;
+    m_painter->setRenderHints(hints);
 }
 
 // ----- clipping -----
@@ -629,6 +805,7 @@ void GdiPlayer::combineClip(const QPainterPath &area, int mode)
     default: return;
     }
     m_state.clipped = true;
+    ++m_clipVersion;
 }
 
 void GdiPlayer::intersectClipRect(const QRectF &rect)
@@ -648,6 +825,7 @@ void GdiPlayer::offsetClip(const QPointF &offset)
     const QTransform toOutput = logicalToOutput();
     const QPointF shift = toOutput.map(offset) - toOutput.map(QPointF(0, 0));
     m_state.clip.translate(shift);
+    ++m_clipVersion;
 }
 
 void GdiPlayer::selectClipRegion(const QList<QRectF> &deviceRects, int mode)
@@ -666,6 +844,7 @@ void GdiPlayer::resetClip()
 {
     m_state.clip = QPainterPath();
     m_state.clipped = false;
+    ++m_clipVersion;
 }
 
 // ----- paths -----
@@ -716,6 +895,7 @@ void GdiPlayer::restoreDC(int which)
     if (target < 0 || target >= qint64(m_saved.size()))
         return;
     m_state = m_saved[std::size_t(target)];
+    ++m_clipVersion;
     m_saved.resize(std::size_t(target));
 }
 

@@ -4,17 +4,21 @@
 // measure instead of draw, to find the extent of a metafile that gives none.
 
 #include "picture/GdiObjects.h"
+#include "picture/RasterOperation.h"
 
 #include <QList>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QRectF>
 #include <QTransform>
+#include <functional>
 #include <vector>
 
 class QPainter;
 
 namespace picture {
+
+struct DrawnText;
 
 namespace gdi {
 inline constexpr int mmText = 1, mmLoMetric = 2, mmHiMetric = 3, mmLoEnglish = 4, mmHiEnglish = 5,
@@ -23,8 +27,12 @@ inline constexpr unsigned taUpdateCp = 1, taRight = 2, taCenter = 6, taHorizonta
                           taBottom = 8, taBaseline = 24, taVerticalMask = 24;
 inline constexpr int transparentBackground = 1;
 inline constexpr int rgnAnd = 1, rgnOr = 2, rgnXor = 3, rgnDiff = 4, rgnCopy = 5;
-inline constexpr unsigned srcCopy = 0x00CC0020, srcAnd = 0x008800C6, srcPaint = 0x00EE0086,
-                          patCopy = 0x00F00021, blackness = 0x00000042, whiteness = 0x00FF0062;
+inline constexpr unsigned srcCopy = 0x00CC0020, srcPaint = 0x00EE0086, srcAnd = 0x008800C6,
+                          srcInvert = 0x00660046, srcErase = 0x00440328, notSrcCopy = 0x00330008,
+                          notSrcErase = 0x001100A6, mergeCopy = 0x00C000CA, mergePaint = 0x00BB0226,
+                          patCopy = 0x00F00021, patPaint = 0x00FB0A09, patInvert = 0x005A0049,
+                          dstInvert = 0x00550009, blackness = 0x00000042, whiteness = 0x00FF0062;
+inline constexpr int r2CopyPen = 13;
 inline constexpr unsigned ptCloseFigure = 1, ptLineTo = 2, ptBezierTo = 4, ptMoveTo = 6;
 } // namespace gdi
 
@@ -56,10 +64,14 @@ public:
 
     // Attributes.
     void setTextColour(const QColor &colour) { m_state.textColour = colour; }
+    QColor textColour() const { return m_state.textColour; }
+    QColor backgroundColour() const { return m_state.backgroundColour; }
     void setBackgroundColour(const QColor &colour) { m_state.backgroundColour = colour; }
     void setBackgroundMode(int mode) { m_state.transparentBackground = mode == gdi::transparentBackground; }
     void setPolyFillMode(int mode) { m_state.fillRule = mode == 2 ? Qt::WindingFill : Qt::OddEvenFill; }
     void setTextAlign(unsigned align) { m_state.textAlign = align; }
+    // The binary raster mode of lines and fills, 1 to 16.
+    void setRop2(int mode) { if (mode >= 1 && mode <= 16) m_state.rop2 = mode; }
 
     // Objects: a table of slots, and stock objects by number.
     void resizeObjectTable(std::size_t size);
@@ -68,6 +80,11 @@ public:
     void selectObject(std::size_t index);
     void selectStockObject(unsigned stock);
     void deleteObject(std::size_t index);
+    // Palettes are selected apart from the other objects.
+    void selectPalette(std::size_t index);
+    void selectStockPalette() { m_state.palette.clear(); }
+    // The colours of the selected palette; empty for the default one.
+    const QList<QRgb> &palette() const { return m_state.palette; }
 
     // Current position and shapes, in logical coordinates.
     void moveTo(const QPointF &point);
@@ -87,14 +104,22 @@ public:
     void arcTo(const QRectF &rect, const QPointF &start, const QPointF &end);
     void setPixel(const QPointF &point, const QColor &colour);
 
-    // Text at a reference point (or the current position, by the text alignment);
-    // `advances` (logical units) may be empty. `opaqueRect` is filled first when valid.
-    void textOut(const QPointF &reference, const QString &text, const QList<double> &advances,
+    // Text at a reference point (or the current position, by the text alignment), as
+    // bytes in the selected font's character set or as UTF-16 units; `advances`
+    // (logical units, one per byte or unit) may be empty. `opaqueRect` is filled first
+    // when valid.
+    void textOut(const QPointF &reference, const QByteArray &bytes, const QList<double> &advances,
+                 const QRectF &opaqueRect = QRectF(), const QRectF &clipRect = QRectF());
+    void textOut(const QPointF &reference, const QString &units, const QList<double> &advances,
                  const QRectF &opaqueRect = QRectF(), const QRectF &clipRect = QRectF());
 
-    // Bitmaps and fills of a rectangle.
+    // Bitmaps and fills of a rectangle, combined with the page by a ternary raster
+    // operation (a 32-bit code).
     void drawImage(const QRectF &target, const QImage &image, const QRectF &source, unsigned rasterOperation);
     void patternFill(const QRectF &target, unsigned rasterOperation);
+    // A bitmap blended over the page: `image` premultiplied by its own alpha, the whole
+    // at `constantAlpha` (0-255).
+    void alphaBlend(const QRectF &target, const QImage &image, const QRectF &source, int constantAlpha);
 
     // Clipping: rectangles in logical coordinates, regions in device coordinates.
     void intersectClipRect(const QRectF &rect);
@@ -129,6 +154,8 @@ private:
         bool transparentBackground = false;
         Qt::FillRule fillRule = Qt::OddEvenFill;
         unsigned textAlign = 0;
+        int rop2 = gdi::r2CopyPen;
+        QList<QRgb> palette;
         int mapMode = gdi::mmText;
         QPointF windowOrg;
         QSizeF windowExt {1, 1};
@@ -146,11 +173,23 @@ private:
     QTransform logicalToOutput() const;
     double outputScale() const;
     void drawShape(const QPainterPath &logical, bool fill, bool stroke);
+    // Whether shapes go straight to the painter: not into a path, not measured, not
+    // combined by a raster mode. Then the painter is set up for them (false: nothing
+    // would show).
+    bool drawsDirectly() const;
+    bool setUpDirectDrawing(bool fill, bool stroke);
+    void measureShape(const QRectF &logicalBounds, bool fill, bool stroke);
     void renderPath(const QPainterPath &output, bool fill, bool stroke);
     void applyClip();
     void combineClip(const QPainterPath &area, int mode);
     QPen outputPen() const;
     QBrush outputBrush() const;
+    void drawText(const QPointF &reference, const DrawnText &text, const QRectF &opaqueRect, const QRectF &clipRect);
+    // Paints with `paint` (in output coordinates, clipped) on a layer, then puts the
+    // layer's pixels on the page by `operation`: the layer is the source, the brush the
+    // pattern, the page the destination.
+    void combineWithPage(const QRectF &outputBounds, RasterOperation operation,
+                         const std::function<void(QPainter &)> &paint);
     void finishPath(bool fill, bool stroke);
     void measure(const QRectF &outputRect);
     QPainterPath arcPath(const QRectF &rect, const QPointF &start, const QPointF &end, ArcKind kind) const;
@@ -164,6 +203,9 @@ private:
     std::vector<GdiObject> m_objects;
     std::vector<bool> m_used;
     QRectF m_measured;
+    // The clip the painter holds is the state's while these agree.
+    qint64 m_clipVersion = 0;
+    qint64 m_appliedClip = -1;
 };
 
 } // namespace picture

@@ -18,6 +18,9 @@ namespace {
 constexpr double screenDpi = 96;
 constexpr double twipsPerInch = 1440;
 
+// An enhanced metafile that draws only with EMF+ records, which are not played.
+struct OnlyEmfPlus {};
+
 using Play = std::function<void(GdiPlayer &)>;
 using Prepare = std::function<void(GdiPlayer &, const QSize &output)>;
 
@@ -38,8 +41,10 @@ QSize outputSize(const QSizeF &natural, const QSize &box)
 Picture render(const QSizeF &natural, const QSize &box, const Prepare &prepare, const Play &play)
 {
     const QSize size = outputSize(natural, box);
+    // The page the records were made for: white and opaque, so that raster operations
+    // that combine with it (an OR over white, a mask and its image) come out as there.
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    image.fill(Qt::white);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -73,7 +78,7 @@ bool hasArea(const QRectF &rect)
 QRectF requireArea(const QRectF &frame)
 {
     if (!hasArea(frame))
-        throw MetafileDamage(QStringLiteral("the metafile states no size and draws nothing."));
+        throw MetafileDamage(QStringLiteral("il metafile non indica una dimensione e non disegna nulla."));
     return frame;
 }
 
@@ -137,6 +142,8 @@ Picture renderEmf(const unsigned char *data, std::size_t length, const QSize &bo
         measurer.setDeviceResolution(pixelsPerMm);
         playOn(measurer);
     });
+    if (!hasArea(drawn) && header.hasEmfPlus)
+        throw OnlyEmfPlus();
     if (!hasArea(frameDevice) || (hasArea(drawn) && !drawn.intersects(frameDevice))) {
         frameDevice = requireArea(drawn);
         natural = frameDevice.size();
@@ -158,9 +165,12 @@ Picture renderMetafile(const unsigned char *data, std::size_t length, const QSiz
         if (looksLikeWmf(data, length))
             return renderWmf(data, length, box);
     } catch (const MetafileDamage &damage) {
-        throw PictureError::forFile(fileName, QStringLiteral("damaged metafile: %1").arg(damage.reason()));
+        throw PictureError::forFile(fileName, QStringLiteral("metafile danneggiato: %1").arg(damage.reason()));
+    } catch (const OnlyEmfPlus &) {
+        throw PictureError::forFile(fileName, QStringLiteral("l'immagine è disegnata solo con record EMF+, "
+                                                             "che l'anteprima non mostra."));
     }
-    throw PictureError::forFile(fileName, QStringLiteral("not a readable metafile."));
+    throw PictureError::forFile(fileName, QStringLiteral("non è un metafile leggibile."));
 }
 
 } // namespace picture

@@ -11,7 +11,7 @@ namespace picture {
 
 // Renders the metafile in `data` (either kind, told by its contents) fitted into
 // `box` keeping its proportions (an empty box: its own size, at 96 pixels an inch),
-// on a transparent background. Raises PictureError, naming `fileName`, when the
+// on a white page. Raises PictureError, naming `fileName`, when the
 // data is not a metafile or a record reaches outside the file or its own end.
 Picture renderMetafile(const unsigned char *data, std::size_t length, const QSize &box, const QString &fileName);
 

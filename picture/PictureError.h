@@ -9,10 +9,10 @@ class PictureError : public platform::Error {
 public:
     using Error::Error;
 
-    // `Cannot show picture "name": reason`
+    // `Impossibile mostrare l'immagine "name": reason`
     static PictureError forFile(const QString &fileName, const QString &reason)
     {
-        return PictureError(QStringLiteral("Cannot show picture \"%1\": %2").arg(fileName, reason));
+        return PictureError(QStringLiteral("Impossibile mostrare l'immagine \"%1\": %2").arg(fileName, reason));
     }
 };
 

@@ -42,7 +42,7 @@ Picture loadPicture(const QString &fileName, const QSize &box)
     const QString suffix = QFileInfo(fileName).suffix();
     const Kind kind = suffix.isEmpty() ? Kind::None : kindOf(u'.' + ascii::toLower(suffix));
     if (kind == Kind::None)
-        throw PictureError::forFile(fileName, QStringLiteral("the preview does not show files of this kind."));
+        throw PictureError::forFile(fileName, QStringLiteral("l'anteprima non mostra file di questo tipo."));
     const FileBytes bytes(fileName, kind == Kind::Metafile ? maxMetafileBytes : maxPictureFileBytes);
     switch (kind) {
     case Kind::Jpeg: return decodeJpeg(bytes.data(), std::size_t(bytes.size()), box, fileName);

@@ -26,11 +26,11 @@ Picture readWithQt(const QString &fileName, const FileBytes &bytes, const QByteA
     reader.setAutoDetectImageFormat(false);
     reader.setDecideFormatFromContent(false);
     const auto failure = [&] {
-        return PictureError::forFile(fileName, QStringLiteral("not a readable %1 picture (%2).")
+        return PictureError::forFile(fileName, QStringLiteral("non è un'immagine %1 leggibile (%2).")
                                                    .arg(QString::fromLatin1(format.toUpper()), reader.errorString()));
     };
     const auto tooLarge = [&](const QSize &size) {
-        return PictureError::forFile(fileName, QStringLiteral("the picture is too large (%1 x %2 pixels; at most %3 megapixels are shown).")
+        return PictureError::forFile(fileName, QStringLiteral("l'immagine è troppo grande (%1 x %2 pixel; se ne mostrano al massimo %3 megapixel).")
                                                    .arg(size.width()).arg(size.height()).arg(maxDecodedPixels / 1'000'000));
     };
 

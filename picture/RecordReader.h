@@ -52,7 +52,7 @@ public:
 
     [[noreturn]] void fail() const
     {
-        throw MetafileDamage(QStringLiteral("a record at byte %1 reaches past its end.").arg(m_fileOffset));
+        throw MetafileDamage(QStringLiteral("un record al byte %1 va oltre la propria fine.").arg(m_fileOffset));
     }
 
 private:

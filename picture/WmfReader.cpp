@@ -2,9 +2,11 @@
 
 #include "picture/DibImage.h"
 #include "picture/GdiPlayer.h"
+#include "picture/PictureLimits.h"
 #include "picture/RecordReader.h"
 
 #include <QList>
+#include <cstring>
 #include <functional>
 
 namespace picture {
@@ -29,7 +31,7 @@ enum : std::uint16_t {
     createPenIndirect = 0x02FA, createBrushIndirect = 0x02FC, createFontIndirect = 0x02FB,
     createPalette = 0x00F7, createPatternBrush = 0x01F9, createRegion = 0x06FF,
     dibCreatePatternBrush = 0x0142, dibBitBlt = 0x0940, dibStretchBlt = 0x0B41, stretchDib = 0x0F43,
-    setDibToDev = 0x0D33,
+    setDibToDev = 0x0D33, setRop2 = 0x0104, selectPalette = 0x0234, bitBlt = 0x0922, stretchBlt = 0x0B23,
 };
 }
 
@@ -55,7 +57,7 @@ void forEachRecord(const unsigned char *data, std::size_t length, std::size_t of
         visit(record);
         offset += size;
     }
-    throw MetafileDamage(QStringLiteral("the file ends before its last record."));
+    throw MetafileDamage(QStringLiteral("il file finisce prima del suo ultimo record."));
 }
 
 QPointF point(RecordReader &r) // stored y first
@@ -82,22 +84,25 @@ QPolygonF points(RecordReader &r, std::size_t count)
     return result;
 }
 
-QString ansiText(RecordReader &r, std::size_t length)
+constexpr std::uint16_t dibPaletteColours = 1;
+
+QByteArray byteText(RecordReader &r, std::size_t length)
 {
     const auto *bytes = reinterpret_cast<const char *>(r.take(length));
     if (length % 2)
         r.skip(1);
-    return QString::fromLatin1(bytes, qsizetype(length));
+    return QByteArray(bytes, qsizetype(length));
 }
 
-QImage packedDib(RecordReader &r)
+QImage packedDib(const GdiPlayer &player, RecordReader &r, std::uint16_t usage)
 {
     const std::size_t remaining = r.remaining();
     const unsigned char *dib = r.take(remaining);
-    const std::size_t header = dibHeaderLength(dib, remaining);
+    const bool paletteIndices = usage == dibPaletteColours;
+    const std::size_t header = dibHeaderLength(dib, remaining, paletteIndices);
     if (header == 0)
         return QImage();
-    return dibToImage(dib, header, dib + header, remaining - header);
+    return dibToImage(dib, header, dib + header, remaining - header, player.palette(), paletteIndices);
 }
 
 struct PackedBitmap {
@@ -105,11 +110,30 @@ struct PackedBitmap {
     bool bottomUp = false;
 };
 
-PackedBitmap packedBitmap(RecordReader &r)
+PackedBitmap packedBitmap(const GdiPlayer &player, RecordReader &r, std::uint16_t usage = 0)
 {
     const unsigned char *dib = r.span(r.position(), r.remaining());
     const bool bottomUp = dibIsBottomUp(dib, r.remaining());
-    return {packedDib(r), bottomUp};
+    return {packedDib(player, r, usage), bottomUp};
+}
+
+// A device-dependent bitmap of the old records; only the monochrome kind is device
+// independent enough to show: its 0 bits take the text colour, its 1 bits the
+// background colour.
+PackedBitmap oldBitmap(const GdiPlayer &player, RecordReader &r)
+{
+    r.skip(2); // type
+    const int width = r.i16(), height = r.i16(), widthBytes = r.i16();
+    const unsigned planes = r.u8(), bitsPerPixel = r.u8();
+    if (planes != 1 || bitsPerPixel != 1 || width <= 0 || height <= 0 || widthBytes < (width + 7) / 8
+        || qint64(width) * height > maxDecodedPixels)
+        return {};
+    const unsigned char *bits = r.span(r.position(), std::size_t(height), std::size_t(widthBytes));
+    QImage image(width, height, QImage::Format_Mono);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(image.scanLine(y), bits + std::size_t(y) * std::size_t(widthBytes), std::size_t((width + 7) / 8));
+    image.setColorTable({player.textColour().rgb(), player.backgroundColour().rgb()});
+    return {image, false};
 }
 
 void drawBitmap(GdiPlayer &player, const QRectF &target, const PackedBitmap &bitmap, QRectF source, unsigned rop)
@@ -132,7 +156,8 @@ GdiFont font(RecordReader &r)
     font.italic = r.u8();
     font.underline = r.u8();
     font.strikeOut = r.u8();
-    r.skip(5); // character set, precisions, quality, pitch and family
+    font.charset = r.u8();
+    r.skip(4); // precisions, quality, pitch and family
     const std::size_t faceLength = std::min<std::size_t>(r.remaining(), 32);
     const auto *face = reinterpret_cast<const char *>(r.take(faceLength));
     font.face = QString::fromLatin1(face, qsizetype(qstrnlen(face, uint(faceLength))));
@@ -142,9 +167,10 @@ GdiFont font(RecordReader &r)
 void blit(GdiPlayer &player, const Record &record, RecordReader &r)
 {
     const bool withoutBitmap = record.fields.length() == std::size_t((record.function >> 8) + 3) * 2;
+    const bool stretched = record.function == fn::dibStretchBlt || record.function == fn::stretchBlt;
     const unsigned rop = r.u32();
     double sourceHeight = 0, sourceWidth = 0;
-    if (record.function == fn::dibStretchBlt) {
+    if (stretched) {
         sourceHeight = r.i16();
         sourceWidth = r.i16();
     }
@@ -157,11 +183,13 @@ void blit(GdiPlayer &player, const Record &record, RecordReader &r)
         player.patternFill(target, rop);
         return;
     }
-    if (record.function == fn::dibBitBlt) {
+    if (!stretched) {
         sourceWidth = width;
         sourceHeight = height;
     }
-    drawBitmap(player, target, packedBitmap(r), QRectF(xSource, ySource, sourceWidth, sourceHeight), rop);
+    const bool old = record.function == fn::bitBlt || record.function == fn::stretchBlt;
+    drawBitmap(player, target, old ? oldBitmap(player, r) : packedBitmap(player, r),
+               QRectF(xSource, ySource, sourceWidth, sourceHeight), rop);
 }
 
 void play(GdiPlayer &player, Record &record)
@@ -219,7 +247,7 @@ void play(GdiPlayer &player, Record &record)
     case fn::setPixel: { const QColor colour = colourFromRef(r.u32()); player.setPixel(point(r), colour); break; }
     case fn::textOut: {
         const std::size_t length = r.u16();
-        const QString text = ansiText(r, length);
+        const QByteArray text = byteText(r, length);
         player.textOut(point(r), text, {});
         break;
     }
@@ -232,7 +260,7 @@ void play(GdiPlayer &player, Record &record)
             const double left = r.i16(), top = r.i16(), right = r.i16(), bottom = r.i16();
             box = QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
         }
-        const QString text = ansiText(r, length);
+        const QByteArray text = byteText(r, length);
         QList<double> advances;
         if (r.remaining() >= length * 2)
             for (std::size_t i = 0; i < length; ++i)
@@ -284,29 +312,47 @@ void play(GdiPlayer &player, Record &record)
     case fn::dibCreatePatternBrush: {
         GdiBrush brush;
         brush.style = r.u16();
-        r.skip(2); // colour usage
-        if (brush.style != gdi::bsPattern)
-            brush.pattern = packedDib(r);
+        const std::uint16_t usage = r.u16();
+        // A pattern brush holds a monochrome bitmap that takes the text and background colours.
+        brush.monochrome = brush.style == gdi::bsPattern;
+        brush.pattern = packedDib(player, r, brush.monochrome ? 0 : usage);
         player.storeObjectInFreeSlot(brush);
         break;
     }
-    case fn::createPalette:
+    case fn::createPalette: {
+        r.skip(2); // start
+        const std::size_t count = r.u16();
+        r.span(r.position(), count, 4);
+        GdiPalette palette;
+        for (std::size_t i = 0; i < count; ++i) {
+            const unsigned char *entry = r.take(4);
+            palette.colours << qRgb(entry[0], entry[1], entry[2]);
+        }
+        player.storeObjectInFreeSlot(palette);
+        break;
+    }
+    case fn::selectPalette: player.selectPalette(r.u16()); break;
+    case fn::setRop2: player.setRop2(r.u16()); break;
     case fn::createPatternBrush:
     case fn::createRegion: player.storeObjectInFreeSlot(GdiPlaceholder()); break;
     case fn::dibBitBlt:
-    case fn::dibStretchBlt: blit(player, record, r); break;
+    case fn::dibStretchBlt:
+    case fn::bitBlt:
+    case fn::stretchBlt: blit(player, record, r); break;
     case fn::stretchDib: {
         const unsigned rop = r.u32();
-        r.skip(2); // colour usage
+        const std::uint16_t usage = r.u16();
         const double sourceHeight = r.i16(), sourceWidth = r.i16(), ySource = r.i16(), xSource = r.i16();
         const double height = r.i16(), width = r.i16(), y = r.i16(), x = r.i16();
-        drawBitmap(player, QRectF(x, y, width, height), packedBitmap(r), QRectF(xSource, ySource, sourceWidth, sourceHeight), rop);
+        drawBitmap(player, QRectF(x, y, width, height), packedBitmap(player, r, usage),
+                   QRectF(xSource, ySource, sourceWidth, sourceHeight), rop);
         break;
     }
     case fn::setDibToDev: {
-        r.skip(6); // colour usage, scan count, start scan
+        const std::uint16_t usage = r.u16();
+        r.skip(4); // scan count, start scan
         const double yDib = r.i16(), xDib = r.i16(), height = r.i16(), width = r.i16(), y = r.i16(), x = r.i16();
-        drawBitmap(player, QRectF(x, y, width, height), packedBitmap(r), QRectF(xDib, yDib, width, height), gdi::srcCopy);
+        drawBitmap(player, QRectF(x, y, width, height), packedBitmap(player, r, usage), QRectF(xDib, yDib, width, height), gdi::srcCopy);
         break;
     }
     default: break; // records that do not draw, or seldom seen, are skipped
@@ -344,7 +390,7 @@ WmfHeader readWmfHeader(const unsigned char *data, std::size_t length)
     const std::size_t start = r.position();
     const std::uint16_t type = r.u16(), size = r.u16();
     if ((type != 1 && type != 2) || size != 9)
-        throw MetafileDamage(QStringLiteral("not a Windows metafile."));
+        throw MetafileDamage(QStringLiteral("non è un metafile di Windows."));
     r.seek(start + 10);
     header.objectCount = r.u16();
     header.recordsOffset = start + headerSize;

@@ -513,6 +513,7 @@ private:
             fail(QStringLiteral("Cannot rename %1: access is denied.").arg(quoted(source)));
             return;
         case RenameResult::SourceMissing:
+        case RenameResult::Busy:
         case RenameResult::Failed:
             fail(QStringLiteral("Cannot rename %1: %2").arg(quoted(source), systemErrorText(errno)));
             return;

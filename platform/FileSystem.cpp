@@ -39,6 +39,9 @@ RenameResult resultFromErrno(int error)
     case EPERM:
     case EROFS:
         return RenameResult::AccessDenied;
+    case EBUSY:
+    case ETXTBSY:
+        return RenameResult::Busy;
     default:
         return RenameResult::Failed;
     }

@@ -36,7 +36,8 @@ bool isSameFile(const QString &first, const QString &second);
 int maxNameBytes(const QString &folder);
 bool nameFitsFileSystem(const QString &folder, const QString &name);
 
-enum class RenameResult { Done, TargetExists, SourceMissing, NameTooLong, AccessDenied, Failed };
+// Busy: the file or its folder is in use by the system (a mount point, a running program).
+enum class RenameResult { Done, TargetExists, SourceMissing, NameTooLong, AccessDenied, Busy, Failed };
 // Renames without ever replacing an existing target, also when another program
 // creates the target meanwhile.
 RenameResult renameNoReplace(const QString &from, const QString &to);

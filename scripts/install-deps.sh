@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libtag1-dev xfsprogs e2fsprogs
   libglib2.0-bin shared-mime-info zlib1g-dev
+  fonts-symbola fonts-wqy-microhei
 )
 
 missing=()

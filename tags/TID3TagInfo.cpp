@@ -37,10 +37,15 @@ void TID3TagInfo::clearValues()
 
 void TID3TagInfo::ReadFromFile(const QString &fileName)
 {
+    const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
+    ReadFromFile(file, fileName);
+}
+
+void TID3TagInfo::ReadFromFile(const RandomAccessFile &file, const QString &fileName)
+{
     // A failed read leaves no values of an earlier file behind.
     fHasTag = false;
     clearValues();
-    RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
     if (!file.isOpen())
         throwOpenError(fileName, file.openError());
     const qint64 size = file.size();

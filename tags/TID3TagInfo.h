@@ -5,6 +5,10 @@
 #include <array>
 #include <cstdint>
 
+namespace platform {
+class RandomAccessFile;
+}
+
 class TID3TagInfo {
 public:
     static constexpr int RecordSize = 128;
@@ -18,6 +22,8 @@ public:
     // Reads the last 128 bytes of the file. Throws platform::FileOpenError when the
     // file cannot be opened and platform::StreamError when it is shorter than 128 bytes.
     void ReadFromFile(const QString &fileName);
+    // The same from a file already open (`fileName` names it in messages).
+    void ReadFromFile(const platform::RandomAccessFile &file, const QString &fileName);
     // Writes the record over the file's ID3v1 tag, or appends it when the file ends
     // without one. Throws like ReadFromFile; the 128 bytes are written in one piece.
     void WriteToFile(const QString &fileName);

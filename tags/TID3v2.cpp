@@ -27,13 +27,13 @@ void TID3v2::SetComment(const QString &text) { fComment = ascii::trimmed(text); 
 void TID3v2::SetLink(const QString &text) { fLink = ascii::trimmed(text); }
 
 namespace {
-// The track number of a TRCK text: the part before "/", low eight bits, 0 when not a number.
-std::uint8_t trackNumber(const QString &text)
+// The track number of a TRCK text: the part before "/"; 0 when not a number of 0-999.
+std::uint16_t trackNumber(const QString &text)
 {
     const QString number = text.section(QLatin1Char('/'), 0, 0);
     bool valid = false;
     const int value = ascii::trimmed(number).toInt(&valid, 10);
-    return valid ? std::uint8_t(value & 0xFF) : 0;
+    return valid && value >= 0 && value <= TID3v2::MaxTrack ? std::uint16_t(value) : 0;
 }
 
 // The "/total" part of a TRCK text, without the slash.
@@ -52,12 +52,22 @@ QString slotOrFallback(const id3v2::TagInfo &info, int slot, int fallback)
 
 bool TID3v2::ReadFromFile(const QString &fileName)
 {
+    Clear();
+    try {
+        const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
+        return ReadFromFile(file);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TID3v2::ReadFromFile(const RandomAccessFile &file, QList<QByteArray> *frameIds)
+{
     using namespace id3v2;
     Clear();
     try {
         TagInfo info;
-        info.keepsAllFrames = false;
-        const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
+        info.keepsAllFrames = frameIds != nullptr;
         if (!ReadTagHeader(file, info))
             return false;
         if (!hasIdentifier(info))
@@ -71,6 +81,10 @@ bool TID3v2::ReadFromFile(const QString &fileName)
             ReadFramesV22(file, info);
         else
             ReadFramesV23(file, info);
+        if (frameIds) {
+            for (const Frame &frame : info.frames)
+                frameIds->append(frame.id);
+        }
         fTitle = slotOrFallback(info, TitleSlot, ContentGroupSlot);
         fArtist = slotOrFallback(info, ArtistSlot, OriginalArtistSlot);
         fAlbum = slotOrFallback(info, AlbumSlot, OriginalAlbumSlot);

@@ -1,8 +1,13 @@
 #pragma once
 // The tag values of the MP3 file in work, and reading/writing them as an ID3v2 tag.
 
+#include <QList>
 #include <QString>
 #include <cstdint>
+
+namespace platform {
+class RandomAccessFile;
+}
 
 class TID3v2 {
 public:
@@ -19,11 +24,16 @@ public:
     void SetGenre(const QString &text);
     void SetComment(const QString &text);
     void SetLink(const QString &text);
-    void SetTrack(std::uint8_t track) { fTrack = track; }
+    // 0-999 (three digits, as the field takes); 0 for none.
+    void SetTrack(std::uint16_t track) { fTrack = track <= MaxTrack ? track : 0; }
+    static constexpr std::uint16_t MaxTrack = 999;
 
     // Reads the ID3v2 tag (versions 2.2-2.4) of the file into the values; absorbs every
     // error. False when the file has not even 10 bytes to read.
     bool ReadFromFile(const QString &fileName);
+    // The same from a file already open; `frameIds`, when given, receives the IDs of
+    // every frame of the tag in file order.
+    bool ReadFromFile(const platform::RandomAccessFile &file, QList<QByteArray> *frameIds = nullptr);
     // Writes the values into the file as an ID3v2.3 tag in place of the tag it has; every
     // other frame of that tag (pictures, lyrics, other comments…) is written back. The
     // file is replaced in one atomic step; false on any failure, the file left as it was.
@@ -35,7 +45,7 @@ public:
     QString Title() const { return fTitle; }
     QString Artist() const { return fArtist; }
     QString Album() const { return fAlbum; }
-    std::uint8_t Track() const { return fTrack; }
+    std::uint16_t Track() const { return fTrack; }
     QString Year() const { return fYear; }
     QString Genre() const { return fGenre; }
     QString Comment() const { return fComment; }
@@ -50,6 +60,6 @@ protected:
     std::uint8_t fVersion = 0;
     std::int32_t fTagSize = 0;
     QString fTitle, fArtist, fAlbum;
-    std::uint8_t fTrack = 0;
+    std::uint16_t fTrack = 0;
     QString fYear, fGenre, fComment, fComposer, fEncodedBy, fRights, fLanguage, fLink;
 };

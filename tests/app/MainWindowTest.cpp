@@ -10,6 +10,7 @@
 #include "platform/DrivePaths.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
+#include "tests/tags/TagBytes.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -231,6 +232,7 @@ TEST_F(MainWindowTest, BadFilesShowTheirErrorAndLeaveTheWindowUsable)
     EXPECT_EQ(edit("edtTitolo")->text(), u"Fine"_s);
 
     press("btnAvanti");
+    window->findChild<PicturePreview *>(u"imgAnteprima"_s)->waitForDecoding(); // the error shows once decoded
     ASSERT_EQ(boxes->requests().size(), 1);
     EXPECT_EQ(edit("edtNomeOriginale")->text(), u"d-bad.jpg"_s);
     EXPECT_EQ(folder->read(u"d-bad.jpg"_s), QByteArray("not a picture at all"));
@@ -308,6 +310,7 @@ TEST_F(MainWindowTest, PictureIsLoadedEvenWhenThePreviewIsHidden)
     clickFolder(folder->path());
     auto *preview = window->findChild<PicturePreview *>(u"imgAnteprima"_s);
     EXPECT_TRUE(preview->isHidden());
+    preview->waitForDecoding();
     EXPECT_TRUE(preview->hasPicture());
     EXPECT_EQ(edit("edtRinomina")->text(), u"Photo"_s);
 }
@@ -395,7 +398,8 @@ TEST_F(ListMovedOnTest, RinominaRenamesNothingElseWhenTheLoadedFileFolderIsGone)
     loadAThenMoveListToB();
     ASSERT_TRUE(QDir(folder->filePath(u"a"_s)).removeRecursively());
     press("btnRinomina");
-    EXPECT_EQ(boxes->texts(), QStringList{u"Il file e' attualmente in uso."_s});
+    EXPECT_EQ(boxes->texts(),
+              QStringList{u"La cartella \"%1\" non esiste piu'."_s.arg(platform::toDrivePath(folder->filePath(u"a"_s)) + u'\\')});
     EXPECT_EQ(folder->read(u"b/01.mp3"_s), untouched);
     EXPECT_FALSE(folder->exists(u"b/[Band] - Song a.mp3"_s));
 }
@@ -467,4 +471,67 @@ TEST_F(MainWindowTest, GenreRowStaysApartAndTakesClicksAtAnySize)
             EXPECT_FALSE(image(open)->isHidden()) << open;
         }
     }
+}
+
+TEST_F(MainWindowTest, EnterInTheFolderTreeRenamesNothing)
+{
+    storeOptions(u"300002"_s); // new-name field filled, no cleaning
+    writeMp3(u"01.mp3"_s, {u"Song"_s, u"Band"_s});
+    folder->write(u"b.txt"_s, "b");
+    const QByteArray untouched = folder->read(u"01.mp3"_s);
+    createWindow();
+    clickFolder(folder->path());
+    ASSERT_EQ(edit("edtNomeOriginale")->text(), u"01.mp3"_s);
+    tree()->setFocus();
+
+    QTest::keyClick(tree(), Qt::Key_Return);
+    QTest::keyClick(tree(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(folder->read(u"01.mp3"_s), untouched);
+    EXPECT_FALSE(folder->exists(u"[Band] - Song.mp3"_s));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"01.mp3"_s);
+    EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+}
+
+TEST_F(MainWindowTest, FirstProposalShowsTheTrackAndTheLinkKeepsItsCase)
+{
+    storeOptions(u"301132"_s, u"%5 - %2"_s); // TUTTO MAIUSCOLO
+    folder->write(u"01.mp3"_s, tagbytes::silentAudio(3));
+    TID3v2 tag;
+    tag.SetTitle(u"song"_s);
+    tag.SetTrack(300);
+    tag.SetLink(u"https://Example.com/My-Page"_s);
+    ASSERT_TRUE(tag.WriteToFile(folder->filePath(u"01.mp3"_s)));
+    createWindow();
+    clickFolder(folder->path());
+    EXPECT_EQ(edit("edtTraccia")->text(), u"300"_s);
+    EXPECT_EQ(proposedName(), u"300 - SONG"_s);
+    EXPECT_EQ(edit("edtLink")->text(), u"https://Example.com/My-Page"_s);
+
+    press("btnRinomina");
+    TID3v2 renamed;
+    ASSERT_TRUE(renamed.ReadFromFile(folder->filePath(u"300 - SONG.mp3"_s)));
+    EXPECT_EQ(renamed.Track(), 300);
+    EXPECT_EQ(renamed.Link(), u"https://Example.com/My-Page"_s);
+}
+
+TEST_F(MainWindowTest, PathGivenAtStartShowsItsFolderAndLoadsTheFile)
+{
+    writeMp3(u"music/a.mp3"_s, {u"First"_s, u"Band"_s});
+    writeMp3(u"music/b.mp3"_s, {u"Second"_s, u"Band"_s});
+    createWindow();
+    QDir::setCurrent(folder->path());
+    window->openPath(u"music/b.mp3"_s);
+    EXPECT_EQ(list()->Directory(), platform::toDrivePath(folder->filePath(u"music"_s)) + u'\\');
+    EXPECT_EQ(tree()->SelectedPath(), platform::toDrivePath(folder->filePath(u"music"_s)) + u'\\');
+    EXPECT_EQ(list()->selectedIndex(), 1);
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"b.mp3"_s);
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Second"_s);
+
+    // A folder is shown and nothing is loaded; a path that is not there is reported.
+    window->openPath(folder->path());
+    EXPECT_EQ(list()->Directory(), folder->drivePath() + u'\\');
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Second"_s);
+    EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+    window->openPath(u"/no/such/place.mp3"_s);
+    EXPECT_EQ(boxes->texts(), QStringList{u"Il percorso \"/no/such/place.mp3\" non esiste."_s});
 }

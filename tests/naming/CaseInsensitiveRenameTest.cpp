@@ -35,7 +35,7 @@ public:
     {
         renames.append(from + " > " + to);
         if (refusedTargets.contains(to))
-            return platform::RenameResult::AccessDenied;
+            return platform::RenameResult::Busy;
         const QString source = stored(from);
         if (source.isEmpty())
             return platform::RenameResult::SourceMissing;

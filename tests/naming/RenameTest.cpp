@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -51,11 +52,12 @@ TEST_F(RenameTest, TargetLengthIsLimitedInCharactersAndByTheFileSystem)
     const struct {
         QString newName;
         bool renamed;
+        QString message;
     } cases[] = {
-        {QString(196, 'a'), true},                  // 200 characters with ".txt"
-        {QString(197, 'a'), false},                 // 201
-        {QString(125, QChar(0xE8)), true},          // 129 characters, 254 bytes
-        {QString(126, QChar(0xE8)), false},         // 130 characters, 256 bytes
+        {QString(196, 'a'), true, {}},                    // 200 characters with ".txt"
+        {QString(197, 'a'), false, tooLong},              // 201
+        {QString(125, QChar(0xE8)), true, {}},            // 129 characters, 254 bytes
+        {QString(126, QChar(0xE8)), false, tooManyBytes}, // 130 characters, 256 bytes
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.newName.size());
@@ -68,7 +70,7 @@ TEST_F(RenameTest, TargetLengthIsLimitedInCharactersAndByTheFileSystem)
             EXPECT_TRUE(messages.texts().isEmpty());
             QFile::remove(target);
         } else {
-            EXPECT_EQ(messages.texts(), QStringList{tooLong});
+            EXPECT_EQ(messages.texts(), QStringList{c.message});
             EXPECT_TRUE(isReadOnly("old.txt")) << "a refused long name touches nothing";
             QFile::remove("old.txt");
         }
@@ -169,11 +171,34 @@ TEST_F(RenameTest, ExtensionCaseChangeAloneIsARename)
     EXPECT_EQ(folderContents(folder.path()), (FolderContents{{"Photo.jpg", "jpeg"}}));
 }
 
-TEST_F(RenameTest, VanishedSourceIsReportedAsInUse)
+TEST_F(RenameTest, VanishedSourceSaysTheFileIsGone)
 {
     EXPECT_FALSE(rename("gone.txt", "new"));
-    EXPECT_EQ(messages.texts(), QStringList{inUse});
+    EXPECT_EQ(messages.texts(), QStringList{gone("gone.txt")});
     EXPECT_TRUE(folderContents(folder.path()).isEmpty());
+}
+
+// The system refuses the rename: as a user, the folder may not be written; as root
+// (who may write anywhere), the file is marked immutable.
+TEST_F(RenameTest, RenameRefusedByPermissionsSaysPermissionDenied)
+{
+    folder.write("a.txt", "x");
+    const bool asRoot = ::geteuid() == 0;
+    const auto chattr = [&](const char *flag) {
+        return QProcess::execute(QStringLiteral("chattr"), {QString::fromLatin1(flag), folder.filePath("a.txt")}) == 0;
+    };
+    if (asRoot && !chattr("+i"))
+        GTEST_SKIP() << "running as root on a file system without the immutable flag: nothing refuses";
+    if (!asRoot)
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool renamed = rename("a.txt", "b");
+    if (asRoot)
+        chattr("-i");
+    else
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(renamed);
+    EXPECT_EQ(messages.texts(), QStringList{denied("a.txt")});
+    EXPECT_EQ(folderContents(folder.path()), (FolderContents{{"a.txt", "x"}}));
 }
 
 // Here a name that begins with "." is a hidden file: an empty new name would hide the
@@ -182,6 +207,7 @@ TEST_F(RenameTest, EmptyNewNameIsRefusedAndHidesNothing)
 {
     folder.write("(1).jpg", "jpeg");
     EXPECT_FALSE(rename("(1).jpg", ""));
-    EXPECT_EQ(messages.texts(), QStringList{emptyName});
+    EXPECT_FALSE(rename("(1).jpg", " \t "));
+    EXPECT_EQ(messages.texts(), (QStringList{emptyName, emptyName}));
     EXPECT_EQ(folderContents(folder.path()), (FolderContents{{"(1).jpg", "jpeg"}}));
 }

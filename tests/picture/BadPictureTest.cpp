@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <cstring>
+#include <sys/stat.h>
 #include <gmock/gmock.h>
 
 using ::testing::HasSubstr;
@@ -49,7 +50,7 @@ TEST_P(DamagedPictures, RaiseNamingTheFile)
     const DamagedCase c = GetParam();
     const QByteArray content = c.sample ? sample(QString::fromLatin1(c.sample)).left(c.keptBytes) : QByteArray();
     const std::string message = failureFor(QString::fromLatin1(c.name), content);
-    EXPECT_THAT(message, HasSubstr(std::string("Cannot show picture \"") + c.name + "\""));
+    EXPECT_THAT(message, HasSubstr(std::string("Impossibile mostrare l'immagine \"") + c.name + "\""));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DamagedPictures, ::testing::Values(
@@ -77,7 +78,7 @@ TEST(DamagedPictures, RandomBytesRaiseForEveryKind)
             for (char &byte : noise)
                 byte = char(random.bounded(256));
             const QString name = QStringLiteral("noise.%1").arg(QString::fromLatin1(extension));
-            EXPECT_THAT(failureFor(name, noise), HasSubstr("Cannot show picture")) << extension << " round " << round;
+            EXPECT_THAT(failureFor(name, noise), HasSubstr("Impossibile mostrare l'immagine")) << extension << " round " << round;
         }
     }
 }
@@ -85,6 +86,18 @@ TEST(DamagedPictures, RandomBytesRaiseForEveryKind)
 TEST(DamagedPictures, TruncatedJpegSaysSo)
 {
     EXPECT_THAT(failureFor("cut.jpg", sample("photo-baseline.jpg").left(2000)), HasSubstr("Premature end of JPEG file"));
+}
+
+TEST(DamagedPictures, PipeNamedAsAPictureIsRefusedWithoutWaiting)
+{
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo("pipe.jpg", 0600), 0);
+    try {
+        loadPicture(QStringLiteral("pipe.jpg"), QSize(270, 184));
+        FAIL() << "a pipe was read as a picture";
+    } catch (const picture::PictureError &error) {
+        EXPECT_THAT(error.message().toStdString(), HasSubstr("non è un file normale"));
+    }
 }
 
 TEST(DamagedPictures, MissingFileCannotBeOpened)
@@ -115,14 +128,14 @@ TEST(OversizedPictures, AreRefusedBeforeTheyAreDecoded)
 {
     // Beyond the source limit outright; a progressive picture needs all its
     // coefficients at once, more than the decoder may take; a bitmap claiming a huge size.
-    EXPECT_THAT(failureFor("huge.jpg", jpegClaiming("photo-baseline.jpg", 65000, 65000)), HasSubstr("too large"));
-    EXPECT_THAT(failureFor("huge-progressive.jpg", jpegClaiming("photo-progressive.jpg", 18000, 18000)), HasSubstr("too large"));
+    EXPECT_THAT(failureFor("huge.jpg", jpegClaiming("photo-baseline.jpg", 65000, 65000)), HasSubstr("troppo grande"));
+    EXPECT_THAT(failureFor("huge-progressive.jpg", jpegClaiming("photo-progressive.jpg", 18000, 18000)), HasSubstr("troppo grande"));
 
     QByteArray bitmap = sample("scene-24bit.bmp");
     const qint32 side = 10000;
     std::memcpy(bitmap.data() + 18, &side, 4);
     std::memcpy(bitmap.data() + 22, &side, 4);
-    EXPECT_THAT(failureFor("huge.bmp", bitmap), HasSubstr("too large"));
+    EXPECT_THAT(failureFor("huge.bmp", bitmap), HasSubstr("troppo grande"));
 }
 
 // Little-endian record fields for hand-made damaged metafiles.
@@ -147,18 +160,18 @@ TEST(DamagedMetafiles, RecordsReachingOutsideRaise)
 {
     // A polygon claiming 100000 points in a 36-byte record.
     const QByteArray polygon = Bytes().u32(86).u32(36).u32(0).u32(0).u32(10).u32(10).u32(100000).u32(0).data;
-    EXPECT_THAT(failureFor("points.emf", emfWith(polygon)), HasSubstr("damaged metafile"));
+    EXPECT_THAT(failureFor("points.emf", emfWith(polygon)), HasSubstr("metafile danneggiato"));
 
     // A text whose characters lie past its record.
     Bytes text;
     text.u32(84).u32(76);
     for (int i = 0; i < 4 + 1 + 2; ++i) text.u32(0); // bounds, mode, scales
     text.u32(10).u32(10).u32(500).u32(76).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
-    EXPECT_THAT(failureFor("text.emf", emfWith(text.data)), HasSubstr("damaged metafile"));
+    EXPECT_THAT(failureFor("text.emf", emfWith(text.data)), HasSubstr("metafile danneggiato"));
 
     // A WMF record of size zero would never advance.
     const QByteArray wmf = Bytes().u16(1).u16(9).u16(0x300).u32(20).u16(0).u32(3).u16(0).u32(0).u16(0x0214).data;
-    EXPECT_THAT(failureFor("zero.wmf", wmf), HasSubstr("damaged metafile"));
+    EXPECT_THAT(failureFor("zero.wmf", wmf), HasSubstr("metafile danneggiato"));
 }
 
 TEST(DamagedMetafiles, UnknownObjectsAndRecordsAreSkipped)

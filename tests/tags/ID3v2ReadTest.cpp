@@ -214,7 +214,7 @@ TEST(ID3v2ReadTest, TrackYearAndFallbackSlots)
     const struct {
         const char *track;
         int expected;
-    } tracks[] = {{"3/12", 3}, {" 7 ", 7}, {"abc", 0}, {"300", 44}, {"", 0}};
+    } tracks[] = {{"3/12", 3}, {" 7 ", 7}, {"abc", 0}, {"300", 300}, {"999/999", 999}, {"1000", 0}, {"-1", 0}, {"", 0}};
     for (const auto &c : tracks)
         EXPECT_EQ(readFrames(3, frameV23("TRCK", latin1Text(c.track))).Track(), c.expected) << c.track;
 

@@ -1,59 +1,127 @@
-// kestrava-tags: shows and writes the ID3v2 and ID3v1 tags of MP3 files as the main window does.
-//   kestrava-tags dump FILE…                      both tags' values as JSON
-//   kestrava-tags set FILE --title T --artist A … writes ID3v2, then ID3v1
+// kestrava-tags: shows, writes and renames MP3 files by the main window's own rules.
+// File names are taken as the system gives them.
 
-#include "TagFields.h"
+#include "workflow/RenamingWorkflow.h"
 
-#include "tags/ID3v2Tag.h"
+#include "naming/TKestrava.h"
+#include "platform/DrivePaths.h"
+#include "platform/Errors.h"
+#include "platform/RandomAccessFile.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 
-#include "platform/Errors.h"
-
 #include <QCoreApplication>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
 #include <cstdio>
 
 namespace {
+constexpr int exitFailed = 1;
+constexpr int exitUsage = 2;
+
+const QString usageText = QStringLiteral(
+    "usage: kestrava-tags COMMAND ...\n"
+    "\n"
+    "commands:\n"
+    "  dump FILE...              both tags of each file as JSON\n"
+    "  set FILE [TAG OPTIONS]    writes the ID3v2 tag, then the ID3v1 tag; fields not\n"
+    "                            given keep what the file's tags hold (ID3v2 first,\n"
+    "                            ID3v1 where it is empty)\n"
+    "  rename FILE [OPTIONS] [TAG OPTIONS]\n"
+    "                            what the main window's \"Rinomina\" does: the file is\n"
+    "                            renamed to the proposed name and, for an MP3 file,\n"
+    "                            both tags are written into it; prints the new name\n"
+    "  help, --help              this text\n"
+    "\n"
+    "tag options (MP3 files):\n"
+    "  --title T  --artist A  --album A  --genre G  --track N  --year Y\n"
+    "  --comment C  --link L     N is empty or one to three digits\n"
+    "\n"
+    "rename options:\n"
+    "  --pattern P   name pattern: %1 artist, %2 title, %3 album, %4 genre, %5 track\n"
+    "                (default \"[%1] - %2\")\n"
+    "  --case N      letter case: 0 first letter, 1 every word, 2 lower, 3 upper,\n"
+    "                4 as typed (default 0)\n"
+    "  --clean       other files: bracketed groups removed, dots turned into spaces\n"
+    "  --name N      other files: the new name instead of the file's own\n"
+    "  --before T, --after T   other files: text put before and after the name\n"
+    "\n"
+    "exit status: 0 done, 1 refused or failed, 2 wrong usage");
+
 void print(FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
 }
 
-int usage()
+int usageError(const QString &problem)
 {
-    print(stderr, QStringLiteral("usage: kestrava-tags dump FILE...\n"
-                                 "       kestrava-tags set FILE [--title T] [--artist A] [--album A] [--genre G]\n"
-                                 "                              [--track N] [--year Y] [--comment C] [--link L]"));
-    return 2;
+    print(stderr, QStringLiteral("kestrava-tags: %1").arg(problem));
+    print(stderr, QStringLiteral("Try 'kestrava-tags --help'."));
+    return exitUsage;
 }
 
-QJsonArray frameIds(const QString &fileName)
+// A file named on the command line: its folder as a drive path and its bare name.
+struct FileArgument {
+    QString folder;
+    QString name;
+
+    explicit FileArgument(const QString &nativePath)
+    {
+        const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(nativePath));
+        const qsizetype separator = absolute.lastIndexOf(QLatin1Char('/'));
+        folder = platform::toDrivePath(absolute.left(qMax(separator, 1)));
+        if (!folder.endsWith(QLatin1Char('\\')))
+            folder += QLatin1Char('\\');
+        name = platform::toDrivePath(absolute.mid(separator + 1));
+    }
+    QString path() const { return folder + name; }
+};
+
+QJsonObject valuesOf(const TID3v2 &tag, const QList<QByteArray> &frameIds)
 {
-    id3v2::TagInfo info;
-    id3v2::readTag(fileName, info);
-    QJsonArray ids;
-    for (const id3v2::Frame &frame : info.frames)
-        ids.append(QString::fromLatin1(frame.id));
-    return ids;
+    QJsonArray frames;
+    for (const QByteArray &id : frameIds)
+        frames.append(QString::fromLatin1(id));
+    return QJsonObject{
+        {QStringLiteral("hasTag"), tag.HasTag() != 0}, {QStringLiteral("version"), tag.Version()},
+        {QStringLiteral("tagSize"), tag.TagSize()},     {QStringLiteral("title"), tag.Title()},
+        {QStringLiteral("artist"), tag.Artist()},       {QStringLiteral("album"), tag.Album()},
+        {QStringLiteral("track"), tag.Track()},         {QStringLiteral("year"), tag.Year()},
+        {QStringLiteral("genre"), tag.Genre()},         {QStringLiteral("comment"), tag.Comment()},
+        {QStringLiteral("composer"), tag.Composer()},   {QStringLiteral("encodedBy"), tag.EncodedBy()},
+        {QStringLiteral("rights"), tag.Rights()},       {QStringLiteral("language"), tag.Language()},
+        {QStringLiteral("link"), tag.Link()},           {QStringLiteral("frames"), frames},
+    };
+}
+
+QJsonObject valuesOf(const TID3TagInfo &tag)
+{
+    return QJsonObject{
+        {QStringLiteral("hasTag"), tag.HasTag()},      {QStringLiteral("title"), tag.GetTitle()},
+        {QStringLiteral("artist"), tag.GetArtist()},   {QStringLiteral("album"), tag.GetAlbum()},
+        {QStringLiteral("year"), tag.GetYear()},       {QStringLiteral("comment"), tag.GetComment()},
+        {QStringLiteral("genre"), tag.GetGenre()},     {QStringLiteral("track"), tag.GetTrack()},
+    };
 }
 
 int dump(const QStringList &files)
 {
     QJsonArray result;
     for (const QString &file : files) {
+        // One open file serves both tags.
+        const platform::RandomAccessFile opened(FileArgument(file).path(), platform::RandomAccessFile::ReadOnly);
         TID3v2 v2;
         TID3TagInfo v1;
+        QList<QByteArray> frameIds;
         QJsonObject entry{{QStringLiteral("file"), file}};
-        entry[QStringLiteral("id3v2read")] = v2.ReadFromFile(file);
-        QJsonObject v2Values = valuesOf(v2);
-        v2Values[QStringLiteral("frames")] = frameIds(file);
-        entry[QStringLiteral("id3v2")] = v2Values;
+        entry[QStringLiteral("id3v2read")] = v2.ReadFromFile(opened, &frameIds);
+        entry[QStringLiteral("id3v2")] = valuesOf(v2, frameIds);
         try {
-            v1.ReadFromFile(file);
+            v1.ReadFromFile(opened, file);
             entry[QStringLiteral("id3v1")] = valuesOf(v1);
         } catch (const platform::Error &error) {
             entry[QStringLiteral("id3v1error")] = error.message();
@@ -64,29 +132,132 @@ int dump(const QStringList &files)
     return 0;
 }
 
-int set(const QString &file, const QStringList &options)
-{
-    TID3v2 v2;
-    TID3TagInfo v1;
-    try {
-        v2.ReadFromFile(file);
-        v1.ReadFromFile(file);
-        TagFields fields = TagFields::fromTags(v2, v1);
-        for (qsizetype i = 0; i < options.size(); i += 2) {
-            if (!options.at(i).startsWith(QLatin1String("--")) || i + 1 >= options.size() ||
-                !fields.set(options.at(i).mid(2), options.at(i + 1)))
-                return usage();
+// The options after FILE: tag fields given, and the rename settings.
+struct Options {
+    TagFieldValues fields;
+    QList<TagField> given;
+    RenamingWorkflow::Settings settings;
+    QString name, before, after;
+    bool nameGiven = false;
+    QString problem; // empty when the options are valid
+
+    Options(const QStringList &arguments, bool renaming)
+    {
+        for (qsizetype i = 0; i < arguments.size() && problem.isEmpty(); ++i) {
+            const QString &option = arguments.at(i);
+            const QString key = option.mid(2);
+            if (renaming && option == QLatin1String("--clean")) {
+                settings.cleanName = true;
+                continue;
+            }
+            if (!option.startsWith(QLatin1String("--")) || i + 1 >= arguments.size()) {
+                problem = QStringLiteral("unexpected argument '%1'").arg(option);
+                break;
+            }
+            const QString value = arguments.at(++i);
+            if (const std::optional<TagField> field = TagFieldValues::fromName(key))
+                setField(*field, value);
+            else if (renaming)
+                setRenameOption(key, value);
+            else
+                problem = QStringLiteral("unknown option '%1'").arg(option);
         }
-        fields.saveInto(v2, v1);
-        if (!v2.WriteToFile(file)) {
-            print(stderr, QStringLiteral("%1: the ID3v2 tag could not be written").arg(file));
-            return 1;
-        }
-        v1.WriteToFile(file);
-    } catch (const platform::Error &error) {
-        print(stderr, error.message());
-        return 1;
     }
+
+private:
+    void setField(TagField field, const QString &value)
+    {
+        if (field == TagField::Track && !RenamingWorkflow::isTrackText(value)) {
+            problem = QStringLiteral("the track must be empty or one to three digits, not '%1'").arg(value);
+            return;
+        }
+        fields[field] = value;
+        given.append(field);
+    }
+
+    void setRenameOption(const QString &key, const QString &value)
+    {
+        if (key == QLatin1String("pattern")) {
+            settings.pattern = value;
+        } else if (key == QLatin1String("case")) {
+            const bool valid = value.size() == 1 && value.at(0) >= QLatin1Char('0') && value.at(0) <= QLatin1Char('4');
+            if (valid)
+                settings.letterCase = value.toInt();
+            else
+                problem = QStringLiteral("the letter case is a number from 0 to 4, not '%1'").arg(value);
+        } else if (key == QLatin1String("name")) {
+            name = value;
+            nameGiven = true;
+        } else if (key == QLatin1String("before")) {
+            before = value;
+        } else if (key == QLatin1String("after")) {
+            after = value;
+        } else {
+            problem = QStringLiteral("unknown option '--%1'").arg(key);
+        }
+    }
+};
+
+// The file's fields after a load, with the options' fields in place of the loaded ones.
+TagFieldValues loadedFieldsWith(RenamingWorkflow &workflow, const Options &options)
+{
+    workflow.readTags();
+    TagFieldValues fields = workflow.loadedFields({}, [](TagField) { return false; });
+    for (const TagField field : options.given)
+        fields[field] = options.fields[field];
+    return fields;
+}
+
+int set(const QString &file, const QStringList &arguments)
+{
+    const Options options(arguments, false);
+    if (!options.problem.isEmpty())
+        return usageError(options.problem);
+    TKestrava engine;
+    TID3TagInfo v1;
+    RenamingWorkflow workflow(engine, v1);
+    const FileArgument argument(file);
+    workflow.setFile(argument.folder, argument.name);
+    if (!workflow.writeTags(loadedFieldsWith(workflow, options))) {
+        print(stderr, QStringLiteral("%1: the ID3v2 tag could not be written").arg(file));
+        return exitFailed;
+    }
+    return 0;
+}
+
+int rename(const QString &file, const QStringList &arguments)
+{
+    const Options options(arguments, true);
+    if (!options.problem.isEmpty())
+        return usageError(options.problem);
+    TKestrava engine;
+    TID3TagInfo v1;
+    RenamingWorkflow workflow(engine, v1);
+    workflow.setSettings(options.settings);
+    const FileArgument argument(file);
+    workflow.setFile(argument.folder, argument.name);
+    TagFieldValues fields;
+    if (workflow.isMp3()) {
+        // As the window's fields are after a load and the edits: each letter-cased.
+        fields = loadedFieldsWith(workflow, options);
+        for (const TagField field : TagFieldValues::all) {
+            if (field != TagField::Track && field != TagField::Year)
+                fields[field] = workflow.casedField(field, fields[field]);
+        }
+        workflow.proposeFromTags(fields);
+    } else {
+        if (!options.given.isEmpty())
+            return usageError(QStringLiteral("tag options apply to MP3 files only"));
+        const QString name = options.nameGiven ? options.name : workflow.anyFileName().value_or(QString());
+        workflow.proposeFromName(options.before, name, options.after);
+    }
+    if (!workflow.renameFile())
+        return exitFailed;
+    if (workflow.loadedAsMp3() && !workflow.writeTags(fields)) {
+        print(stderr, QStringLiteral("%1: renamed, but the ID3v2 tag could not be written").arg(file));
+        return exitFailed;
+    }
+    print(stdout, platform::toNativePath(workflow.filePath()));
     return 0;
 }
 } // namespace
@@ -95,9 +266,25 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     const QStringList arguments = application.arguments().mid(1);
-    if (arguments.size() >= 2 && arguments.first() == QLatin1String("dump"))
-        return dump(arguments.mid(1));
-    if (arguments.size() >= 2 && arguments.first() == QLatin1String("set"))
-        return set(arguments.at(1), arguments.mid(2));
-    return usage();
+    const QString command = arguments.value(0);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        print(stdout, usageText);
+        return 0;
+    }
+    try {
+        if (command == QLatin1String("dump") && arguments.size() >= 2)
+            return dump(arguments.mid(1));
+        if (command == QLatin1String("set") && arguments.size() >= 2)
+            return set(arguments.at(1), arguments.mid(2));
+        if (command == QLatin1String("rename") && arguments.size() >= 2)
+            return rename(arguments.at(1), arguments.mid(2));
+    } catch (const platform::Error &error) {
+        print(stderr, error.message());
+        return exitFailed;
+    }
+    const QStringList commands = {QStringLiteral("dump"), QStringLiteral("set"), QStringLiteral("rename")};
+    if (commands.contains(command))
+        return usageError(QStringLiteral("'%1' needs a file").arg(command));
+    return usageError(command.isEmpty() ? QStringLiteral("no command given")
+                                        : QStringLiteral("unknown command '%1'").arg(command));
 }

@@ -6,6 +6,7 @@
 #include "tests/common/TempFolder.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <gmock/gmock.h>
 
 namespace {
@@ -20,6 +21,7 @@ TEST(PicturePreview, ShowsThePictureCentredAndFitted)
     PicturePreview preview;
     preview.resize(273, 184);
     preview.load(pictureData("photo-baseline.jpg"));
+    preview.waitForDecoding();
     ASSERT_TRUE(preview.hasPicture());
     // 160 x 120 in 273 x 184: 245 x 184, centred across.
     EXPECT_EQ(preview.pictureRect(), QRect(14, 0, 245, 184));
@@ -41,6 +43,7 @@ TEST(PicturePreview, EmptyPreviewLetsThePanelShow)
     auto *preview = new PicturePreview(&panel);
     preview->resize(273, 184);
     preview->load(pictureData("scene.ico"));
+    preview->waitForDecoding();
     preview->clear();
     EXPECT_FALSE(preview->hasPicture());
     EXPECT_EQ(panel.grab().toImage().pixel(136, 92), QColor(Qt::red).rgb());
@@ -53,7 +56,9 @@ TEST(PicturePreview, BadPictureRaisesAndLeavesThePreviewEmpty)
     PicturePreview preview;
     preview.resize(273, 184);
     preview.load(pictureData("photo-baseline.jpg"));
-    EXPECT_THROW(preview.load("broken.jpg"), picture::PictureError);
+    preview.waitForDecoding();
+    preview.load("broken.jpg");
+    EXPECT_THROW(preview.waitForDecoding(), picture::PictureError);
     EXPECT_FALSE(preview.hasPicture());
 }
 
@@ -63,9 +68,33 @@ TEST(PicturePreview, GrowingTheAreaDecodesAgainSharper)
     preview.resize(40, 30);
     preview.show();
     preview.load(pictureData("photo-progressive.jpg"));
+    preview.waitForDecoding();
     EXPECT_EQ(preview.picture().image.size(), QSize(40, 30));
     preview.resize(160, 120);
+    EXPECT_EQ(preview.picture().image.size(), QSize(40, 30)); // shown enlarged until the sharper one is ready
+    preview.waitForDecoding();
     EXPECT_EQ(preview.picture().image.size(), QSize(160, 120));
+}
+
+TEST(PicturePreview, DecodesInTheBackgroundAndShowsOnlyTheLatestFile)
+{
+    PicturePreview preview;
+    preview.resize(273, 184);
+    QSignalSpy shown(&preview, &PicturePreview::pictureShown);
+    preview.load(pictureData("photo-baseline.jpg"));
+    EXPECT_FALSE(preview.hasPicture()); // load returned before decoding
+    preview.load(pictureData("scene.ico"));
+    preview.waitForDecoding();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(shown.count(), 1);
+    EXPECT_EQ(preview.picture().image.size(), QSize(48, 48));
+
+    // A load dropped by a clear shows nothing, nor raises its error.
+    preview.load(pictureData("missing.jpg"));
+    preview.clear();
+    EXPECT_NO_THROW(preview.waitForDecoding());
+    EXPECT_FALSE(preview.hasPicture());
+    EXPECT_EQ(shown.count(), 1);
 }
 
 } // namespace

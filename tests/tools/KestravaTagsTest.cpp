@@ -1,0 +1,123 @@
+// kestrava-tags run as a program on MP3 files in a temporary folder.
+
+#include "tags/TID3TagInfo.h"
+#include "tags/TID3v2.h"
+#include "tests/common/TempFolder.h"
+#include "tests/tags/TagBytes.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+struct ToolRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+ToolRun runTool(const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(KESTRAVA_TAGS_TOOL), arguments);
+    tool.waitForFinished(30000);
+    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+            QString::fromLocal8Bit(tool.readAllStandardOutput()), QString::fromLocal8Bit(tool.readAllStandardError())};
+}
+
+class KestravaTagsTest : public ::testing::Test {
+protected:
+    void writeMp3(const QString &name, const QString &title, const QString &artist, int track)
+    {
+        folder.write(name, tagbytes::silentAudio(2));
+        TID3v2 tag;
+        tag.SetTitle(title);
+        tag.SetArtist(artist);
+        tag.SetTrack(track);
+        ASSERT_TRUE(tag.WriteToFile(folder.filePath(name)));
+    }
+    TempFolder folder;
+};
+} // namespace
+
+TEST_F(KestravaTagsTest, SetRefusesATrackTheFieldCouldNotHold)
+{
+    writeMp3(u"a.mp3"_s, u"Title"_s, u"Band"_s, 4);
+    const QByteArray before = folder.read(u"a.mp3"_s);
+    for (const QString &track : {u"-1"_s, u"abc"_s, u"1000"_s}) {
+        const ToolRun run = runTool({u"set"_s, u"a.mp3"_s, u"--track"_s, track});
+        EXPECT_EQ(run.exitCode, 2) << track.toStdString();
+        EXPECT_TRUE(run.err.contains(u"'%1'"_s.arg(track))) << run.err.toStdString();
+        EXPECT_EQ(folder.read(u"a.mp3"_s), before);
+    }
+    EXPECT_EQ(runTool({u"set"_s, u"a.mp3"_s, u"--track"_s, u"300"_s}).exitCode, 0);
+    TID3v2 v2;
+    ASSERT_TRUE(v2.ReadFromFile(folder.filePath(u"a.mp3"_s)));
+    EXPECT_EQ(v2.Track(), 300);
+    EXPECT_EQ(v2.Title(), u"Title"_s);
+}
+
+TEST_F(KestravaTagsTest, NativeNamesAreTakenAsTheyAre)
+{
+    writeMp3(u"back\\slash.mp3"_s, u"Backslash"_s, u"Band"_s, 1);
+    writeMp3(u"back/slash.mp3"_s, u"Other"_s, u"Band"_s, 1);
+    const QByteArray other = folder.read(u"back/slash.mp3"_s);
+    ASSERT_EQ(runTool({u"set"_s, u"back\\slash.mp3"_s, u"--title"_s, u"Changed"_s}).exitCode, 0);
+    EXPECT_EQ(folder.read(u"back/slash.mp3"_s), other);
+    TID3v2 v2;
+    ASSERT_TRUE(v2.ReadFromFile(folder.drivePath() + u"\\back\uF05Cslash.mp3"_s));
+    EXPECT_EQ(v2.Title(), u"Changed"_s);
+
+    const ToolRun dump = runTool({u"dump"_s, folder.filePath(u"back\\slash.mp3"_s)});
+    ASSERT_EQ(dump.exitCode, 0) << dump.err.toStdString();
+    const QJsonObject entry = QJsonDocument::fromJson(dump.out.toUtf8()).array().at(0).toObject();
+    EXPECT_EQ(entry[u"id3v2"_s].toObject()[u"title"_s].toString(), u"Changed"_s);
+    EXPECT_TRUE(entry[u"id3v2"_s].toObject()[u"frames"_s].toArray().contains(u"TIT2"_s));
+    EXPECT_TRUE(entry[u"id3v1"_s].toObject()[u"hasTag"_s].toBool());
+}
+
+TEST_F(KestravaTagsTest, RenameDoesWhatTheWindowsRinominaDoes)
+{
+    writeMp3(u"01.mp3"_s, u"old title"_s, u"the band"_s, 7);
+    const ToolRun run = runTool({u"rename"_s, u"01.mp3"_s, u"--pattern"_s, u"%5 - %1 - %2"_s, u"--case"_s, u"1"_s,
+                             u"--title"_s, u"new title"_s, u"--link"_s, u"https://Example.com/A"_s});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString renamed = u"07 - The Band - New Title.mp3"_s;
+    EXPECT_EQ(run.out.trimmed(), folder.filePath(renamed));
+    EXPECT_FALSE(folder.exists(u"01.mp3"_s));
+    TID3v2 v2;
+    ASSERT_TRUE(v2.ReadFromFile(folder.filePath(renamed)));
+    EXPECT_EQ(v2.Title(), u"New Title"_s);
+    EXPECT_EQ(v2.Artist(), u"The Band"_s);
+    EXPECT_EQ(v2.Link(), u"https://Example.com/A"_s);
+    TID3TagInfo v1;
+    v1.ReadFromFile(folder.filePath(renamed));
+    EXPECT_EQ(v1.GetTitle(), u"New Title"_s);
+    EXPECT_EQ(v1.GetTrack(), 7);
+
+    // Another file is renamed and gets no tag; a taken name is refused with status 1.
+    folder.write(u"My.Notes (draft).txt"_s, "text");
+    folder.write(u"My Notes.txt"_s, "taken");
+    const ToolRun refused = runTool({u"rename"_s, u"My.Notes (draft).txt"_s, u"--clean"_s, u"--case"_s, u"1"_s});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(u"Nome file gia' esistente"_s)) << refused.err.toStdString();
+    EXPECT_EQ(runTool({u"rename"_s, u"My.Notes (draft).txt"_s, u"--name"_s, u"notes"_s, u"--before"_s, u"2024 "_s})
+                  .exitCode,
+              0);
+    EXPECT_EQ(folder.read(u"2024 Notes.txt"_s), QByteArray("text"));
+    EXPECT_EQ(runTool({u"rename"_s, u"2024 Notes.txt"_s, u"--title"_s, u"x"_s}).exitCode, 2);
+}
+
+TEST_F(KestravaTagsTest, HelpListsEveryCommandAndMistakesExitWithTwo)
+{
+    const ToolRun help = runTool({u"--help"_s});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const QString &command : {u"dump FILE"_s, u"set FILE"_s, u"rename FILE"_s, u"--help"_s})
+        EXPECT_TRUE(help.out.contains(command)) << command.toStdString();
+    for (const QStringList &arguments : {QStringList{}, QStringList{u"frob"_s}, QStringList{u"set"_s},
+                                         QStringList{u"set"_s, u"a.mp3"_s, u"--colour"_s, u"red"_s}})
+        EXPECT_EQ(runTool(arguments).exitCode, 2) << arguments.join(u' ').toStdString();
+}

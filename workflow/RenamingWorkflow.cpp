@@ -1,0 +1,225 @@
+#include "workflow/RenamingWorkflow.h"
+
+#include "workflow/ScopedCurrentFolder.h"
+
+#include "naming/TKestrava.h"
+#include "options/Opzioni.h"
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
+#include "tags/TID3TagInfo.h"
+
+#include <cerrno>
+
+namespace {
+const QString mp3Extension = QStringLiteral(".mp3");
+constexpr int maxTrackDigits = 3;
+constexpr int maxId3v1Track = 255;
+
+QString firstNonEmpty(const QString &preferred, const QString &fallback)
+{
+    return preferred.isEmpty() ? fallback : preferred;
+}
+
+int trackNumber(const QString &text)
+{
+    if (text.isEmpty() || !RenamingWorkflow::isTrackText(text))
+        throw platform::ConvertError::notAnInteger(text);
+    return text.toInt();
+}
+
+// Makes the loaded file's folder current for the operations on its bare name, so that
+// a name never resolves in another folder.
+class InLoadedFolder {
+public:
+    InLoadedFolder(const QString &folder, const QString &name)
+        : m_scope(folder)
+    {
+        if (!m_scope.entered())
+            throw platform::FileOpenError::forFile(name, platform::systemErrorText(ENOENT));
+    }
+
+private:
+    ScopedCurrentFolder m_scope;
+};
+} // namespace
+
+RenamingWorkflow::Settings RenamingWorkflow::Settings::from(const TOpzioni &options)
+{
+    return Settings{options.Maiuscole(), options.StringaFormato(), options.Trascrivi(), options.NomePulito()};
+}
+
+RenamingWorkflow::RenamingWorkflow(TKestrava &engine, TID3TagInfo &id3v1)
+    : m_engine(engine), m_id3v1(id3v1)
+{
+}
+
+void RenamingWorkflow::setFile(const QString &folder, const QString &name)
+{
+    m_folder = folder;
+    m_engine.SetFileName(name);
+    m_loadedAsMp3 = isMp3();
+}
+
+QString RenamingWorkflow::fileName() const
+{
+    return m_engine.OriginalName();
+}
+
+bool RenamingWorkflow::isMp3() const
+{
+    return m_engine.Extension() == mp3Extension;
+}
+
+bool RenamingWorkflow::isPicture() const
+{
+    static const QStringList pictures = {QStringLiteral(".bmp"), QStringLiteral(".jpg"), QStringLiteral(".ico"),
+                                         QStringLiteral(".jpeg"), QStringLiteral(".emf"), QStringLiteral(".wmf")};
+    return pictures.contains(m_engine.Extension());
+}
+
+void RenamingWorkflow::readTags()
+{
+    const InLoadedFolder inFolder(m_folder, fileName());
+    m_engine.ReadFromFile(fileName());
+    m_id3v1.ReadFromFile(fileName());
+}
+
+TagFieldValues RenamingWorkflow::loadedFields(const TagFieldValues &shown, const LockTest &isLocked) const
+{
+    const TKestrava &v2 = m_engine;
+    const TID3TagInfo &v1 = m_id3v1;
+    TagFieldValues fields = shown;
+    const auto fill = [&](TagField field, const QString &text) {
+        if (field == TagField::Title || field == TagField::Track || !isLocked(field))
+            fields[field] = text;
+    };
+    fill(TagField::Title, firstNonEmpty(v2.Title(), v1.GetTitle()));
+    fill(TagField::Artist, firstNonEmpty(v2.Artist(), v1.GetArtist()));
+    fill(TagField::Album, firstNonEmpty(v2.Album(), v1.GetAlbum()));
+    fill(TagField::Genre, firstNonEmpty(v2.Genre(), v1.GetGenre()));
+    fill(TagField::Track, QString::number(v2.Track() != 0 ? v2.Track() : v1.GetTrack()));
+    fill(TagField::Year, firstNonEmpty(v2.Year(), v1.GetYear()));
+    fill(TagField::Comment, firstNonEmpty(v2.Comment(), v1.GetComment()));
+    fill(TagField::Link, v2.Link());
+    return fields;
+}
+
+std::optional<QString> RenamingWorkflow::anyFileName()
+{
+    std::optional<QString> name;
+    if (!m_settings.startEmpty)
+        name = m_engine.BareName();
+    if (m_settings.cleanName) {
+        m_engine.cleanBareName();
+        name = m_engine.NewName();
+    }
+    return name;
+}
+
+QString RenamingWorkflow::casedField(TagField field, const QString &text) const
+{
+    return field == TagField::Link ? text : casedName(text);
+}
+
+QString RenamingWorkflow::casedName(const QString &text) const
+{
+    return TKestrava::ApplyCase(m_settings.letterCase, text);
+}
+
+QString RenamingWorkflow::proposeFromTags(const TagFieldValues &fields)
+{
+    m_engine.SetNewName(TKestrava::ComposeName(fields[TagField::Artist], fields[TagField::Title],
+                                               fields[TagField::Album], fields[TagField::Genre],
+                                               fields[TagField::Track], m_settings.pattern));
+    return m_engine.NewName();
+}
+
+QString RenamingWorkflow::proposeFromName(const QString &before, const QString &name, const QString &after)
+{
+    m_engine.SetNewName(before + casedName(name) + after);
+    return m_engine.NewName();
+}
+
+bool RenamingWorkflow::isTrackText(const QString &text)
+{
+    if (text.size() > maxTrackDigits)
+        return false;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+bool RenamingWorkflow::saveTags(const TagFieldValues &fields)
+{
+    const QString &trackField = fields[TagField::Track];
+    TKestrava &v2 = m_engine;
+    v2.SetArtist(fields[TagField::Artist]);
+    v2.SetTitle(fields[TagField::Title]);
+    v2.SetAlbum(fields[TagField::Album]);
+    v2.SetGenre(fields[TagField::Genre]);
+    if (!trackField.isEmpty())
+        v2.SetTrack(std::uint16_t(trackNumber(trackField)));
+    v2.SetYear(fields[TagField::Year]);
+    v2.SetComment(fields[TagField::Comment]);
+    v2.SetLink(fields[TagField::Link]);
+    bool written = false;
+    {
+        const InLoadedFolder inFolder(m_folder, fileName());
+        written = v2.WriteToFile(fileName());
+    }
+
+    TID3TagInfo &v1 = m_id3v1;
+    v1.SetTitle(fields[TagField::Title]);
+    v1.SetArtist(fields[TagField::Artist]);
+    v1.SetAlbum(fields[TagField::Album]);
+    v1.SetComment(fields[TagField::Comment]);
+    v1.SetGenre(fields[TagField::Genre]);
+    v1.SetYear(fields[TagField::Year]);
+    if (!trackField.isEmpty()) {
+        const int track = trackNumber(trackField);
+        v1.SetTrack(track <= maxId3v1Track ? track : 0);
+    }
+    return written;
+}
+
+void RenamingWorkflow::writeId3v1()
+{
+    const InLoadedFolder inFolder(m_folder, fileName());
+    m_id3v1.WriteToFile(fileName());
+}
+
+bool RenamingWorkflow::writeTags(const TagFieldValues &fields)
+{
+    if (!saveTags(fields))
+        return false;
+    writeId3v1();
+    return true;
+}
+
+bool RenamingWorkflow::renameFile()
+{
+    // The file is renamed in the folder it was loaded from, also when a list has moved
+    // to another folder since.
+    const ScopedCurrentFolder inFolder(m_folder);
+    if (!inFolder.entered())
+        return TKestrava::refuseFolderGone(m_folder);
+    TKestrava &engine = m_engine;
+    if (!engine.PerformRename(engine.OriginalName(), engine.NewName(), engine.Extension()))
+        return false;
+    const bool loadedAsMp3 = m_loadedAsMp3;
+    engine.SetFileName(engine.NewName() + engine.Extension());
+    m_loadedAsMp3 = loadedAsMp3;
+    return true;
+}
+
+int RenamingWorkflow::nextIndex(int selected, int count)
+{
+    return selected < count - 1 ? selected + 1 : selected;
+}
+
+int RenamingWorkflow::previousIndex(int selected)
+{
+    return selected > 0 ? selected - 1 : selected;
+}

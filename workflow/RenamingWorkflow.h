@@ -1,0 +1,97 @@
+#pragma once
+// The renaming of one file at a time: loading a file (its tags, or the name proposed
+// for any other file), the proposed new name, the rename with the tag writes that
+// follow it, and the step through a list. Works on the naming engine and the ID3v1
+// tag object it is given; holds no widgets, so the main window and the command-line
+// tools share the same rules.
+
+#include "workflow/TagFieldValues.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class TKestrava;
+class TID3TagInfo;
+class TOpzioni;
+
+class RenamingWorkflow {
+public:
+    struct Settings {
+        int letterCase = 0;      // a TKestrava::CaseMode
+        QString pattern = QStringLiteral("[%1] - %2");
+        bool startEmpty = false; // the new name of any other file starts empty
+        bool cleanName = false;  // bracketed groups removed, dots turned into spaces
+
+        static Settings from(const TOpzioni &options);
+    };
+    // Whether a load may overwrite a field.
+    using LockTest = std::function<bool(TagField)>;
+
+    RenamingWorkflow(TKestrava &engine, TID3TagInfo &id3v1);
+
+    void setSettings(const Settings &settings) { m_settings = settings; }
+    const Settings &settings() const { return m_settings; }
+    TKestrava &engine() { return m_engine; }
+
+    // Takes `name` (a bare name, empty for no file) of `folder` (a drive path ending in
+    // its separator; empty for the current folder) as the file in work.
+    void setFile(const QString &folder, const QString &name);
+    QString folder() const { return m_folder; }
+    QString fileName() const;
+    // The file's path as the program names files: folder + name.
+    QString filePath() const { return m_folder + fileName(); }
+    bool isMp3() const;
+    // Loaded as MP3: only such a file gets tags when renamed, whatever its new name.
+    bool loadedAsMp3() const { return m_loadedAsMp3; }
+    bool isPicture() const;
+
+    // Reads the ID3v2 tag into the engine, then the ID3v1 tag. Throws what the ID3v1
+    // read throws (platform::FileOpenError, platform::StreamError).
+    void readTags();
+    // The fields after a load: the ID3v2 values first, the ID3v1 values where those are
+    // empty (the track where it is 0), every locked field as `shown` has it.
+    TagFieldValues loadedFields(const TagFieldValues &shown, const LockTest &isLocked) const;
+    // The text the new-name field of any other file starts with: the bare name, cleaned
+    // when asked; none when it starts empty.
+    std::optional<QString> anyFileName();
+
+    // A field's text with the letter case applied; the link keeps its case (a web
+    // address's path tells letters apart).
+    QString casedField(TagField field, const QString &text) const;
+    QString casedName(const QString &text) const;
+    // Composes the new name by the pattern from the fields, stores it in the engine
+    // (characters a file name cannot hold replaced) and returns it.
+    QString proposeFromTags(const TagFieldValues &fields);
+    // The same for any other file: before + the name letter-cased + after.
+    QString proposeFromName(const QString &before, const QString &name, const QString &after);
+
+    // Empty, or one to three decimal digits: what the track field can hold.
+    static bool isTrackText(const QString &text);
+    // Copies the fields into both tag objects and writes the ID3v2 tag into the file in
+    // work; false when that write failed. An empty track keeps the tracks read; ID3v1
+    // holds one byte, so a track above 255 is stored there as none. Throws
+    // platform::ConvertError for a track that is not a number.
+    bool saveTags(const TagFieldValues &fields);
+    // Writes the ID3v1 tag object into the file in work. Throws on file errors.
+    void writeId3v1();
+    // saveTags, then writeId3v1 when the ID3v2 tag was written.
+    bool writeTags(const TagFieldValues &fields);
+
+    // Renames the file in work to the proposed name + its extension, in the folder it
+    // was loaded from, telling the user why when refused. Afterwards the renamed file
+    // is the file in work.
+    bool renameFile();
+
+    // The item to select for a step forward or back from `selected` (-1 for none) in a
+    // list of `count` items; at either end the same item.
+    static int nextIndex(int selected, int count);
+    static int previousIndex(int selected);
+
+private:
+    TKestrava &m_engine;
+    TID3TagInfo &m_id3v1;
+    Settings m_settings;
+    QString m_folder;
+    bool m_loadedAsMp3 = false;
+};
