@@ -5,9 +5,9 @@
 #include "app/StartSequence.h"
 #include "app/uMain.h"
 #include "options/dialog/uOpzioni.h"
+#include "platform/NativeNames.h"
 #include "platform/NetworkDrives.h"
 
-#include <QFile>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -17,7 +17,7 @@ int main(int argc, char **argv)
     // --help and --version answer before any window system is needed.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QFile::decodeName(argv[i]));
+        arguments.append(platform::decodeNativeName(argv[i]));
     const CommandLine commandLine = CommandLine::parse(arguments);
     if (commandLine.action() != CommandLine::Run) {
         std::fputs(qPrintable(commandLine.text() + QLatin1Char('\n')),

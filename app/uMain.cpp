@@ -14,12 +14,12 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/NativeNames.h"
+#include "platform/NativePaths.h"
 #include "tags/TID3TagInfo.h"
 #include "workflow/RenamingWorkflow.h"
 #include "ui_uMain.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPalette>
@@ -290,7 +290,7 @@ void TfrmMain::focusAfterStep()
 
 void TfrmMain::openPath(const QString &nativePath)
 {
-    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(nativePath));
+    const QString absolute = platform::absoluteNativePath(nativePath);
     const QString path = platform::toDrivePath(absolute);
     const bool isFolder = platform::folderExists(path);
     if (!isFolder && !platform::fileExists(path)) {

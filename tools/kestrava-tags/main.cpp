@@ -6,12 +6,13 @@
 #include "naming/TKestrava.h"
 #include "platform/DrivePaths.h"
 #include "platform/Errors.h"
+#include "platform/NativeNames.h"
+#include "platform/NativePaths.h"
 #include "platform/RandomAccessFile.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -71,7 +72,7 @@ struct FileArgument {
 
     explicit FileArgument(const QString &nativePath)
     {
-        const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(nativePath));
+        const QString absolute = platform::absoluteNativePath(nativePath);
         const qsizetype separator = absolute.lastIndexOf(QLatin1Char('/'));
         folder = platform::toDrivePath(absolute.left(qMax(separator, 1)));
         if (!folder.endsWith(QLatin1Char('\\')))
@@ -257,7 +258,7 @@ int rename(const QString &file, const QStringList &arguments)
         print(stderr, QStringLiteral("%1: renamed, but the ID3v2 tag could not be written").arg(file));
         return exitFailed;
     }
-    print(stdout, platform::toNativePath(workflow.filePath()));
+    std::puts(platform::encodeNativeName(platform::toNativePath(workflow.filePath())).constData());
     return 0;
 }
 } // namespace
@@ -265,7 +266,9 @@ int rename(const QString &file, const QStringList &arguments)
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    const QStringList arguments = application.arguments().mid(1);
+    QStringList arguments; // every byte of a file name kept
+    for (int i = 1; i < argc; ++i)
+        arguments.append(platform::decodeNativeName(argv[i]));
     const QString command = arguments.value(0);
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         print(stdout, usageText);
