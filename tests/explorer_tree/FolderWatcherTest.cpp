@@ -170,11 +170,20 @@ TEST(FolderWatcherTest, WatchesFoldersWhoseNamesAreNotUtf8)
     QSignalSpy spy(&watcher, &FolderWatcher::changed);
     ASSERT_EQ(::mkdir(utf8Twin + "/elsewhere", 0755), 0); // not watched
     ASSERT_EQ(::mkdir(latin1 + "/Disco 1", 0755), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !spy.isEmpty(); }, patienceMs));
+    // Volumes that other programs mount meanwhile are reported too: only folders count here.
+    const auto folderReports = [&] {
+        std::vector<Report> reports;
+        for (const Report &report : reportsOf(spy)) {
+            if (report.change != Change::DriveAdded && report.change != Change::DriveRemoved)
+                reports.push_back(report);
+        }
+        return reports;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !folderReports().empty(); }, patienceMs));
     QTest::qWait(100);
-    ASSERT_EQ(reportsOf(spy).size(), 1u);
-    EXPECT_EQ(reportsOf(spy).front().change, Change::FolderCreated);
-    EXPECT_EQ(reportsOf(spy).front().where, cafe);
+    ASSERT_EQ(folderReports().size(), 1u);
+    EXPECT_EQ(folderReports().front().change, Change::FolderCreated);
+    EXPECT_EQ(folderReports().front().where, cafe);
 
     ::rmdir((latin1 + "/Disco 1").constData());
     ::rmdir(latin1.constData());
