@@ -117,7 +117,7 @@ bool setCurrentFolder(const QString &path)
 
 QString currentFolder()
 {
-    return toDrivePath(absoluteNativePath(QStringLiteral(".")));
+    return toDrivePath(nativeCurrentFolder());
 }
 
 } // namespace platform

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,13 +16,17 @@ bool statNative(const QString &native, struct stat &info)
 {
     return !native.isEmpty() && ::stat(encodeNativeName(native).constData(), &info) == 0;
 }
+} // namespace
 
 QString nativeCurrentFolder()
 {
-    char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) ? decodeNativeName(buffer) : QStringLiteral("/");
+    char *folder = ::getcwd(nullptr, 0);
+    if (!folder)
+        return QString();
+    const QString result = decodeNativeName(folder);
+    std::free(folder);
+    return result;
 }
-} // namespace
 
 QString nativeFolderOf(const QString &native)
 {
@@ -43,7 +46,7 @@ QString absoluteNativePath(const QString &native, const QString &base)
     if (native.startsWith(QLatin1Char('/')))
         return QDir::cleanPath(native);
     const QString folder = base.isEmpty() ? nativeCurrentFolder() : absoluteNativePath(base);
-    return QDir::cleanPath(folder + QLatin1Char('/') + native);
+    return QDir::cleanPath(folder.isEmpty() ? native : folder + QLatin1Char('/') + native);
 }
 
 QString canonicalNativePath(const QString &native)

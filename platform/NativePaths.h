@@ -12,6 +12,8 @@ namespace platform {
 QString nativeFolderOf(const QString &native);
 // "/a/b" -> "b" (string only).
 QString nativeNameOf(const QString &native);
+// The process's current folder; empty when it cannot be told (it was removed).
+QString nativeCurrentFolder();
 // A relative path resolved against `base` (the process's current folder when empty, a
 // relative base taken from there too), cleaned.
 QString absoluteNativePath(const QString &native, const QString &base = QString());
