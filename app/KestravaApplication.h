@@ -1,6 +1,6 @@
 #pragma once
-// The application object: shows the message of an error escaping an event handler
-// and keeps running.
+// The application object: carries the program icon and desktop entry name, shows the
+// message of an error escaping an event handler and keeps running.
 
 #include <QApplication>
 

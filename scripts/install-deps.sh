@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libtag1-dev xfsprogs e2fsprogs
   libglib2.0-bin shared-mime-info zlib1g-dev
+  dpkg-dev desktop-file-utils appstream
+  xvfb xclip
   fonts-symbola fonts-wqy-microhei
 )
 

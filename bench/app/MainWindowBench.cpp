@@ -6,7 +6,7 @@
 // two tags directly; Rinomina at row 100,000 against Rinomina in a 100-file folder.
 
 #include "app/uMain.h"
-#include "explorer/FileListView.h"
+#include "explorer/filelist/FileListView.h"
 #include "platform/DrivePaths.h"
 #include "platform/MessageBox.h"
 #include "tags/TID3TagInfo.h"

@@ -2,7 +2,7 @@
 // - type name and icon from a name, against the lstat a listing makes per entry.
 // (File operations are measured in bench/fileops.)
 
-#include "explorer/ShellFileInfo.h"
+#include "explorer/shared/ShellFileInfo.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

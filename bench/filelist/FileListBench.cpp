@@ -2,7 +2,7 @@
 // same stat work plus formatting) and Qt's QDirIterator + QFileInfo as a floor.
 // Counters: ratio of the list's time to ls -l, and the heap the list's rows take.
 
-#include "explorer/FileListView.h"
+#include "explorer/filelist/FileListView.h"
 #include "platform/DrivePaths.h"
 
 #include <QApplication>

@@ -10,7 +10,7 @@
 #include "RatioReporter.h"
 #include "PairedTimer.h"
 
-#include "explorer/ShellFileOp.h"
+#include "explorer/shared/ShellFileOp.h"
 #include "platform/DrivePaths.h"
 
 #include <QApplication>

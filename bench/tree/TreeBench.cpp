@@ -6,8 +6,8 @@
 //   what a refresh or a change notification does), against find over the folders that
 //   OpenPath has to list. Counters: milliseconds, ratio to find.
 
-#include "explorer/DirTree.h"
-#include "explorer/DirTreeNodes.h"
+#include "explorer/tree/DirTree.h"
+#include "explorer/tree/DirTreeNodes.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 

@@ -1,8 +1,8 @@
 #include "tests/app/MainWindowFixture.h"
 
 #include "app/ClickableImage.h"
-#include "explorer/DirTree.h"
-#include "explorer/FileListView.h"
+#include "explorer/tree/DirTree.h"
+#include "explorer/filelist/FileListView.h"
 #include "options/Opzioni.h"
 #include "options/dialog/uOpzioni.h"
 #include "platform/DrivePaths.h"

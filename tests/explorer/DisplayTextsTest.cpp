@@ -1,4 +1,4 @@
-#include "explorer/DisplayTexts.h"
+#include "explorer/shared/DisplayTexts.h"
 #include "platform/FileTime.h"
 #include "tests/explorer/LocaleGuard.h"
 

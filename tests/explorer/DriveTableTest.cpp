@@ -1,5 +1,5 @@
-#include "explorer/DriveUtils.h"
-#include "explorer/ExplorerTexts.h"
+#include "explorer/shared/DriveUtils.h"
+#include "explorer/shared/ExplorerTexts.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/MessageBox.h"

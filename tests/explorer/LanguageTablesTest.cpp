@@ -1,5 +1,5 @@
-#include "explorer/ExplorerTexts.h"
-#include "explorer/LanguageTables.h"
+#include "explorer/shared/ExplorerTexts.h"
+#include "explorer/shared/LanguageTables.h"
 #include "tests/explorer/LocaleGuard.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "explorer/ExplorerTexts.h"
-#include "explorer/PathUtils.h"
-#include "explorer/PlatformVersion.h"
+#include "explorer/shared/ExplorerTexts.h"
+#include "explorer/shared/PathUtils.h"
+#include "explorer/shared/PlatformVersion.h"
 #include "platform/MessageBox.h"
 #include "tests/common/TempFolder.h"
 

@@ -1,5 +1,5 @@
-#include "explorer/FileOperationProgressDialog.h"
-#include "explorer/ShellFileOp.h"
+#include "explorer/shared/FileOperationProgressDialog.h"
+#include "explorer/shared/ShellFileOp.h"
 #include "platform/DrivePaths.h"
 #include "platform/MessageBox.h"
 #include "tests/common/TempFolder.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A file list over a temporary folder of real files.
 
-#include "explorer/FileListView.h"
+#include "explorer/filelist/FileListView.h"
 #include "tests/common/TempFolder.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "explorer/DisplayTexts.h"
+#include "explorer/shared/DisplayTexts.h"
 #include "platform/DrivePaths.h"
 #include "platform/FileTime.h"
 #include "tests/explorer_filelist/FileListFixture.h"

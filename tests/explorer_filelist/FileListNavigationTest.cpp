@@ -1,5 +1,5 @@
-#include "explorer/DirTree.h"
-#include "explorer/TZuDirTreeCombo28.h"
+#include "explorer/tree/DirTree.h"
+#include "explorer/combo/TZuDirTreeCombo28.h"
 #include "platform/DrivePaths.h"
 #include "tests/explorer_filelist/FileListFixture.h"
 

@@ -1,4 +1,4 @@
-#include "explorer/FileListSort.h"
+#include "explorer/filelist/FileListSort.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "explorer/ExplorerTexts.h"
-#include "explorer/SystemImageList.h"
+#include "explorer/shared/ExplorerTexts.h"
+#include "explorer/shared/SystemImageList.h"
 #include "platform/Registry.h"
 
 #include <fcntl.h>

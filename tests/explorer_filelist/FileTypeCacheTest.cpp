@@ -1,4 +1,4 @@
-#include "explorer/FileTypeCache.h"
+#include "explorer/shared/FileTypeCache.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "explorer/DirTree.h"
-#include "explorer/FileListView.h"
+#include "explorer/tree/DirTree.h"
+#include "explorer/filelist/FileListView.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "explorer/DirTree.h"
+#include "explorer/tree/DirTree.h"
 #include "platform/MessageBox.h"
 #include "tests/explorer_filelist/OtherUser.h"
 #include "tests/explorer_tree/TreeOnFolder.h"

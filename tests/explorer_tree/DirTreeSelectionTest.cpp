@@ -1,4 +1,4 @@
-#include "explorer/DirTree.h"
+#include "explorer/tree/DirTree.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 
 #include <QSignalSpy>

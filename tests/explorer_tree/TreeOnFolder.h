@@ -3,8 +3,8 @@
 // tree never needs to show (nor watch) the busy folders above it, and a shown folder
 // tree over it.
 
-#include "explorer/DirTree.h"
-#include "explorer/DirTreeNodes.h"
+#include "explorer/tree/DirTree.h"
+#include "explorer/tree/DirTreeNodes.h"
 #include "platform/DriveTable.h"
 #include "tests/common/TempFolder.h"
 

@@ -1,0 +1,77 @@
+#pragma once
+// The rows of the file list as plain records, and its columns. Bulk changes between
+// beginUpdate() and endUpdate() reach the view as one reset.
+
+#include "explorer/filelist/FileListItem.h"
+#include "explorer/filelist/FileListSort.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
+#include <functional>
+#include <vector>
+
+struct FileListColumn {
+    QString caption;
+    int width = 0;
+    Qt::Alignment alignment = Qt::AlignLeft;
+};
+
+class FileListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using IconLookup = std::function<QIcon(int imageIndex)>;
+
+    explicit FileListModel(QObject *parent = nullptr);
+
+    void setIconLookup(IconLookup lookup) { m_iconLookup = std::move(lookup); }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // An edited caption is reported, not stored: the rename re-lists the folder.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    int count() const { return int(m_items.size()); }
+    const FileListItem &item(int row) const { return m_items[size_t(row)]; }
+    const QList<FileListColumn> &columns() const { return m_columns; }
+
+    // Nested pairs are allowed; the outermost pair resets the views once.
+    void beginUpdate();
+    void endUpdate();
+
+    void clear();
+    void append(FileListItem item);
+    // The entry of `row` now has the name `name` (caption and path follow).
+    void renameRow(int row, const QString &name);
+    void setColumns(const QList<FileListColumn> &columns);
+    // Sorts once; outside a bulk update the selection and current row follow their rows.
+    void sort(const FileListOrder &order);
+
+signals:
+    void captionEdited(int row, const QString &caption);
+
+private:
+    std::vector<FileListItem> m_items;
+    QList<FileListColumn> m_columns;
+    IconLookup m_iconLookup;
+    int m_updateDepth = 0;
+};
+
+// Balances beginUpdate()/endUpdate() on every path.
+class FileListBulkUpdate {
+public:
+    explicit FileListBulkUpdate(FileListModel &model)
+        : m_model(model)
+    {
+        m_model.beginUpdate();
+    }
+    ~FileListBulkUpdate() { m_model.endUpdate(); }
+    FileListBulkUpdate(const FileListBulkUpdate &) = delete;
+    FileListBulkUpdate &operator=(const FileListBulkUpdate &) = delete;
+
+private:
+    FileListModel &m_model;
+};

@@ -1,0 +1,46 @@
+#include "explorer/shared/ExplorerDialogs.h"
+
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+
+using platform::MessageButton;
+using platform::MessageKind;
+
+void showErrorDialog(const QString &text)
+{
+    platform::showMessage(MessageKind::Error, QStringLiteral("Error"), text);
+}
+
+void showWarningDialog(const QString &text)
+{
+    platform::showMessage(MessageKind::Warning, QStringLiteral("Warning"), text);
+}
+
+void showInformationDialog(const QString &text)
+{
+    platform::showMessage(MessageKind::Information, QStringLiteral("Information"), text);
+}
+
+bool askConfirmation(const QString &text)
+{
+    return platform::showMessage(MessageKind::Question, QStringLiteral("Confirm"), text,
+                                 int(MessageButton::Yes) | int(MessageButton::No))
+           == MessageButton::Yes;
+}
+
+void showPlainMessage(const QString &text)
+{
+    showPlainMessage(QCoreApplication::applicationName(), text);
+}
+
+void showPlainMessage(const QString &caption, const QString &text)
+{
+    platform::showMessage(MessageKind::Information, caption, text);
+}
+
+void errorBeep()
+{
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        QApplication::beep();
+}

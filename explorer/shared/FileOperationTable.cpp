@@ -1,0 +1,4 @@
+#include "explorer/shared/FileOperationTable.h"
+
+int PasteOperation = opCopy;
+int DragOperation = opMove;

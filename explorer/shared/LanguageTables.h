@@ -1,0 +1,48 @@
+#pragma once
+// The interface texts of the explorer controls: one row per language and table,
+// read from the compiled-in string tables (":/strings/<code>.json").
+
+#include "explorer/shared/ExplorerTypes.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+inline constexpr int fileColumnCount = 5;
+inline constexpr int driveTypeCount = 7;
+inline constexpr int fileListPopUpCount = 14;
+inline constexpr int treePopUpCount = 11;
+
+// One language's row of every table.
+struct LanguageRow {
+    QHash<QString, QString> messages; // ExplorerTexts slots, by slot name
+    QStringList fileColumns;          // captions of the file columns 0-4
+    QStringList driveColumns;         // captions of the drive columns 0-4
+    QStringList driveTypes;           // unrecognised, not present, removable, fixed, network, CD-ROM, RAM disk
+    QStringList fileListPopUp;        // Open ... DeskTop as ShortCut
+    QStringList treePopUp;            // New Folder ... Property
+    QHash<QString, QString> fileListCommands; // confirmations and the find window of the file list, by name
+};
+
+// True for the thirteen members that name a language (not lnSysDefault, nor a value
+// outside the enumeration).
+bool isConcreteLanguage(int language);
+
+// The row of a concrete language; nullptr for any other value.
+const LanguageRow *languageRow(int language);
+
+// A text of the file list's commands in the language; the English text where the
+// language has none.
+QString fileListCommandText(int language, const QString &name);
+
+// Name of a language's string table ("it" for lnItalian); empty for other values.
+QString languageTableName(int language);
+
+// lnSysDefault resolution from a language identifier (primary language in the low
+// 10 bits, sub-language in the high 6).
+TLanguage languageFromLangId(int langId);
+
+// lnSysDefault becomes the language of the default language identifier (the file
+// list asks for the system's, the tree and the combo for the user's: on this desktop
+// they are one); any other value is returned unchanged.
+TLanguage ResolveLanguage(TLanguage language);

@@ -1,0 +1,41 @@
+#include "explorer/shared/ShellFileOp.h"
+
+#include "explorer/shared/FileOperationProgressDialog.h"
+#include "explorer/shared/PathUtils.h"
+#include "platform/FileOperation.h"
+
+#include <QStringList>
+
+namespace {
+FileOperationProgressFactory &progressFactory()
+{
+    static FileOperationProgressFactory factory = [] {
+        return std::unique_ptr<platform::FileOperationProgress>(std::make_unique<FileOperationProgressDialog>());
+    };
+    return factory;
+}
+
+QStringList nullSeparated(const QString &list)
+{
+    QStringList names = DoubleNull(list).split(QChar(0));
+    names.removeAll(QString());
+    return names;
+}
+} // namespace
+
+bool ShellFileOp(QWidget *, int operation, const QString &sources, const QString &targets, bool &)
+{
+    if (operation < FO_MOVE || operation > FO_RENAME)
+        return false;
+    const std::unique_ptr<platform::FileOperationProgress> progress = progressFactory()();
+    const platform::FileOperationResult result = platform::performFileOperation(
+        platform::FileOperationKind(operation), nullSeparated(sources), nullSeparated(targets), progress.get());
+    return result.succeeded && !result.aborted;
+}
+
+FileOperationProgressFactory setFileOperationProgressFactory(FileOperationProgressFactory factory)
+{
+    FileOperationProgressFactory previous = std::move(progressFactory());
+    progressFactory() = std::move(factory);
+    return previous;
+}

@@ -1,0 +1,462 @@
+#include "explorer/tree/DirTree.h"
+
+#include "explorer/tree/DirTreeFolders.h"
+#include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/ExplorerTexts.h"
+#include "explorer/filelist/FileListView.h"
+#include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/PartnerLink.h"
+#include "explorer/shared/PathUtils.h"
+#include "explorer/shared/ShellFileInfo.h"
+#include "explorer/shared/DriveUtils.h"
+#include "platform/DriveTable.h"
+#include "platform/FileTypes.h"
+#include "platform/WaitCursor.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <vector>
+
+namespace {
+const QString drivesPath = QStringLiteral("Drives");
+
+bool isArrowKey(int key)
+{
+    return key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down;
+}
+
+int driveIndex(QChar letter)
+{
+    const char16_t code = letter.unicode() & ~char16_t(0x20);
+    return code >= u'A' && code <= u'Z' ? code - u'A' : -1;
+}
+
+// The folder itself when it exists, else its nearest existing parent; "Drives" when
+// not even its drive is left.
+QString nearestExistingFolder(const QString &path)
+{
+    QString folder = DelSlash(path);
+    while (!DirExists(folder)) {
+        const qsizetype separator = folder.lastIndexOf(QLatin1Char('\\'));
+        if (separator < 0 || folder.size() <= 3)
+            return drivesPath;
+        folder = folder.left(separator == 2 ? 3 : separator);
+    }
+    return folder;
+}
+} // namespace
+
+// Balances begin/end update on every path out of a block.
+class TZuDirTree21::UpdateBracket {
+public:
+    explicit UpdateBracket(TZuDirTree21 *tree)
+        : m_tree(tree)
+    {
+        m_tree->beginUpdate();
+    }
+    ~UpdateBracket() { m_tree->endUpdate(); }
+    UpdateBracket(const UpdateBracket &) = delete;
+    UpdateBracket &operator=(const UpdateBracket &) = delete;
+
+private:
+    TZuDirTree21 *m_tree;
+};
+
+TZuDirTree21::TZuDirTree21(QWidget *parent)
+    : QTreeWidget(parent)
+    , m_watcher(this)
+{
+    resize(180, 120);
+    setColumnCount(1);
+    header()->hide();
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    SetLanguage(lnEnglish);
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) { NodeExpanding(node); });
+    connect(&m_watcher, &platform::FolderWatcher::changed, this, &TZuDirTree21::folderStructureChanged);
+    connect(this, &QTreeWidget::currentItemChanged, this, [this] {
+        if (m_updateDepth == 0)
+            watchShownFolders();
+    });
+    ReloadTree();
+    if (QTreeWidgetItem *root = topLevelItem(0))
+        root->setExpanded(true);
+}
+
+TZuDirTree21::~TZuDirTree21() = default;
+
+TZuFilelistView28 *TZuDirTree21::FileList() const
+{
+    return m_fileList.data();
+}
+
+void TZuDirTree21::SetFileList(TZuFilelistView28 *fileList)
+{
+    if (m_fileList == fileList)
+        return;
+    relinkPartner(m_fileList, fileList, this, &TZuFilelistView28::DirTree, &TZuFilelistView28::SetDirTree);
+    if (m_fileList && !m_selectedPath.isEmpty())
+        m_fileList->SetDirectory(m_selectedPath);
+}
+
+void TZuDirTree21::SetLanguage(TLanguage language)
+{
+    language = ResolveLanguage(language);
+    if (language == m_language)
+        return;
+    m_language = language;
+    TreeTextLanguage = language;
+    LoadTreeTexts();
+    SetPopUpMenuEnabled(true);
+    // The control's window is made anew in the new language, holding the root alone;
+    // before it has a window (while its form is being built) nothing is reset.
+    if (testAttribute(Qt::WA_WState_Created))
+        LoadRootNode();
+}
+
+void TZuDirTree21::SetPopUpMenuEnabled(bool enabled)
+{
+    m_popUpMenuEnabled = enabled;
+    setContextMenuPolicy(enabled ? Qt::DefaultContextMenu : Qt::NoContextMenu);
+}
+
+QString TZuDirTree21::About() const
+{
+    return QStringLiteral("Version 2.1.8.1");
+}
+
+void TZuDirTree21::beginUpdate()
+{
+    if (m_updateDepth++ == 0)
+        setUpdatesEnabled(false);
+}
+
+void TZuDirTree21::endUpdate()
+{
+    if (m_updateDepth == 0 || --m_updateDepth > 0)
+        return;
+    watchShownFolders();
+    setUpdatesEnabled(true);
+}
+
+void TZuDirTree21::ReloadTree()
+{
+    platform::WaitCursor waitCursor;
+    UpdateBracket bracket(this);
+    LoadRootNode();
+    LoadDrives();
+}
+
+void TZuDirTree21::LoadRootNode()
+{
+    UpdateBracket bracket(this);
+    clear();
+    const QString caption = platform::computerDisplayName();
+    const int image = computerIconIndex();
+    if (caption.isEmpty() || image < 0)
+        return;
+    auto *root = new QTreeWidgetItem(QStringList{caption});
+    setNodeImages(root, image, image);
+    addTopLevelItem(root);
+}
+
+void TZuDirTree21::LoadDrives()
+{
+    UpdateBracket bracket(this);
+    QTreeWidgetItem *root = topLevelItem(0);
+    if (!root)
+        return;
+    QList<QTreeWidgetItem *> driveNodes;
+    for (const platform::DriveInfo &drive : platform::refreshDrives()) {
+        const QString rootPath = QString(drive.letter) + QStringLiteral(":\\");
+        auto *node = new QTreeWidgetItem(QStringList{driveCaption(drive.letter, shellDisplayName(rootPath))});
+        setHasChildren(node, true);
+        setNodeImages(node, SmallIconIndex(rootPath), OpenIconIndex(rootPath));
+        driveNodes.append(node);
+        if (const int index = driveIndex(drive.letter); index >= 0)
+            m_networkDriveFlags[index] = drive.kind == platform::DriveKind::Network;
+    }
+    root->addChildren(driveNodes);
+}
+
+QString TZuDirTree21::GetNodePath(const QTreeWidgetItem *node) const
+{
+    return nodePath(node);
+}
+
+bool TZuDirTree21::HasSubFolders(const QString &folderPath) const
+{
+    return hasListedSubfolder(folderPath, allowedFolderAttributes(m_folderType));
+}
+
+void TZuDirTree21::AddSubFolders(const QString &folderPath, QTreeWidgetItem *node)
+{
+    const int allowed = allowedFolderAttributes(m_folderType);
+    const QString folder = AddSlash(folderPath);
+    const int drive = folder.isEmpty() ? -1 : driveIndex(folder.at(0));
+    // Folders of network drives are never probed: they all get an expand button.
+    const bool network = drive >= 0 && m_networkDriveFlags[drive];
+    QList<QTreeWidgetItem *> children;
+    for (const QString &name : listedSubfolders(folder, allowed)) {
+        auto *child = new QTreeWidgetItem(QStringList{name});
+        setHasChildren(child, network || hasListedSubfolder(folder + name, allowed));
+        setNodeImages(child, fileIconIndex(name, true), fileIconIndex(name, true, true));
+        children.append(child);
+    }
+    node->addChildren(children);
+}
+
+void TZuDirTree21::NodeExpanding(QTreeWidgetItem *node)
+{
+    if (node->childCount() > 0)
+        return;
+    platform::WaitCursor waitCursor;
+    UpdateBracket bracket(this);
+    const QString path = GetNodePath(node);
+    setHasChildren(node, false);
+    AddSubFolders(path, node);
+    sortChildrenByCaption(node);
+    setSubfoldersLoaded(node);
+}
+
+QString TZuDirTree21::topNodeCaption() const
+{
+    const QTreeWidgetItem *root = topLevelItem(0);
+    return root ? root->text(0) : QString();
+}
+
+void TZuDirTree21::OpenPath(const QString &path)
+{
+    if (!path.isEmpty() && path == topNodeCaption()) {
+        selectTopNode();
+        return;
+    }
+    if (path.size() <= 1 || !DirExists(path))
+        return;
+    const QString wanted = AddSlash(path);
+    {
+        UpdateBracket bracket(this);
+        QTreeWidgetItem *root = topLevelItem(0);
+        if (!root)
+            return;
+        if (root->childCount() == 0)
+            LoadDrives();
+        if (root->isExpanded())
+            collapseRecursively(root);
+        QTreeWidgetItem *current = root;
+        qsizetype start = 0;
+        for (qsizetype separator; (separator = wanted.indexOf(QLatin1Char('\\'), start)) >= 0; start = separator + 1) {
+            QTreeWidgetItem *next = current->childCount() > 0
+                                        ? childWithKey(current, wanted.mid(start, separator - start))
+                                        : nullptr;
+            if (!next)
+                return;
+            setCurrentItem(next);
+            next->setExpanded(true);
+            current = next;
+        }
+        scrollToItem(current);
+    }
+    if (m_selectedPath != wanted)
+        m_selectedPath = wanted;
+    emit OnDirChange(this, m_selectedPath);
+}
+
+bool TZuDirTree21::isOnLabelOrIcon(const QPoint &position) const
+{
+    const QModelIndex index = indexAt(position);
+    if (!index.isValid())
+        return false;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.text = index.data().toString();
+    option.icon = index.data(Qt::DecorationRole).value<QIcon>();
+    option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    const QRect icon = style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, this);
+    const QRect text = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, this) + 1;
+    const int labelRight = text.left() + option.fontMetrics.horizontalAdvance(option.text) + 2 * margin;
+    return position.x() >= icon.left() && position.x() <= labelRight;
+}
+
+// Beside an item: on its row, but right of its label.
+bool TZuDirTree21::isBeside(const QPoint &position) const
+{
+    const QModelIndex index = indexAt(position);
+    return index.isValid() && position.x() >= visualRect(index).left() && !isOnLabelOrIcon(position);
+}
+
+void TZuDirTree21::selectTopNode()
+{
+    QTreeWidgetItem *root = topLevelItem(0);
+    if (!root)
+        return;
+    {
+        UpdateBracket bracket(this);
+        if (root->childCount() == 0)
+            LoadDrives();
+        collapseRecursively(root);
+        root->setExpanded(true);
+        setCurrentItem(root);
+        scrollToItem(root);
+    }
+    m_selectedPath = drivesPath;
+    emit OnDirChange(this, m_selectedPath);
+}
+
+void TZuDirTree21::reopen(const QString &path)
+{
+    if (path == drivesPath)
+        selectTopNode();
+    else if (!path.isEmpty())
+        OpenPath(path);
+}
+
+QString TZuDirTree21::selectionPath()
+{
+    QTreeWidgetItem *node = currentItem();
+    if (node && !node->parent()) {
+        if (node->childCount() == 0)
+            LoadDrives();
+        return drivesPath;
+    }
+    return GetNodePath(node);
+}
+
+bool TZuDirTree21::selectedDriveReady()
+{
+    QTreeWidgetItem *node = currentItem();
+    if (nodeLevel(node) != 1)
+        return true;
+    const QChar letter = nodeDriveLetter(node);
+    const platform::DriveKind kind = platform::driveKind(letter);
+    if (kind != platform::DriveKind::Removable && kind != platform::DriveKind::CdRom)
+        return true;
+    return DriveReady(letter, true);
+}
+
+void TZuDirTree21::mousePressEvent(QMouseEvent *event)
+{
+    // A press beside a label selects nothing, as on the button or the indent.
+    if (!isBeside(event->position().toPoint()))
+        QTreeWidget::mousePressEvent(event);
+    m_previousPath = m_selectedPath;
+    if (!isOnLabelOrIcon(event->position().toPoint()))
+        return;
+    setCurrentItem(itemAt(event->position().toPoint()));
+    m_selectedPath = selectionPath();
+    if (!selectedDriveReady()) {
+        reopen(m_previousPath);
+        m_selectedPath = m_previousPath;
+        return;
+    }
+    emit OnDirChange(this, m_selectedPath);
+    tellFileList(m_selectedPath);
+    m_previousPath = m_selectedPath;
+}
+
+void TZuDirTree21::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit OnClick(this);
+}
+
+void TZuDirTree21::keyReleaseEvent(QKeyEvent *event)
+{
+    // Held keys repeat their presses only: the release that ends them counts once.
+    if (event->isAutoRepeat())
+        return;
+    if (isArrowKey(event->key())) {
+        QTreeWidget::keyReleaseEvent(event);
+        selectionMovedByArrowKey();
+    }
+    if (!currentItem())
+        return;
+    if (event->key() == Qt::Key_F5 && event->modifiers() == Qt::NoModifier)
+        refreshByKey();
+}
+
+void TZuDirTree21::selectionMovedByArrowKey()
+{
+    if (!currentItem())
+        return;
+    m_selectedPath = selectionPath();
+    if (!selectedDriveReady())
+        return;
+    emit OnDirChange(this, m_selectedPath);
+    tellFileList(m_selectedPath);
+}
+
+void TZuDirTree21::refreshByKey()
+{
+    ReloadTree();
+    OpenPath(m_selectedPath);
+    if (m_fileList)
+        m_fileList->RefreshList();
+}
+
+void TZuDirTree21::tellFileList(const QString &path, bool refresh)
+{
+    if (!m_fileList || path.isEmpty())
+        return;
+    // A list that moves reads its new folder anyway; one that stays reads it again.
+    const QString shown = m_fileList->Directory();
+    const bool stays = path == drivesPath ? shown.compare(drivesPath, Qt::CaseInsensitive) == 0 : AddSlash(path) == shown;
+    if (refresh && stays)
+        m_fileList->RefreshList();
+    else
+        m_fileList->SetDirectory(path);
+}
+
+// Reports come in bursts; the tree is rebuilt once for each burst.
+void TZuDirTree21::folderStructureChanged()
+{
+    if (m_rebuildPending)
+        return;
+    m_rebuildPending = true;
+    QMetaObject::invokeMethod(this, &TZuDirTree21::rebuildAfterChange, Qt::QueuedConnection);
+}
+
+void TZuDirTree21::rebuildAfterChange()
+{
+    m_rebuildPending = false;
+    // A selected folder that is gone leaves its nearest remaining parent selected.
+    const QString kept = m_selectedPath.isEmpty() || m_selectedPath == drivesPath
+                             ? m_selectedPath
+                             : nearestExistingFolder(m_selectedPath);
+    UpdateBracket bracket(this);
+    ReloadTree();
+    if (QTreeWidgetItem *root = topLevelItem(0); root && !root->isExpanded())
+        root->setExpanded(true);
+    reopen(kept);
+    tellFileList(kept, true);
+}
+
+// The folders whose subfolders the tree shows, and the selected one.
+void TZuDirTree21::watchShownFolders()
+{
+    QStringList folders;
+    std::vector<QTreeWidgetItem *> pending;
+    if (QTreeWidgetItem *root = topLevelItem(0))
+        pending.push_back(root);
+    while (!pending.empty()) {
+        QTreeWidgetItem *node = pending.back();
+        pending.pop_back();
+        if (node->parent() && subfoldersLoaded(node))
+            folders.append(GetNodePath(node));
+        for (int i = 0, count = node->childCount(); i < count; ++i) {
+            if (node->child(i)->childCount() > 0 || subfoldersLoaded(node->child(i)))
+                pending.push_back(node->child(i));
+        }
+    }
+    if (QTreeWidgetItem *selected = currentItem(); selected && selected->parent())
+        folders.append(GetNodePath(selected));
+    m_watcher.setFolders(folders);
+}

@@ -1,0 +1,119 @@
+#pragma once
+// The folder tree: the computer, its drives and their folders, each level loaded when
+// its node first expands. A click or an arrow-key move selects a path, raises
+// OnDirChange and moves the linked file list there; the tree rebuilds itself and
+// reopens the selected path when folders or drives come, go or are renamed.
+
+#include "explorer/shared/ExplorerTypes.h"
+#include "platform/FolderWatcher.h"
+
+#include <QPointer>
+#include <QString>
+#include <QTreeWidget>
+#include <array>
+
+class TZuFilelistView28;
+
+class TZuDirTree21 : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit TZuDirTree21(QWidget *parent = nullptr);
+    ~TZuDirTree21() override;
+
+    // Which folders are listed, by attribute; nodes already loaded are not filtered again.
+    TFileType FolderType() const { return m_folderType; }
+    void SetFolderType(TFileType folderType) { m_folderType = folderType; }
+    TZuFilelistView28 *FileList() const;
+    // Links the list both ways (the previous list is unlinked); when a path is
+    // selected the list shows it at once.
+    void SetFileList(TZuFilelistView28 *fileList);
+    TLanguage Language() const { return m_language; }
+    void SetLanguage(TLanguage language);
+    bool PopUpMenuEnabled() const { return m_popUpMenuEnabled; }
+    void SetPopUpMenuEnabled(bool enabled);
+    // "Drives" while the root is selected; a node's path after a click or an arrow key,
+    // the path with a trailing "\" after OpenPath.
+    QString SelectedPath() const { return m_selectedPath; }
+    // Stores the text only: no node is selected, no event raised.
+    void SetSelectedPath(const QString &path) { m_selectedPath = path; }
+    QString SelectedFile() const { return m_selectedFile; }
+    void SetSelectedFile(const QString &file) { m_selectedFile = file; }
+    QString About() const;
+    void SetAbout(const QString &) {}
+    bool DragDropEnabled() const { return m_dragDropEnabled; }
+    void SetDragDropEnabled(bool enabled) { m_dragDropEnabled = enabled; }
+
+    // Rebuilds the root and the drive nodes; every folder node is dropped.
+    virtual void ReloadTree();
+    // Selects the folder's node, loading and expanding each level on the way, then sets
+    // SelectedPath and raises OnDirChange. Stops quietly at the last node found; ignores
+    // a path that is not an existing folder. The top node's caption selects the top
+    // node ("Drives"). The file list is not told.
+    virtual void OpenPath(const QString &path);
+    // Caption of the top node, the computer.
+    virtual QString topNodeCaption() const;
+    QString GetNodePath(const QTreeWidgetItem *node) const;
+    // Clears the tree and adds the computer's node.
+    void LoadRootNode();
+    // Adds a node per present drive under the root.
+    void LoadDrives();
+    // Adds the listed subfolders of the folder as children of the node, in the order
+    // the file system gives them.
+    void AddSubFolders(const QString &folderPath, QTreeWidgetItem *node);
+    bool HasSubFolders(const QString &folderPath) const;
+
+    // Bulk changes: painting is suspended from the first begin to the matching end.
+    void beginUpdate();
+    void endUpdate();
+
+signals:
+    void OnDirChange(QObject *Sender, QString SelectedPath);
+    void OnFileChange(QObject *Sender, QString SelectedFile);
+    // A left click, raised after the click has moved SelectedPath and the file list.
+    void OnClick(QObject *Sender);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    // Loads a node's subfolders the first time it expands.
+    virtual void NodeExpanding(QTreeWidgetItem *node);
+
+private:
+    class UpdateBracket;
+
+    bool isOnLabelOrIcon(const QPoint &position) const;
+    bool isBeside(const QPoint &position) const;
+    // The path of the selected node, loading the drives first when the root is selected
+    // and has none yet; "Drives" for the root.
+    QString selectionPath();
+    // Selects the computer's node, its drives shown: "Drives".
+    void selectTopNode();
+    // Selects a path again: "Drives" or a folder.
+    void reopen(const QString &path);
+    // False, after the user has been warned, for a removable or CD-ROM drive node
+    // without a medium.
+    bool selectedDriveReady();
+    void selectionMovedByArrowKey();
+    void refreshByKey();
+    // Moves the linked list to the path; with `refresh` the list reads the path once
+    // more when it already shows it.
+    void tellFileList(const QString &path, bool refresh = false);
+    void folderStructureChanged();
+    void rebuildAfterChange();
+    void watchShownFolders();
+
+    TFileType m_folderType = createdFileType;
+    QPointer<TZuFilelistView28> m_fileList;
+    TLanguage m_language = lnSysDefault;
+    bool m_popUpMenuEnabled = true;
+    QString m_selectedPath;
+    QString m_selectedFile;
+    bool m_dragDropEnabled = true;
+
+    QString m_previousPath;
+    std::array<bool, 26> m_networkDriveFlags{};
+    int m_updateDepth = 0;
+    bool m_rebuildPending = false;
+    platform::FolderWatcher m_watcher;
+};

@@ -1,0 +1,56 @@
+#include "explorer/tree/DirTreeFolders.h"
+
+#include "explorer/shared/PathUtils.h"
+#include "platform/FileSystem.h"
+#include "platform/FindFiles.h"
+
+using platform::EntryKinds;
+using platform::FindFiles;
+using platform::FoundEntry;
+
+namespace {
+FindFiles listFolders(const QString &folderPath)
+{
+    return FindFiles(AddSlash(folderPath) + QStringLiteral("*.*"), EntryKinds::FoldersOnly);
+}
+} // namespace
+
+int allowedFolderAttributes(TFileType folderType)
+{
+    return platform::faDirectory | (attributeBitsOf(folderType) & ~platform::faNormal);
+}
+
+bool isListedFolder(const FoundEntry &entry, int allowedAttributes)
+{
+    if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
+        return false;
+    const int filtered = entry.attributes & folderFilterBits;
+    return (filtered & platform::faDirectory) != 0 && (filtered & ~allowedAttributes) == 0;
+}
+
+bool hasListedSubfolder(const QString &folderPath, int allowedAttributes)
+{
+    if (folderPath.isEmpty())
+        return false;
+    FindFiles listing = listFolders(folderPath);
+    FoundEntry entry;
+    while (listing.next(entry)) {
+        if (isListedFolder(entry, allowedAttributes))
+            return true;
+    }
+    return false;
+}
+
+QStringList listedSubfolders(const QString &folderPath, int allowedAttributes)
+{
+    QStringList names;
+    if (folderPath.isEmpty())
+        return names;
+    FindFiles listing = listFolders(folderPath);
+    FoundEntry entry;
+    while (listing.next(entry)) {
+        if (isListedFolder(entry, allowedAttributes))
+            names.append(entry.name);
+    }
+    return names;
+}

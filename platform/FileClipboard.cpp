@@ -1,0 +1,112 @@
+#include "platform/FileClipboard.h"
+
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
+
+namespace platform {
+
+namespace {
+const QString gnomeFormat = QStringLiteral("x-special/gnome-copied-files");
+const QString kdeCutFormat = QStringLiteral("application/x-kde-cutselection");
+const QString uriListFormat = QStringLiteral("text/uri-list");
+
+QStringList localPathsOf(const QList<QUrl> &urls)
+{
+    QStringList paths;
+    for (const QUrl &url : urls) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+QList<QUrl> urlsOfLines(const QList<QByteArray> &lines)
+{
+    QList<QUrl> urls;
+    for (const QByteArray &line : lines) {
+        const QByteArray trimmed = line.trimmed();
+        if (!trimmed.isEmpty() && !trimmed.startsWith('#'))
+            urls.append(QUrl::fromEncoded(trimmed));
+    }
+    return urls;
+}
+
+QClipboard *clipboard()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
+}
+} // namespace
+
+QMimeData *fileListMimeData(const QStringList &nativePaths, bool cut)
+{
+    auto *data = new QMimeData;
+    QList<QUrl> urls;
+    QByteArray gnome = cut ? "cut" : "copy";
+    for (const QString &path : nativePaths) {
+        const QUrl url = QUrl::fromLocalFile(path);
+        urls.append(url);
+        gnome += '\n' + url.toEncoded();
+    }
+    data->setUrls(urls);
+    data->setData(gnomeFormat, gnome);
+    data->setData(kdeCutFormat, cut ? "1" : "0");
+    data->setText(nativePaths.join(QLatin1Char('\n')));
+    return data;
+}
+
+ClipboardFiles filesOfMimeData(const QMimeData *data)
+{
+    ClipboardFiles files;
+    if (!data)
+        return files;
+    if (data->hasFormat(gnomeFormat)) {
+        QList<QByteArray> lines = data->data(gnomeFormat).split('\n');
+        const QByteArray verb = lines.isEmpty() ? QByteArray() : lines.takeFirst().trimmed();
+        if (verb == "cut" || verb == "copy") {
+            files.nativePaths = localPathsOf(urlsOfLines(lines));
+            files.cut = verb == "cut";
+            files.cutKnown = true;
+            return files;
+        }
+    }
+    if (data->hasFormat(uriListFormat)) {
+        files.nativePaths = localPathsOf(urlsOfLines(data->data(uriListFormat).split('\n')));
+        if (data->hasFormat(kdeCutFormat)) {
+            files.cut = data->data(kdeCutFormat).trimmed() == "1";
+            files.cutKnown = true;
+        }
+        return files;
+    }
+    if (data->hasText()) {
+        const QStringList lines = data->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &line : lines) {
+            const QString path = line.trimmed();
+            if (!path.startsWith(QLatin1Char('/')) || !QFileInfo::exists(path))
+                return {};
+            files.nativePaths.append(path);
+        }
+    }
+    return files;
+}
+
+void putFilesOnClipboard(const QStringList &nativePaths, bool cut)
+{
+    if (QClipboard *board = clipboard())
+        board->setMimeData(fileListMimeData(nativePaths, cut));
+}
+
+ClipboardFiles filesOnClipboard()
+{
+    QClipboard *board = clipboard();
+    return board ? filesOfMimeData(board->mimeData()) : ClipboardFiles();
+}
+
+bool clipboardHoldsFiles()
+{
+    return !filesOnClipboard().nativePaths.isEmpty();
+}
+
+} // namespace platform

@@ -1,0 +1,28 @@
+#pragma once
+// Files on the desktop's clipboard and in drags, as Linux file managers exchange
+// them: text/uri-list, x-special/gnome-copied-files ("copy" or "cut", then one URI a
+// line), application/x-kde-cutselection ("1" for a cut) and the paths as plain text.
+
+#include <QStringList>
+
+class QMimeData;
+
+namespace platform {
+
+struct ClipboardFiles {
+    QStringList nativePaths;
+    bool cut = false;      // the other program cut them: a paste moves them
+    bool cutKnown = false; // the data said whether it was a cut or a copy
+};
+
+// The data of a file list: every format above.
+QMimeData *fileListMimeData(const QStringList &nativePaths, bool cut);
+// The local files the data holds; none when it holds no file list. Plain text counts
+// only when every line is an absolute path of an existing file or folder.
+ClipboardFiles filesOfMimeData(const QMimeData *data);
+
+void putFilesOnClipboard(const QStringList &nativePaths, bool cut);
+ClipboardFiles filesOnClipboard();
+bool clipboardHoldsFiles();
+
+} // namespace platform

@@ -1,0 +1,159 @@
+// Files on a real X clipboard, with xclip as the other program: what it copies or
+// cuts pastes into the file list, and what the list copies it reads back.
+
+#include "explorer/filelist/FileListCommands.h"
+#include "explorer/filelist/FileListView.h"
+#include "explorer/shared/FileOperationTable.h"
+#include "platform/DrivePaths.h"
+#include "platform/MessageBox.h"
+#include "tests/common/TempFolder.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+#include <gmock/gmock.h>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+QString skipReason; // why no X server runs; empty when one does
+
+// Starts Xvfb on a free display; the reason it could not, otherwise.
+QString startXvfb(QProcess &server)
+{
+    if (QStandardPaths::findExecutable(u"Xvfb"_s).isEmpty())
+        return u"Xvfb is not installed (scripts/install-deps.sh installs it)"_s;
+    if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty())
+        return u"xclip is not installed (scripts/install-deps.sh installs it)"_s;
+    for (int display = 90 + QCoreApplication::applicationPid() % 400, tries = 0; tries < 20; ++display, ++tries) {
+        const QString socket = u"/tmp/.X11-unix/X%1"_s.arg(display);
+        if (QFileInfo::exists(socket) || QFileInfo::exists(u"/tmp/.X%1-lock"_s.arg(display)))
+            continue;
+        server.start(u"Xvfb"_s, {u":%1"_s.arg(display), u"-nolisten"_s, u"tcp"_s, u"-screen"_s, u"0"_s, u"640x480x24"_s});
+        if (!server.waitForStarted(5000))
+            return u"Xvfb did not start: "_s + server.errorString();
+        QDeadlineTimer deadline(10000);
+        while (!QFileInfo::exists(socket) && server.state() == QProcess::Running && !deadline.hasExpired())
+            QThread::msleep(20);
+        if (QFileInfo::exists(socket)) {
+            qputenv("DISPLAY", u":%1"_s.arg(display).toLatin1());
+            return QString();
+        }
+        server.kill();
+        server.waitForFinished();
+    }
+    return u"Xvfb found no free display"_s;
+}
+
+// Runs xclip while the application keeps answering the clipboard requests.
+QByteArray runXclip(const QStringList &arguments, const QByteArray &input = QByteArray())
+{
+    QProcess xclip;
+    xclip.start(u"xclip"_s, QStringList{u"-selection"_s, u"clipboard"_s} + arguments);
+    xclip.waitForStarted();
+    if (!input.isNull()) {
+        xclip.write(input);
+        xclip.closeWriteChannel();
+    }
+    QDeadlineTimer deadline(10000);
+    while (!xclip.waitForFinished(10) && !deadline.hasExpired())
+        QCoreApplication::processEvents();
+    return xclip.readAllStandardOutput();
+}
+
+class ClipboardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!skipReason.isEmpty())
+            GTEST_SKIP() << skipReason.toStdString();
+        QDir(folder.path()).mkpath(u"from"_s);
+        QDir(folder.path()).mkpath(u"to"_s);
+        folder.write(u"from/a.mp3"_s, "a");
+        folder.write(u"from/b.mp3"_s, "b");
+        list.SetLanguage(lnEnglish);
+        list.show();
+    }
+
+    QByteArray uriOf(const QString &relative) const { return QUrl::fromLocalFile(folder.filePath(relative)).toEncoded(); }
+    void otherProgramPuts(const QByteArray &verb)
+    {
+        runXclip({u"-t"_s, u"x-special/gnome-copied-files"_s, u"-i"_s},
+                 verb + '\n' + uriOf(u"from/a.mp3"_s) + '\n' + uriOf(u"from/b.mp3"_s));
+    }
+    void listFolder(const QString &relative) { list.SetDirectory(platform::toDrivePath(folder.filePath(relative))); }
+
+    TempFolder folder;
+    TZuFilelistView28 list;
+    platform::ScriptedMessageResponder boxes;
+};
+
+TEST_F(ClipboardTest, FilesCopiedByAnotherProgramPasteHereAsCopies)
+{
+    otherProgramPuts("copy");
+    PasteOperation = opMove;
+    listFolder(u"to"_s);
+    list.Paste();
+    EXPECT_EQ(folder.read(u"to/a.mp3"_s), "a");
+    EXPECT_EQ(folder.read(u"to/b.mp3"_s), "b");
+    EXPECT_TRUE(folder.exists(u"from/a.mp3"_s));
+    EXPECT_TRUE(folder.exists(u"from/b.mp3"_s));
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'\n').toStdString();
+}
+
+TEST_F(ClipboardTest, FilesCutByAnotherProgramAreMovedHere)
+{
+    otherProgramPuts("cut");
+    PasteOperation = opCopy;
+    listFolder(u"to"_s);
+    list.Paste();
+    EXPECT_EQ(folder.read(u"to/a.mp3"_s), "a");
+    EXPECT_EQ(folder.read(u"to/b.mp3"_s), "b");
+    EXPECT_FALSE(folder.exists(u"from/a.mp3"_s));
+    EXPECT_FALSE(folder.exists(u"from/b.mp3"_s));
+}
+
+TEST_F(ClipboardTest, FilesCopiedOrCutHereAreReadByAnotherProgram)
+{
+    listFolder(u"from"_s);
+    list.selectAll();
+    list.CutCopy(opCopy);
+    const QByteArray uris = uriOf(u"from/a.mp3"_s) + "\r\n" + uriOf(u"from/b.mp3"_s);
+    EXPECT_EQ(runXclip({u"-o"_s, u"-t"_s, u"text/uri-list"_s}).trimmed(), uris);
+    EXPECT_EQ(runXclip({u"-o"_s, u"-t"_s, u"x-special/gnome-copied-files"_s}),
+              "copy\n" + uriOf(u"from/a.mp3"_s) + '\n' + uriOf(u"from/b.mp3"_s));
+    EXPECT_EQ(runXclip({u"-o"_s, u"-t"_s, u"application/x-kde-cutselection"_s}), "0");
+
+    list.CutCopy(opMove);
+    EXPECT_TRUE(runXclip({u"-o"_s, u"-t"_s, u"x-special/gnome-copied-files"_s}).startsWith("cut\n"));
+    EXPECT_EQ(runXclip({u"-o"_s, u"-t"_s, u"application/x-kde-cutselection"_s}), "1");
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleMock(&argc, argv);
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    const bool listing = ::testing::GTEST_FLAG(list_tests);
+    QProcess server;
+    skipReason = listing ? u"listing"_s : startXvfb(server);
+    qputenv("QT_QPA_PLATFORM", skipReason.isEmpty() ? "xcb" : "offscreen");
+    int result = 0;
+    {
+        QApplication application(argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    if (server.state() == QProcess::Running) {
+        server.terminate();
+        server.waitForFinished(5000);
+    }
+    return result;
+}
