@@ -473,7 +473,7 @@ private:
             struct stat info {};
             if (!lstatNative(native, info))
                 fail(QStringLiteral("Cannot delete %1: it was not found.").arg(quoted(native)));
-            else if (!moveToTrash(native))
+            else if (!moveNativeToTrash(native))
                 fail(QStringLiteral("Cannot move %1 to the trash.").arg(quoted(native)));
             ++m_done;
             if (!tick(native))

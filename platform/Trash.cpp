@@ -86,7 +86,7 @@ bool writeAll(int fd, const QByteArray &bytes)
 }
 } // namespace
 
-bool moveToTrash(const QString &native)
+bool moveNativeToTrash(const QString &native)
 {
     const QByteArray path = encodeNativeName(absoluteNativePath(native));
     struct stat source {}, home {};

@@ -11,6 +11,6 @@ namespace platform {
 
 // Moves the native path (a link itself, not its target) to the trash; false with
 // errno set when it cannot be trashed, and then nothing was changed.
-bool moveToTrash(const QString &native);
+bool moveNativeToTrash(const QString &native);
 
 } // namespace platform

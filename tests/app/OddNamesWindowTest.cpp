@@ -2,7 +2,7 @@
 
 #include "tests/app/MainWindowFixture.h"
 
-#include "explorer/FileListView.h"
+#include "explorer/filelist/FileListView.h"
 #include "options/dialog/uOpzioni.h"
 
 #include <QDir>
