@@ -5,12 +5,14 @@
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/filelist/FileListView.h"
 #include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/NameDisplayDelegate.h"
 #include "explorer/shared/PartnerLink.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellFileInfo.h"
 #include "explorer/shared/DriveUtils.h"
 #include "platform/DriveTable.h"
 #include "platform/FileTypes.h"
+#include "platform/NativeNames.h"
 #include "platform/WaitCursor.h"
 
 #include <QHeaderView>
@@ -76,6 +78,7 @@ TZuDirTree21::TZuDirTree21(QWidget *parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
+    setItemDelegate(new NameDisplayDelegate(this));
     SetLanguage(lnEnglish);
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) { NodeExpanding(node); });
     connect(&m_watcher, &platform::FolderWatcher::changed, this, &TZuDirTree21::folderStructureChanged);
@@ -275,7 +278,7 @@ bool TZuDirTree21::isOnLabelOrIcon(const QPoint &position) const
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     option.rect = visualRect(index);
-    option.text = index.data().toString();
+    option.text = platform::displayName(index.data().toString());
     option.icon = index.data(Qt::DecorationRole).value<QIcon>();
     option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
     const QRect icon = style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, this);
