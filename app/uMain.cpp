@@ -330,7 +330,20 @@ void TfrmMain::CaricaTagV2()
 
 bool TfrmMain::SalvaTag()
 {
-    return m_workflow->saveTags(shownFields());
+    const TagFieldValues fields = shownFields();
+    if (m_workflow->saveTags(fields))
+        return true;
+    // Parts of the old tag that cannot be read are lost only when the user says so.
+    if (m_workflow->lastSaveResult().status != TID3v2::SaveStatus::UnreadablePartsWouldBeLost ||
+        platform::showMessage(platform::MessageKind::Question, QStringLiteral("Kestrava"),
+                              m_workflow->lastSaveResult().message,
+                              int(platform::MessageButton::Yes) | int(platform::MessageButton::No)) !=
+            platform::MessageButton::Yes)
+        return false;
+    m_workflow->setWriteDespiteLoss(true);
+    const bool written = m_workflow->saveTags(fields);
+    m_workflow->setWriteDespiteLoss(false);
+    return written;
 }
 
 void TfrmMain::btnRinominaClick()
@@ -350,9 +363,11 @@ bool TfrmMain::renameLoadedFile()
     if (!m_workflow->loadedAsMp3())
         return true;
     if (!SalvaTag()) {
-        platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"),
-                              QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\".")
-                                  .arg(m_workflow->fileName()));
+        // A save the user declined needs no second box.
+        if (m_workflow->lastSaveResult().status != TID3v2::SaveStatus::UnreadablePartsWouldBeLost)
+            platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"),
+                                  QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\".")
+                                      .arg(m_workflow->fileName()));
         return false;
     }
     m_workflow->writeId3v1();

@@ -1,5 +1,11 @@
 #include "platform/FileRewrite.h"
 
+#include "platform/FileDescriptor.h"
+#include "platform/InternalFiles.h"
+#include "platform/RegularFile.h"
+
+#include <QList>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -7,6 +13,7 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace platform::filerewrite {
@@ -31,30 +38,6 @@ bool stepAllowed(Step step)
     return error == 0;
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() { close(); }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    void reset(int fd)
-    {
-        close();
-        m_fd = fd;
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
 bool writeAll(int fd, const char *data, size_t size)
 {
     while (size > 0) {
@@ -69,13 +52,23 @@ bool writeAll(int fd, const char *data, size_t size)
     return true;
 }
 
-bool copyByReading(int from, off_t offset, int to)
+// Copies [offset, end) of `from` (to its end for NoEnd) at the current position of `to`.
+constexpr off_t NoEnd = -1;
+
+size_t boundedLength(size_t length, off_t offset, off_t end)
+{
+    return end == NoEnd ? length : size_t(std::min<off_t>(off_t(std::min<size_t>(length, SSIZE_MAX)), end - offset));
+}
+
+bool copyByReading(int from, off_t offset, int to, off_t end)
 {
     static thread_local char buffer[1024 * 1024];
     for (;;) {
         if (!stepAllowed(Step::CopyRest))
             return false;
-        const ssize_t got = ::pread(from, buffer, sizeof buffer, offset);
+        if (offset == end)
+            return true;
+        const ssize_t got = ::pread(from, buffer, boundedLength(sizeof buffer, offset, end), offset);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -109,7 +102,7 @@ bool sharesBlocks(const struct statfs &info)
 // boundary goes first: when both offsets are then aligned on a file system that shares
 // blocks, the rest is shared in one call; otherwise it is copied in chunks, each
 // written back to disk while the next one is copied.
-bool copyRest(int from, off_t offset, int to)
+bool copyRange(int from, off_t offset, int to, off_t end)
 {
     off_t written = ::lseek(to, 0, SEEK_CUR);
     struct statfs fileSystem {};
@@ -117,14 +110,17 @@ bool copyRest(int from, off_t offset, int to)
     for (bool first = true;; first = false) {
         if (!stepAllowed(Step::CopyRest))
             return false;
+        if (offset == end)
+            return true;
         const off_t intoBlock = offset % SharedBlockSize;
         const bool aligned = intoBlock == 0 && written % SharedBlockSize == 0;
-        const size_t length = intoBlock ? size_t(SharedBlockSize - intoBlock) : sharing && aligned ? SSIZE_MAX : CopyChunk;
+        const size_t length = boundedLength(
+            intoBlock ? size_t(SharedBlockSize - intoBlock) : sharing && aligned ? SSIZE_MAX : CopyChunk, offset, end);
         const ssize_t copied = ::copy_file_range(from, &offset, to, nullptr, length, 0);
         if (copied < 0 && errno == EINTR)
             continue;
         if (copied < 0 && first && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP))
-            return copyByReading(from, offset, to);
+            return copyByReading(from, offset, to, end);
         if (copied < 0)
             return false;
         if (copied == 0)
@@ -136,25 +132,22 @@ bool copyRest(int from, off_t offset, int to)
 
 struct Temporary {
     QByteArray path;
-    Descriptor fd;
+    FileDescriptor fd;
 };
 
-// Creates name~, name~1, name~2… beside the target, never opening an existing file.
-bool createTemporary(const QByteArray &folder, QByteArray base, Temporary &temporary)
+// Creates .NAME.kestrava-tmp, .NAME.kestrava-tmp1… beside the target, never opening an
+// existing file, and holds its lock until it is renamed or removed.
+bool createTemporary(int folderFd, const QByteArray &folder, const QByteArray &base, Temporary &temporary)
 {
     for (int number = 0; number <= MaxTemporaryNumber; ++number) {
         if (!stepAllowed(Step::CreateTemporary))
             return false;
-        temporary.path = folder + '/' + base + '~' + (number ? QByteArray::number(number) : QByteArray());
-        const int fd = ::open(temporary.path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const QByteArray name = internalfiles::temporaryName(base, number);
+        temporary.path = folder + '/' + name;
+        const int fd = internalfiles::createLocked(folderFd, name, O_WRONLY);
         if (fd >= 0) {
             temporary.fd.reset(fd);
             return true;
-        }
-        if (errno == ENAMETOOLONG && base != ".kestrava") {
-            base = ".kestrava"; // a name at the length limit has no room for the mark
-            number = -1;
-            continue;
         }
         if (errno != EEXIST)
             return false;
@@ -163,27 +156,77 @@ bool createTemporary(const QByteArray &folder, QByteArray base, Temporary &tempo
     return false;
 }
 
-void syncFolder(const QByteArray &folder)
+// File systems that keep no owner, mode or extended attributes (an SMB share through
+// GVfs) answer these; there is nothing to keep then.
+bool notKeptHere(int error)
 {
-    Descriptor fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.valid())
-        ::fsync(fd.get());
+    return error == EOPNOTSUPP || error == ENOSYS || error == ENOTSUP;
 }
 
-bool fillTemporary(int source, const struct stat &original, const QByteArray &newStart, qint64 oldStartSize,
-                   Temporary &temporary)
+// The original's owner and group, or a refusal: a file is never given another owner.
+bool keepOwner(int fd, const struct stat &original)
+{
+    struct stat created {};
+    if (::fstat(fd, &created) != 0)
+        return false;
+    if (created.st_uid == original.st_uid && created.st_gid == original.st_gid)
+        return true;
+    if (::fchown(fd, original.st_uid, original.st_gid) == 0 || notKeptHere(errno))
+        return true;
+    errno = EPERM;
+    return false;
+}
+
+// Extended attributes, POSIX ACLs among them, copied from the original.
+bool keepExtendedAttributes(int source, int fd)
+{
+    ssize_t listSize = ::flistxattr(source, nullptr, 0);
+    if (listSize < 0)
+        return notKeptHere(errno);
+    QByteArray names(listSize, Qt::Uninitialized);
+    listSize = ::flistxattr(source, names.data(), size_t(names.size()));
+    if (listSize < 0)
+        return false;
+    names.truncate(listSize);
+    for (const QByteArray &name : names.split('\0')) {
+        if (name.isEmpty())
+            continue;
+        const ssize_t valueSize = ::fgetxattr(source, name.constData(), nullptr, 0);
+        if (valueSize < 0)
+            return false;
+        QByteArray value(valueSize, Qt::Uninitialized);
+        const ssize_t got = ::fgetxattr(source, name.constData(), value.data(), size_t(value.size()));
+        if (got < 0)
+            return false;
+        value.truncate(got);
+        if (::fsetxattr(fd, name.constData(), value.constData(), size_t(value.size()), 0) == 0)
+            continue;
+        // An attribute the system sets itself (a security label) may refuse us but hold the value already.
+        const int error = errno;
+        QByteArray present(value.size(), Qt::Uninitialized);
+        if (::fgetxattr(fd, name.constData(), present.data(), size_t(present.size())) != got || present != value) {
+            errno = error;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool fillTemporary(int source, const struct stat &original, qint64 offset, qint64 oldLength,
+                   const QByteArray &newBytes, Temporary &temporary)
 {
     const int fd = temporary.fd.get();
-    if (!stepAllowed(Step::WriteStart) || !writeAll(fd, newStart.constData(), size_t(newStart.size())))
+    if (offset > 0 && !copyRange(source, 0, fd, off_t(offset)))
         return false;
-    if (!copyRest(source, off_t(oldStartSize), fd))
+    if (!stepAllowed(Step::WriteStart) || !writeAll(fd, newBytes.constData(), size_t(newBytes.size())))
+        return false;
+    if (!copyRange(source, off_t(offset + oldLength), fd, NoEnd))
         return false;
     if (!stepAllowed(Step::CopyPermissions))
         return false;
-    if (::fchown(fd, original.st_uid, original.st_gid) != 0) {
-        // Only the owner's own groups are open to others than root; the bits still follow.
-    }
-    if (::fchmod(fd, original.st_mode & 07777) != 0)
+    if (::fchmod(fd, original.st_mode & 07777) != 0 && !notKeptHere(errno))
+        return false;
+    if (!keepExtendedAttributes(source, fd))
         return false;
     if (!stepAllowed(Step::SyncToDisk) || ::fsync(fd) != 0)
         return false;
@@ -204,6 +247,11 @@ void setFaultHookForTesting(std::function<int(Step)> hook)
 
 bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, qint64 oldStartSize)
 {
+    return replaceFileRange(nativeName, 0, oldStartSize, newStart);
+}
+
+bool replaceFileRange(const QByteArray &nativeName, qint64 offset, qint64 oldLength, const QByteArray &newBytes)
+{
     char *resolved = ::realpath(nativeName.constData(), nullptr);
     if (!resolved)
         return false;
@@ -213,16 +261,27 @@ bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, 
     const QByteArray folder = slash <= 0 ? QByteArray("/") : target.left(slash);
     const QByteArray base = target.mid(slash + 1);
 
-    Descriptor source(::open(target.constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor source(openRegularFile(target, O_RDONLY));
     struct stat original {};
-    if (!source.valid() || ::fstat(source.get(), &original) != 0 || !S_ISREG(original.st_mode) ||
-        oldStartSize > original.st_size || oldStartSize < 0)
+    if (!source.valid() || ::fstat(source.get(), &original) != 0)
         return false;
+    if (offset < 0 || oldLength < 0 || offset + oldLength > original.st_size) {
+        errno = EINVAL;
+        return false;
+    }
 
+    FileDescriptor folderFd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     Temporary temporary;
-    if (!createTemporary(folder, base, temporary))
+    if (!folderFd.valid() || !createTemporary(folderFd.get(), folder, base, temporary))
         return false;
-    const bool done = fillTemporary(source.get(), original, newStart, oldStartSize, temporary) &&
+    // The owner is settled first: a file that would change hands is refused before any copying.
+    if (!keepOwner(temporary.fd.get(), original)) {
+        const int error = errno;
+        ::unlink(temporary.path.constData());
+        errno = error;
+        return false;
+    }
+    const bool done = fillTemporary(source.get(), original, offset, oldLength, newBytes, temporary) &&
                       stepAllowed(Step::Rename) && ::rename(temporary.path.constData(), target.constData()) == 0;
     if (!done) {
         const int error = errno;
@@ -231,7 +290,7 @@ bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, 
         errno = error;
         return false;
     }
-    syncFolder(folder);
+    ::fsync(folderFd.get());
     return true;
 }
 

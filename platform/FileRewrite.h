@@ -11,10 +11,14 @@ enum class Step { CreateTemporary, WriteStart, CopyRest, CopyPermissions, SyncTo
 
 // Replaces the first `oldStartSize` bytes of the file (a native name; a symbolic link
 // is written through to its target) by `newStart`, keeping the rest byte for byte.
-// The temporary file is the name + "~" (a number added while that name is taken),
-// created exclusively, given the original's owner and permission bits. On any failure
-// the original is left as it was, the temporary file is removed and false returned.
+// The temporary file is a hidden, locked one beside it (see InternalFiles.h), created
+// exclusively and given the original's permission bits and extended attributes (ACLs
+// among them); a file whose owner or group the copy could not keep is refused (EPERM).
+// On any failure the original is left as it was, the temporary file is removed and false
+// returned with errno set.
 bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, qint64 oldStartSize);
+// The same for the `oldLength` bytes at `offset`: what comes before and after is kept.
+bool replaceFileRange(const QByteArray &nativeName, qint64 offset, qint64 oldLength, const QByteArray &newBytes);
 
 // The block size in which the file system holding the file can share data between
 // files instead of copying it (reflinks), 0 where it always copies. When the new start

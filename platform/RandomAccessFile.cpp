@@ -2,9 +2,12 @@
 
 #include "platform/DrivePaths.h"
 #include "platform/NativeNames.h"
+#include "platform/RegionJournal.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 #include <algorithm>
+#include <cstring>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,12 +27,21 @@ RandomAccessFile::RandomAccessFile(const QString &fileName, Mode mode)
         m_openError = ENOENT;
         return;
     }
-    const int flags = (mode == ReadOnly ? O_RDONLY : O_WRONLY) | O_CLOEXEC;
-    do {
-        m_fd = ::open(native.constData(), flags);
-    } while (m_fd < 0 && errno == EINTR);
-    if (m_fd < 0)
+    RegionJournal::recover(native); // a save cut short is repaired before the file is used
+    const int access = mode == ReadOnly ? O_RDONLY : mode == WriteExisting ? O_WRONLY : O_RDWR;
+    static_assert(NotRegularFile == NotRegularFileError);
+    const int fd = openRegularFile(native, access);
+    if (fd < 0)
         m_openError = errno;
+    else
+        m_fd = fd;
+}
+
+QString RandomAccessFile::errorText(int error)
+{
+    if (error == NotRegularFile)
+        return QStringLiteral("Not a regular file.");
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 RandomAccessFile::~RandomAccessFile()
@@ -48,7 +60,10 @@ qint64 RandomAccessFile::size() const
 
 QByteArray RandomAccessFile::readAt(qint64 offset, qint64 length) const
 {
-    const qint64 available = size() - offset;
+    const qint64 fileSize = size();
+    if (fileSize < 0 && m_readError == 0)
+        m_readError = m_fd < 0 ? EBADF : errno ? errno : EIO;
+    const qint64 available = fileSize - offset;
     if (offset < 0 || length <= 0 || available <= 0)
         return QByteArray();
     QByteArray bytes(qsizetype(std::min(length, available)), Qt::Uninitialized);
@@ -57,6 +72,8 @@ QByteArray RandomAccessFile::readAt(qint64 offset, qint64 length) const
         const ssize_t got = ::pread(m_fd, bytes.data() + done, size_t(bytes.size() - done), offset + done);
         if (got < 0 && errno == EINTR)
             continue;
+        if (got < 0 && m_readError == 0)
+            m_readError = errno;
         if (got <= 0)
             break;
         done += got;

@@ -15,6 +15,8 @@ struct Frame {
     QByteArray content;      // the payload uncompressed; empty when unreadable
     bool readable = true;    // false when encrypted or its compression is broken
     bool compressed = false;
+    bool capped = false;     // content cut at the limit of its size: written back from payload
+    bool verbatim = false;   // an ID that is not valid: `stored` is the whole frame, header included
     quint32 dataLength = 0;  // size of the uncompressed data announced by a compressed frame
     int groupId = -1;
     int encryptionMethod = -1;

@@ -32,11 +32,6 @@ const QHash<QByteArray, QByteArray> &version22Ids()
     return ids;
 }
 
-bool isVersion4Only(const QByteArray &id)
-{
-    return id == "ASPI" || id == "EQU2" || id == "RVA2" || id == "SEEK" || id == "SIGN";
-}
-
 bool isTextFrame(const QByteArray &id)
 {
     return id.startsWith('T') && id != "TXXX";
@@ -110,9 +105,8 @@ OutputFrame version3Form(const Frame &frame, const QByteArray &content, bool kee
 
 QList<OutputFrame> fromVersion4(const Frame &frame)
 {
-    if (isVersion4Only(frame.id))
-        return {};
-    if (!frame.readable) // encrypted, or compressed beyond repair: carried as it is
+    // Encrypted, compressed beyond repair or cut at a size limit: carried as it is.
+    if (!frame.readable || frame.capped)
         return {version3Form(frame, frame.payload, true)};
     std::optional<FrameFields> fields = parseFields(frame.id, frame.content);
     if (fields && isTextFrame(frame.id)) {
@@ -134,8 +128,18 @@ QList<OutputFrame> fromVersion4(const Frame &frame)
     return {version3Form(frame, frame.compressed ? frame.payload : frame.content, true)};
 }
 
+// A frame kept whole: its ID and data as they are, the size in 2.3 form.
+OutputFrame verbatimFrame(const Frame &frame)
+{
+    const int headerLength = frame.version == 2 ? 6 : 10;
+    const QByteArray header = frame.stored.first(headerLength);
+    return OutputFrame{frame.id, quint8(header.at(8)), quint8(header.at(9)), frame.stored.sliced(headerLength)};
+}
+
 QList<OutputFrame> toVersion3(const Frame &frame)
 {
+    if (!hasVersion3Form(frame))
+        return {};
     switch (frame.version) {
     case 2:
         return fromVersion2(frame);
@@ -154,17 +158,30 @@ QStringList involvedPeople(const OutputFrame &frame)
 }
 } // namespace
 
+bool hasVersion3Form(const Frame &frame)
+{
+    if (frame.version == 2)
+        return !frame.verbatim && version22Ids().contains(frame.id);
+    return true;
+}
+
 QList<OutputFrame> version3Frames(const QList<Frame> &frames, const QSet<int> &skipped)
 {
     QSet<QByteArray> sourceIds;
     for (const Frame &frame : frames)
         sourceIds.insert(frame.id);
     QList<OutputFrame> result;
+    QList<OutputFrame> keptWhole;
     qsizetype peopleList = -1;
     for (qsizetype index = 0; index < frames.size(); ++index) {
         if (skipped.contains(int(index)))
             continue;
         const Frame &frame = frames.at(index);
+        if (frame.verbatim) {
+            if (hasVersion3Form(frame))
+                keptWhole.append(verbatimFrame(frame));
+            continue;
+        }
         for (OutputFrame &out : toVersion3(frame)) {
             // A frame made from a date never replaces one the tag already has.
             if (out.id != frame.id && out.id != "IPLS" && frame.version == 4 && sourceIds.contains(out.id))
@@ -181,7 +198,8 @@ QList<OutputFrame> version3Frames(const QList<Frame> &frames, const QSet<int> &s
             result.append(out);
         }
     }
-    return result;
+    // After every frame a reader understands, so that one which stops at them misses none.
+    return result + keptWhole;
 }
 
 } // namespace id3v2

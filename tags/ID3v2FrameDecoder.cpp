@@ -8,25 +8,35 @@
 namespace id3v2 {
 
 namespace {
-// Uncompressed frames larger than this are not read (they stay preserved as they are).
-constexpr qsizetype MaxInflatedSize = 16 * 1024 * 1024;
+bool isShownText(const QByteArray &id)
+{
+    return id.startsWith('T') || id.startsWith('W') || id == "COMM" || id == "COM";
+}
 
-std::optional<QByteArray> inflated(const QByteArray &compressed, quint32 announcedSize)
+struct Inflated {
+    QByteArray bytes;
+    bool capped = false; // the output stopped at the limit
+};
+
+// The frame uncompressed, up to `limit` bytes; none when the data is broken or (unless
+// `keepCapped`) larger than the limit.
+std::optional<Inflated> inflated(const QByteArray &compressed, quint32 announcedSize, qsizetype limit,
+                                 bool keepCapped)
 {
     z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
+    if (limit <= 0 || inflateInit(&stream) != Z_OK)
         return std::nullopt;
-    qsizetype capacity = qBound<qsizetype>(64, announcedSize ? qsizetype(announcedSize) : compressed.size() * 4,
-                                           MaxInflatedSize);
+    qsizetype capacity = qBound<qsizetype>(qMin<qsizetype>(64, limit),
+                                           announcedSize ? qsizetype(announcedSize) : compressed.size() * 4, limit);
     QByteArray output(capacity, Qt::Uninitialized);
     stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(compressed.constData()));
     stream.avail_in = uInt(compressed.size());
     int status = Z_OK;
     while (status == Z_OK) {
         if (stream.total_out == uLong(output.size())) {
-            if (output.size() >= MaxInflatedSize)
+            if (output.size() >= limit)
                 break;
-            output.resize(qMin(output.size() * 2, MaxInflatedSize));
+            output.resize(qMin(output.size() * 2, limit));
         }
         stream.next_out = reinterpret_cast<Bytef *>(output.data()) + stream.total_out;
         stream.avail_out = uInt(output.size() - qsizetype(stream.total_out));
@@ -34,15 +44,16 @@ std::optional<QByteArray> inflated(const QByteArray &compressed, quint32 announc
     }
     const qsizetype produced = qsizetype(stream.total_out);
     inflateEnd(&stream);
-    if (status != Z_STREAM_END)
+    const bool capped = status == Z_OK && produced >= limit;
+    if (status != Z_STREAM_END && !(capped && keepCapped))
         return std::nullopt;
     output.truncate(produced);
-    return output;
+    return Inflated{output, capped};
 }
 } // namespace
 
 Frame decodeFrame(int version, const QByteArray &id, quint8 statusFlags, quint8 formatFlags,
-                  const QByteArray &stored, bool tagUnsynchronised)
+                  const QByteArray &stored, bool tagUnsynchronised, qint64 *inflateBudget)
 {
     Frame frame;
     frame.id = id;
@@ -103,10 +114,20 @@ Frame decodeFrame(int version, const QByteArray &id, quint8 statusFlags, quint8 
     if (encrypted) {
         frame.readable = false;
     } else if (frame.compressed) {
-        const std::optional<QByteArray> content = inflated(frame.payload, frame.dataLength);
+        // A text the window shows is cut at its limit; other frames larger than theirs, or
+        // than what is left of the tag's budget, stay unread and are kept as they are.
+        const bool text = isShownText(id);
+        qint64 limit = text ? MaxInflatedTextSize : MaxInflatedFrameSize;
+        if (inflateBudget)
+            limit = qMin(limit, *inflateBudget);
+        const std::optional<Inflated> content = inflated(frame.payload, frame.dataLength, qsizetype(limit), text);
         frame.readable = content.has_value();
-        if (content)
-            frame.content = *content;
+        if (content) {
+            frame.content = content->bytes;
+            frame.capped = content->capped;
+            if (inflateBudget)
+                *inflateBudget -= content->bytes.size();
+        }
     } else {
         frame.content = frame.payload;
     }

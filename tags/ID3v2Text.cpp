@@ -53,10 +53,20 @@ QString TextReader::decodeUtf16(QByteArrayView bytes)
 
 QString TextReader::next()
 {
+    return nextUpTo(false);
+}
+
+QString TextReader::nextUpTo(bool untilEnd)
+{
     const QByteArrayView rest = m_data.sliced(m_pos);
     qsizetype length = rest.size();
     qsizetype terminator = 0;
-    if (wide()) {
+    if (untilEnd) {
+        terminator = wide() ? 2 : 1;
+        const bool terminated = length >= terminator && rest.last(terminator).count('\0') == terminator;
+        length -= terminated ? terminator : 0;
+        terminator = terminated ? terminator : 0;
+    } else if (wide()) {
         for (qsizetype i = 0; i + 1 < rest.size(); i += 2) {
             if (rest[i] == '\0' && rest[i + 1] == '\0') {
                 length = i;
@@ -101,7 +111,7 @@ QStringList TextReader::rest()
 {
     QStringList texts;
     while (!atEnd())
-        texts.append(next());
+        texts.append(nextUpTo(texts.size() + 1 == MaxValues));
     return texts;
 }
 

@@ -26,12 +26,15 @@ public:
     QByteArray nextLatin1();
     // `count` bytes as they are; fewer at the end.
     QByteArray nextBytes(qsizetype count);
-    // The strings left, without an empty one after the last terminator.
+    // The strings left, without an empty one after the last terminator; at most MaxValues,
+    // the last of them holding all that is left (its terminators as U+0000).
+    static constexpr qsizetype MaxValues = 1000;
     QStringList rest();
 
 private:
     bool wide() const { return m_encoding == Utf16 || m_encoding == Utf16BigEndian; }
     QString decodeUtf16(QByteArrayView bytes);
+    QString nextUpTo(bool untilEnd); // up to the next terminator, or to the end
 
     QByteArrayView m_data;
     qsizetype m_pos;

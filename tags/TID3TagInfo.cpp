@@ -1,6 +1,7 @@
 #include "tags/TID3TagInfo.h"
 
 #include "platform/Errors.h"
+#include "platform/FileRewrite.h"
 #include "platform/FileSystem.h"
 #include "platform/RandomAccessFile.h"
 #include "text/Ascii.h"
@@ -20,9 +21,29 @@ constexpr char Marker[] = "TAG";
 
 [[noreturn]] void throwOpenError(const QString &fileName, int error)
 {
-    throw platform::FileOpenError::forFile(fileName, platform::systemErrorText(error));
+    throw platform::FileOpenError::forFile(fileName, RandomAccessFile::errorText(error));
 }
 } // namespace
+
+// The ID3v1 genre list and its customary extension.
+const std::array<const char *, TID3TagInfo::GenreCount> TID3TagInfo::GenreNames = {
+    "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop",
+    "Jazz", "Metal", "New Age", "Oldies", "Other", "Pop", "R&B", "Rap",
+    "Reggae", "Rock", "Techno", "Industrial", "Alternative", "Ska", "Death Metal", "Pranks",
+    "Soundtrack", "Euro-Techno", "Ambient", "Trip-Hop", "Vocal", "Jazz+Funk", "Fusion", "Trance",
+    "Classical", "Instrumental", "Acid", "House", "Game", "Sound Clip", "Gospel", "Noise",
+    "AlternRock", "Bass", "Soul", "Punk", "Space", "Meditative", "Instrumental Pop", "Instrumental Rock",
+    "Ethnic", "Gothic", "Darkwave", "Techno-Industrial", "Electronic", "Pop-Folk", "Eurodance", "Dream",
+    "Southern Rock", "Comedy", "Cult", "Gangsta", "Top 40", "Christian Rap", "Pop/Funk", "Jungle",
+    "Native American", "Cabaret", "New Wave", "Psychadelic", "Rave", "Showtunes", "Trailer", "Lo-Fi",
+    "Tribal", "Acid Punk", "Acid Jazz", "Polka", "Retro", "Musical", "Rock & Roll", "Hard Rock",
+    "Folk", "Folk-Rock", "National Folk", "Swing", "Fast Fusion", "Bebob", "Latin", "Revival",
+    "Celtic", "Bluegrass", "Avantgarde", "Gothic Rock", "Progressive Rock", "Psychedelic Rock", "Symphonic Rock", "Slow Rock",
+    "Big Band", "Chorus", "Easy Listening", "Acoustic", "Humour", "Speech", "Chanson", "Opera",
+    "Chamber Music", "Sonata", "Symphony", "Booty Bass", "Primus", "Porn Groove", "Satire", "Slow Jam",
+    "Club", "Tango", "Samba", "Folklore", "Ballad", "Power Ballad", "Rhythmic Soul", "Freestyle",
+    "Duet", "Punk Rock", "Drum Solo", "Acapella", "Euro-House", "Dance Hall",
+};
 
 TID3TagInfo::TID3TagInfo()
 {
@@ -45,37 +66,62 @@ void TID3TagInfo::ReadFromFile(const RandomAccessFile &file, const QString &file
 {
     // A failed read leaves no values of an earlier file behind.
     fHasTag = false;
+    fLoadedEnd = LoadedEnd::Unknown;
     clearValues();
     if (!file.isOpen())
         throwOpenError(fileName, file.openError());
     const qint64 size = file.size();
+    if (size >= 0 && size < RecordSize)
+        fLoadedEnd = LoadedEnd::NoTag; // too short for a tag: a write appends one
     const QByteArray bytes = size < RecordSize ? QByteArray() : file.readAt(size - RecordSize, RecordSize);
     if (bytes.size() != RecordSize)
         throw platform::StreamError(QStringLiteral("Stream read error"));
     std::copy(bytes.cbegin(), bytes.cend(), fRecord.begin());
     fHasTag = std::equal(Marker, Marker + 3, fRecord.cbegin());
+    fLoadedEnd = fHasTag ? LoadedEnd::Tag : LoadedEnd::NoTag;
     if (!fHasTag)
         clearValues();
 }
 
 void TID3TagInfo::WriteToFile(const QString &fileName)
 {
-    RandomAccessFile file(fileName, RandomAccessFile::WriteExisting);
-    if (!file.isOpen())
-        throwOpenError(fileName, file.openError());
-    fRecord[TrackMarkAt] = 0;
-    std::copy(Marker, Marker + 3, fRecord.begin());
-    // The place is decided by the file as it is now: a tag at its end is overwritten,
-    // anything else (audio, another block) is never written over.
-    const qint64 size = file.size();
+    const RandomAccessFile reader(fileName, RandomAccessFile::ReadOnly);
+    if (!reader.isOpen())
+        throwOpenError(fileName, reader.openError());
+    // The place is the one the load found: over the tag the file ended with, else after
+    // its end; the end is checked to be still as found. An object never loaded takes the
+    // end as it is. A file changed since the load or a failed read stops the write: never
+    // a second tag, never audio written over.
+    const qint64 size = reader.size();
+    if (size < 0)
+        throw platform::StreamError(QStringLiteral("Stream write error"));
     bool endsWithTag = false;
     if (size >= RecordSize) {
-        RandomAccessFile reader(fileName, RandomAccessFile::ReadOnly);
-        endsWithTag = reader.readAt(size - RecordSize, 3) == QByteArray(Marker);
+        const QByteArray marker = reader.readAt(size - RecordSize, 3);
+        if (marker.size() != 3)
+            throw platform::StreamError(QStringLiteral("Stream write error"));
+        endsWithTag = marker == QByteArray(Marker);
     }
-    const QByteArray record(reinterpret_cast<const char *>(fRecord.data()), RecordSize);
-    if (size < 0 || !file.writeAt(endsWithTag ? size - RecordSize : size, record))
+    if (fLoadedEnd != LoadedEnd::Unknown && endsWithTag != (fLoadedEnd == LoadedEnd::Tag))
         throw platform::StreamError(QStringLiteral("Stream write error"));
+    fRecord[TrackMarkAt] = 0;
+    std::copy(Marker, Marker + 3, fRecord.begin());
+    const QByteArray record(reinterpret_cast<const char *>(fRecord.data()), RecordSize);
+    const qint64 offset = endsWithTag ? size - RecordSize : size;
+    RandomAccessFile file(fileName, RandomAccessFile::WriteExisting);
+    bool written;
+    if (file.isOpen()) {
+        written = file.writeAt(offset, record);
+    } else if (file.openError() == EOPNOTSUPP) {
+        // A file system without in-place writes (an SMB share through GVfs): the file is rewritten.
+        written = platform::filerewrite::replaceFileRange(RandomAccessFile::nativeName(fileName), offset,
+                                                         size - offset, record);
+    } else {
+        throwOpenError(fileName, file.openError());
+    }
+    if (!written)
+        throw platform::StreamError(QStringLiteral("Stream write error"));
+    fLoadedEnd = LoadedEnd::Tag; // a next write goes over this record
 }
 
 QString TID3TagInfo::fieldText(int offset, int width) const
@@ -132,7 +178,10 @@ void TID3TagInfo::SetGenre(const QString &text)
 
 void TID3TagInfo::SetTrack(int value)
 {
+    // One byte holds 0-255; a larger number is stored as none, never as its low bits.
+    if (value < 0 || value > 255)
+        value = 0;
     if (value != 0)
         fRecord[TrackMarkAt] = 0;
-    fRecord[TrackAt] = std::uint8_t(value & 0xFF);
+    fRecord[TrackAt] = std::uint8_t(value);
 }

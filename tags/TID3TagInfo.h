@@ -25,7 +25,10 @@ public:
     // The same from a file already open (`fileName` names it in messages).
     void ReadFromFile(const platform::RandomAccessFile &file, const QString &fileName);
     // Writes the record over the file's ID3v1 tag, or appends it when the file ends
-    // without one. Throws like ReadFromFile; the 128 bytes are written in one piece.
+    // without one, as the last ReadFromFile found it (an object never loaded takes the
+    // file's end as it is). Throws like ReadFromFile, and platform::StreamError when the
+    // end cannot be read or has changed since the load (a tag removed or added); the 128
+    // bytes are written in one piece.
     void WriteToFile(const QString &fileName);
 
     bool HasTag() const { return fHasTag; }
@@ -46,6 +49,7 @@ public:
     void SetComment(const QString &text);
     // The index of the name, letter case of A-Z ignored; 126 when none matches.
     void SetGenre(const QString &text);
+    // 1-255; anything else is stored as none (0).
     void SetTrack(int value);
 
     // The genre index for a name as SetGenre finds it.
@@ -54,6 +58,8 @@ public:
 protected:
     std::array<std::uint8_t, RecordSize> fRecord{};
     bool fHasTag = false;
+    enum class LoadedEnd { Unknown, NoTag, Tag };
+    LoadedEnd fLoadedEnd = LoadedEnd::Unknown;
 
 private:
     QString fieldText(int offset, int width) const;

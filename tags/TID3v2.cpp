@@ -5,6 +5,8 @@
 #include "platform/RandomAccessFile.h"
 #include "text/Ascii.h"
 
+#include <cerrno>
+
 using platform::RandomAccessFile;
 
 void TID3v2::Clear()
@@ -105,14 +107,36 @@ bool TID3v2::ReadFromFile(const RandomAccessFile &file, QList<QByteArray> *frame
     }
 }
 
+QString TID3v2::unreadablePartsQuestion()
+{
+    return QStringLiteral("Alcune parti di questo tag non si possono leggere e andrebbero perse: scrivere comunque?");
+}
+
 bool TID3v2::WriteToFile(const QString &fileName)
 {
+    return SaveToFile(fileName).saved();
+}
+
+TID3v2::SaveResult TID3v2::SaveToFile(const QString &fileName, bool writeDespiteLoss)
+{
     using namespace id3v2;
+    const auto failure = [&](SaveStatus status, int error) {
+        const QString reason = platform::RandomAccessFile::errorText(error ? error : EIO);
+        const QString text = status == SaveStatus::ReadFailed
+                                 ? QStringLiteral("Impossibile leggere il tag del file \"%1\": %2")
+                                 : QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\": %2");
+        return SaveResult{status, text.arg(fileName, reason)};
+    };
     try {
         // The frames of the tag the file has now: every one that the values do not
-        // replace is written back.
+        // replace is written back. A read that fails stops the save: frames it could
+        // not deliver would be lost.
         TagInfo info;
         readTag(fileName, info);
+        if (info.readError != 0)
+            return failure(SaveStatus::ReadFailed, info.readError);
+        if (!writeDespiteLoss && losesUnreadableParts(info))
+            return SaveResult{SaveStatus::UnreadablePartsWouldBeLost, unreadablePartsQuestion()};
         const QString total = trackTotal(info.texts[TrackSlot]);
         info.texts = {};
         info.texts[TitleSlot] = fTitle;
@@ -128,8 +152,11 @@ bool TID3v2::WriteToFile(const QString &fileName)
         info.texts[RightsSlot] = fRights;
         info.texts[LanguageSlot] = fLanguage;
         info.texts[LinkSlot] = fLink;
-        return SaveTag(fileName, info);
+        errno = 0;
+        if (!SaveTag(fileName, info))
+            return failure(SaveStatus::WriteFailed, errno);
+        return SaveResult{SaveStatus::Saved, QString()};
     } catch (...) {
-        return false;
+        return failure(SaveStatus::WriteFailed, EIO);
     }
 }

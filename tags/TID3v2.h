@@ -35,9 +35,29 @@ public:
     // every frame of the tag in file order.
     bool ReadFromFile(const platform::RandomAccessFile &file, QList<QByteArray> *frameIds = nullptr);
     // Writes the values into the file as an ID3v2.3 tag in place of the tag it has; every
-    // other frame of that tag (pictures, lyrics, other comments…) is written back. The
-    // file is replaced in one atomic step; false on any failure, the file left as it was.
+    // other frame of that tag (pictures, lyrics, other comments…) is written back. A tag
+    // that fits in the old one's space is written in place through a journal, else the
+    // file is replaced in one atomic step. False on any failure, the file left as it was;
+    // a tag with parts that cannot be read is not written (see SaveToFile).
     bool WriteToFile(const QString &fileName);
+
+    enum class SaveStatus {
+        Saved,
+        ReadFailed,              // the old tag could not be read: nothing written
+        UnreadablePartsWouldBeLost, // asked with unreadablePartsQuestion(); nothing written
+        WriteFailed,             // nothing written, or the file repaired at its next read
+    };
+    struct SaveResult {
+        SaveStatus status = SaveStatus::WriteFailed;
+        QString message; // for the user; empty when saved
+        bool saved() const { return status == SaveStatus::Saved; }
+    };
+    // WriteToFile with its reasons. Parts of the old tag that cannot be read (bytes that
+    // are no frame, frames too large to read) would be lost by the write: unless
+    // `writeDespiteLoss` the save stops with UnreadablePartsWouldBeLost.
+    SaveResult SaveToFile(const QString &fileName, bool writeDespiteLoss = false);
+    // The question to ask before writing anyway.
+    static QString unreadablePartsQuestion();
 
     std::uint8_t HasTag() const { return fHasTag; }
     std::uint8_t Version() const { return fVersion; }

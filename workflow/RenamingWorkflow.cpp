@@ -167,7 +167,8 @@ bool RenamingWorkflow::saveTags(const TagFieldValues &fields)
     bool written = false;
     {
         const InLoadedFolder inFolder(m_folder, fileName());
-        written = v2.WriteToFile(fileName());
+        m_lastSave = v2.SaveToFile(fileName(), m_writeDespiteLoss);
+        written = m_lastSave.saved();
     }
 
     TID3TagInfo &v1 = m_id3v1;

@@ -5,6 +5,7 @@
 // tag object it is given; holds no widgets, so the main window and the command-line
 // tools share the same rules.
 
+#include "tags/TID3v2.h"
 #include "workflow/TagFieldValues.h"
 
 #include <QString>
@@ -73,6 +74,11 @@ public:
     // holds one byte, so a track above 255 is stored there as none. Throws
     // platform::ConvertError for a track that is not a number.
     bool saveTags(const TagFieldValues &fields);
+    // How the last saveTags ended, with the message for the user. A tag with parts that
+    // cannot be read is not written (UnreadablePartsWouldBeLost, the message asks whether
+    // to write anyway) unless setWriteDespiteLoss(true) was called.
+    const TID3v2::SaveResult &lastSaveResult() const { return m_lastSave; }
+    void setWriteDespiteLoss(bool write) { m_writeDespiteLoss = write; }
     // Writes the ID3v1 tag object into the file in work. Throws on file errors.
     void writeId3v1();
     // saveTags, then writeId3v1 when the ID3v2 tag was written.
@@ -94,4 +100,6 @@ private:
     Settings m_settings;
     QString m_folder;
     bool m_loadedAsMp3 = false;
+    bool m_writeDespiteLoss = false;
+    TID3v2::SaveResult m_lastSave;
 };

@@ -142,11 +142,33 @@ void BM_RefreshListOverLsLong(benchmark::State &state)
     }
     state.counters["ratio_to_ls"] = listSeconds / lsSeconds;
 }
+
+// A re-listing that keeps every row selected and the scroll position, against one that
+// keeps nothing, in the same iterations: the cost of finding the rows again by path.
+void BM_RefreshListKeepingTheSelection(benchmark::State &state)
+{
+    const QTemporaryDir &folder = folderWith(int(state.range(0)));
+    TZuFilelistView28 list;
+    showOffscreen(list);
+    list.SetDirectory(platform::toDrivePath(folder.path()));
+    double keepingSeconds = 0, plainSeconds = 0;
+    for (auto _ : state) {
+        list.selectAll();
+        list.scrollItemIntoView(list.itemCount() / 2);
+        const double keeping = secondsOfRefresh(list);
+        list.clearSelection();
+        plainSeconds += secondsOfRefresh(list);
+        keepingSeconds += keeping;
+        state.SetIterationTime(keeping);
+    }
+    state.counters["ratio_to_plain_refresh"] = keepingSeconds / plainSeconds;
+}
 } // namespace
 
 BENCHMARK(BM_RefreshList)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LsLong)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QDirIteratorFloor)->Arg(1000)->Arg(10000)->Arg(100000)->UseRealTime()->MinTime(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefreshListKeepingTheSelection)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefreshListOverLsLong)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)

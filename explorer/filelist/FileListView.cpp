@@ -305,15 +305,22 @@ void TZuFilelistView28::restoreListingPlace(const ListingPlace &place)
     m_listedFolder = isDriveList() ? drivesText : m_directory;
     if (place.folder != m_listedFolder)
         return;
+    // Selected rows go in as runs of neighbours: one range per run, not per row.
     QItemSelection selection;
     QModelIndex current;
-    for (int row = 0; row < itemCount(); ++row) {
-        const QString path = item(row).path();
-        const QModelIndex index = m_model->index(row, 0);
-        if (place.selectedPaths.contains(path))
-            selection.select(index, m_model->index(row, m_model->columnCount() - 1));
-        if (path == place.currentPath)
-            current = index;
+    const int lastColumn = m_model->columnCount() - 1;
+    int runStart = -1;
+    for (int row = 0; row <= itemCount(); ++row) {
+        const QString path = row < itemCount() ? item(row).path() : QString();
+        const bool selected = !path.isEmpty() && place.selectedPaths.contains(path);
+        if (selected && runStart < 0)
+            runStart = row;
+        if (!selected && runStart >= 0) {
+            selection.append(QItemSelectionRange(m_model->index(runStart, 0), m_model->index(row - 1, lastColumn)));
+            runStart = -1;
+        }
+        if (!path.isEmpty() && path == place.currentPath)
+            current = m_model->index(row, 0);
     }
     if (current.isValid())
         selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);

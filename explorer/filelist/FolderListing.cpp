@@ -10,6 +10,7 @@
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
+#include "platform/InternalFiles.h"
 
 using platform::faDirectory;
 using platform::faHidden;
@@ -54,7 +55,8 @@ bool FolderListing::AddEntries(const QString &pattern, int mask)
     bool added = false;
     platform::FoundEntry entry;
     while (find.next(entry)) {
-        if ((entry.attributes & faDirectory) != (mask & faDirectory) || (entry.attributes & refused))
+        if ((entry.attributes & faDirectory) != (mask & faDirectory) || (entry.attributes & refused) ||
+            platform::isInternalTemporaryName(entry.name))
             continue;
         const bool parent = entry.name == QLatin1String("..");
         if (entry.name == QLatin1String(".") || (parent && !m_settings.parentDirEnabled))

@@ -536,3 +536,32 @@ TEST_F(MainWindowTest, PathGivenAtStartShowsItsFolderAndLoadsTheFile)
     window->openPath(u"/no/such/place.mp3"_s);
     EXPECT_EQ(boxes->texts(), QStringList{u"Il percorso \"/no/such/place.mp3\" non esiste."_s});
 }
+
+TEST_F(MainWindowTest, RinominaAsksBeforeLosingPartsOfATagThatCannotBeRead)
+{
+    using namespace tagbytes;
+    const QByteArray damaged = id3v2Tag(3, frameV23("TIT2", latin1Text("Title")) + QByteArray("\x01\x02garbage", 9) +
+                                               frameV23("TPE1", latin1Text("Band")),
+                                       0, 20) +
+                               silentAudio(2);
+    const QString renamed = folder->filePath(u"[Band] - Title.mp3"_s);
+    // No: the file is renamed, its tag left as it was, no second box.
+    folder->write(u"song.mp3"_s, damaged);
+    createWindow();
+    clickFolder(folder->path());
+    boxes->queueAnswer(platform::MessageButton::No);
+    press("btnRinomina");
+    ASSERT_EQ(boxes->requests().size(), 1) << boxes->texts().join(u'\n').toStdString();
+    EXPECT_EQ(boxes->requests().first().kind, platform::MessageKind::Question);
+    EXPECT_EQ(boxes->requests().first().text, TID3v2::unreadablePartsQuestion());
+    EXPECT_EQ(folder->read(u"[Band] - Title.mp3"_s), damaged);
+
+    // Yes: written without the bytes it could not read.
+    QFile::rename(renamed, folder->filePath(u"song.mp3"_s));
+    boxes->clear();
+    clickFolder(folder->path());
+    boxes->queueAnswer(platform::MessageButton::Yes);
+    press("btnRinomina");
+    ASSERT_EQ(boxes->requests().size(), 1) << boxes->texts().join(u'\n').toStdString();
+    EXPECT_EQ(framesOf(folder->read(u"[Band] - Title.mp3"_s)).size(), 2);
+}

@@ -90,11 +90,13 @@ TEST(ID3v1TagTest, SettersCutToTheFieldWidth)
     EXPECT_EQ(tag.GetArtist(), QString());
 }
 
-TEST(ID3v1TagTest, TrackKeepsItsLowEightBits)
+TEST(ID3v1TagTest, TrackAboveOneByteIsStoredAsNone)
 {
     TID3TagInfo tag;
+    tag.SetTrack(255);
+    EXPECT_EQ(tag.GetTrack(), 255);
     tag.SetTrack(300);
-    EXPECT_EQ(tag.GetTrack(), 44);
+    EXPECT_EQ(tag.GetTrack(), 0);
     tag.SetTrack(0);
     EXPECT_EQ(tag.GetTrack(), 0);
 }
@@ -159,18 +161,29 @@ TEST(ID3v1TagTest, FileErrorsReachTheCallerWithTheirMessages)
     EXPECT_FALSE(folder.exists("missing.mp3"));
 }
 
-TEST(ID3v1TagTest, WriteNeverOverwritesAudioWhenTheTagIsGone)
+TEST(ID3v1TagTest, WriteRefusesAFileWhoseEndChangedSinceTheLoad)
 {
-    // Read while the file had a tag; meanwhile the tag was removed.
+    // Read while the file had a tag, then the tag removed; read without one, then one added.
+    // Each write fails and leaves the file as it is.
     TempFolder folder;
     const QByteArray audio = silentAudio();
-    folder.write("song.mp3", audio + id3v1("Old", "", 0, 0));
-    TID3TagInfo tag;
-    tag.ReadFromFile("song.mp3");
-    ASSERT_TRUE(tag.HasTag());
-    folder.write("song.mp3", audio);
-    tag.WriteToFile("song.mp3");
-    const QByteArray written = folder.read("song.mp3");
-    EXPECT_TRUE(written.startsWith(audio));
-    EXPECT_EQ(written.size(), audio.size() + 128);
+    const QByteArray tagged = audio + id3v1("Old", "", 0, 0);
+    const struct {
+        QByteArray atLoad, atWrite;
+    } cases[] = {{tagged, audio}, {audio, tagged}};
+    for (const auto &c : cases) {
+        folder.write("song.mp3", c.atLoad);
+        TID3TagInfo tag;
+        tag.ReadFromFile("song.mp3");
+        folder.write("song.mp3", c.atWrite);
+        EXPECT_THROW(tag.WriteToFile("song.mp3"), platform::StreamError);
+        EXPECT_EQ(folder.read("song.mp3"), c.atWrite);
+    }
+    // An object never loaded writes over the tag the file ends with.
+    TID3TagInfo unloaded;
+    unloaded.SetTitle("Fresh");
+    unloaded.WriteToFile("song.mp3");
+    EXPECT_EQ(folder.read("song.mp3").size(), tagged.size());
+    unloaded.ReadFromFile("song.mp3");
+    EXPECT_EQ(unloaded.GetTitle(), "Fresh");
 }

@@ -142,3 +142,24 @@ TEST_F(KestravaTagsTest, ANameThatIsNotUtf8IsTakenByteForByte)
     ASSERT_TRUE(v2.ReadFromFile(folder.filePath(u"03 - Bar - Caff\u00e8.mp3"_s)));
     EXPECT_EQ(v2.Title(), u"Caff\u00e8"_s);
 }
+
+TEST_F(KestravaTagsTest, SetRefusesATagWithUnreadablePartsUnlessForced)
+{
+    using namespace tagbytes;
+    const QByteArray damaged = id3v2Tag(3, frameV23("TIT2", latin1Text("Old")) + QByteArray("\x01\x02garbage", 9) +
+                                               frameV23("TPE1", latin1Text("Band")),
+                                       0, 20) +
+                               silentAudio(2);
+    folder.write(u"d.mp3"_s, damaged);
+    ToolRun run = runTool({u"set"_s, u"d.mp3"_s, u"--title"_s, u"New"_s});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(u"parts of this tag cannot be read and would be lost"_s)) << run.err.toStdString();
+    EXPECT_EQ(folder.read(u"d.mp3"_s), damaged);
+
+    run = runTool({u"set"_s, u"d.mp3"_s, u"--title"_s, u"New"_s, u"--force"_s});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    TID3v2 v2;
+    ASSERT_TRUE(v2.ReadFromFile(folder.filePath(u"d.mp3"_s)));
+    EXPECT_EQ(v2.Title(), u"New"_s);
+    EXPECT_EQ(v2.Artist(), u"Band"_s);
+}

@@ -40,6 +40,8 @@ const QString usageText = QStringLiteral(
     "tag options (MP3 files):\n"
     "  --title T  --artist A  --album A  --genre G  --track N  --year Y\n"
     "  --comment C  --link L     N is empty or one to three digits\n"
+    "  --force       write the ID3v2 tag even when parts of the old one cannot be read\n"
+    "                (they are lost); without it such a file is refused\n"
     "\n"
     "rename options:\n"
     "  --pattern P   name pattern: %1 artist, %2 title, %3 album, %4 genre, %5 track\n"
@@ -56,6 +58,17 @@ void print(FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
+}
+
+// Why a tag save failed; a tag with unreadable parts is refused until --force.
+void printSaveFailure(const QString &file, const QString &what, const TID3v2::SaveResult &result)
+{
+    if (result.status == TID3v2::SaveStatus::UnreadablePartsWouldBeLost)
+        print(stderr, QStringLiteral("%1: %2: parts of this tag cannot be read and would be lost "
+                                     "(--force writes it anyway)")
+                          .arg(file, what));
+    else
+        print(stderr, QStringLiteral("%1: %2").arg(file, what));
 }
 
 int usageError(const QString &problem)
@@ -140,6 +153,7 @@ struct Options {
     RenamingWorkflow::Settings settings;
     QString name, before, after;
     bool nameGiven = false;
+    bool force = false;
     QString problem; // empty when the options are valid
 
     Options(const QStringList &arguments, bool renaming)
@@ -149,6 +163,10 @@ struct Options {
             const QString key = option.mid(2);
             if (renaming && option == QLatin1String("--clean")) {
                 settings.cleanName = true;
+                continue;
+            }
+            if (option == QLatin1String("--force")) {
+                force = true;
                 continue;
             }
             if (!option.startsWith(QLatin1String("--")) || i + 1 >= arguments.size()) {
@@ -219,8 +237,9 @@ int set(const QString &file, const QStringList &arguments)
     RenamingWorkflow workflow(engine, v1);
     const FileArgument argument(file);
     workflow.setFile(argument.folder, argument.name);
+    workflow.setWriteDespiteLoss(options.force);
     if (!workflow.writeTags(loadedFieldsWith(workflow, options))) {
-        print(stderr, QStringLiteral("%1: the ID3v2 tag could not be written").arg(file));
+        printSaveFailure(file, QStringLiteral("the ID3v2 tag could not be written"), workflow.lastSaveResult());
         return exitFailed;
     }
     return 0;
@@ -254,8 +273,10 @@ int rename(const QString &file, const QStringList &arguments)
     }
     if (!workflow.renameFile())
         return exitFailed;
+    workflow.setWriteDespiteLoss(options.force);
     if (workflow.loadedAsMp3() && !workflow.writeTags(fields)) {
-        print(stderr, QStringLiteral("%1: renamed, but the ID3v2 tag could not be written").arg(file));
+        printSaveFailure(file, QStringLiteral("renamed, but the ID3v2 tag could not be written"),
+                         workflow.lastSaveResult());
         return exitFailed;
     }
     std::puts(platform::encodeNativeName(platform::toNativePath(workflow.filePath())).constData());

@@ -19,6 +19,7 @@
 #include <taglib/mpegfile.h>
 #include <taglib/popularimeterframe.h>
 #include <taglib/privateframe.h>
+#include <taglib/relativevolumeframe.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/uniquefileidentifierframe.h>
 #include <taglib/unsynchronizedlyricsframe.h>
@@ -261,4 +262,33 @@ TEST(TagLibInteropTest, TagLibReadsWhatWeWriteWithEveryOtherFrame)
     EXPECT_EQ(text(file.ID3v1Tag()->album()), QString::fromUtf8("Álbum"));
     EXPECT_EQ(file.ID3v1Tag()->track(), 7u);
     EXPECT_EQ(text(file.ID3v1Tag()->genre()), "Jazz");
+}
+
+// ReplayGain written by TagLib in a 2.4 tag is still there for TagLib after our 2.3 save.
+TEST(TagLibInteropTest, ReplayGainSurvivesOurSave)
+{
+    TempFolder folder;
+    const QString song = folder.write("song.mp3", tagbytes::silentAudio(20));
+    {
+        MPEG::File file(QFile::encodeName(song).constData(), false);
+        auto *gain = new ID3v2::RelativeVolumeFrame();
+        gain->setIdentification("track");
+        gain->setVolumeAdjustment(-6.5f, ID3v2::RelativeVolumeFrame::MasterVolume);
+        file.ID3v2Tag(true)->addFrame(gain);
+        file.ID3v2Tag()->setTitle("Old");
+        ASSERT_TRUE(file.save(MPEG::File::ID3v2, File::StripNone, ID3v2::v4));
+    }
+    TID3v2 ours;
+    ours.ReadFromFile("song.mp3");
+    ours.SetTitle("New");
+    ASSERT_TRUE(ours.WriteToFile("song.mp3"));
+
+    MPEG::File file(QFile::encodeName(song).constData(), false);
+    ASSERT_TRUE(file.ID3v2Tag());
+    EXPECT_EQ(file.ID3v2Tag()->header()->majorVersion(), 3u);
+    EXPECT_EQ(text(file.ID3v2Tag()->title()), "New");
+    auto *gain = firstFrame<ID3v2::RelativeVolumeFrame>(file.ID3v2Tag(), "RVA2");
+    ASSERT_NE(gain, nullptr);
+    EXPECT_EQ(text(gain->identification()), "track");
+    EXPECT_FLOAT_EQ(gain->volumeAdjustment(ID3v2::RelativeVolumeFrame::MasterVolume), -6.5f);
 }

@@ -1,4 +1,6 @@
-#include "tags/ID3v2Tag.h"
+#include "tags/ID3v2TagWriter.h"
+
+#include "tags/ID3v2TagPlacement.h"
 
 #include "tags/ID3v2Bytes.h"
 #include "tags/ID3v2FrameConversion.h"
@@ -31,14 +33,16 @@ std::optional<FrameFields> commentFields(const TagInfo &info, int index)
     return parseFields(FrameIDs[CommentSlot].v34, info.frames.at(index).content);
 }
 
-// The frames the new comment and link replace: the ones shown when they have no
-// description (with the comment's copies in the same language). Frames with a
-// description are kept.
+// The frames the new comment and link replace: the ones shown (with, for a comment
+// without description, its copies in the same language). The new ones are written with
+// the language and description of the frame they replace.
 QSet<int> replacedFrames(const TagInfo &info)
 {
     QSet<int> replaced;
-    if (info.linkRank == 2)
+    if (info.linkFrame >= 0)
         replaced.insert(info.linkFrame);
+    if (info.commentFrame >= 0)
+        replaced.insert(info.commentFrame);
     if (info.commentRank != 2)
         return replaced;
     const std::optional<FrameFields> shown = commentFields(info, info.commentFrame);
@@ -57,21 +61,20 @@ bool keptFrameWouldShow(const QList<int> &candidates, const QSet<int> &replaced)
     return std::any_of(candidates.cbegin(), candidates.cend(), [&](int index) { return !replaced.contains(index); });
 }
 
-QByteArray commentLanguage(const TagInfo &info)
+OutputFrame commentFrame(const QString &text, const TagInfo &info)
 {
+    QByteArray language = DefaultLanguage;
+    QString description;
     if (info.commentFrame >= 0) {
-        const std::optional<FrameFields> fields = commentFields(info, info.commentFrame);
-        if (fields && fields->bytes(1).size() == 3)
-            return fields->bytes(1);
+        if (const std::optional<FrameFields> fields = commentFields(info, info.commentFrame)) {
+            if (fields->bytes(1).size() == 3)
+                language = fields->bytes(1);
+            description = fields->text(2);
+        }
     }
-    return DefaultLanguage;
-}
-
-OutputFrame commentFrame(const QString &text, const QByteArray &language)
-{
-    const TextEncoding encoding = encodingFor({text});
+    const TextEncoding encoding = encodingFor({description, text});
     return OutputFrame{"COMM", 0, 0,
-                       char(encoding) + language + encodedText(QString(), encoding, true) +
+                       char(encoding) + language + encodedText(description, encoding, true) +
                            encodedText(text, encoding, false)};
 }
 
@@ -93,18 +96,24 @@ QByteArray addressBytes(const QString &address)
     return bytes;
 }
 
-OutputFrame linkFrame(const QString &address)
+OutputFrame linkFrame(const QString &address, const TagInfo &info)
 {
-    return OutputFrame{"WXXX", 0, 0, QByteArray(2, '\0') + addressBytes(address)};
+    QString description;
+    if (info.linkFrame >= 0) {
+        if (const std::optional<FrameFields> fields = parseFields("WXXX", info.frames.at(info.linkFrame).content))
+            description = fields->text(1);
+    }
+    const TextEncoding encoding = encodingFor({description});
+    return OutputFrame{"WXXX", 0, 0, char(encoding) + encodedText(description, encoding, true) + addressBytes(address)};
 }
 
 OutputFrame valueFrame(int slot, const QString &text, const TagInfo &info)
 {
     switch (slot) {
     case CommentSlot:
-        return commentFrame(text, commentLanguage(info));
+        return commentFrame(text, info);
     case LinkSlot:
-        return linkFrame(text);
+        return linkFrame(text, info);
     case GenreSlot: // a genre text that begins with "(" is written "((", so it is not read as a code
         return OutputFrame{FrameIDs[slot].v34, 0, 0,
                            textFrameContent(text.startsWith(QLatin1Char('(')) ? QLatin1Char('(') + text : text)};
@@ -117,6 +126,13 @@ OutputFrame valueFrame(int slot, const QString &text, const TagInfo &info)
 QByteArray BuildHeader(qint64 bodySize)
 {
     return QByteArray("ID3\x03\x00\x00", 6) + syncsafeBytes(quint32(bodySize));
+}
+
+bool losesUnreadableParts(const TagInfo &info)
+{
+    return info.readError != 0 || info.unreadableBytes > 0 ||
+           std::any_of(info.frames.cbegin(), info.frames.cend(),
+                       [](const Frame &frame) { return frame.capped || !hasVersion3Form(frame); });
 }
 
 bool SaveTag(const QString &fileName, const TagInfo &info)

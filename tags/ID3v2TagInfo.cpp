@@ -1,4 +1,4 @@
-#include "tags/ID3v2Tag.h"
+#include "tags/ID3v2TagInfo.h"
 
 #include "tags/ID3v2FrameFields.h"
 #include "tags/ID3v2Genre.h"
@@ -78,6 +78,30 @@ void storeSlot(int slot, int frameIndex, const FrameFields &fields, int version,
     }
 }
 } // namespace
+
+bool hasIdentifier(const TagInfo &info)
+{
+    return info.header[0] == 'I' && info.header[1] == 'D' && info.header[2] == '3';
+}
+
+int majorVersion(const TagInfo &info)
+{
+    return quint8(info.header[3]);
+}
+
+quint8 headerFlags(const TagInfo &info)
+{
+    return quint8(info.header[5]);
+}
+
+int GetTagSize(const TagInfo &info)
+{
+    const auto byte = [&](int index) { return qint64(quint8(info.header[index])); };
+    qint64 size = (byte(6) << 21) + (byte(7) << 14) + (byte(8) << 7) + byte(9) + HeaderSize;
+    if (headerFlags(info) & FooterFlag)
+        size += FooterSize;
+    return size > info.fileSize ? 0 : int(size);
+}
 
 int slotOfFrame(const QByteArray &id, const TagInfo &info)
 {

@@ -1,0 +1,34 @@
+#pragma once
+// A POSIX file descriptor owned by one object and closed on every path.
+
+#include <QtGlobal>
+
+namespace platform {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
+    ~FileDescriptor() { close(); }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+
+    void reset(int fd)
+    {
+        close();
+        m_fd = fd;
+    }
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // False with errno set when the close reports an error (a write that did not reach the file).
+    bool close();
+
+    // All `size` bytes at `offset`, retried over short transfers and EINTR; false with errno
+    // set (EIO for an unexpected end of file).
+    bool readAt(char *data, qint64 size, qint64 offset) const;
+    bool writeAt(const char *data, qint64 size, qint64 offset) const;
+
+private:
+    int m_fd;
+};
+
+} // namespace platform

@@ -1,0 +1,17 @@
+#pragma once
+// Opening a name only when it is a regular file, without ever blocking on it.
+
+#include <QByteArray>
+
+namespace platform {
+
+// errno of openRegularFile for a name that is a folder, FIFO, device or socket.
+inline constexpr int NotRegularFileError = 0x10000;
+
+// Opens the native name with `access` (O_RDONLY, O_WRONLY or O_RDWR; never creating or
+// truncating) and O_CLOEXEC. The open does not block (O_NONBLOCK, cleared once the file
+// is known to be regular); anything but a regular file is closed again. -1 with errno
+// set on failure.
+int openRegularFile(const QByteArray &nativeName, int access);
+
+} // namespace platform

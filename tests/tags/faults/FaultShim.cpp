@@ -1,0 +1,159 @@
+// Preloaded into a process to make its system calls fail, or kill it, one at a time.
+// faultShimArm(n, error, kill) starts counting the calls below; call number n fails with
+// `error` (or the process is killed there). faultShimDisarm() stops and gives the count.
+
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/file.h>
+#include <sys/vfs.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+bool armed = false;
+long calls = 0;
+long failAt = 0;
+int failError = EIO;
+bool killThere = false;
+
+bool failsNow(const char *name)
+{
+    if (!armed || ++calls != failAt)
+        return false;
+    if (::getenv("FAULT_SHIM_TRACE"))
+        ::fprintf(stderr, "fault at call %ld: %s\n", calls, name);
+    if (killThere)
+        ::raise(SIGKILL);
+    errno = failError;
+    return true;
+}
+
+template <typename Function>
+Function next(const char *name)
+{
+    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+} // namespace
+
+extern "C" {
+
+void faultShimArm(long callNumber, int error, int kill)
+{
+    calls = 0;
+    failAt = callNumber;
+    failError = error;
+    killThere = kill != 0;
+    armed = true;
+}
+
+long faultShimDisarm()
+{
+    armed = false;
+    return calls;
+}
+
+#define FAULT_WRAP(result, name, params, args)                                                                       \
+    result name params                                                                                                \
+    {                                                                                                                 \
+        static const auto real = next<result(*) params>(#name);                                                      \
+        if (failsNow(#name))                                                                                               \
+            return (result)-1;                                                                                        \
+        return real args;                                                                                             \
+    }
+
+#define FAULT_WRAP_OPEN(name, params, args)                                                                          \
+    int name params                                                                                                   \
+    {                                                                                                                 \
+        mode_t mode = 0;                                                                                              \
+        if (flags & (O_CREAT | O_TMPFILE)) {                                                                          \
+            va_list list;                                                                                             \
+            va_start(list, flags);                                                                                    \
+            mode = mode_t(va_arg(list, int));                                                                         \
+            va_end(list);                                                                                             \
+        }                                                                                                             \
+        static const auto real = next<int (*)(FAULT_OPEN_PARAMS)>(#name);                                             \
+        if (failsNow(#name))                                                                                               \
+            return -1;                                                                                                \
+        return real args;                                                                                             \
+    }
+
+#define FAULT_OPEN_PARAMS const char *, int, ...
+FAULT_WRAP_OPEN(open, (const char *path, int flags, ...), (path, flags, mode))
+FAULT_WRAP_OPEN(open64, (const char *path, int flags, ...), (path, flags, mode))
+#undef FAULT_OPEN_PARAMS
+#define FAULT_OPEN_PARAMS int, const char *, int, ...
+FAULT_WRAP_OPEN(openat, (int dir, const char *path, int flags, ...), (dir, path, flags, mode))
+FAULT_WRAP_OPEN(openat64, (int dir, const char *path, int flags, ...), (dir, path, flags, mode))
+#undef FAULT_OPEN_PARAMS
+
+FAULT_WRAP(ssize_t, read, (int fd, void *buffer, size_t size), (fd, buffer, size))
+FAULT_WRAP(ssize_t, write, (int fd, const void *buffer, size_t size), (fd, buffer, size))
+FAULT_WRAP(ssize_t, pread, (int fd, void *buffer, size_t size, off_t offset), (fd, buffer, size, offset))
+FAULT_WRAP(ssize_t, pread64, (int fd, void *buffer, size_t size, off64_t offset), (fd, buffer, size, offset))
+FAULT_WRAP(ssize_t, pwrite, (int fd, const void *buffer, size_t size, off_t offset), (fd, buffer, size, offset))
+FAULT_WRAP(ssize_t, pwrite64, (int fd, const void *buffer, size_t size, off64_t offset), (fd, buffer, size, offset))
+FAULT_WRAP(int, fsync, (int fd), (fd))
+FAULT_WRAP(int, fdatasync, (int fd), (fd))
+FAULT_WRAP(int, close, (int fd), (fd))
+FAULT_WRAP(int, fstat, (int fd, struct stat *info), (fd, info))
+FAULT_WRAP(int, fstat64, (int fd, struct stat64 *info), (fd, info))
+FAULT_WRAP(int, stat, (const char *path, struct stat *info), (path, info))
+FAULT_WRAP(int, stat64, (const char *path, struct stat64 *info), (path, info))
+FAULT_WRAP(int, lstat, (const char *path, struct stat *info), (path, info))
+FAULT_WRAP(int, lstat64, (const char *path, struct stat64 *info), (path, info))
+FAULT_WRAP(int, fstatat, (int dir, const char *path, struct stat *info, int flags), (dir, path, info, flags))
+FAULT_WRAP(int, fstatat64, (int dir, const char *path, struct stat64 *info, int flags), (dir, path, info, flags))
+FAULT_WRAP(int, statfs, (const char *path, struct statfs *info), (path, info))
+FAULT_WRAP(int, fstatfs, (int fd, struct statfs *info), (fd, info))
+FAULT_WRAP(int, rename, (const char *from, const char *to), (from, to))
+FAULT_WRAP(int, renameat, (int fromDir, const char *from, int toDir, const char *to), (fromDir, from, toDir, to))
+FAULT_WRAP(int, renameat2, (int fromDir, const char *from, int toDir, const char *to, unsigned flags),
+           (fromDir, from, toDir, to, flags))
+FAULT_WRAP(int, unlink, (const char *path), (path))
+FAULT_WRAP(int, unlinkat, (int dir, const char *path, int flags), (dir, path, flags))
+FAULT_WRAP(int, flock, (int fd, int operation), (fd, operation))
+FAULT_WRAP(int, chmod, (const char *path, mode_t mode), (path, mode))
+FAULT_WRAP(int, fchmod, (int fd, mode_t mode), (fd, mode))
+FAULT_WRAP(int, fchown, (int fd, uid_t owner, gid_t group), (fd, owner, group))
+FAULT_WRAP(int, ftruncate, (int fd, off_t size), (fd, size))
+FAULT_WRAP(off_t, lseek, (int fd, off_t offset, int whence), (fd, offset, whence))
+FAULT_WRAP(off64_t, lseek64, (int fd, off64_t offset, int whence), (fd, offset, whence))
+FAULT_WRAP(ssize_t, copy_file_range, (int from, off_t *fromOffset, int to, off_t *toOffset, size_t size, unsigned flags),
+           (from, fromOffset, to, toOffset, size, flags))
+FAULT_WRAP(int, sync_file_range, (int fd, off_t offset, off_t size, unsigned flags), (fd, offset, size, flags))
+FAULT_WRAP(ssize_t, flistxattr, (int fd, char *list, size_t size), (fd, list, size))
+FAULT_WRAP(ssize_t, fgetxattr, (int fd, const char *name, void *value, size_t size), (fd, name, value, size))
+FAULT_WRAP(int, fsetxattr, (int fd, const char *name, const void *value, size_t size, int flags),
+           (fd, name, value, size, flags))
+FAULT_WRAP(int, link, (const char *from, const char *to), (from, to))
+FAULT_WRAP(int, linkat, (int fromDir, const char *from, int toDir, const char *to, int flags),
+           (fromDir, from, toDir, to, flags))
+
+DIR *opendir(const char *path)
+{
+    static const auto real = next<DIR *(*)(const char *)>("opendir");
+    return failsNow("opendir") ? nullptr : real(path);
+}
+
+int fcntl(int fd, int command, ...)
+{
+    va_list list;
+    va_start(list, command);
+    void *argument = va_arg(list, void *);
+    va_end(list);
+    static const auto real = next<int (*)(int, int, ...)>("fcntl");
+    if (failsNow("fcntl"))
+        return -1;
+    return real(fd, command, argument);
+}
+
+} // extern "C"
