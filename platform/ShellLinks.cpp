@@ -5,7 +5,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace platform {
@@ -150,7 +152,18 @@ std::optional<ShellLink> loadShellLink(const QString &linkFile)
     if (target.isEmpty())
         return std::nullopt;
     const QString path = values.value(QStringLiteral("Path"));
-    return ShellLink{toDrivePath(target), path.isEmpty() ? QString() : toDrivePath(path), values.value(QStringLiteral("Name"))};
+    return ShellLink{toDrivePath(target), path.isEmpty() ? QString() : toDrivePath(path), values.value(QStringLiteral("Name")),
+                     values.value(QStringLiteral("Icon"))};
+}
+
+bool trustShellLink(const QString &linkFile)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
+        return false;
+    QProcess gio;
+    gio.start(QStringLiteral("gio"), {QStringLiteral("set"), nativeOf(linkFile), QStringLiteral("metadata::trusted"),
+                                      QStringLiteral("true")});
+    return gio.waitForFinished(5000) && gio.exitStatus() == QProcess::NormalExit && gio.exitCode() == 0;
 }
 
 } // namespace platform
