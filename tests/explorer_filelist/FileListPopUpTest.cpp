@@ -19,6 +19,7 @@
 #include <QContextMenuEvent>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
@@ -269,6 +270,40 @@ TEST_F(FileListPopUpTest, AnyFolderCopiesIntoTheTypedFolderAndCancelCopiesNothin
     click(u"Send_To0"_s);
     EXPECT_EQ(folder.read(u"typed/a.mp3"_s), "a.mp3");
     EXPECT_EQ(folder.read(u"typed/b.mp3"_s), "b.mp3");
+}
+
+TEST_F(FileListPopUpTest, AnyFolderBrowseShowsTheDialogAgainWithTheChosenFolder)
+{
+    makeFolder(u"chosen"_s);
+    listFolder(u"list"_s);
+    select({u"a.mp3"_s});
+    const QString chosen = folder.filePath(u"chosen"_s);
+    QString reshownText;
+    whenShown<SendToAnyDialog>([&](SendToAnyDialog *dialog) {
+        whenShown<QFileDialog>([&](QFileDialog *browse) {
+            whenShown<SendToAnyDialog>([&](SendToAnyDialog *again) {
+                reshownText = again->text();
+                again->findChild<QPushButton *>(u"btnOK"_s)->click();
+            });
+            browse->setDirectory(chosen);
+            static_cast<QDialog *>(browse)->accept();
+        });
+        dialog->findChild<QPushButton *>(u"btnBrowse"_s)->click();
+    });
+    click(u"Send_To0"_s);
+    EXPECT_EQ(reshownText, drivePathOf(u"chosen\\"_s));
+    EXPECT_EQ(folder.read(u"chosen/a.mp3"_s), "a.mp3");
+
+    // A browse dialog closed without a folder ends it all: nothing is copied.
+    folder.write(u"list/c.mp3"_s, "c");
+    listFolder(u"list"_s);
+    select({u"c.mp3"_s});
+    whenShown<SendToAnyDialog>([&](SendToAnyDialog *dialog) {
+        whenShown<QFileDialog>([](QFileDialog *browse) { browse->reject(); });
+        dialog->findChild<QPushButton *>(u"btnBrowse"_s)->click();
+    });
+    click(u"Send_To0"_s);
+    EXPECT_FALSE(folder.exists(u"chosen/c.mp3"_s));
 }
 
 TEST_F(FileListPopUpTest, LanguageChangeBuildsTheMenuAgainInThatLanguage)
