@@ -12,6 +12,8 @@ constexpr qsizetype maxNameLength = 200;
 const QString tooLongMessage = QStringLiteral("Il nome del file non puo superare i 200 caratteri.");
 const QString tooManyBytesMessage = QStringLiteral("Il nome del file non puo superare i %1 byte.");
 const QString existsMessage = QStringLiteral("Nome file gia' esistente; specificare un altro nome.");
+const QString refusedCharacterMessage =
+    QStringLiteral("Il nome del file non puo' contenere il carattere \"%1\" in questa cartella.");
 const QString inUseMessage = QStringLiteral("Il file e' attualmente in uso.");
 const QString emptyNameMessage = QStringLiteral("Specificare il nuovo nome del file.");
 const QString missingMessage = QStringLiteral("Il file \"%1\" non esiste piu'.");
@@ -31,8 +33,8 @@ QString byteLimitMessage()
     return tooManyBytesMessage.arg(platform::maxNameBytes(QString()));
 }
 
-// True when done; otherwise tells why the file system refused to rename `name`.
-bool renamed(platform::RenameResult result, const QString &name)
+// True when done; otherwise tells why the file system refused to rename `name` to `target`.
+bool renamed(platform::RenameResult result, const QString &name, const QString &target)
 {
     switch (result) {
     case platform::RenameResult::Done:
@@ -41,6 +43,8 @@ bool renamed(platform::RenameResult result, const QString &name)
         return refuse(existsMessage);
     case platform::RenameResult::NameTooLong:
         return refuse(byteLimitMessage());
+    case platform::RenameResult::NameRefused:
+        return refuse(refusedCharacterMessage.arg(platform::characterRefusedByShares(target)));
     case platform::RenameResult::SourceMissing:
         return refuse(missingMessage.arg(name));
     case platform::RenameResult::AccessDenied:
@@ -61,12 +65,12 @@ bool renameThroughTemporary(RenameFileSystem &fileSystem, const QString &oldName
     QString temporary = QStringLiteral("Zerko") + extension;
     while (fileSystem.fileExists(temporary))
         temporary += QLatin1Char('1');
-    if (!renamed(fileSystem.rename(oldName, temporary), oldName))
+    if (!renamed(fileSystem.rename(oldName, temporary), oldName, temporary))
         return false;
     const platform::RenameResult result = fileSystem.rename(temporary, target);
     if (result != platform::RenameResult::Done)
         fileSystem.rename(temporary, oldName); // keep the file under its old name
-    return renamed(result, oldName);
+    return renamed(result, oldName, target);
 }
 } // namespace
 
@@ -91,7 +95,7 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
 
     fileSystem.setAttributesNormal(oldName);
     if (!fileSystem.fileExists(target))
-        return renamed(fileSystem.rename(oldName, target), oldName);
+        return renamed(fileSystem.rename(oldName, target), oldName, target);
 
     const bool sameFile = ascii::equalsIgnoringCase(oldName, target) && fileSystem.isSameFile(oldName, target);
     if (!sameFile)

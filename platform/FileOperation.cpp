@@ -509,6 +509,10 @@ private:
         case RenameResult::NameTooLong:
             fail(QStringLiteral("Cannot rename %1: the new name is too long.").arg(quoted(source)));
             return;
+        case RenameResult::NameRefused:
+            fail(QStringLiteral("Cannot rename %1: the new name cannot contain the character %2 here.")
+                     .arg(quoted(source), quoted(characterRefusedByShares(nameOf(target)))));
+            return;
         case RenameResult::AccessDenied:
             fail(QStringLiteral("Cannot rename %1: access is denied.").arg(quoted(source)));
             return;

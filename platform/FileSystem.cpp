@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,10 +99,32 @@ bool setAttributesNormal(const QString &path)
 
 bool isSameFile(const QString &first, const QString &second)
 {
-    struct stat a {}, b {};
-    if (::stat(nativeBytes(first).constData(), &a) != 0 || ::stat(nativeBytes(second).constData(), &b) != 0)
+    const QByteArray a = nativeBytes(first), b = nativeBytes(second);
+    struct stat info {};
+    if (::lstat(a.constData(), &info) != 0 || ::lstat(b.constData(), &info) != 0)
         return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    if (a == b)
+        return true;
+    const qsizetype slashA = a.lastIndexOf('/'), slashB = b.lastIndexOf('/');
+    const QByteArray folder = slashA < 0 ? QByteArray(".") : slashA == 0 ? QByteArray("/") : a.left(slashA);
+    const QByteArray nameA = a.mid(slashA + 1), nameB = b.mid(slashB + 1);
+    const auto asciiLower = [](QByteArray name) {
+        for (char &c : name)
+            c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+        return name;
+    };
+    if (a.left(slashA + 1) != b.left(slashB + 1) || asciiLower(nameA) != asciiLower(nameB))
+        return false;
+    DIR *listing = ::opendir(folder.constData());
+    if (!listing)
+        return false;
+    bool listsFirst = false, listsSecond = false;
+    while (const dirent *entry = ::readdir(listing)) {
+        listsFirst = listsFirst || nameA == entry->d_name;
+        listsSecond = listsSecond || nameB == entry->d_name;
+    }
+    ::closedir(listing);
+    return listsFirst && !listsSecond;
 }
 
 int maxNameBytes(const QString &folder)
@@ -126,23 +149,37 @@ RenameResult renameNoReplace(const QString &from, const QString &to)
         return RenameResult::Done;
     if (errno != EINVAL && errno != ENOSYS)
         return resultFromErrno(errno);
+    // EINVAL also means a name the file system refuses: a share then refuses the
+    // fallback as well.
+    const auto failed = [&to](int error) {
+        return characterRefusedByShares(baseName(toNativePath(to))).isNull() ? resultFromErrno(error)
+                                                                             : RenameResult::NameRefused;
+    };
     // The file system lacks RENAME_NOREPLACE: link refuses an existing target.
     // Folders cannot be linked; for them the check and the rename are two steps.
     struct stat info {};
     if (::stat(source.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
         if (::lstat(target.constData(), &info) == 0)
             return RenameResult::TargetExists;
-        return ::rename(source.constData(), target.constData()) == 0 ? RenameResult::Done
-                                                                     : resultFromErrno(errno);
+        return ::rename(source.constData(), target.constData()) == 0 ? RenameResult::Done : failed(errno);
     }
     if (::link(source.constData(), target.constData()) != 0)
-        return resultFromErrno(errno);
+        return failed(errno);
     if (::unlink(source.constData()) != 0) {
         const int error = errno;
         ::unlink(target.constData());
         return resultFromErrno(error);
     }
     return RenameResult::Done;
+}
+
+QChar characterRefusedByShares(const QString &name)
+{
+    for (const QChar character : name) {
+        if (character.unicode() < 0x20 || QStringView(u"\\:?*\"<>|").contains(character))
+            return character;
+    }
+    return QChar();
 }
 
 int pathLookupError(const QString &nativePath)

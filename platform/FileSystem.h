@@ -29,7 +29,12 @@ bool folderExists(const QString &path);
 // Gives the owner write permission.
 bool setAttributesNormal(const QString &path);
 
-// True when both paths name the same file (same device and inode).
+// True when both paths name the same entry of one folder: the same spelling, or two
+// spellings that differ only in ASCII letter case where the folder lists `first` and
+// no entry spelled exactly as `second` (a file system that ignores letter case finds
+// `first` under both). The folder is read rather than inode numbers compared: a
+// network share may give each spelling an inode number of its own. Another entry of
+// the folder, a hard link to the same file included, is never the same.
 bool isSameFile(const QString &first, const QString &second);
 
 // Longest name, in bytes, that the file system holding `folder` accepts.
@@ -37,10 +42,16 @@ int maxNameBytes(const QString &folder);
 bool nameFitsFileSystem(const QString &folder, const QString &name);
 
 // Busy: the file or its folder is in use by the system (a mount point, a running program).
-enum class RenameResult { Done, TargetExists, SourceMissing, NameTooLong, AccessDenied, Busy, Failed };
+// NameRefused: the file system does not accept a character of the new name (a network
+// share refuses `: ? * " < > |`).
+enum class RenameResult { Done, TargetExists, SourceMissing, NameTooLong, NameRefused, AccessDenied, Busy, Failed };
 // Renames without ever replacing an existing target, also when another program
 // creates the target meanwhile.
 RenameResult renameNoReplace(const QString &from, const QString &to);
+
+// The first character of `name` that file systems of other systems refuse (`\ : ? * " < > |`
+// or a control character), or a null QChar when there is none.
+QChar characterRefusedByShares(const QString &name);
 
 // Why a native path cannot be looked at, as the shell's codes: 0 when it can (a link
 // counts itself, whatever it points to), 2 file not found in an existing folder, 3 path

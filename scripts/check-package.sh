@@ -41,9 +41,8 @@ expected=(
   share/applications/kestrava.desktop
   share/metainfo/org.kestrava.Kestrava.metainfo.xml
   share/icons/hicolor/scalable/apps/kestrava.svg
-  share/man/man1/kestrava.1.gz share/man/man1/kestrava-tags.1.gz
 )
-for program in "${programs[@]}"; do expected+=("bin/$program"); done
+for program in "${programs[@]}"; do expected+=("bin/$program" "share/man/man1/$program.1.gz"); done
 for size in 16 22 24 32 48 64 128 256; do expected+=("share/icons/hicolor/${size}x${size}/apps/kestrava.png"); done
 for file in "${expected[@]}"; do
   [[ -s $usr/$file ]] || fail "missing /usr/$file"
@@ -60,13 +59,13 @@ for png in "$usr"/share/icons/hicolor/*x*/apps/kestrava.png; do
   [[ "${width}x${height}" == "$folder" ]] || fail "$folder icon is ${width}x${height}"
 done
 
-for page in kestrava kestrava-tags; do
+for page in "${programs[@]}"; do
   text=$(gzip -dc "$usr/share/man/man1/$page.1.gz") || { fail "$page.1.gz is not gzip"; continue; }
   [[ $text == *".TH "* && $text == *"$version"* ]] || fail "$page.1 has no title line with the version"
 done
 # The man pages keep up with the programs: every command and option their --help lists.
 page_text() { gzip -dc "$usr/share/man/man1/$1.1.gz" | sed 's/\\-/-/g'; }
-for program in kestrava kestrava-tags; do
+for program in "${programs[@]}"; do
   help=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen timeout 30 "$usr/bin/$program" --help) ||
     { fail "$program --help"; continue; }
   page=$(page_text "$program")

@@ -1,33 +1,111 @@
 #pragma once
-// The folder tree combo, as far as the file list links with it: the two-way link and
-// the folder it shows. Its drop-down tree is built on this class.
+// The folder tree combo: a read-only field showing the chosen folder's icon and
+// caption, with a button that drops a folder tree down below it (above it when the
+// screen has no room below). Choosing a folder sets SelectedPath, moves the linked
+// file list there and raises OnPathChange. The tree is rebuilt, and the chosen path
+// opened again, when folders or drives come, go or are renamed.
 
+#include "explorer/shared/ExplorerTypes.h"
+#include "platform/FolderWatcher.h"
+
+#include <QLineEdit>
+#include <QPixmap>
 #include <QPointer>
 #include <QString>
-#include <QWidget>
 
+class QTreeWidgetItem;
+class TNewWindowProc;
+class TZuDirTreeView;
 class TZuFilelistView28;
+class TZuSpeedButton;
 
-class TZuDirTreeCombo28 : public QWidget {
+class TZuDirTreeCombo28 : public QLineEdit {
     Q_OBJECT
 public:
     explicit TZuDirTreeCombo28(QWidget *parent = nullptr);
     ~TZuDirTreeCombo28() override;
 
+    // The chosen path, kept by the drop-down: "Drives" for the drive list.
+    QString SelectedPath() const;
+    // Stores the path unless it names the stored folder in other letter case; then the
+    // linked list shows SelectedPath. Neither the field nor the drop-down changes.
+    void SetSelectedPath(const QString &path);
     TZuFilelistView28 *FileList() const;
-    // Unlinks the previous list and links the new one both ways.
+    // Links the list both ways (the previous list is unlinked); the list then shows
+    // SelectedPath, read afresh.
     void SetFileList(TZuFilelistView28 *list);
+    bool ExpandRoot() const;
+    void SetExpandRoot(bool expandRoot);
+    bool HideSelection() const { return m_hideSelection; }
+    void SetHideSelection(bool hide);
+    QString About() const { return QStringLiteral("Version 2.8.8.1"); }
+    void SetAbout(const QString &) {}
+    TLanguage Language() const { return m_language; }
+    void SetLanguage(TLanguage language);
+    QPixmap Glyph() const { return m_glyph; }
+    // Copies the picture; a null one is ignored.
+    void SetGlyph(const QPixmap &glyph);
+    int TreeHeight() const { return m_treeHeight; }
+    void SetTreeHeight(int height);
+    // Index in the system image list of the picture drawn left of the text.
+    int IconIndex() const { return m_iconIndex; }
 
-    QString SelectedPath() const { return m_selectedPath; }
-    void SetSelectedPath(const QString &path) { m_selectedPath = path; }
-
-    // Caption of the top node, which stands for the drive list.
-    virtual QString topNodeCaption() const;
-    // Shows a folder: an existing folder becomes SelectedPath with a trailing "\";
-    // the top node's caption selects the top node.
+    // Opens an existing folder in the drop-down, shows the node reached in the field,
+    // sets SelectedPath and raises OnPathChange. The top node's caption opens the
+    // drive list.
     virtual void OpenPath(const QString &path);
+    // Caption of the top node, the computer.
+    virtual QString topNodeCaption() const;
+    // Rebuilds the drop-down's root and drive nodes.
+    void RebuildTree();
+    // Opens the drop-down, or closes it when open.
+    void ToggleDropDown();
+    // Keeps the text clear of the icon at the left and the button at the right.
+    void SetTextRect();
+
+    TZuDirTreeView *dropDown() const { return m_dropDown; }
+    TZuSpeedButton *button() const { return m_button; }
+    bool isDroppedDown() const;
+    // The hint shown while the pointer is over the closed combo.
+    QString hintText() const;
+
+    // A folder clicked in the drop-down (the Sender of OnPathChange).
+    void chooseFromDropDown(QObject *sender);
+    // The combo's keys, from the field or from the open drop-down.
+    void comboKeyPress(QKeyEvent *event);
+
+signals:
+    void OnPathChange(QObject *Sender, QString SelectedPath);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
+    // Handles a key of the table; true when the key goes no further.
+    bool keyDown(int key);
+    void showNode(const QTreeWidgetItem *node);
+    void selectRootWhenNothingIsSelected();
+    void takeSelectionByEnter();
+    void refreshByKey();
+    void folderStructureChanged();
+    void rebuildAfterChange();
+    // Moves the linked list to the path; one that stays reads its folder again.
+    void showInFileList(const QString &path);
+
+    TZuSpeedButton *m_button;
+    TZuDirTreeView *m_dropDown;
+    TNewWindowProc *m_wheelHook;
     QPointer<TZuFilelistView28> m_fileList;
-    QString m_selectedPath;
+    bool m_hideSelection = true;
+    TLanguage m_language = lnSysDefault;
+    QPixmap m_glyph;
+    int m_treeHeight = 240;
+    int m_iconIndex = -1;
+    bool m_rebuildPending = false;
+    platform::FolderWatcher m_watcher;
 };

@@ -324,8 +324,11 @@ void FileListCommands::FindFile()
 void FileListCommands::refreshWithPartners()
 {
     m_list.RefreshList();
-    if (TZuDirTreeCombo28 *combo = m_list.DirTreeCombo())
-        combo->OpenPath(combo->SelectedPath());
+    if (TZuDirTreeCombo28 *combo = m_list.DirTreeCombo()) {
+        const QString selected = combo->SelectedPath();
+        combo->RebuildTree();
+        combo->OpenPath(selected);
+    }
     if (TZuDirTree21 *tree = m_list.DirTree()) {
         const QString selected = tree->SelectedPath();
         tree->ReloadTree();
@@ -338,6 +341,7 @@ void FileListCommands::updatePartners(const QString &path, PartnerOrder order)
     TZuDirTreeCombo28 *combo = m_list.DirTreeCombo();
     TZuDirTree21 *tree = m_list.DirTree();
     if (combo && (order == PartnerOrder::ComboFirst || !tree)) {
+        combo->RebuildTree();
         combo->OpenPath(path);
     } else if (tree) {
         tree->ReloadTree();

@@ -693,10 +693,14 @@ bool TZuFilelistView28::KeyDown(int Key, TShortCut Shift)
             return true;
         m_commands->permanentDeleteAction()->trigger();
     }
-    // The combo's drop-down tree is not built yet: without it F4 and Escape end here.
-    if (Key == vkF4 || Key == vkEscape)
-        return true;
-    return false;
+    // F4 drops a linked combo's tree down or closes it, Escape closes it; without a
+    // combo both end here.
+    if ((Key == vkF4 || Key == vkEscape) && m_dirTreeCombo) {
+        if (Key == vkF4 || m_dirTreeCombo->isDroppedDown())
+            m_dirTreeCombo->ToggleDropDown();
+        return Key == vkF4;
+    }
+    return Key == vkF4 || Key == vkEscape;
 }
 
 void TZuFilelistView28::keyPressEvent(QKeyEvent *event)

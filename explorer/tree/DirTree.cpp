@@ -34,19 +34,6 @@ int driveIndex(QChar letter)
     return code >= u'A' && code <= u'Z' ? code - u'A' : -1;
 }
 
-// The folder itself when it exists, else its nearest existing parent; "Drives" when
-// not even its drive is left.
-QString nearestExistingFolder(const QString &path)
-{
-    QString folder = DelSlash(path);
-    while (!DirExists(folder)) {
-        const qsizetype separator = folder.lastIndexOf(QLatin1Char('\\'));
-        if (separator < 0 || folder.size() <= 3)
-            return drivesPath;
-        folder = folder.left(separator == 2 ? 3 : separator);
-    }
-    return folder;
-}
 } // namespace
 
 // Balances begin/end update on every path out of a block.
@@ -156,13 +143,8 @@ void TZuDirTree21::LoadRootNode()
 {
     UpdateBracket bracket(this);
     clear();
-    const QString caption = platform::computerDisplayName();
-    const int image = computerIconIndex();
-    if (caption.isEmpty() || image < 0)
-        return;
-    auto *root = new QTreeWidgetItem(QStringList{caption});
-    setNodeImages(root, image, image);
-    addTopLevelItem(root);
+    if (QTreeWidgetItem *root = newComputerNode())
+        addTopLevelItem(root);
 }
 
 void TZuDirTree21::LoadDrives()
@@ -173,11 +155,7 @@ void TZuDirTree21::LoadDrives()
         return;
     QList<QTreeWidgetItem *> driveNodes;
     for (const platform::DriveInfo &drive : platform::refreshDrives()) {
-        const QString rootPath = QString(drive.letter) + QStringLiteral(":\\");
-        auto *node = new QTreeWidgetItem(QStringList{driveCaption(drive.letter, shellDisplayName(rootPath))});
-        setHasChildren(node, true);
-        setNodeImages(node, SmallIconIndex(rootPath), OpenIconIndex(rootPath));
-        driveNodes.append(node);
+        driveNodes.append(newDriveNode(drive.letter));
         if (const int index = driveIndex(drive.letter); index >= 0)
             m_networkDriveFlags[index] = drive.kind == platform::DriveKind::Network;
     }
@@ -202,12 +180,8 @@ void TZuDirTree21::AddSubFolders(const QString &folderPath, QTreeWidgetItem *nod
     // Folders of network drives are never probed: they all get an expand button.
     const bool network = drive >= 0 && m_networkDriveFlags[drive];
     QList<QTreeWidgetItem *> children;
-    for (const QString &name : listedSubfolders(folder, allowed)) {
-        auto *child = new QTreeWidgetItem(QStringList{name});
-        setHasChildren(child, network || hasListedSubfolder(folder + name, allowed));
-        setNodeImages(child, fileIconIndex(name, true), fileIconIndex(name, true, true));
-        children.append(child);
-    }
+    for (const QString &name : listedSubfolders(folder, allowed))
+        children.append(newFolderNode(name, network || hasListedSubfolder(folder + name, allowed)));
     node->addChildren(children);
 }
 
@@ -248,18 +222,10 @@ void TZuDirTree21::OpenPath(const QString &path)
             LoadDrives();
         if (root->isExpanded())
             collapseRecursively(root);
-        QTreeWidgetItem *current = root;
-        qsizetype start = 0;
-        for (qsizetype separator; (separator = wanted.indexOf(QLatin1Char('\\'), start)) >= 0; start = separator + 1) {
-            QTreeWidgetItem *next = current->childCount() > 0
-                                        ? childWithKey(current, wanted.mid(start, separator - start))
-                                        : nullptr;
-            if (!next)
-                return;
-            setCurrentItem(next);
-            next->setExpanded(true);
-            current = next;
-        }
+        bool complete = false;
+        QTreeWidgetItem *current = openNodesAlong(root, wanted, &complete);
+        if (!complete)
+            return;
         scrollToItem(current);
     }
     if (m_selectedPath != wanted)
@@ -269,20 +235,9 @@ void TZuDirTree21::OpenPath(const QString &path)
 
 bool TZuDirTree21::isOnLabelOrIcon(const QPoint &position) const
 {
-    const QModelIndex index = indexAt(position);
-    if (!index.isValid())
-        return false;
     QStyleOptionViewItem option;
     initViewItemOption(&option);
-    option.rect = visualRect(index);
-    option.text = index.data().toString();
-    option.icon = index.data(Qt::DecorationRole).value<QIcon>();
-    option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
-    const QRect icon = style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, this);
-    const QRect text = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
-    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, this) + 1;
-    const int labelRight = text.left() + option.fontMetrics.horizontalAdvance(option.text) + 2 * margin;
-    return position.x() >= icon.left() && position.x() <= labelRight;
+    return ::isOnLabelOrIcon(this, option, position);
 }
 
 // Beside an item: on its row, but right of its label.
@@ -430,7 +385,7 @@ void TZuDirTree21::rebuildAfterChange()
     // A selected folder that is gone leaves its nearest remaining parent selected.
     const QString kept = m_selectedPath.isEmpty() || m_selectedPath == drivesPath
                              ? m_selectedPath
-                             : nearestExistingFolder(m_selectedPath);
+                             : nearestExistingFolder(m_selectedPath, drivesPath);
     UpdateBracket bracket(this);
     ReloadTree();
     if (QTreeWidgetItem *root = topLevelItem(0); root && !root->isExpanded())
@@ -442,21 +397,5 @@ void TZuDirTree21::rebuildAfterChange()
 // The folders whose subfolders the tree shows, and the selected one.
 void TZuDirTree21::watchShownFolders()
 {
-    QStringList folders;
-    std::vector<QTreeWidgetItem *> pending;
-    if (QTreeWidgetItem *root = topLevelItem(0))
-        pending.push_back(root);
-    while (!pending.empty()) {
-        QTreeWidgetItem *node = pending.back();
-        pending.pop_back();
-        if (node->parent() && subfoldersLoaded(node))
-            folders.append(GetNodePath(node));
-        for (int i = 0, count = node->childCount(); i < count; ++i) {
-            if (node->child(i)->childCount() > 0 || subfoldersLoaded(node->child(i)))
-                pending.push_back(node->child(i));
-        }
-    }
-    if (QTreeWidgetItem *selected = currentItem(); selected && selected->parent())
-        folders.append(GetNodePath(selected));
-    m_watcher.setFolders(folders);
+    m_watcher.setFolders(shownFolderPaths(this));
 }

@@ -54,3 +54,15 @@ QStringList listedSubfolders(const QString &folderPath, int allowedAttributes)
     }
     return names;
 }
+
+QString nearestExistingFolder(const QString &path, const QString &none)
+{
+    QString folder = DelSlash(path);
+    while (!DirExists(folder)) {
+        const qsizetype separator = folder.lastIndexOf(QLatin1Char('\\'));
+        if (separator < 0 || folder.size() <= 3)
+            return none;
+        folder = folder.left(separator == 2 ? 3 : separator);
+    }
+    return folder;
+}

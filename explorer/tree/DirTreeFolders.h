@@ -30,3 +30,7 @@ bool hasListedSubfolder(const QString &folderPath, int allowedAttributes);
 // Names of the listed subfolders, in the order the file system gives them; empty when
 // the folder cannot be read.
 QStringList listedSubfolders(const QString &folderPath, int allowedAttributes);
+
+// The folder itself when it exists, else its nearest existing parent; `none` when not
+// even its drive is left.
+QString nearestExistingFolder(const QString &path, const QString &none);

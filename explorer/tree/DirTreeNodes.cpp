@@ -1,15 +1,21 @@
 #include "explorer/tree/DirTreeNodes.h"
 
+#include "explorer/shared/ShellFileInfo.h"
 #include "explorer/shared/SystemImageList.h"
+#include "platform/FileTypes.h"
 
 #include <QCollator>
 #include <QHash>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <algorithm>
 
 namespace {
 enum NodeRole {
     SubfoldersLoadedRole = Qt::UserRole + 1,
+    ImageIndexRole,
 };
 
 const QTreeWidgetItem *driveNodeOf(const QTreeWidgetItem *node)
@@ -41,6 +47,34 @@ QIcon iconForImages(int imageIndex, int selectedImageIndex)
     return icon;
 }
 } // namespace
+
+QTreeWidgetItem *newComputerNode()
+{
+    const QString caption = platform::computerDisplayName();
+    const int image = computerIconIndex();
+    if (caption.isEmpty() || image < 0)
+        return nullptr;
+    auto *node = new QTreeWidgetItem(QStringList{caption});
+    setNodeImages(node, image, image);
+    return node;
+}
+
+QTreeWidgetItem *newDriveNode(QChar letter)
+{
+    const QString rootPath = QString(letter) + QStringLiteral(":\\");
+    auto *node = new QTreeWidgetItem(QStringList{driveCaption(letter, shellDisplayName(rootPath))});
+    setHasChildren(node, true);
+    setNodeImages(node, SmallIconIndex(rootPath), OpenIconIndex(rootPath));
+    return node;
+}
+
+QTreeWidgetItem *newFolderNode(const QString &name, bool hasChildren)
+{
+    auto *node = new QTreeWidgetItem(QStringList{name});
+    setHasChildren(node, hasChildren);
+    setNodeImages(node, fileIconIndex(name, true), fileIconIndex(name, true, true));
+    return node;
+}
 
 int nodeLevel(const QTreeWidgetItem *node)
 {
@@ -144,6 +178,13 @@ bool subfoldersLoaded(const QTreeWidgetItem *node)
 void setNodeImages(QTreeWidgetItem *node, int imageIndex, int selectedImageIndex)
 {
     node->setIcon(0, iconForImages(imageIndex, selectedImageIndex));
+    node->setData(0, ImageIndexRole, imageIndex);
+}
+
+int nodeImageIndex(const QTreeWidgetItem *node)
+{
+    const QVariant index = node->data(0, ImageIndexRole);
+    return index.isValid() ? index.toInt() : -1;
 }
 
 
@@ -161,4 +202,62 @@ void collapseRecursively(QTreeWidgetItem *node)
                 pending.push_back(current->child(i));
         }
     }
+}
+
+QTreeWidgetItem *openNodesAlong(QTreeWidgetItem *root, const QString &pathWithSlash, bool *complete)
+{
+    QTreeWidget *tree = root->treeWidget();
+    QTreeWidgetItem *current = root;
+    *complete = false;
+    qsizetype start = 0;
+    for (qsizetype separator; (separator = pathWithSlash.indexOf(QLatin1Char('\\'), start)) >= 0; start = separator + 1) {
+        QTreeWidgetItem *next = current->childCount() > 0
+                                    ? childWithKey(current, pathWithSlash.mid(start, separator - start))
+                                    : nullptr;
+        if (!next)
+            return current;
+        tree->setCurrentItem(next);
+        next->setExpanded(true);
+        current = next;
+    }
+    *complete = true;
+    return current;
+}
+
+QStringList shownFolderPaths(const QTreeWidget *tree)
+{
+    QStringList folders;
+    std::vector<QTreeWidgetItem *> pending;
+    if (QTreeWidgetItem *root = tree->topLevelItem(0))
+        pending.push_back(root);
+    while (!pending.empty()) {
+        QTreeWidgetItem *node = pending.back();
+        pending.pop_back();
+        if (node->parent() && subfoldersLoaded(node))
+            folders.append(nodePath(node));
+        for (int i = 0, count = node->childCount(); i < count; ++i) {
+            if (node->child(i)->childCount() > 0 || subfoldersLoaded(node->child(i)))
+                pending.push_back(node->child(i));
+        }
+    }
+    if (QTreeWidgetItem *selected = tree->currentItem(); selected && selected->parent())
+        folders.append(nodePath(selected));
+    return folders;
+}
+
+bool isOnLabelOrIcon(const QTreeView *view, QStyleOptionViewItem option, const QPoint &position)
+{
+    const QModelIndex index = view->indexAt(position);
+    if (!index.isValid())
+        return false;
+    option.rect = view->visualRect(index);
+    option.text = index.data().toString();
+    option.icon = index.data(Qt::DecorationRole).value<QIcon>();
+    option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    const QStyle *style = view->style();
+    const QRect icon = style->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, view);
+    const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &option, view);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, view) + 1;
+    const int labelRight = text.left() + option.fontMetrics.horizontalAdvance(option.text) + 2 * margin;
+    return position.x() >= icon.left() && position.x() <= labelRight;
 }

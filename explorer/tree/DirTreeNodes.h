@@ -5,8 +5,19 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringList>
 
+class QPoint;
+class QStyleOptionViewItem;
+class QTreeView;
+class QTreeWidget;
 class QTreeWidgetItem;
+
+// The computer's node (nullptr when the shell names or pictures no computer), a
+// drive's node (" (C:)  Label ", with an expand button) and a folder's node.
+QTreeWidgetItem *newComputerNode();
+QTreeWidgetItem *newDriveNode(QChar letter);
+QTreeWidgetItem *newFolderNode(const QString &name, bool hasChildren);
 
 int nodeLevel(const QTreeWidgetItem *node);
 // The drive letter of the node's branch (caption position 3 of its level-1 ancestor);
@@ -37,6 +48,20 @@ bool subfoldersLoaded(const QTreeWidgetItem *node);
 // Image indexes in the system image list; the node shows the first one normally and
 // the second one while it is selected.
 void setNodeImages(QTreeWidgetItem *node, int imageIndex, int selectedImageIndex);
+// The first of the two; -1 when none was set.
+int nodeImageIndex(const QTreeWidgetItem *node);
 
 // Collapses the node and every expanded node below it.
 void collapseRecursively(QTreeWidgetItem *node);
+
+// Walks the path's components ("C:\", "Music\", ...) down from the root, selecting
+// and expanding each matching node. Returns the last node reached; `complete` tells
+// whether every component matched.
+QTreeWidgetItem *openNodesAlong(QTreeWidgetItem *root, const QString &pathWithSlash, bool *complete);
+
+// The folders whose subfolders a tree shows, and its selected folder: what it watches.
+QStringList shownFolderPaths(const QTreeWidget *tree);
+
+// Whether a point of the view is on an item's icon or the text of its label; `option`
+// is the view's item option.
+bool isOnLabelOrIcon(const QTreeView *view, QStyleOptionViewItem option, const QPoint &position);

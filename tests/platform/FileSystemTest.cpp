@@ -55,15 +55,20 @@ TEST(FileSystemTest, RenameNeverReplacesAnExistingTarget)
     EXPECT_EQ(renameNoReplace(QStringLiteral("c.mp3"), QString(300, QLatin1Char('n'))), RenameResult::NameTooLong);
 }
 
-TEST(FileSystemTest, SameFileIsDecidedByIdentityNotByName)
+TEST(FileSystemTest, SameFileIsOneEntryOfTheFolderNeverAnother)
 {
     TempFolder folder;
     folder.write(QStringLiteral("song.mp3"), "one");
     folder.write(QStringLiteral("Song.mp3"), "two");
+    folder.write(QStringLiteral("sub/tune.mp3"), "three");
     ::link("song.mp3", "alias.mp3");
+    ::link("song.mp3", "SONG.MP3");
+    EXPECT_TRUE(isSameFile(QStringLiteral("song.mp3"), QStringLiteral("song.mp3")));
     EXPECT_FALSE(isSameFile(QStringLiteral("song.mp3"), QStringLiteral("Song.mp3")));
-    EXPECT_TRUE(isSameFile(QStringLiteral("song.mp3"), QStringLiteral("alias.mp3")));
+    EXPECT_FALSE(isSameFile(QStringLiteral("song.mp3"), QStringLiteral("SONG.MP3"))); // a hard link, but another entry
+    EXPECT_FALSE(isSameFile(QStringLiteral("song.mp3"), QStringLiteral("alias.mp3")));
     EXPECT_FALSE(isSameFile(QStringLiteral("song.mp3"), QStringLiteral("missing.mp3")));
+    EXPECT_FALSE(isSameFile(QStringLiteral("sub/tune.mp3"), QStringLiteral("sub/Tune.mp3")));
 }
 
 TEST(FileSystemTest, NameLimitIsCountedInBytes)
