@@ -152,8 +152,15 @@ std::optional<ShellLink> loadShellLink(const QString &linkFile)
     if (target.isEmpty())
         return std::nullopt;
     const QString path = values.value(QStringLiteral("Path"));
-    return ShellLink{toDrivePath(target), path.isEmpty() ? QString() : toDrivePath(path), values.value(QStringLiteral("Name")),
-                     values.value(QStringLiteral("Icon"))};
+    return ShellLink{toDrivePath(target), path.isEmpty() ? QString() : toDrivePath(path), values.value(QStringLiteral("Name"))};
+}
+
+QString shellLinkIcon(const QString &linkFile)
+{
+    QFile file(nativeOf(linkFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return entryValues(file.readAll()).value(QStringLiteral("Icon"));
 }
 
 bool trustShellLink(const QString &linkFile)

@@ -42,7 +42,7 @@ QList<SendToEntry> FileListSendTo::sendToEntries()
         const QString path = JoinPath(folder, name);
         const std::optional<platform::ShellLink> link = platform::loadShellLink(path);
         QString caption = link && !link->description.isEmpty() ? link->description : FileNameNoExt(name);
-        entries.append({path, caption, link ? link->icon : QString()});
+        entries.append({path, caption, platform::shellLinkIcon(path)});
     }
     return entries;
 }
@@ -105,7 +105,7 @@ void FileListSendTo::DeskTopAsShortCut()
     for (int number = 2; !desktop.isEmpty() && platform::fileAttributes(linkFile) != platform::invalidFileAttributes;
          ++number)
         linkFile = AddSlash(desktop) + name + QStringLiteral(" (%1)").arg(number) + platform::shellLinkExtension;
-    if (desktop.isEmpty() || !platform::saveShellLink(linkFile, {target, folderPart(target), name, QString()})) {
+    if (desktop.isEmpty() || !platform::saveShellLink(linkFile, {target, folderPart(target), name})) {
         showErrorDialog(ExplorerTexts.msgShortcutFailed);
         return;
     }

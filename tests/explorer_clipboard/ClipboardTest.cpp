@@ -14,7 +14,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QClipboard>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -87,8 +89,13 @@ protected:
     QByteArray uriOf(const QString &relative) const { return QUrl::fromLocalFile(folder.filePath(relative)).toEncoded(); }
     void otherProgramPuts(const QByteArray &verb)
     {
+        // The X server tells the application of the new owner by an event: wait for it.
+        QSignalSpy changed(QGuiApplication::clipboard(), &QClipboard::dataChanged);
         runXclip({u"-t"_s, u"x-special/gnome-copied-files"_s, u"-i"_s},
                  verb + '\n' + uriOf(u"from/a.mp3"_s) + '\n' + uriOf(u"from/b.mp3"_s));
+        QDeadlineTimer deadline(5000);
+        while (changed.isEmpty() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     void listFolder(const QString &relative) { list.SetDirectory(platform::toDrivePath(folder.filePath(relative))); }
 
@@ -187,6 +194,8 @@ int main(int argc, char **argv)
     ::testing::InitGoogleMock(&argc, argv);
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     const bool listing = ::testing::GTEST_FLAG(list_tests);
     QProcess server;
     skipReason = listing ? u"listing"_s : startXvfb(server);

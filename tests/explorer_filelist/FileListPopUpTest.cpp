@@ -83,7 +83,7 @@ protected:
     // A link in the send-to folder.
     void addLink(const QString &fileName, const QString &target, const QString &name)
     {
-        ASSERT_TRUE(platform::saveShellLink(folder.filePath(u"sendto/"_s + fileName), {target, QString(), name, QString()}));
+        ASSERT_TRUE(platform::saveShellLink(folder.filePath(u"sendto/"_s + fileName), {target, QString(), name}));
     }
     void select(const QStringList &names)
     {
