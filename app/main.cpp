@@ -5,7 +5,7 @@
 #include "app/StartSequence.h"
 #include "app/uMain.h"
 #include "options/dialog/uOpzioni.h"
-#include "platform/NetworkDrives.h"
+#include "explorer/netdrive/NetworkDriveCommands.h"
 
 #include <QFile>
 #include <QTimer>
@@ -31,7 +31,6 @@ int main(int argc, char **argv)
     std::unique_ptr<TfrmAbout> frmAbout;
     runWithSplash(
         [&] {
-            platform::restoreNetworkDrives();
             frmMain = std::make_unique<TfrmMain>();
             frmOpzioni = std::make_unique<TfrmOpzioni>();
             frmAbout = std::make_unique<TfrmAbout>();
@@ -40,6 +39,8 @@ int main(int argc, char **argv)
         },
         TFrmSplashScreen::DefaultIntervalMs);
     frmMain->show();
+    // The network drives kept from the last session mount in the background.
+    (new NetworkDriveCommands(frmMain.get()))->restoreAtStart();
     // The path is opened from the message loop, over the window already drawn.
     if (!commandLine.path().isEmpty())
         QTimer::singleShot(0, frmMain.get(), [&] { frmMain->openPath(commandLine.path()); });

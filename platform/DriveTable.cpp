@@ -1,14 +1,21 @@
 #include "platform/DriveTable.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/NetworkThreads.h"
 #include "platform/Registry.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFuture>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QSet>
 #include <algorithm>
+#include <dirent.h>
 #include <sys/statvfs.h>
 
 namespace platform {
@@ -60,17 +67,52 @@ bool isOptical(const MountEntry &mount)
            || name.startsWith(QLatin1String("sr")) || name.startsWith(QLatin1String("scd"));
 }
 
+// The desktop's mount folder of its own shares: each share in it is a drive only when
+// a letter is mapped to it.
+const QString desktopSharesType = QStringLiteral("fuse.gvfsd-fuse");
+
+bool isBlockDevice(const QString &device)
+{
+    return device.startsWith(QLatin1String("/dev/"));
+}
+
+// Real storage: a block-device file system or a network share. Not RAM, overlay,
+// pseudo or automount file systems, and not a folder of a file system bound
+// somewhere else.
+bool isRealStorage(const MountEntry &mount)
+{
+    if (mount.fsRoot != QLatin1String("/") || mount.fsType == desktopSharesType)
+        return false;
+    return isNetworkFileSystem(mount.fsType) || (isBlockDevice(mount.device) && mount.fsType != QLatin1String("autofs"));
+}
+
 DriveKind kindOfMount(const MountEntry &mount, const std::function<bool(const QString &)> &isRemovable)
 {
     if (isNetworkFileSystem(mount.fsType))
         return DriveKind::Network;
-    if (mount.fsType == QLatin1String("tmpfs") || mount.fsType == QLatin1String("ramfs"))
-        return DriveKind::RamDisk;
     if (isOptical(mount))
         return DriveKind::CdRom;
-    if (!mount.device.startsWith(QLatin1String("/dev/")))
-        return DriveKind::Unknown;
     return isRemovable(mount.device) ? DriveKind::Removable : DriveKind::Fixed;
+}
+
+// A file system's UUID as the desktop's device links give it; empty without them.
+QString fileSystemUuid(const QString &device)
+{
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    QDir links(QStringLiteral("/dev/disk/by-uuid"));
+    for (const QFileInfo &link : links.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        if (!canonical.isEmpty() && link.canonicalFilePath() == canonical)
+            return link.fileName();
+    }
+    return QString();
+}
+
+QString identityOf(const MountEntry &mount, DriveKind kind)
+{
+    if (kind == DriveKind::Network)
+        return QStringLiteral("share:") + mount.device;
+    const QString uuid = fileSystemUuid(mount.device);
+    return uuid.isEmpty() ? QStringLiteral("device:") + mount.device : QStringLiteral("uuid:") + uuid;
 }
 
 QString decodeMountField(const QByteArray &field)
@@ -118,41 +160,74 @@ QChar letterAt(int offset)
     return QLatin1Char(char(firstVolumeLetter + offset));
 }
 
-QMap<QChar, QString> storedAssignments(const RegistryKey &key)
+constexpr int volumeLetterCount = lastLetter - firstVolumeLetter + 1;
+
+QString seenName(QChar letter)
 {
-    QMap<QChar, QString> stored;
-    for (char c = firstVolumeLetter; c <= lastLetter; ++c) {
-        const QString root = key.valueExists(QString(QLatin1Char(c))) ? key.readString(QString(QLatin1Char(c))) : QString();
-        if (!root.isEmpty())
-            stored.insert(QLatin1Char(c), root);
+    return QString(letter) + QStringLiteral(" Seen");
+}
+
+LetterRecords storedLetters(const RegistryKey &key)
+{
+    LetterRecords stored;
+    for (int i = 0; i < volumeLetterCount; ++i) {
+        const QString letter(letterAt(i));
+        const QString identity = key.valueExists(letter) ? key.readString(letter) : QString();
+        if (!identity.isEmpty())
+            stored.insert(letterAt(i), {identity, key.valueExists(seenName(letterAt(i))) ? key.readInteger(seenName(letterAt(i))) : 0});
     }
     return stored;
 }
 
-// The letter of a volume: its stored one, else a letter never used, else the letter
-// of a volume that is not present now.
-QChar letterFor(const QString &root, const QMap<QChar, QString> &stored, const QSet<QChar> &taken,
-                const QSet<QString> &presentRoots)
+void storeLetters(RegistryKey &key, const LetterRecords &before, const LetterRecords &after)
 {
-    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
-        if (it.value() == root && !taken.contains(it.key()))
-            return it.key();
+    for (int i = 0; i < volumeLetterCount; ++i) {
+        const QChar letter = letterAt(i);
+        const LetterRecord old = before.value(letter);
+        const LetterRecord now = after.value(letter);
+        if (old.identity != now.identity)
+            key.writeString(QString(letter), now.identity);
+        if (old.lastSeenDay != now.lastSeenDay)
+            key.writeInteger(seenName(letter), now.lastSeenDay);
     }
-    for (int i = 0; i <= lastLetter - firstVolumeLetter; ++i) {
-        if (!stored.contains(letterAt(i)) && !taken.contains(letterAt(i)))
-            return letterAt(i);
-    }
-    for (int i = 0; i <= lastLetter - firstVolumeLetter; ++i) {
-        if (!taken.contains(letterAt(i)) && !presentRoots.contains(stored.value(letterAt(i))))
-            return letterAt(i);
-    }
-    return QChar();
+}
+
+int daysSinceEpoch()
+{
+    return int(QDateTime::currentSecsSinceEpoch() / (24 * 60 * 60));
 }
 
 QByteArray readMountTable()
 {
-    QFile file(QStringLiteral("/proc/self/mounts"));
+    QFile file(QStringLiteral("/proc/self/mountinfo"));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The names in a folder, without looking at the entries themselves.
+QSet<QString> namesIn(const QString &folder)
+{
+    QSet<QString> names;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir))
+        names.insert(QFile::decodeName(entry->d_name));
+    ::closedir(dir);
+    return names;
+}
+
+// A mapped folder inside the desktop's share folder is there while its share is
+// mounted, which the share folder's listing tells without asking the server; any
+// other mapped folder while it exists.
+bool isMappedFolderPresent(const QString &nativeRoot, const QList<MountEntry> &mounts)
+{
+    for (const MountEntry &mount : mounts) {
+        if (mount.fsType != desktopSharesType || !isBelow(nativeRoot, mount.root) || nativeRoot == mount.root)
+            continue;
+        const QString share = nativeRoot.mid(mount.root.size() + 1).section(QLatin1Char('/'), 0, 0);
+        return namesIn(mount.root).contains(share);
+    }
+    return QFileInfo(nativeRoot).isDir();
 }
 
 void registerRoots(const QList<DriveInfo> &drives)
@@ -179,17 +254,41 @@ const DriveInfo *findDrive(QChar letter)
     return nullptr;
 }
 
+// A network drive is asked on a thread of its own, and one that has not answered
+// within networkAnswerMs counts as not ready: a dead server holds the caller that
+// long at most, not for the network's own timeout.
+constexpr int networkAnswerMs = 3000;
+
 qint64 fileSystemBytes(QChar letter, bool freeOnly)
 {
     const DriveInfo *drive = findDrive(letter);
-    struct statvfs info {};
-    if (!drive || ::statvfs(QFile::encodeName(drive->nativeRoot).constData(), &info) != 0)
+    if (!drive)
         return -1;
-    const qint64 blocks = freeOnly ? qint64(info.f_bavail) : qint64(info.f_blocks);
-    return blocks * qint64(info.f_frsize);
+    FileSystemSpace space;
+    if (drive->kind != DriveKind::Network) {
+        space = fileSystemSpace(QFile::encodeName(drive->nativeRoot));
+    } else {
+        QFuture<FileSystemSpace> answer =
+            QtConcurrent::run(networkThreadPool(), fileSystemSpace, QFile::encodeName(drive->nativeRoot));
+        QElapsedTimer clock;
+        clock.start();
+        while (!answer.isFinished() && clock.elapsed() < networkAnswerMs)
+            QThread::msleep(2);
+        if (answer.isFinished())
+            space = answer.result();
+    }
+    return freeOnly ? space.freeBytes : space.totalBytes;
 }
 
 } // namespace
+
+FileSystemSpace fileSystemSpace(const QByteArray &nativeRoot)
+{
+    struct statvfs info {};
+    if (::statvfs(nativeRoot.constData(), &info) != 0)
+        return {};
+    return {qint64(info.f_blocks) * qint64(info.f_frsize), qint64(info.f_bavail) * qint64(info.f_frsize)};
+}
 
 QList<MountEntry> parseMountTable(const QByteArray &text)
 {
@@ -201,6 +300,60 @@ QList<MountEntry> parseMountTable(const QByteArray &text)
         entries.append({decodeMountField(fields.at(0)), decodeMountField(fields.at(1)), decodeMountField(fields.at(2))});
     }
     return entries;
+}
+
+QList<MountEntry> parseMountInfo(const QByteArray &text)
+{
+    // id parent major:minor root mount-point options [optional fields] - type source options
+    QList<MountEntry> entries;
+    for (const QByteArray &line : text.split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        const qsizetype separator = fields.indexOf("-");
+        if (separator < 5 || separator + 2 >= fields.size())
+            continue;
+        entries.append({decodeMountField(fields.at(separator + 2)), decodeMountField(fields.at(4)),
+                        decodeMountField(fields.at(separator + 1)), decodeMountField(fields.at(3))});
+    }
+    return entries;
+}
+
+LetterRecords assignVolumeLetters(QList<DriveInfo> &volumes, LetterRecords records, const QSet<QChar> &taken,
+                                  int today)
+{
+    QSet<QString> present;
+    for (const DriveInfo &volume : volumes)
+        present.insert(volume.identity);
+    for (auto it = records.begin(); it != records.end();) {
+        const bool gone = !present.contains(it->identity) && today - it->lastSeenDay >= letterRetentionDays;
+        it = gone ? records.erase(it) : std::next(it);
+    }
+    QSet<QChar> used = taken;
+    const auto freeLetter = [&](DriveInfo &volume) {
+        for (auto it = records.cbegin(); it != records.cend(); ++it) {
+            if (it->identity == volume.identity && !used.contains(it.key()))
+                return it.key();
+        }
+        for (int i = 0; i < volumeLetterCount; ++i) {
+            if (!records.contains(letterAt(i)) && !used.contains(letterAt(i)))
+                return letterAt(i);
+        }
+        QChar oldest;
+        for (auto it = records.cbegin(); it != records.cend(); ++it) {
+            if (!used.contains(it.key()) && !present.contains(it->identity)
+                && (oldest.isNull() || it->lastSeenDay < records.value(oldest).lastSeenDay))
+                oldest = it.key();
+        }
+        return oldest;
+    };
+    for (DriveInfo &volume : volumes) {
+        volume.letter = freeLetter(volume);
+        if (volume.letter.isNull())
+            continue;
+        used.insert(volume.letter);
+        records.removeIf([&](const auto &record) { return record.value().identity == volume.identity; });
+        records.insert(volume.letter, {volume.identity, today});
+    }
+    return records;
 }
 
 bool isRemovableBlockDevice(const QString &device)
@@ -229,12 +382,12 @@ QList<DriveInfo> volumesFromMounts(const QList<MountEntry> &mounts,
                                      [&](const DriveInfo &volume) { return volume.nativeRoot == root; });
         if (previous != volumes.end())
             volumes.erase(previous);
-        if (root == QLatin1String("/") || isSystemPlace(root) || mount.fsType == QLatin1String("autofs"))
+        if (root == QLatin1String("/") || isSystemPlace(root) || !isRealStorage(mount))
             continue;
         const DriveKind kind = kindOfMount(mount, isRemovable);
         const bool mediaOrShare = kind == DriveKind::Network || kind == DriveKind::Removable || kind == DriveKind::CdRom;
         if (isUserPlace(root) || mediaOrShare)
-            volumes.append({QChar(), root, kind});
+            volumes.append({QChar(), root, kind, identityOf(mount, kind)});
     }
     return volumes;
 }
@@ -281,43 +434,35 @@ QList<DriveInfo> refreshDrives()
         current.mappedRead = true;
         current.drives.clear();
     }
+    const QByteArray mountTable = readMountTable();
+    const QList<MountEntry> mounts = parseMountInfo(mountTable);
     QList<bool> mappedPresent;
     for (const MappedDrive &mapped : current.mapped)
-        mappedPresent.append(QFileInfo(mapped.nativeRoot).isDir());
-    const QByteArray mountTable = readMountTable();
+        mappedPresent.append(isMappedFolderPresent(mapped.nativeRoot, mounts));
     // made again only when the mounts or the mapped folders have changed
     if (!current.drives.isEmpty() && mountTable == current.mountTable && mappedPresent == current.mappedPresent)
         return current.drives;
 
-    QList<DriveInfo> drives{{QLatin1Char('C'), QStringLiteral("/"), DriveKind::Fixed}};
+    QList<DriveInfo> drives{{QLatin1Char('C'), QStringLiteral("/"), DriveKind::Fixed, QStringLiteral("/")}};
     QSet<QChar> taken;
     for (qsizetype i = 0; i < current.mapped.size(); ++i) {
         const MappedDrive &mapped = current.mapped.at(i);
         taken.insert(mapped.letter);
         if (mappedPresent.at(i)) {
             const DriveKind kind = mapped.remote.isEmpty() ? DriveKind::Fixed : DriveKind::Network;
-            drives.append({mapped.letter, mapped.nativeRoot, kind});
+            drives.append({mapped.letter, mapped.nativeRoot, kind, mapped.remote.isEmpty() ? mapped.nativeRoot : mapped.remote});
         }
     }
-    const QList<DriveInfo> volumes = volumesFromMounts(parseMountTable(mountTable), isRemovableBlockDevice);
-    QSet<QString> presentRoots;
-    for (const DriveInfo &volume : volumes)
-        presentRoots.insert(volume.nativeRoot);
-
+    QList<DriveInfo> volumes = volumesFromMounts(mounts, isRemovableBlockDevice);
     RegistryKey key;
     const bool hiveOpen = key.openKey(assignmentsKey);
-    QMap<QChar, QString> stored = hiveOpen ? storedAssignments(key) : QMap<QChar, QString>();
-    for (DriveInfo volume : volumes) {
-        volume.letter = letterFor(volume.nativeRoot, stored, taken, presentRoots);
-        if (volume.letter.isNull())
-            continue;
-        if (stored.value(volume.letter) != volume.nativeRoot) {
-            stored.insert(volume.letter, volume.nativeRoot);
-            if (hiveOpen)
-                key.writeString(QString(volume.letter), volume.nativeRoot);
-        }
-        taken.insert(volume.letter);
-        drives.append(volume);
+    const LetterRecords stored = hiveOpen ? storedLetters(key) : LetterRecords();
+    const LetterRecords kept = assignVolumeLetters(volumes, stored, taken, daysSinceEpoch());
+    if (hiveOpen)
+        storeLetters(key, stored, kept);
+    for (const DriveInfo &volume : volumes) {
+        if (!volume.letter.isNull())
+            drives.append(volume);
     }
     std::sort(drives.begin(), drives.end(), [](const DriveInfo &a, const DriveInfo &b) { return a.letter < b.letter; });
     registerRoots(drives);

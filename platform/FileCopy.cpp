@@ -272,7 +272,8 @@ CopyStatus copyFile(const QString &source, const QString &target, bool replace, 
         // as a move keeps them where it may; the owner is changed before the mode,
         // which a change of owner would clear
         [[maybe_unused]] const int owned = ::fchown(out.get(), info.st_uid, info.st_gid);
-        if (::fchmod(out.get(), info.st_mode & 07777) != 0)
+        // a file system that keeps no permissions (a network share) refuses to set them
+        if (::fchmod(out.get(), info.st_mode & 07777) != 0 && errno != EOPNOTSUPP && errno != ENOTSUP)
             return failure(errno);
     }
     if (out.close() != 0)

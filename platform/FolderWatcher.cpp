@@ -15,7 +15,7 @@ namespace platform {
 
 namespace {
 constexpr int settleMilliseconds = 60;
-constexpr const char *mountTablePath = "/proc/self/mounts";
+constexpr const char *mountTablePath = "/proc/self/mountinfo";
 
 QString nativeFolder(const QString &drivePath)
 {
@@ -50,7 +50,8 @@ bool readSubfolders(const QString &nativePath, QSet<QByteArray> &names)
     return true;
 }
 
-// The mount points of the process's mount table, read from its start.
+// The roots of the drives in the process's mount table, read from its start: mounts
+// that are not drives (RAM and pseudo file systems, bound folders) are not reported.
 QSet<QString> readMountPoints(int fd)
 {
     QByteArray table;
@@ -59,8 +60,8 @@ QSet<QString> readMountPoints(int fd)
     for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
         table.append(buffer, got);
     QSet<QString> points;
-    for (const MountEntry &mount : parseMountTable(table))
-        points.insert(mount.root);
+    for (const DriveInfo &volume : volumesFromMounts(parseMountInfo(table), isRemovableBlockDevice))
+        points.insert(volume.nativeRoot);
     return points;
 }
 } // namespace

@@ -62,6 +62,24 @@ QChar firstSeparator(const QString &qtFormat)
     return QChar();
 }
 
+// The picture without its seconds and the separator before them: some locales (C
+// among them) give seconds in their short time format.
+QString withoutSeconds(const QString &picture)
+{
+    QString result;
+    for (qsizetype i = 0; i < picture.size(); ++i) {
+        if (picture.at(i) != QLatin1Char('s')) {
+            result += picture.at(i);
+            continue;
+        }
+        while (i + 1 < picture.size() && picture.at(i + 1) == QLatin1Char('s'))
+            ++i;
+        while (!result.isEmpty() && !result.back().isLetterOrNumber() && !result.back().isSpace())
+            result.chop(1);
+    }
+    return result;
+}
+
 } // namespace
 
 int langIdOf(const QLocale &locale)
@@ -127,7 +145,7 @@ QString longTimePicture()
 
 QString shortTimePicture()
 {
-    return pictureFromQtFormat(QLocale().timeFormat(QLocale::ShortFormat), QStringLiteral("AM/PM"));
+    return withoutSeconds(pictureFromQtFormat(QLocale().timeFormat(QLocale::ShortFormat), QStringLiteral("AM/PM")));
 }
 
 QChar dateSeparator()

@@ -1,5 +1,7 @@
 #include "platform/ShellFolders.h"
 
+#include <QFile>
+
 #include <QDir>
 #include <QStandardPaths>
 #include <unistd.h>
@@ -33,7 +35,8 @@ QString defaultShellFolder(const QString &valueName)
 
 QString networkPlacesFolder()
 {
-    return QStringLiteral("/run/user/%1/gvfs").arg(::getuid());
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    return runtime.isEmpty() ? QStringLiteral("/run/user/%1/gvfs").arg(::getuid()) : QFile::decodeName(runtime) + QStringLiteral("/gvfs");
 }
 
 QString systemProgramFolder()

@@ -11,8 +11,8 @@ packages=(
   libglib2.0-bin shared-mime-info zlib1g-dev
   dpkg-dev desktop-file-utils appstream
   xvfb xclip
-  samba smbclient gvfs-backends gvfs-fuse dbus
   fonts-symbola fonts-wqy-microhei
+  samba smbclient gvfs-backends gvfs-fuse dbus
 )
 
 missing=()

@@ -1,12 +1,14 @@
 #pragma once
-// A small RAM file system mounted under /mnt for the test's lifetime (needs root;
-// mounted() is false where the system refuses).
+// A small file system mounted under /mnt for the test's lifetime (needs root;
+// mounted() is false where the system refuses): a RAM file system, or a disk (an
+// ext4 image on a loop device) where the test needs real storage.
 
 #include <QString>
 
 class ScratchMount {
 public:
-    explicit ScratchMount(const QString &name, int sizeKB = 4096);
+    enum class Kind { Ram, Disk };
+    explicit ScratchMount(const QString &name, int sizeKB = 4096, Kind kind = Kind::Ram);
     ~ScratchMount();
     ScratchMount(const ScratchMount &) = delete;
     ScratchMount &operator=(const ScratchMount &) = delete;
@@ -18,6 +20,7 @@ public:
 
 private:
     QString m_root;
+    QString m_image;
     int m_sizeKB;
     bool m_mounted = false;
 };

@@ -115,7 +115,7 @@ TEST(DirTreeChangeTest, AVolumeMountedOrUnmountedAddsOrRemovesItsDrive)
     const auto driveCount = [&] { return fixture.tree.topLevelItem(0)->childCount(); };
     const int before = driveCount();
 
-    ScratchMount volume(QStringLiteral("tree"));
+    ScratchMount volume(QStringLiteral("tree"), 4096, ScratchMount::Kind::Disk);
     if (!volume.mounted())
         GTEST_SKIP() << "mounting needs privileges this run does not have";
     ASSERT_TRUE(QTest::qWaitFor([&] { return driveCount() == before + 1; }, patienceMs));

@@ -1,4 +1,6 @@
+#include "platform/DrivePaths.h"
 #include "platform/FolderWatcher.h"
+#include "tests/explorer/ScratchMount.h"
 #include "tests/common/TempFolder.h"
 
 #include <QDir>
@@ -133,17 +135,15 @@ TEST(FolderWatcherTest, RemovingAWatchedFolderItselfIsReportedAndFoldersCanBeRep
 
 TEST(FolderWatcherTest, ReportsVolumesMountedAndUnmounted)
 {
-    TempFolder folder;
-    QDir(folder.path()).mkpath(QStringLiteral("usb stick"));
-    const QByteArray mountPoint = QFile::encodeName(folder.filePath(QStringLiteral("usb stick")));
     FolderWatcher watcher;
     QSignalSpy spy(&watcher, &FolderWatcher::changed);
-    if (::mount("kestrava-test", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+    ScratchMount volume(QStringLiteral("watch"), 4096, ScratchMount::Kind::Disk);
+    if (!volume.mounted())
         GTEST_SKIP() << "mounting needs privileges this run does not have";
 
-    const QString where = folder.drivePath() + QStringLiteral("\\usb stick");
     const bool added = QTest::qWaitFor([&] { return !spy.isEmpty(); }, patienceMs);
-    ::umount(mountPoint.constData());
+    const QString where = platform::toDrivePath(volume.root());
+    volume.unmount();
     ASSERT_TRUE(added);
     EXPECT_EQ(reportsOf(spy).front().change, Change::DriveAdded);
     EXPECT_EQ(reportsOf(spy).front().where, where);

@@ -5,7 +5,7 @@
 #include "app/KestravaApplication.h"
 #include "explorer/shared/LanguageTables.h"
 #include "platform/DrivePaths.h"
-#include "platform/NetworkDrives.h"
+#include "explorer/netdrive/NetworkDriveCommands.h"
 #include "tools/kestrava-explorer/ExplorerWindow.h"
 
 #include <QCommandLineParser>
@@ -72,12 +72,13 @@ int main(int argc, char **argv)
 
     KestravaApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Kestrava Explorer"));
-    platform::restoreNetworkDrives();
     ExplorerWindow window;
     if (language != lnSysDefault)
         window.setLanguage(TLanguage(language));
     if (!parser.positionalArguments().isEmpty())
         window.openFolder(platform::normalizedDrivePath(parser.positionalArguments().first()));
     window.show();
+    // The network drives kept from the last session mount in the background.
+    (new NetworkDriveCommands(&window))->restoreAtStart();
     return application.exec();
 }
