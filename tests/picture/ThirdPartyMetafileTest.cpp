@@ -1,7 +1,7 @@
-// Enhanced metafiles from elsewhere that hold the records which once came out as black
-// boxes (an icon drawn as a mask and an inverted image, a picture made transparent by
-// a mask painted with OR, fills with monochrome pattern brushes), compared with
-// emf2svg's rendering of the same file (see data/README.md).
+// Enhanced metafiles from elsewhere whose bitmaps are drawn through masks (an icon XORed
+// on, masked with AND and XORed again; a chart's plot painted as a mask with OR and the
+// image ANDed over it), compared with emf2svg's rendering of the same file (see
+// data/README.md). Drawn as copies, these masks leave black boxes.
 
 #include "PictureTestData.h"
 #include "picture/PictureLoader.h"
@@ -15,7 +15,7 @@ namespace {
 struct ThirdPartyCase {
     const char *file;
     const char *reference;
-    QRectF focus; // where the records that used to turn black draw, as a share of the picture
+    QRectF focus; // where the masked bitmap lies, as a share of the picture
     friend std::ostream &operator<<(std::ostream &out, const ThirdPartyCase &c) { return out << c.file; }
 };
 
@@ -26,6 +26,8 @@ QRect scaledRect(const QRectF &share, const QSize &size)
 }
 
 // The whole picture and the part around the focus must both be close to the reference.
+// emf2svg sizes a picture by its bounds and this renderer by its frame, which may differ in
+// shape: both are stretched to one size before comparing.
 struct Verdict {
     ImageDifference whole, focus;
 };
