@@ -6,8 +6,8 @@
 #include "app/uMain.h"
 #include "options/dialog/uOpzioni.h"
 #include "explorer/netdrive/NetworkDriveCommands.h"
+#include "platform/NativeNames.h"
 
-#include <QFile>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -17,7 +17,7 @@ int main(int argc, char **argv)
     // --help and --version answer before any window system is needed.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QFile::decodeName(argv[i]));
+        arguments.append(platform::decodeNativeName(argv[i]));
     const CommandLine commandLine = CommandLine::parse(arguments);
     if (commandLine.action() != CommandLine::Run) {
         std::fputs(qPrintable(commandLine.text() + QLatin1Char('\n')),

@@ -13,12 +13,13 @@
 #include "platform/DrivePaths.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "platform/NativeNames.h"
+#include "platform/NativePaths.h"
 #include "tags/TID3TagInfo.h"
 #include "workflow/RenamingWorkflow.h"
 #include "ui_uMain.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPalette>
@@ -205,7 +206,7 @@ void TfrmMain::CaricaFile(const QString &name, const QString &folder)
 {
     m_workflow->setFile(folder, name);
     CancellaEdit();
-    ui->edtNomeOriginale->setText(m_kestrava->OriginalName());
+    ui->edtNomeOriginale->setText(platform::displayName(m_kestrava->OriginalName()));
     if (m_workflow->isMp3()) {
         ui->PageControl1->setCurrentIndex(pageMp3);
         m_workflow->readTags();
@@ -294,7 +295,7 @@ void TfrmMain::focusAfterStep()
 
 void TfrmMain::openPath(const QString &nativePath)
 {
-    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(nativePath));
+    const QString absolute = platform::absoluteNativePath(nativePath);
     const QString path = platform::toDrivePath(absolute);
     const bool isFolder = platform::folderExists(path);
     if (!isFolder && !platform::fileExists(path)) {
@@ -365,7 +366,7 @@ bool TfrmMain::renameLoadedFile()
         return false;
     // The list shows what is on disk from here on, whatever the tag writes do.
     renameLoadedItem(oldPath);
-    ui->edtNomeOriginale->setText(m_workflow->fileName());
+    ui->edtNomeOriginale->setText(platform::displayName(m_workflow->fileName()));
     if (!m_workflow->loadedAsMp3())
         return true;
     if (!SalvaTag()) {

@@ -1,19 +1,24 @@
 #include "picture/FileBytes.h"
 
 #include "picture/PictureError.h"
+#include "platform/DrivePaths.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePaths.h"
 
-#include <QFileInfo>
+#include <cerrno>
 
 namespace picture {
 
 FileBytes::FileBytes(const QString &fileName, qint64 maxBytes)
-    : m_file(fileName)
 {
     // A pipe or a device would keep the reading thread waiting for good.
-    const QFileInfo info(fileName);
-    if (info.exists() && !info.isFile())
+    const QString native = platform::toNativePath(fileName);
+    if (platform::nativeExists(native) && !platform::isNativeRegularFile(native))
         throw PictureError::forFile(fileName, QStringLiteral("non è un file normale."));
-    if (!m_file.open(QIODevice::ReadOnly))
+    const int fd = platform::openNativeForReading(native);
+    if (fd < 0)
+        throw platform::FileOpenError::forFile(fileName, platform::systemErrorText(errno));
+    if (!m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         throw platform::FileOpenError::forFile(fileName, m_file.errorString());
     m_size = m_file.size();
     if (m_size == 0)

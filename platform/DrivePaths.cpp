@@ -1,5 +1,8 @@
 #include "platform/DrivePaths.h"
 
+#include "platform/NativeNames.h"
+#include "platform/NativePaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <unistd.h>
@@ -109,12 +112,12 @@ bool setCurrentFolder(const QString &path)
     const QString native = toNativePath(path);
     if (native.isEmpty())
         return false;
-    return ::chdir(QFile::encodeName(native).constData()) == 0;
+    return ::chdir(encodeNativeName(native).constData()) == 0;
 }
 
 QString currentFolder()
 {
-    return toDrivePath(QDir::currentPath());
+    return toDrivePath(nativeCurrentFolder());
 }
 
 } // namespace platform

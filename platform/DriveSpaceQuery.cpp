@@ -1,6 +1,7 @@
 #include "platform/DriveSpaceQuery.h"
 
 #include "platform/DriveTable.h"
+#include "platform/NativeNames.h"
 #include "platform/NetworkThreads.h"
 
 #include <QFile>
@@ -42,7 +43,7 @@ void DriveSpaceQuery::query(QChar letter)
     }
     timeout->setSingleShot(true);
     timeout->start(m_timeoutMs);
-    watcher->setFuture(QtConcurrent::run(networkThreadPool(), fileSystemSpace, QFile::encodeName(root)));
+    watcher->setFuture(QtConcurrent::run(networkThreadPool(), fileSystemSpace, encodeNativeName(root)));
 }
 
 } // namespace platform

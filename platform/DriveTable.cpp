@@ -1,6 +1,7 @@
 #include "platform/DriveTable.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/NativeNames.h"
 #include "platform/NetworkThreads.h"
 #include "platform/Registry.h"
 
@@ -130,7 +131,7 @@ QString decodeMountField(const QByteArray &field)
         }
         decoded.append(field.at(i));
     }
-    return QFile::decodeName(decoded);
+    return decodeNativeName(decoded);
 }
 
 QString readSysText(const QString &path)
@@ -207,11 +208,11 @@ QByteArray readMountTable()
 QSet<QString> namesIn(const QString &folder)
 {
     QSet<QString> names;
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR *dir = ::opendir(encodeNativeName(folder).constData());
     if (!dir)
         return names;
     while (const dirent *entry = ::readdir(dir))
-        names.insert(QFile::decodeName(entry->d_name));
+        names.insert(decodeNativeName(entry->d_name));
     ::closedir(dir);
     return names;
 }
@@ -266,10 +267,10 @@ qint64 fileSystemBytes(QChar letter, bool freeOnly)
         return -1;
     FileSystemSpace space;
     if (drive->kind != DriveKind::Network) {
-        space = fileSystemSpace(QFile::encodeName(drive->nativeRoot));
+        space = fileSystemSpace(encodeNativeName(drive->nativeRoot));
     } else {
         QFuture<FileSystemSpace> answer =
-            QtConcurrent::run(networkThreadPool(), fileSystemSpace, QFile::encodeName(drive->nativeRoot));
+            QtConcurrent::run(networkThreadPool(), fileSystemSpace, encodeNativeName(drive->nativeRoot));
         QElapsedTimer clock;
         clock.start();
         while (!answer.isFinished() && clock.elapsed() < networkAnswerMs)

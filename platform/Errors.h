@@ -1,6 +1,8 @@
 #pragma once
 // Errors that reach the message loop, which shows their message and keeps running.
 
+#include "platform/NativeNames.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -28,7 +30,7 @@ public:
     using Error::Error;
     static FileOpenError forFile(const QString &fileName, const QString &reason)
     {
-        return FileOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, reason));
+        return FileOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(displayName(fileName), reason));
     }
 };
 

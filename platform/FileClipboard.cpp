@@ -1,7 +1,8 @@
 #include "platform/FileClipboard.h"
 
+#include "platform/NativePaths.h"
+
 #include <QClipboard>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
@@ -17,8 +18,9 @@ QStringList localPathsOf(const QList<QUrl> &urls)
 {
     QStringList paths;
     for (const QUrl &url : urls) {
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
-            paths.append(url.toLocalFile());
+        const QString path = nativePathOfUrl(url);
+        if (!path.isEmpty())
+            paths.append(path);
     }
     return paths;
 }
@@ -46,7 +48,7 @@ QMimeData *fileListMimeData(const QStringList &nativePaths, bool cut)
     QList<QUrl> urls;
     QByteArray gnome = cut ? "cut" : "copy";
     for (const QString &path : nativePaths) {
-        const QUrl url = QUrl::fromLocalFile(path);
+        const QUrl url = nativeFileUrl(path);
         urls.append(url);
         gnome += '\n' + url.toEncoded();
     }
@@ -84,7 +86,7 @@ ClipboardFiles filesOfMimeData(const QMimeData *data)
         const QStringList lines = data->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString &line : lines) {
             const QString path = line.trimmed();
-            if (!path.startsWith(QLatin1Char('/')) || !QFileInfo::exists(path))
+            if (!path.startsWith(QLatin1Char('/')) || !nativeExists(path))
                 return {};
             files.nativePaths.append(path);
         }

@@ -1,8 +1,9 @@
 #include "platform/FileCommands.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/NativeNames.h"
+#include "platform/Trash.h"
 
-#include <QFile>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,13 +12,14 @@ namespace platform {
 namespace {
 QByteArray nativeBytes(const QString &path)
 {
-    return QFile::encodeName(toNativePath(path));
+    return encodeNativeName(toNativePath(path));
 }
 } // namespace
 
 bool moveToTrash(const QString &path)
 {
-    return QFile::moveToTrash(QFile::decodeName(nativeBytes(path)));
+    const QString native = toNativePath(path);
+    return !native.isEmpty() && moveNativeToTrash(native);
 }
 
 bool deleteFilePermanently(const QString &path)

@@ -1,9 +1,9 @@
 #include "platform/FileCopy.h"
 
 #include "platform/FileSystem.h"
+#include "platform/NativeNames.h"
+#include "platform/NativePaths.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
 #include <chrono>
@@ -51,7 +51,7 @@ class TemporaryName {
 public:
     explicit TemporaryName(const QString &target)
     {
-        const QString folder = QFileInfo(target).absolutePath();
+        const QString folder = nativeFolderOf(target);
         m_path = QStringLiteral("%1/.kestrava-%2.part").arg(folder).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
     }
     ~TemporaryName()
@@ -61,7 +61,7 @@ public:
     }
     TemporaryName(const TemporaryName &) = delete;
     TemporaryName &operator=(const TemporaryName &) = delete;
-    QByteArray bytes() const { return QFile::encodeName(m_path); }
+    QByteArray bytes() const { return encodeNativeName(m_path); }
     QString path() const { return m_path; }
     void keep() { m_kept = true; }
 
@@ -221,7 +221,7 @@ private:
 CopyStatus publish(TemporaryName &temporary, const QString &target, bool replace)
 {
     if (replace) {
-        if (::rename(temporary.bytes().constData(), QFile::encodeName(target).constData()) != 0)
+        if (::rename(temporary.bytes().constData(), encodeNativeName(target).constData()) != 0)
             return failure(errno);
     } else {
         const RenameResult result = renameNoReplace(temporary.path(), target);
@@ -238,7 +238,7 @@ CopyStatus publish(TemporaryName &temporary, const QString &target, bool replace
 
 CopyStatus copyFile(const QString &source, const QString &target, bool replace, CopyKind kind, const CopyProgress &onBytes)
 {
-    Descriptor in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
+    Descriptor in(::open(encodeNativeName(source).constData(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (!in.valid() || ::fstat(in.get(), &info) != 0)
         return failure(errno);
@@ -284,7 +284,7 @@ CopyStatus copyFile(const QString &source, const QString &target, bool replace, 
 CopyStatus copySymbolicLink(const QString &source, const QString &target, bool replace)
 {
     QByteArray destination(4096, Qt::Uninitialized);
-    const ssize_t length = ::readlink(QFile::encodeName(source).constData(), destination.data(), size_t(destination.size()));
+    const ssize_t length = ::readlink(encodeNativeName(source).constData(), destination.data(), size_t(destination.size()));
     if (length < 0)
         return failure(errno);
     destination.truncate(length);

@@ -1,5 +1,7 @@
 #include "platform/FileManager.h"
 
+#include "platform/NativePaths.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -18,7 +20,7 @@ bool showItemPropertiesInFileManager(const QString &nativePath)
         return false;
     QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"), service,
                                                        QStringLiteral("ShowItemProperties"));
-    call << QStringList{QUrl::fromLocalFile(nativePath).toString()} << QString();
+    call << QStringList{QString::fromLatin1(nativeFileUrl(nativePath).toEncoded())} << QString();
     return bus.call(call).type() == QDBusMessage::ReplyMessage;
 }
 

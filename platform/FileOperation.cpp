@@ -5,11 +5,12 @@
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
 #include "platform/MessageBox.h"
+#include "platform/NativeNames.h"
+#include "platform/NativePaths.h"
+#include "platform/Trash.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QLocale>
 #include <cerrno>
@@ -32,17 +33,17 @@ QString nativeOf(const QString &path)
 
 bool lstatNative(const QString &native, struct stat &info)
 {
-    return !native.isEmpty() && ::lstat(QFile::encodeName(native).constData(), &info) == 0;
+    return !native.isEmpty() && ::lstat(encodeNativeName(native).constData(), &info) == 0;
 }
 
 QString nameOf(const QString &native)
 {
-    return QFileInfo(native).fileName();
+    return nativeNameOf(native);
 }
 
 QString quoted(const QString &native)
 {
-    return quote + nameOf(native) + quote;
+    return quote + displayName(nameOf(native)) + quote;
 }
 
 bool sameEntry(const struct stat &a, const struct stat &b)
@@ -57,20 +58,20 @@ bool leadsTo(const QString &source, const struct stat &sourceInfo, const struct 
     if (sameEntry(sourceInfo, existing))
         return true;
     struct stat resolved {};
-    return S_ISLNK(sourceInfo.st_mode) && ::stat(QFile::encodeName(source).constData(), &resolved) == 0
+    return S_ISLNK(sourceInfo.st_mode) && ::stat(encodeNativeName(source).constData(), &resolved) == 0
            && sameEntry(resolved, existing);
 }
 
 // The names in a folder, "." and ".." left out; false (errno set) when it cannot be read.
 bool readFolder(const QString &native, QStringList &names)
 {
-    DIR *folder = ::opendir(QFile::encodeName(native).constData());
+    DIR *folder = ::opendir(encodeNativeName(native).constData());
     if (!folder)
         return false;
     names.clear();
     while (const dirent *entry = ::readdir(folder)) {
         if (!isDotEntry(entry->d_name))
-            names.append(QFile::decodeName(entry->d_name));
+            names.append(decodeNativeName(entry->d_name));
     }
     ::closedir(folder);
     return true;
@@ -79,14 +80,13 @@ bool readFolder(const QString &native, QStringList &names)
 // "a.mp3" -> "a - Copy.mp3", "a - Copy (2).mp3" ... : the first name not in use.
 QString copyNameFor(const QString &native, bool isFolder)
 {
-    const QFileInfo info(native);
-    const QString name = info.fileName();
+    const QString name = nameOf(native);
     const qsizetype dot = isFolder ? -1 : name.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot > 0 ? name.left(dot) : name;
     const QString extension = dot > 0 ? name.mid(dot) : QString();
     for (int number = 1;; ++number) {
         const QString suffix = number == 1 ? QStringLiteral(" - Copy") : QStringLiteral(" - Copy (%1)").arg(number);
-        const QString candidate = info.absolutePath() + QLatin1Char('/') + stem + suffix + extension;
+        const QString candidate = nativeFolderOf(native) + QLatin1Char('/') + stem + suffix + extension;
         struct stat unused {};
         if (!lstatNative(candidate, unused))
             return candidate;
@@ -96,11 +96,11 @@ QString copyNameFor(const QString &native, bool isFolder)
 // True when the target lies in the folder or below it (links resolved).
 bool isInside(const QString &folder, const QString &target)
 {
-    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
-    QString ancestor = QFileInfo(target).absolutePath();
-    while (!QFileInfo::exists(ancestor) && ancestor != QLatin1String("/"))
-        ancestor = QFileInfo(ancestor).absolutePath();
-    const QString canonicalAncestor = QFileInfo(ancestor).canonicalFilePath();
+    const QString canonicalFolder = canonicalNativePath(folder);
+    QString ancestor = nativeFolderOf(absoluteNativePath(target));
+    while (!nativeExists(ancestor) && ancestor != QLatin1String("/"))
+        ancestor = nativeFolderOf(ancestor);
+    const QString canonicalAncestor = canonicalNativePath(ancestor);
     return !canonicalFolder.isEmpty()
            && (canonicalAncestor + QLatin1Char('/')).startsWith(canonicalFolder + QLatin1Char('/'));
 }
@@ -202,7 +202,7 @@ private:
         const QString &target = targets.value(0);
         const QString native = nativeOf(target);
         const bool container = target.endsWith(QLatin1Char('\\')) || target.endsWith(QLatin1Char('/')) || sources.size() > 1
-                               || (QFileInfo(native).isDir() && nameOf(native) != nameOf(source));
+                               || (isNativeFolder(native) && nameOf(native) != nameOf(source));
         return container ? native + QLatin1Char('/') + nameOf(source) : native;
     }
 
@@ -281,7 +281,7 @@ private:
             fail(QStringLiteral("Cannot %1 %2: the destination folder is inside the source folder.").arg(verb(), quoted(source)));
             return;
         }
-        QDir().mkpath(QFileInfo(target).absolutePath()); // as the shell, create the destination folder
+        makeNativeFolders(nativeFolderOf(target)); // as the shell, create the destination folder
         if (folder)
             transferFolder(source, target, info, exists);
         else
@@ -308,7 +308,7 @@ private:
             fail(QStringLiteral("Cannot %1 %2: %3").arg(verb(), quoted(source), systemErrorText(errno)));
             return;
         }
-        if (!merging && ::mkdir(QFile::encodeName(target).constData(), 0700) != 0) {
+        if (!merging && ::mkdir(encodeNativeName(target).constData(), 0700) != 0) {
             fail(QStringLiteral("Cannot create the folder %1: %2").arg(quoted(target), systemErrorText(errno)));
             return;
         }
@@ -318,7 +318,7 @@ private:
             transfer(source + QLatin1Char('/') + entry, target + QLatin1Char('/') + entry);
         }
         if (!merging) {
-            const QByteArray folder = QFile::encodeName(target);
+            const QByteArray folder = encodeNativeName(target);
             const struct timespec times[2] = {info.st_atim, info.st_mtim};
             ::chmod(folder.constData(), info.st_mode & 07777);
             ::utimensat(AT_FDCWD, folder.constData(), times, 0);
@@ -326,7 +326,7 @@ private:
         if (m_move && !m_pendingRemovals.isEmpty())
             removeOnceFlushed(source, info);
         else if (m_move)
-            ::rmdir(QFile::encodeName(source).constData()); // stays when a part of it was kept
+            ::rmdir(encodeNativeName(source).constData()); // stays when a part of it was kept
     }
 
     enum class InPlace { Done, OtherFileSystem, Failed };
@@ -335,7 +335,7 @@ private:
     // a different file system has been reported.
     InPlace movedInPlace(const QString &source, const QString &target, bool replace)
     {
-        const bool renamed = replace ? ::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0
+        const bool renamed = replace ? ::rename(encodeNativeName(source).constData(), encodeNativeName(target).constData()) == 0
                                      : renameNoReplace(source, target) == RenameResult::Done;
         if (renamed)
             return InPlace::Done;
@@ -356,7 +356,7 @@ private:
                 tick(target);
                 return;
             }
-            if (!watchForFlush(QFileInfo(target).absolutePath()))
+            if (!watchForFlush(nativeFolderOf(target)))
                 return;
         }
         CopyStatus status;
@@ -391,9 +391,9 @@ private:
     bool watchForFlush(const QString &targetFolder)
     {
         struct stat info {};
-        if (::stat(QFile::encodeName(targetFolder).constData(), &info) == 0 && m_flushDescriptors.contains(info.st_dev))
+        if (::stat(encodeNativeName(targetFolder).constData(), &info) == 0 && m_flushDescriptors.contains(info.st_dev))
             return true;
-        const int fd = ::open(QFile::encodeName(targetFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int fd = ::open(encodeNativeName(targetFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0 || ::fstat(fd, &info) != 0) {
             fail(QStringLiteral("Cannot move to %1: %2").arg(quoted(targetFolder), systemErrorText(errno)));
             if (fd >= 0)
@@ -433,7 +433,7 @@ private:
             }
         }
         for (const auto &[source, copied] : std::as_const(m_pendingRemovals)) {
-            const QByteArray path = QFile::encodeName(source);
+            const QByteArray path = encodeNativeName(source);
             struct stat now {};
             if (S_ISDIR(copied.st_mode))
                 ::rmdir(path.constData()); // stays when a part of it was kept
@@ -453,7 +453,7 @@ private:
             natives.append(nativeOf(source));
         if (natives.isEmpty())
             return;
-        const bool folder = QFileInfo(natives.first()).isDir();
+        const bool folder = isNativeFolder(natives.first());
         const QString caption = natives.size() > 1 ? QStringLiteral("Confirm Multiple File Delete")
                                 : folder           ? QStringLiteral("Confirm Folder Delete")
                                                    : QStringLiteral("Confirm File Delete");
@@ -473,7 +473,7 @@ private:
             struct stat info {};
             if (!lstatNative(native, info))
                 fail(QStringLiteral("Cannot delete %1: it was not found.").arg(quoted(native)));
-            else if (!QFile::moveToTrash(native))
+            else if (!moveNativeToTrash(native))
                 fail(QStringLiteral("Cannot move %1 to the trash.").arg(quoted(native)));
             ++m_done;
             if (!tick(native))
@@ -492,7 +492,7 @@ private:
             fail(QStringLiteral("Cannot rename %1: it was not found.").arg(quoted(source)));
             return;
         }
-        if (target.isEmpty() || nameOf(target).isEmpty() || QFileInfo(target).absolutePath() != QFileInfo(source).absolutePath()) {
+        if (target.isEmpty() || nameOf(target).isEmpty() || nativeFolderOf(absoluteNativePath(target)) != nativeFolderOf(absoluteNativePath(source))) {
             fail(QStringLiteral("Cannot rename %1: the new name is not valid.").arg(quoted(source)));
             return;
         }

@@ -1,9 +1,9 @@
 #include "platform/FileSystem.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/NativeNames.h"
+#include "platform/NativePaths.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,7 +17,7 @@ namespace platform {
 namespace {
 QByteArray nativeBytes(const QString &path)
 {
-    return QFile::encodeName(toNativePath(path));
+    return encodeNativeName(toNativePath(path));
 }
 
 QString baseName(const QString &native)
@@ -71,7 +71,7 @@ int fileAttributes(const QString &path)
     struct stat info {};
     if (native.isEmpty() || ::stat(native.constData(), &info) != 0)
         return invalidFileAttributes;
-    return attributesFromMode(baseName(QFile::decodeName(native)), info.st_mode, false);
+    return attributesFromMode(baseName(decodeNativeName(native)), info.st_mode, false);
 }
 
 bool fileExists(const QString &path)
@@ -138,7 +138,7 @@ int maxNameBytes(const QString &folder)
 
 bool nameFitsFileSystem(const QString &folder, const QString &name)
 {
-    return QFile::encodeName(name).size() <= maxNameBytes(folder);
+    return encodeNativeName(name).size() <= maxNameBytes(folder);
 }
 
 RenameResult renameNoReplace(const QString &from, const QString &to)
@@ -187,13 +187,13 @@ int pathLookupError(const QString &nativePath)
     if (nativePath.isEmpty())
         return 3;
     struct stat info {};
-    if (::lstat(QFile::encodeName(nativePath).constData(), &info) == 0)
+    if (::lstat(encodeNativeName(nativePath).constData(), &info) == 0)
         return 0;
     if (errno == EACCES)
         return 5;
     if (errno == ENOMEM)
         return 8;
-    return QFileInfo(QFileInfo(nativePath).absolutePath()).isDir() ? 2 : 3;
+    return isNativeFolder(nativeFolderOf(nativePath)) ? 2 : 3;
 }
 
 QString systemErrorText(int errorNumber)

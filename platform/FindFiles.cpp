@@ -3,8 +3,8 @@
 #include "platform/DrivePaths.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTime.h"
+#include "platform/NativeNames.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -48,7 +48,7 @@ bool matchesExactly(QStringView pattern, QStringView name)
 
 QString driveSideName(const char *rawName)
 {
-    QString name = QFile::decodeName(rawName);
+    QString name = decodeNativeName(rawName);
     if (std::strchr(rawName, '\\'))
         name.replace(QLatin1Char('\\'), nativeBackslashStandIn);
     return name;
@@ -92,7 +92,7 @@ bool isDotEntry(const char *name)
 
 bool findEntry(const QString &path, FoundEntry &entry)
 {
-    const QByteArray native = QFile::encodeName(toNativePath(path));
+    const QByteArray native = encodeNativeName(toNativePath(path));
     if (native.isEmpty())
         return false;
     const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
@@ -120,7 +120,7 @@ FindFiles::FindFiles(const QString &pattern, EntryKinds kinds)
     while (nativeFolder.size() > 1 && nativeFolder.endsWith(QLatin1Char('/')))
         nativeFolder.chop(1);
     m_atDriveRoot = isDriveRoot(nativeFolder);
-    m_dir = ::opendir(QFile::encodeName(nativeFolder).constData());
+    m_dir = ::opendir(encodeNativeName(nativeFolder).constData());
 }
 
 FindFiles::~FindFiles()

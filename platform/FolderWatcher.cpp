@@ -3,11 +3,13 @@
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FindFiles.h"
+#include "platform/NativeNames.h"
 
 #include <QFile>
 #include <QSocketNotifier>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,7 +34,7 @@ QString nativeFolder(const QString &drivePath)
 // this stays cheap on folders holding thousands of entries.
 bool readSubfolders(const QString &nativePath, QSet<QByteArray> &names)
 {
-    DIR *dir = ::opendir(QFile::encodeName(nativePath).constData());
+    DIR *dir = ::opendir(encodeNativeName(nativePath).constData());
     if (!dir)
         return false;
     names.clear();
@@ -74,7 +76,11 @@ FolderWatcher::FolderWatcher(QObject *parent)
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleMilliseconds);
     connect(&m_settle, &QTimer::timeout, this, &FolderWatcher::examineTouchedFolders);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatcher::folderTouched);
+    m_inotifyFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_inotifyFd >= 0) {
+        m_inotifyNotifier = new QSocketNotifier(m_inotifyFd, QSocketNotifier::Read, this);
+        connect(m_inotifyNotifier, &QSocketNotifier::activated, this, &FolderWatcher::readNotifications);
+    }
 
     m_mountTableFd = ::open(mountTablePath, O_RDONLY | O_CLOEXEC);
     if (m_mountTableFd >= 0) {
@@ -90,6 +96,49 @@ FolderWatcher::~FolderWatcher()
     delete m_mountTableNotifier;
     if (m_mountTableFd >= 0)
         ::close(m_mountTableFd);
+    delete m_inotifyNotifier;
+    if (m_inotifyFd >= 0)
+        ::close(m_inotifyFd);
+}
+
+int FolderWatcher::addWatch(const QString &nativePath)
+{
+    if (m_inotifyFd < 0)
+        return -1;
+    constexpr uint32_t events = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+    const int watch = ::inotify_add_watch(m_inotifyFd, encodeNativeName(nativePath).constData(), events);
+    if (watch >= 0)
+        m_pathsOfWatch.insert(watch, nativePath);
+    return watch;
+}
+
+void FolderWatcher::removeWatch(const QString &nativePath, int watch)
+{
+    if (m_pathsOfWatch.remove(watch, nativePath) > 0 && !m_pathsOfWatch.contains(watch))
+        ::inotify_rm_watch(m_inotifyFd, watch);
+}
+
+void FolderWatcher::readNotifications()
+{
+    alignas(inotify_event) char buffer[16384];
+    for (;;) {
+        const ssize_t got = ::read(m_inotifyFd, buffer, sizeof buffer);
+        if (got <= 0)
+            return;
+        for (ssize_t at = 0; at < got;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            at += ssize_t(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW) {
+                for (const QString &nativePath : m_watched.keys())
+                    folderTouched(nativePath);
+                continue;
+            }
+            for (const QString &nativePath : m_pathsOfWatch.values(event->wd))
+                folderTouched(nativePath);
+            if (event->mask & IN_IGNORED) // the folder is gone: its watch with it
+                m_pathsOfWatch.remove(event->wd);
+        }
+    }
 }
 
 int FolderWatcher::watchBudget()
@@ -120,29 +169,26 @@ void FolderWatcher::setFolders(const QStringList &folders)
         if (!native.isEmpty())
             wanted.insert(native, folder);
     }
-    QStringList dropped;
     for (auto it = m_watched.begin(); it != m_watched.end();) {
         if (wanted.contains(it.key())) {
             ++it;
             continue;
         }
-        dropped.append(it.key());
+        removeWatch(it.key(), it->watch);
         m_touched.remove(it.key());
         it = m_watched.erase(it);
     }
-    if (!dropped.isEmpty())
-        m_watcher.removePaths(dropped);
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         if (m_watched.contains(it.key()))
             continue;
         // Watch first, then read: a subfolder made in between is reported, not lost.
-        if (!m_watcher.addPath(it.key()))
+        WatchedFolder watched{it.value(), {}, addWatch(it.key())};
+        if (watched.watch < 0)
             continue;
-        WatchedFolder watched{it.value(), {}};
         if (readSubfolders(it.key(), watched.subfolders))
             m_watched.insert(it.key(), watched);
         else
-            m_watcher.removePath(it.key());
+            removeWatch(it.key(), watched.watch);
     }
 }
 
@@ -178,8 +224,8 @@ void FolderWatcher::examineFolder(const QString &nativePath)
     QSet<QByteArray> now;
     if (!readSubfolders(nativePath, now)) {
         const QString where = it->drivePath;
+        removeWatch(nativePath, it->watch);
         m_watched.erase(it);
-        m_watcher.removePath(nativePath);
         emit changed(Change::FolderRemoved, where);
         return;
     }

@@ -7,7 +7,6 @@
 // examined once.
 
 #include <QByteArray>
-#include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
 #include <QSet>
@@ -48,14 +47,23 @@ private:
     struct WatchedFolder {
         QString drivePath;
         QSet<QByteArray> subfolders;
+        int watch = -1; // inotify watch descriptor
     };
+
+    int addWatch(const QString &nativePath);
+    void removeWatch(const QString &nativePath, int watch);
+    void readNotifications();
 
     void folderTouched(const QString &nativePath);
     void examineTouchedFolders();
     void examineFolder(const QString &nativePath);
     void examineMountTable();
 
-    QFileSystemWatcher m_watcher;
+    // inotify on the names' bytes: one watch per folder, shared by the native paths
+    // that lead to the same folder.
+    int m_inotifyFd = -1;
+    QSocketNotifier *m_inotifyNotifier = nullptr;
+    QMultiHash<int, QString> m_pathsOfWatch;
     QHash<QString, WatchedFolder> m_watched; // by native path
     QSet<QString> m_touched;
     QTimer m_settle;

@@ -1,10 +1,10 @@
 #include "platform/Launcher.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/NativeNames.h"
+#include "platform/NativePaths.h"
 
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QUrl>
@@ -29,13 +29,12 @@ QString resolvedNative(const QString &target, const QString &directory)
     const QString native = toNativePath(target);
     if (native.startsWith(QLatin1Char('/')) || native.isEmpty())
         return native;
-    const QString base = directory.isEmpty() ? QDir::currentPath() : toNativePath(directory);
-    return QDir(base).absoluteFilePath(native);
+    return absoluteNativePath(native, directory.isEmpty() ? QString() : toNativePath(directory));
 }
 
 int missingCode(const QString &native)
 {
-    return QFileInfo(QFileInfo(native).absolutePath()).isDir() ? launchFileNotFound : launchPathNotFound;
+    return isNativeFolder(nativeFolderOf(native)) ? launchFileNotFound : launchPathNotFound;
 }
 
 int openWithAssociation(const QUrl &url)
@@ -50,15 +49,15 @@ QStringList argumentsOf(const QString &parameters, const QString &workingFolder)
 {
     if (parameters.trimmed().isEmpty())
         return {};
-    const QString file = QDir(workingFolder).absoluteFilePath(toNativePath(parameters));
-    if (QFileInfo::exists(file))
+    const QString file = absoluteNativePath(toNativePath(parameters), workingFolder);
+    if (nativeExists(file))
         return {file};
     return QProcess::splitCommand(parameters);
 }
 
 int startProgram(const QString &program, const QString &parameters, const QString &directory)
 {
-    const QString workingFolder = directory.isEmpty() ? QFileInfo(program).absolutePath() : toNativePath(directory);
+    const QString workingFolder = directory.isEmpty() ? nativeFolderOf(program) : toNativePath(directory);
     return QProcess::startDetached(program, argumentsOf(parameters, workingFolder), workingFolder) ? launchSucceeded
                                                                                                    : launchAccessDenied;
 }
@@ -72,10 +71,9 @@ bool openAddress(const QUrl &url)
 
 bool isProgram(const QString &nativePath)
 {
-    const QFileInfo info(nativePath);
-    if (!info.isFile() || ::access(QFile::encodeName(nativePath).constData(), X_OK) != 0)
+    if (!isNativeRegularFile(nativePath) || ::access(encodeNativeName(nativePath).constData(), X_OK) != 0)
         return false;
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(nativeNameOf(nativePath), QMimeDatabase::MatchExtension);
     return type.isDefault() || type.inherits(QStringLiteral("application/x-executable"))
            || type.inherits(QStringLiteral("application/x-shellscript"))
            || type.inherits(QStringLiteral("application/x-sharedlib"));
@@ -90,15 +88,15 @@ int launch(const QString &verb, const QString &target, const QString &parameters
     if (open && isAddress(target))
         return openWithAssociation(QUrl(target.trimmed()));
     const QString native = resolvedNative(target, directory);
-    if (native.isEmpty() || !QFileInfo::exists(native))
+    if (native.isEmpty() || !nativeExists(native))
         return native.isEmpty() ? launchPathNotFound : missingCode(native);
     if (find) {
-        const QString folder = QFileInfo(native).isDir() ? native : QFileInfo(native).absolutePath();
-        return openWithAssociation(QUrl::fromLocalFile(folder));
+        const QString folder = isNativeFolder(native) ? native : nativeFolderOf(native);
+        return openWithAssociation(nativeFileUrl(folder));
     }
     if (isProgram(native))
         return startProgram(native, parameters, directory);
-    return openWithAssociation(QUrl::fromLocalFile(native));
+    return openWithAssociation(nativeFileUrl(native));
 }
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
+#include "platform/NativeNames.h"
 #include "platform/NetworkThreads.h"
 #include "platform/ShellFolders.h"
 #include "text/Ascii.h"
@@ -231,7 +232,7 @@ void NetworkDriveJob::waitUntilReachable(const QString &folder, int attempts, st
         QTimer::singleShot(reachRetryMs, this,
                            [this, folder, attempts, done] { waitUntilReachable(folder, attempts - 1, done); });
     });
-    watcher->setFuture(QtConcurrent::run(networkThreadPool(), [path = QFile::encodeName(folder)] {
+    watcher->setFuture(QtConcurrent::run(networkThreadPool(), [path = encodeNativeName(folder)] {
         struct stat info {};
         return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
     }));

@@ -1,6 +1,7 @@
 #include "platform/RandomAccessFile.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/NativeNames.h"
 #include "platform/RegionJournal.h"
 #include "platform/RegularFile.h"
 
@@ -16,7 +17,7 @@ namespace platform {
 
 QByteArray RandomAccessFile::nativeName(const QString &fileName)
 {
-    return QFile::encodeName(toNativePath(fileName));
+    return encodeNativeName(toNativePath(fileName));
 }
 
 RandomAccessFile::RandomAccessFile(const QString &fileName, Mode mode)

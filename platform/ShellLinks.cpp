@@ -2,10 +2,13 @@
 
 #include "platform/DrivePaths.h"
 #include "platform/Launcher.h"
+#include "platform/NativePaths.h"
 
 #include <QFile>
-#include <QFileInfo>
+#include <QHash>
+#include <QProcess>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace platform {
@@ -118,9 +121,9 @@ bool saveShellLink(const QString &linkFile, const ShellLink &link)
         if (!link.workingDirectory.isEmpty())
             text += QStringLiteral("Path=%1\n").arg(escapedValue(nativeOf(link.workingDirectory)));
     } else {
-        const QString url = QString::fromUtf8(QUrl::fromLocalFile(target).toEncoded());
+        const QString url = QString::fromLatin1(nativeFileUrl(target).toEncoded());
         text += QStringLiteral("Type=Link\nURL=%1\n").arg(escapedValue(url));
-        text += QStringLiteral("Icon=%1\n").arg(QFileInfo(target).isDir() ? QStringLiteral("folder")
+        text += QStringLiteral("Icon=%1\n").arg(isNativeFolder(target) ? QStringLiteral("folder")
                                                                           : QStringLiteral("text-x-generic"));
     }
     QSaveFile file(nativeOf(linkFile));
@@ -143,7 +146,7 @@ std::optional<ShellLink> loadShellLink(const QString &linkFile)
     QString target;
     if (values.value(QStringLiteral("Type")) == QLatin1String("Link")) {
         const QUrl url = QUrl::fromEncoded(values.value(QStringLiteral("URL")).toUtf8());
-        target = url.isLocalFile() ? url.toLocalFile() : QString();
+        target = nativePathOfUrl(url);
     } else if (values.value(QStringLiteral("Type")) == QLatin1String("Application")) {
         target = programOf(values.value(QStringLiteral("Exec")));
     }
@@ -151,6 +154,24 @@ std::optional<ShellLink> loadShellLink(const QString &linkFile)
         return std::nullopt;
     const QString path = values.value(QStringLiteral("Path"));
     return ShellLink{toDrivePath(target), path.isEmpty() ? QString() : toDrivePath(path), values.value(QStringLiteral("Name"))};
+}
+
+QString shellLinkIcon(const QString &linkFile)
+{
+    QFile file(nativeOf(linkFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return entryValues(file.readAll()).value(QStringLiteral("Icon"));
+}
+
+bool trustShellLink(const QString &linkFile)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
+        return false;
+    QProcess gio;
+    gio.start(QStringLiteral("gio"), {QStringLiteral("set"), nativeOf(linkFile), QStringLiteral("metadata::trusted"),
+                                      QStringLiteral("true")});
+    return gio.waitForFinished(5000) && gio.exitStatus() == QProcess::NormalExit && gio.exitCode() == 0;
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include "explorer/shared/PathUtils.h"
 #include "explorer/tree/DirTreeFolders.h"
 #include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/NameDisplayDelegate.h"
 #include "platform/DriveTable.h"
 #include "platform/WaitCursor.h"
 
@@ -33,6 +34,7 @@ TZuDirTreeView::TZuDirTreeView(TZuDirTreeCombo28 *combo)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
+    setItemDelegate(new NameDisplayDelegate(this));
     setMouseTracking(true);
     // Children come only with the first expansion, sorted then: they stay in order.
     connect(this, &QTreeWidget::itemExpanded, this, &TZuDirTreeView::NodeExpanding);

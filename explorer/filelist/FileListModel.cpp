@@ -1,5 +1,7 @@
 #include "explorer/filelist/FileListModel.h"
 
+#include "platform/NativeNames.h"
+
 FileListModel::FileListModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -22,6 +24,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     const FileListRow &row = m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
+        return index.column() == 0 ? platform::displayName(rowCaption(row, m_context))
+                                   : rowColumnText(row, m_context, index.column() - 1);
     case Qt::EditRole:
         return index.column() == 0 ? rowCaption(row, m_context) : rowColumnText(row, m_context, index.column() - 1);
     case Qt::DecorationRole:

@@ -5,6 +5,7 @@
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/filelist/FileListView.h"
 #include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/NameDisplayDelegate.h"
 #include "explorer/shared/PartnerLink.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellFileInfo.h"
@@ -62,6 +63,7 @@ TZuDirTree21::TZuDirTree21(QWidget *parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
+    setItemDelegate(new NameDisplayDelegate(this));
     SetLanguage(lnEnglish);
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) { NodeExpanding(node); });
     connect(&m_watcher, &platform::FolderWatcher::changed, this, &TZuDirTree21::folderStructureChanged);

@@ -4,6 +4,7 @@
 #include "explorer/shared/SystemImageList.h"
 #include "platform/DriveTable.h"
 #include "platform/FileTypes.h"
+#include "platform/NativeNames.h"
 
 #include <QCollator>
 #include <QHash>
@@ -261,7 +262,7 @@ bool isOnLabelOrIcon(const QTreeView *view, QStyleOptionViewItem option, const Q
     if (!index.isValid())
         return false;
     option.rect = view->visualRect(index);
-    option.text = index.data().toString();
+    option.text = platform::displayName(index.data().toString());
     option.icon = index.data(Qt::DecorationRole).value<QIcon>();
     option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
     const QStyle *style = view->style();

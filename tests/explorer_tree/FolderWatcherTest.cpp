@@ -1,5 +1,6 @@
 #include "platform/DrivePaths.h"
 #include "platform/FolderWatcher.h"
+#include "platform/NativeNames.h"
 #include "tests/explorer/ScratchMount.h"
 #include "tests/common/TempFolder.h"
 
@@ -10,6 +11,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using platform::FolderWatcher;
 using Change = FolderWatcher::Change;
@@ -150,4 +153,38 @@ TEST(FolderWatcherTest, ReportsVolumesMountedAndUnmounted)
     ASSERT_TRUE(QTest::qWaitFor([&] { return spy.size() == 2; }, patienceMs));
     EXPECT_EQ(reportsOf(spy).back().change, Change::DriveRemoved);
     EXPECT_EQ(reportsOf(spy).back().where, where);
+}
+
+TEST(FolderWatcherTest, WatchesFoldersWhoseNamesAreNotUtf8)
+{
+    TempFolder folder;
+    const QByteArray latin1 = QFile::encodeName(folder.path()) + "/Caf\xe9";
+    const QByteArray utf8Twin = QFile::encodeName(folder.path()) + "/Caf\xc3\xa9";
+    ASSERT_EQ(::mkdir(latin1.constData(), 0755), 0);
+    ASSERT_EQ(::mkdir(utf8Twin.constData(), 0755), 0);
+    const QString cafe = folder.drivePath() + QLatin1Char('\\') + platform::decodeNativeName("Caf\xe9");
+
+    FolderWatcher watcher;
+    watcher.setFolders({cafe});
+    EXPECT_EQ(watcher.folders(), QStringList{cafe});
+    QSignalSpy spy(&watcher, &FolderWatcher::changed);
+    ASSERT_EQ(::mkdir(utf8Twin + "/elsewhere", 0755), 0); // not watched
+    ASSERT_EQ(::mkdir(latin1 + "/Disco 1", 0755), 0);
+    // Volumes that other programs mount meanwhile are reported too: only folders count here.
+    const auto folderReports = [&] {
+        std::vector<Report> reports;
+        for (const Report &report : reportsOf(spy)) {
+            if (report.change != Change::DriveAdded && report.change != Change::DriveRemoved)
+                reports.push_back(report);
+        }
+        return reports;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !folderReports().empty(); }, patienceMs));
+    QTest::qWait(100);
+    ASSERT_EQ(folderReports().size(), 1u);
+    EXPECT_EQ(folderReports().front().change, Change::FolderCreated);
+    EXPECT_EQ(folderReports().front().where, cafe);
+
+    ::rmdir((latin1 + "/Disco 1").constData());
+    ::rmdir(latin1.constData());
 }

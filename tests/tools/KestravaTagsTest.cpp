@@ -5,10 +5,12 @@
 #include "tests/common/TempFolder.h"
 #include "tests/tags/TagBytes.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -120,6 +122,25 @@ TEST_F(KestravaTagsTest, HelpListsEveryCommandAndMistakesExitWithTwo)
     for (const QStringList &arguments : {QStringList{}, QStringList{u"frob"_s}, QStringList{u"set"_s},
                                          QStringList{u"set"_s, u"a.mp3"_s, u"--colour"_s, u"red"_s}})
         EXPECT_EQ(runTool(arguments).exitCode, 2) << arguments.join(u' ').toStdString();
+}
+
+TEST_F(KestravaTagsTest, ANameThatIsNotUtf8IsTakenByteForByte)
+{
+    writeMp3(u"made.mp3"_s, u"caff\u00e8"_s, u"bar"_s, 3);
+    const QByteArray here = QFile::encodeName(folder.path());
+    ASSERT_EQ(std::rename(here + "/made.mp3", here + "/Caf\xe9.mp3"), 0); // a Latin-1 name
+    // The shell hands the program the name's own bytes.
+    QProcess tool;
+    tool.setWorkingDirectory(folder.path());
+    tool.start(u"/bin/sh"_s, {u"-c"_s, u"exec \"$0\" rename \"$(printf 'Caf\\351.mp3')\" --pattern '%5 - %1 - %2' --case 1"_s,
+                              QStringLiteral(KESTRAVA_TAGS_TOOL)});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().constData();
+    EXPECT_EQ(tool.readAllStandardOutput().trimmed(), here + "/03 - Bar - Caff\xc3\xa8.mp3");
+    EXPECT_FALSE(QFile::exists(QFile::decodeName(here + "/Caf\xef\xbf\xbd.mp3")));
+    TID3v2 v2;
+    ASSERT_TRUE(v2.ReadFromFile(folder.filePath(u"03 - Bar - Caff\u00e8.mp3"_s)));
+    EXPECT_EQ(v2.Title(), u"Caff\u00e8"_s);
 }
 
 TEST_F(KestravaTagsTest, SetRefusesATagWithUnreadablePartsUnlessForced)

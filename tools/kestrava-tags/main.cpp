@@ -6,12 +6,13 @@
 #include "naming/TKestrava.h"
 #include "platform/DrivePaths.h"
 #include "platform/Errors.h"
+#include "platform/NativeNames.h"
+#include "platform/NativePaths.h"
 #include "platform/RandomAccessFile.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -84,7 +85,7 @@ struct FileArgument {
 
     explicit FileArgument(const QString &nativePath)
     {
-        const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(nativePath));
+        const QString absolute = platform::absoluteNativePath(nativePath);
         const qsizetype separator = absolute.lastIndexOf(QLatin1Char('/'));
         folder = platform::toDrivePath(absolute.left(qMax(separator, 1)));
         if (!folder.endsWith(QLatin1Char('\\')))
@@ -278,7 +279,7 @@ int rename(const QString &file, const QStringList &arguments)
                          workflow.lastSaveResult());
         return exitFailed;
     }
-    print(stdout, platform::toNativePath(workflow.filePath()));
+    std::puts(platform::encodeNativeName(platform::toNativePath(workflow.filePath())).constData());
     return 0;
 }
 } // namespace
@@ -286,7 +287,9 @@ int rename(const QString &file, const QStringList &arguments)
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    const QStringList arguments = application.arguments().mid(1);
+    QStringList arguments; // every byte of a file name kept
+    for (int i = 1; i < argc; ++i)
+        arguments.append(platform::decodeNativeName(argv[i]));
     const QString command = arguments.value(0);
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         print(stdout, usageText);
