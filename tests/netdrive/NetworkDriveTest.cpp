@@ -7,7 +7,7 @@
 #include "platform/NetworkDrives.h"
 #include "tests/common/TempFolder.h"
 #include "tests/netdrive/ModalAnswer.h"
-#include "tests/netdrive/SambaShare.h"
+#include "tests/common/SambaShare.h"
 
 #include <QCheckBox>
 #include <QComboBox>
