@@ -12,7 +12,8 @@ namespace {
 constexpr std::uint32_t emfSignature = 0x464D4520; // " EMF"
 constexpr std::size_t minimumHeaderSize = 88;
 constexpr std::uint32_t stockObjectFlag = 0x80000000;
-constexpr unsigned etoOpaque = 2, etoClipped = 4, etoGlyphIndex = 0x10, etoPdy = 0x2000;
+constexpr unsigned etoOpaque = 2, etoClipped = 4, etoGlyphIndex = 0x10, etoNoRect = 0x100, etoSmallChars = 0x200,
+                   etoPdy = 0x2000;
 constexpr unsigned psTypeMask = 0x000F0000;
 constexpr std::uint32_t dibPaletteColours = 1;
 constexpr std::uint32_t emfPlusIdentifier = 0x2B464D45; // "EMF+"
@@ -33,7 +34,7 @@ enum : std::uint32_t {
     setDiBitsToDevice = 80, stretchDiBits = 81, extCreateFontIndirectW = 82, extTextOutA = 83,
     extTextOutW = 84, polyBezier16 = 85, polygon16 = 86, polyline16 = 87, polyBezierTo16 = 88,
     polylineTo16 = 89, polyPolyline16 = 90, polyPolygon16 = 91, polyDraw16 = 92, createMonoBrush = 93,
-    createDibPatternBrushPt = 94, extCreatePen = 95, alphaBlend = 114,
+    createDibPatternBrushPt = 94, extCreatePen = 95, smallTextOut = 108, alphaBlend = 114,
 };
 }
 
@@ -158,6 +159,20 @@ void blit(GdiPlayer &player, RecordReader &r, std::uint32_t type)
         player.alphaBlend(target, image, sourceInImage(QRectF(sourceOrigin, sourceSize), image, bottomUp), constantAlpha);
 }
 
+void textOut(GdiPlayer &player, const RecordReader &r, std::size_t offString, std::size_t count, bool wide,
+             const QPointF &reference, const QList<double> &advances, unsigned options, const QRectF &box)
+{
+    const QRectF opaque = options & etoOpaque ? box : QRectF(), clip = options & etoClipped ? box : QRectF();
+    if (wide) {
+        const unsigned char *units = r.span(offString, count, 2);
+        player.textOut(reference, QString::fromUtf16(reinterpret_cast<const char16_t *>(units), qsizetype(count)),
+                       advances, opaque, clip);
+    } else {
+        const unsigned char *bytes = r.span(offString, count);
+        player.textOut(reference, QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(count)), advances, opaque, clip);
+    }
+}
+
 void text(GdiPlayer &player, RecordReader &r, bool wide)
 {
     r.skip(16 + 4 + 8); // bounds, graphics mode, scales
@@ -180,15 +195,21 @@ void text(GdiPlayer &player, RecordReader &r, bool wide)
                 dx.skip(4);
         }
     }
-    const QRectF opaque = options & etoOpaque ? box : QRectF(), clip = options & etoClipped ? box : QRectF();
-    if (wide) {
-        const unsigned char *units = r.span(offString, count, 2);
-        player.textOut(reference, QString::fromUtf16(reinterpret_cast<const char16_t *>(units), qsizetype(count)),
-                       advances, opaque, clip);
-    } else {
-        const unsigned char *bytes = r.span(offString, count);
-        player.textOut(reference, QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(count)), advances, opaque, clip);
-    }
+    textOut(player, r, offString, count, wide, reference, advances, options, box);
+}
+
+// EMR_SMALLTEXTOUT: a string without spacing, its box left out when ETO_NO_RECT is set
+// and its characters one byte each when ETO_SMALL_CHARS is set.
+void smallText(GdiPlayer &player, RecordReader &r)
+{
+    const QPointF reference = pointL(r);
+    const std::size_t count = r.u32();
+    const unsigned options = r.u32();
+    r.skip(4 + 8); // graphics mode, scales
+    const QRectF box = options & etoNoRect ? QRectF() : rectL(r).normalized();
+    if (options & etoGlyphIndex)
+        return;
+    textOut(player, r, r.position(), count, !(options & etoSmallChars), reference, {}, options, box);
 }
 
 void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
@@ -426,6 +447,7 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
     }
     case emr::extTextOutA: text(player, r, false); break;
     case emr::extTextOutW: text(player, r, true); break;
+    case emr::smallTextOut: smallText(player, r); break;
     default: break; // records that do not draw, or seldom seen, are skipped
     }
 }

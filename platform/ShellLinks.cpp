@@ -5,7 +5,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace platform {
@@ -151,6 +153,24 @@ std::optional<ShellLink> loadShellLink(const QString &linkFile)
         return std::nullopt;
     const QString path = values.value(QStringLiteral("Path"));
     return ShellLink{toDrivePath(target), path.isEmpty() ? QString() : toDrivePath(path), values.value(QStringLiteral("Name"))};
+}
+
+QString shellLinkIcon(const QString &linkFile)
+{
+    QFile file(nativeOf(linkFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return entryValues(file.readAll()).value(QStringLiteral("Icon"));
+}
+
+bool trustShellLink(const QString &linkFile)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
+        return false;
+    QProcess gio;
+    gio.start(QStringLiteral("gio"), {QStringLiteral("set"), nativeOf(linkFile), QStringLiteral("metadata::trusted"),
+                                      QStringLiteral("true")});
+    return gio.waitForFinished(5000) && gio.exitStatus() == QProcess::NormalExit && gio.exitCode() == 0;
 }
 
 } // namespace platform

@@ -19,5 +19,10 @@ struct ShellLink {
 bool saveShellLink(const QString &linkFile, const ShellLink &link);
 // Reads a link file; nothing when it is missing or names no target.
 std::optional<ShellLink> loadShellLink(const QString &linkFile);
+// The link's icon: a theme icon name or a picture file; empty when it names none.
+QString shellLinkIcon(const QString &linkFile);
+// Marks a link file as trusted, so that the desktop starts it without asking (GIO's
+// "metadata::trusted"); false when the desktop keeps no such mark.
+bool trustShellLink(const QString &linkFile);
 
 } // namespace platform

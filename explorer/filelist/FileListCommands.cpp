@@ -148,6 +148,29 @@ void FileListCommands::Paste()
     }
 }
 
+void FileListCommands::CopyToFolder(const QString &destination)
+{
+    if (!makeDirectoryCurrent())
+        return;
+    platform::WaitCursor hourglass;
+    m_clipboardList = selectedPaths(true);
+    const auto clear = qScopeGuard([this] { m_clipboardList.clear(); });
+    for (const QString &path : std::as_const(m_clipboardList)) {
+        bool aborted = false;
+        ShellFileOp(&m_list, FO_COPY, path, JoinPath(destination, fileNamePart(DelSlash(path))), aborted);
+    }
+}
+
+QStringList FileListCommands::selectedItemPaths() const
+{
+    QStringList paths;
+    for (int row : m_list.selectedRows()) {
+        if (!m_list.item(row).isParent())
+            paths.append(m_list.item(row).path());
+    }
+    return paths;
+}
+
 void FileListCommands::dropFiles(const QStringList &paths)
 {
     if (paths.isEmpty())

@@ -47,6 +47,11 @@ public:
     void ViewSelected();
     // The desktop's search program on the folder, or the list's own find window.
     void FindFile();
+    // Copies the selected items into the folder, one operation per item; a pending
+    // cut or copy is dropped. The list is not re-listed: its folder did not change.
+    void CopyToFolder(const QString &destination);
+    // Full paths of the selected items in list order (the parent row left out).
+    QStringList selectedItemPaths() const;
     // Files dropped from another program are copied into the listed folder.
     void dropFiles(const QStringList &paths);
 

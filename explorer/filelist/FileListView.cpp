@@ -9,6 +9,7 @@
 #include "explorer/filelist/FileListModel.h"
 #include "explorer/filelist/FolderListing.h"
 #include "explorer/filelist/FileListParentPicture.h"
+#include "explorer/filelist/TZuFilelistView28PopUp.h"
 #include "explorer/shared/FileTypeCache.h"
 #include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/PartnerLink.h"
@@ -27,6 +28,7 @@
 #include "explorer/shared/FileOperationTable.h"
 #include "platform/FileClipboard.h"
 
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -160,6 +162,7 @@ void TZuFilelistView28::SetLanguage(TLanguage language)
     m_language = resolved;
     ListTextLanguage = resolved;
     LoadListTexts();
+    rebuildPopUpMenu();
     SetPopUpMenuEnabled(true);
     // The columns of what is listed, in the new language.
     if (m_fileColumnsActive || m_model->columns().isEmpty())
@@ -188,6 +191,30 @@ void TZuFilelistView28::SetPopUpMenuEnabled(bool enabled)
     m_popUpMenuEnabled = enabled;
     if (!enabled)
         releaseMouse();
+}
+
+void TZuFilelistView28::rebuildPopUpMenu()
+{
+    delete m_popUp;
+    m_popUp = new TZuFilelistView28PopUp(*this);
+    m_popUp->Build();
+}
+
+bool TZuFilelistView28::popUpAllowed() const
+{
+    return m_popUpMenuEnabled && m_popUpAutomatic && !isDriveList() && m_popUp;
+}
+
+void TZuFilelistView28::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!popUpAllowed()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Popup shows the menu 10 pixels right of and below the point.
+    const QPoint point = event->globalPos();
+    m_popUp->Popup(point.x(), point.y());
 }
 
 int TZuFilelistView28::SelectedNumber() const
@@ -680,6 +707,16 @@ void TZuFilelistView28::keyPressEvent(QKeyEvent *event)
 {
     if (state() == QAbstractItemView::EditingState) {
         QTreeView::keyPressEvent(event);
+        return;
+    }
+    // The menu key and Shift+F10 open the pop-up menu at the current row.
+    if (event->key() == Qt::Key_Menu
+        || (event->key() == Qt::Key_F10 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier)) {
+        const QRect row = visualRect(currentIndex());
+        const QPoint local = currentIndex().isValid() ? row.bottomLeft() : QPoint(0, 0);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, local, viewport()->mapToGlobal(local));
+        contextMenuEvent(&menuEvent);
+        event->accept();
         return;
     }
     if (KeyDown(virtualKeyOf(event->key()), shiftBitsOf(event->modifiers()))) {

@@ -17,6 +17,7 @@
 
 class FileListCommands;
 class FileListModel;
+class TZuFilelistView28PopUp;
 class TZuDirTree21;
 class TZuDirTreeCombo28;
 
@@ -126,6 +127,8 @@ public:
     void ViewSelected();
     void FindFile();
     FileListCommands &commands() const { return *m_commands; }
+    // The pop-up menu; a new one after every language change.
+    TZuFilelistView28PopUp *popUpMenu() const { return m_popUp; }
 
     // Rows, for the main window.
     int itemCount() const;
@@ -159,6 +162,7 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -181,6 +185,9 @@ private:
     void applyColumnWidths();
     void setFileColumnWidth(int column, int width);
     void showInPartners(const QString &folder);
+    void rebuildPopUpMenu();
+    // The pop-up menu opens by itself over a listed folder, never over the drives.
+    bool popUpAllowed() const;
     bool acceptsDrop(const QDropEvent *event) const;
 
     FileListModel *m_model;
@@ -216,4 +223,5 @@ private:
     TZuFileListShortCuts m_shortCuts;
     bool m_readOnly = false;
     FileListCommands *m_commands;
+    TZuFilelistView28PopUp *m_popUp = nullptr;
 };

@@ -3,6 +3,7 @@
 
 #include "explorer/filelist/FileListCommands.h"
 #include "explorer/filelist/FileListView.h"
+#include "explorer/filelist/TZuFilelistView28PopUp.h"
 #include "explorer/shared/FileOperationTable.h"
 #include "platform/DrivePaths.h"
 #include "platform/MessageBox.h"
@@ -12,7 +13,10 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
+#include <QClipboard>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -85,8 +89,13 @@ protected:
     QByteArray uriOf(const QString &relative) const { return QUrl::fromLocalFile(folder.filePath(relative)).toEncoded(); }
     void otherProgramPuts(const QByteArray &verb)
     {
+        // The X server tells the application of the new owner by an event: wait for it.
+        QSignalSpy changed(QGuiApplication::clipboard(), &QClipboard::dataChanged);
         runXclip({u"-t"_s, u"x-special/gnome-copied-files"_s, u"-i"_s},
                  verb + '\n' + uriOf(u"from/a.mp3"_s) + '\n' + uriOf(u"from/b.mp3"_s));
+        QDeadlineTimer deadline(5000);
+        while (changed.isEmpty() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     void listFolder(const QString &relative) { list.SetDirectory(platform::toDrivePath(folder.filePath(relative))); }
 
@@ -135,6 +144,49 @@ TEST_F(ClipboardTest, FilesCopiedOrCutHereAreReadByAnotherProgram)
     EXPECT_TRUE(runXclip({u"-o"_s, u"-t"_s, u"x-special/gnome-copied-files"_s}).startsWith("cut\n"));
     EXPECT_EQ(runXclip({u"-o"_s, u"-t"_s, u"application/x-kde-cutselection"_s}), "1");
 }
+// The pop-up menu's clipboard destinations, read back by another program.
+class SendToClipboardTest : public ClipboardTest {
+protected:
+    void send(const QStringList &names, const QString &entry)
+    {
+        listFolder(u"from"_s);
+        list.clearSelection();
+        for (int row = 0; row < list.itemCount(); ++row) {
+            if (names.contains(list.item(row).caption))
+                list.selectionModel()->select(list.model()->index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        list.popUpMenu()->item(entry)->trigger();
+    }
+};
+
+TEST_F(SendToClipboardTest, FileNamesGoAsTextOneALine)
+{
+    send({u"a.mp3"_s, u"b.mp3"_s}, u"Send_To2"_s);
+    const QString expected = platform::toDrivePath(folder.filePath(u"from/a.mp3"_s)) + u"\r\n"_s
+                             + platform::toDrivePath(folder.filePath(u"from/b.mp3"_s));
+    EXPECT_EQ(QString::fromUtf8(runXclip({u"-o"_s, u"-t"_s, u"UTF8_STRING"_s})), expected);
+}
+
+TEST_F(SendToClipboardTest, ContentsOfAPictureGoAsAnImageAndOfATextFileAsText)
+{
+    QImage picture(24, 16, QImage::Format_RGB32);
+    picture.fill(QColor(200, 30, 40));
+    ASSERT_TRUE(picture.save(folder.filePath(u"from/photo.jpg"_s), "JPEG", 95));
+    folder.write(u"from/words.txt"_s, "Città\nsecond line\n");
+
+    send({u"photo.jpg"_s}, u"Send_To1"_s);
+    const QByteArray png = runXclip({u"-o"_s, u"-t"_s, u"image/png"_s});
+    const QImage pasted = QImage::fromData(png, "PNG");
+    ASSERT_FALSE(pasted.isNull()) << "no PNG on the clipboard";
+    EXPECT_EQ(pasted.size(), QSize(24, 16));
+    EXPECT_NEAR(qRed(pasted.pixel(12, 8)), 200, 12);
+    EXPECT_TRUE(runXclip({u"-o"_s, u"-t"_s, u"UTF8_STRING"_s}).isEmpty());
+
+    send({u"words.txt"_s}, u"Send_To1"_s);
+    EXPECT_EQ(runXclip({u"-o"_s, u"-t"_s, u"UTF8_STRING"_s}), "Città\nsecond line\n");
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'\n').toStdString();
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -142,6 +194,8 @@ int main(int argc, char **argv)
     ::testing::InitGoogleMock(&argc, argv);
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     const bool listing = ::testing::GTEST_FLAG(list_tests);
     QProcess server;
     skipReason = listing ? u"listing"_s : startXvfb(server);

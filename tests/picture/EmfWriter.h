@@ -224,6 +224,23 @@ public:
             qToLittleEndian<std::uint16_t>(units[i].unicode(), raw.data() + 2 * i);
         textRecord(84, x, y, raw, int(units.size()), advances);
     }
+    // EMR_SMALLTEXTOUT at (x, y) without a box: one byte a character when `smallChars`
+    // is set, UTF-16 units otherwise.
+    void smallText(int x, int y, const QString &text, bool smallChars)
+    {
+        QByteArray raw;
+        for (const QChar c : text) {
+            raw.append(char(c.unicode() & 0xFF));
+            if (!smallChars)
+                raw.append(char(c.unicode() >> 8));
+        }
+        begin(108);
+        i32s({x, y, int(text.size())});
+        u32s({0x100u | (smallChars ? 0x200u : 0u), 1});
+        floats({1, 1});
+        m_data += padded(raw);
+        end();
+    }
     // A comment record holding an EMF+ record, as GDI+ writes them.
     void emfPlusComment()
     {

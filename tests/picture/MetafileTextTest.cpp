@@ -91,6 +91,21 @@ INSTANTIATE_TEST_SUITE_P(Fonts, FontMappings, ::testing::Values(
     TextCase{"MtExtra", "MT Extra", 2, "r", false, u"\u00A0\u20D7"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(MetafileText, SmallTextOutDrawsLikeExtTextOut)
+{
+    const QString word = QStringLiteral("Hi");
+    const QImage expected = renderText(plainFace, 0, word, {});
+    ASSERT_GT(inkedPixels(expected), 50);
+    for (const bool smallChars : {true, false}) {
+        EmfWriter emf(side);
+        emf.font(1, plainFace, -40, 0);
+        emf.select(1);
+        emf.setBackgroundMode(1);
+        emf.smallText(8, 20, word, smallChars);
+        EXPECT_EQ(render(emf.finish()), expected) << (smallChars ? "bytes" : "UTF-16");
+    }
+}
+
 TEST(FontEncoding, DoubleByteAdvancesAddUpAndSymbolCodesMapInThePrivateRange)
 {
     const picture::DrawnText japanese = picture::FontEncoding(plainFace, 128).fromBytes("a\x82\xA0", {10, 7, 8});

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the pictures the tests decode, with programs other than Kestrava
-# (Debian packages: imagemagick, libimage-exiftool-perl, inkscape, pstoedit, ghostscript).
+# (Debian packages: imagemagick, libimage-exiftool-perl, inkscape, pstoedit, ghostscript,
+# emf2svg, librsvg2-bin).
 # The files are committed; run this only to make them again.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -43,3 +44,10 @@ inkscape drawing.svg --export-type=png --export-filename=drawing-inkscape.png
 tail -c +23 drawing-inkscape.wmf > drawing-inkscape-plain.wmf
 pstoedit -q -f emf drawing.ps drawing-pstoedit.emf
 gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r72 -dEPSCrop -sOutputFile=drawing-ghostscript.png drawing.ps
+
+# The reference renderings of the EMFs taken from elsewhere.
+for emf in icon-mask-invert chart-mask-paint; do
+    emf2svg-conv -i $emf.emf -o $emf.svg -w 400
+    rsvg-convert -w 400 $emf.svg -o $emf-emf2svg.png
+    rm $emf.svg
+done

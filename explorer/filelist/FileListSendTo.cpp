@@ -1,0 +1,139 @@
+#include "explorer/filelist/FileListSendTo.h"
+
+#include "explorer/filelist/FileListCommands.h"
+#include "explorer/filelist/FileListView.h"
+#include "explorer/filelist/SendToAnyDialog.h"
+#include "explorer/shared/DriveUtils.h"
+#include "explorer/shared/ExplorerDialogs.h"
+#include "explorer/shared/ExplorerTexts.h"
+#include "explorer/shared/KnownFolders.h"
+#include "explorer/shared/PathUtils.h"
+#include "explorer/shared/ShellUtils.h"
+#include "platform/ClipboardContents.h"
+#include "platform/DrivePaths.h"
+#include "platform/DriveTable.h"
+#include "platform/FileSystem.h"
+#include "platform/FindFiles.h"
+#include "platform/ShellLinks.h"
+#include "platform/WaitCursor.h"
+#include "text/Ascii.h"
+
+#include <algorithm>
+
+FileListSendTo::FileListSendTo(TZuFilelistView28 &list)
+    : m_list(list)
+{
+}
+
+QList<SendToEntry> FileListSendTo::sendToEntries()
+{
+    QList<SendToEntry> entries;
+    const QString folder = SpecialFolderPath(5);
+    if (folder.isEmpty())
+        return entries;
+    QStringList names;
+    platform::FoundEntry found;
+    platform::FindFiles links(JoinPath(folder, QLatin1Char('*') + platform::shellLinkExtension),
+                              platform::EntryKinds::NonFolders);
+    while (links.next(found))
+        names.append(found.name);
+    std::sort(names.begin(), names.end());
+    for (const QString &name : std::as_const(names)) {
+        const QString path = JoinPath(folder, name);
+        const std::optional<platform::ShellLink> link = platform::loadShellLink(path);
+        QString caption = link && !link->description.isEmpty() ? link->description : FileNameNoExt(name);
+        entries.append({path, caption, platform::shellLinkIcon(path)});
+    }
+    return entries;
+}
+
+bool FileListSendTo::isPictureExtension(const QString &extension)
+{
+    static const QStringList pictures = {QStringLiteral(".BMP"), QStringLiteral(".GIF"), QStringLiteral(".JPG"),
+                                         QStringLiteral(".TIFF"), QStringLiteral(".PNG"), QStringLiteral(".ICO"),
+                                         QStringLiteral(".WMF")};
+    return pictures.contains(extension);
+}
+
+void FileListSendTo::copyToFolder(const QString &destination)
+{
+    m_list.commands().CopyToFolder(destination);
+}
+
+void FileListSendTo::AnyFolder()
+{
+    const QString destination = askSendToDestination(m_list.window(), QString());
+    if (!destination.isEmpty())
+        copyToFolder(platform::normalizedDrivePath(destination));
+}
+
+void FileListSendTo::ClipboardAsContents()
+{
+    const QStringList paths = m_list.commands().selectedItemPaths();
+    if (paths.isEmpty())
+        return;
+    const QString path = paths.first();
+    const QString extension = ascii::toUpper(extensionPart(path));
+    platform::WaitCursor hourglass;
+    const bool placed = isPictureExtension(extension)
+                            ? platform::putPictureFileOnClipboard(path)
+                            : platform::putTextFileOnClipboard(path, extension == QLatin1String(".RTF"));
+    if (!placed)
+        showErrorDialog(ExplorerTexts.msgError + ExplorerTexts.msgCant + QStringLiteral("Copy") + ExplorerTexts.msgFile
+                        + path);
+}
+
+void FileListSendTo::ClipboardAsFileName()
+{
+    const QStringList paths = m_list.commands().selectedItemPaths();
+    if (!paths.isEmpty())
+        platform::putTextOnClipboard(paths.join(QStringLiteral("\r\n")));
+}
+
+void FileListSendTo::DeskTopAsShortCut()
+{
+    const QStringList paths = m_list.commands().selectedItemPaths();
+    if (paths.isEmpty()) {
+        showErrorDialog(ExplorerTexts.msgNoSelection);
+        return;
+    }
+    const QString target = DelSlash(paths.first());
+    const QString desktop = SpecialFolderPath(0);
+    const QString name = FileNameNoExt(fileNamePart(target));
+    // An existing file of that name on the desktop is kept: the link takes a numbered name.
+    QString linkFile = AddSlash(desktop) + name + platform::shellLinkExtension;
+    for (int number = 2; !desktop.isEmpty() && platform::fileAttributes(linkFile) != platform::invalidFileAttributes;
+         ++number)
+        linkFile = AddSlash(desktop) + name + QStringLiteral(" (%1)").arg(number) + platform::shellLinkExtension;
+    if (desktop.isEmpty() || !platform::saveShellLink(linkFile, {target, folderPart(target), name})) {
+        showErrorDialog(ExplorerTexts.msgShortcutFailed);
+        return;
+    }
+    platform::trustShellLink(linkFile);
+}
+
+void FileListSendTo::SendToShortcut(const QString &path)
+{
+    const QStringList selected = m_list.commands().selectedItemPaths();
+    if (selected.isEmpty())
+        return;
+    if (ascii::toUpper(extensionPart(path)) != ascii::toUpper(platform::shellLinkExtension)) {
+        if (DirExists(path))
+            copyToFolder(path);
+        return;
+    }
+    const std::optional<platform::ShellLink> link = platform::loadShellLink(path);
+    if (!link || link->target.isEmpty())
+        return;
+    const QString target = link->target;
+    if (platform::driveKind(driveLetterOf(target)) == platform::DriveKind::Removable) {
+        platform::WaitCursor hourglass;
+        if (DriveReady(driveLetterOf(target), true))
+            copyToFolder(target);
+    } else if (DirExists(target)) {
+        copyToFolder(target);
+    } else {
+        const QString first = DelSlash(selected.first());
+        ExecuteFile(QStringLiteral("Open"), target, fileNamePart(first), folderPart(first), 5);
+    }
+}
