@@ -5,7 +5,7 @@
 #include "app/StartSequence.h"
 #include "app/uMain.h"
 #include "options/dialog/uOpzioni.h"
-#include "explorer/netdrive/NetworkDriveCommands.h"
+#include "explorer/tree/DirTree.h"
 #include "platform/NativeNames.h"
 
 #include <QTimer>
@@ -40,7 +40,8 @@ int main(int argc, char **argv)
         TFrmSplashScreen::DefaultIntervalMs);
     frmMain->show();
     // The network drives kept from the last session mount in the background.
-    (new NetworkDriveCommands(frmMain.get()))->restoreAtStart();
+    if (auto *tree = frmMain->findChild<TZuDirTree21 *>(QStringLiteral("dtrDirectory")))
+        tree->restoreNetworkDrives();
     // The path is opened from the message loop, over the window already drawn.
     if (!commandLine.path().isEmpty())
         QTimer::singleShot(0, frmMain.get(), [&] { frmMain->openPath(commandLine.path()); });

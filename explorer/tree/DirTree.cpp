@@ -4,6 +4,7 @@
 #include "explorer/tree/DirTreeNodes.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/filelist/FileListView.h"
+#include "explorer/netdrive/NetworkDriveCommands.h"
 #include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/NameDisplayDelegate.h"
 #include "explorer/shared/PartnerLink.h"
@@ -71,6 +72,11 @@ TZuDirTree21::TZuDirTree21(QWidget *parent)
         if (m_updateDepth == 0)
             watchShownFolders();
     });
+    m_networkDrives = new NetworkDriveCommands(this);
+    connect(m_networkDrives, &NetworkDriveCommands::driveMapped, this, &TZuDirTree21::showMappedDrive);
+    connect(m_networkDrives, &NetworkDriveCommands::driveDisconnected, this, &TZuDirTree21::showDisconnectedDrive);
+    // GVfs mounts leave the mount table alone: the restored drives are shown from here.
+    connect(m_networkDrives, &NetworkDriveCommands::drivesRestored, this, &TZuDirTree21::folderStructureChanged);
     ReloadTree();
     if (QTreeWidgetItem *root = topLevelItem(0))
         root->setExpanded(true);
@@ -116,6 +122,52 @@ void TZuDirTree21::SetPopUpMenuEnabled(bool enabled)
 QString TZuDirTree21::About() const
 {
     return QStringLiteral("Version 2.1.8.1");
+}
+
+void TZuDirTree21::MapNetworkDrive()
+{
+    m_networkDrives->MapNetworkDrive();
+}
+
+void TZuDirTree21::DisconnectNetworkDrive()
+{
+    m_networkDrives->DisconnectNetworkDrive();
+}
+
+void TZuDirTree21::restoreNetworkDrives()
+{
+    m_networkDrives->restoreAtStart();
+}
+
+void TZuDirTree21::showMappedDrive(const QString &drivePath)
+{
+    ReloadTree();
+    QTreeWidgetItem *root = topLevelItem(0);
+    if (!root || root->childCount() == 0)
+        return;
+    root->setExpanded(true);
+    // The letters offered follow the highest one in use: the new drive is the last node.
+    QTreeWidgetItem *drive = root->child(root->childCount() - 1);
+    for (int i = 0; i < root->childCount(); ++i) {
+        if (GetNodePath(root->child(i)).compare(drivePath, Qt::CaseInsensitive) == 0)
+            drive = root->child(i);
+    }
+    setCurrentItem(drive);
+    scrollToItem(drive);
+    m_selectedPath = GetNodePath(drive);
+    tellFileList(m_selectedPath);
+}
+
+void TZuDirTree21::showDisconnectedDrive()
+{
+    ReloadTree();
+    QTreeWidgetItem *root = topLevelItem(0);
+    if (!root)
+        return;
+    root->setExpanded(true);
+    setCurrentItem(root);
+    SetSelectedPath(drivesPath);
+    tellFileList(m_selectedPath, true);
 }
 
 void TZuDirTree21::beginUpdate()

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <array>
 
+class NetworkDriveCommands;
 class TZuFilelistView28;
 
 class TZuDirTree21 : public QTreeWidget {
@@ -62,6 +63,13 @@ public:
     void AddSubFolders(const QString &folderPath, QTreeWidgetItem *node);
     bool HasSubFolders(const QString &folderPath) const;
 
+    // The network commands: a mapped drive is selected and shown in the file list; after a
+    // disconnection the computer's node is. Both end in the background, by signal.
+    void MapNetworkDrive();
+    void DisconnectNetworkDrive();
+    // Mounts the drives kept from the last session; the tree shows them when they come.
+    void restoreNetworkDrives();
+
     // Bulk changes: painting is suspended from the first begin to the matching end.
     void beginUpdate();
     void endUpdate();
@@ -104,6 +112,8 @@ private:
     void folderStructureChanged();
     void rebuildAfterChange();
     void watchShownFolders();
+    void showMappedDrive(const QString &drivePath);
+    void showDisconnectedDrive();
 
     TFileType m_folderType = createdFileType;
     QPointer<TZuFilelistView28> m_fileList;
@@ -118,4 +128,5 @@ private:
     int m_updateDepth = 0;
     bool m_rebuildPending = false;
     platform::FolderWatcher m_watcher;
+    NetworkDriveCommands *m_networkDrives = nullptr;
 };

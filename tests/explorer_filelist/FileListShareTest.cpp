@@ -5,7 +5,7 @@
 #include "explorer/filelist/FileListView.h"
 #include "platform/DrivePaths.h"
 #include "platform/MessageBox.h"
-#include "tests/common/SmbShare.h"
+#include "tests/common/SambaShare.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,16 +15,17 @@ using namespace Qt::StringLiterals;
 
 TEST(FileListShareTest, InPlaceRenameChangesLetterCaseAndNamesARefusedCharacter)
 {
-    SmbShare share;
-    if (!share.failure().isEmpty())
+    SambaShare share;
+    const QString mounted = share.mountGuest();
+    if (mounted.isEmpty())
         GTEST_SKIP() << share.failure().toStdString();
-    QFile seed(share.servedFolder() + u"/song.mp3"_s);
+    QFile seed(share.guestFolder() + u"/song.mp3"_s);
     ASSERT_TRUE(seed.open(QIODevice::WriteOnly) && seed.write("audio") == 5);
     seed.close();
     platform::ScriptedMessageResponder boxes;
     TZuFilelistView28 list;
     list.SetLanguage(lnEnglish);
-    list.SetDirectory(platform::toDrivePath(share.mountFolder()));
+    list.SetDirectory(platform::toDrivePath(mounted));
     const auto rename = [&](const QString &from, const QString &to) {
         int row = -1;
         for (int i = 0; i < list.itemCount(); ++i)
@@ -35,7 +36,7 @@ TEST(FileListShareTest, InPlaceRenameChangesLetterCaseAndNamesARefusedCharacter)
         ASSERT_TRUE(list.commands().CanEdit(row));
         list.commands().Edit(to);
     };
-    const auto files = [&] { return QDir(share.mountFolder()).entryList({u"*.mp3"_s}, QDir::Files); };
+    const auto files = [&] { return QDir(mounted).entryList({u"*.mp3"_s}, QDir::Files); };
 
     rename(u"song.mp3"_s, u"Song.mp3"_s);
     EXPECT_EQ(files(), QStringList{u"Song.mp3"_s});
@@ -46,7 +47,7 @@ TEST(FileListShareTest, InPlaceRenameChangesLetterCaseAndNamesARefusedCharacter)
     ASSERT_EQ(boxes.texts().size(), 1);
     EXPECT_TRUE(boxes.texts().constFirst().contains(u"cannot contain the character \":\""_s))
         << boxes.texts().constFirst().toStdString();
-    QFile renamed(share.mountFolder() + u"/Song.mp3"_s);
+    QFile renamed(mounted + u"/Song.mp3"_s);
     ASSERT_TRUE(renamed.open(QIODevice::ReadOnly));
     EXPECT_EQ(renamed.readAll(), QByteArray("audio"));
 }

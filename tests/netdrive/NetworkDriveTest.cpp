@@ -7,7 +7,7 @@
 #include "platform/NetworkDrives.h"
 #include "tests/common/TempFolder.h"
 #include "tests/netdrive/ModalAnswer.h"
-#include "tests/netdrive/SambaShare.h"
+#include "tests/common/SambaShare.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -72,12 +72,7 @@ protected:
     {
         NetworkDriveCommands commands(nullptr);
         QSignalSpy finished(&commands, &NetworkDriveCommands::finished);
-        whenModalShows("NetPathDlg", [&](QWidget *form) {
-            offered = form->findChild<QComboBox *>("cbxDrive")->currentText();
-            QTest::keyClicks(form->findChild<QLineEdit *>("edtPath"), path);
-            form->findChild<QCheckBox *>("ckbReconnect")->setChecked(reconnect);
-            form->findChild<QPushButton *>("btnOK")->click();
-        });
+        answerMapDialog(path, reconnect, &offered);
         if (!password.isNull()) {
             whenModalShows("NetCredentialsDlg", [&](QWidget *form) {
                 form->findChild<QLineEdit *>("edtUser")->setText(server->user());
@@ -94,14 +89,7 @@ protected:
     {
         NetworkDriveCommands commands(nullptr);
         QSignalSpy finished(&commands, &NetworkDriveCommands::finished);
-        whenModalShows("NetDisconnectDlg", [&](QWidget *form) {
-            auto *drives = form->findChild<QTreeWidget *>("lvwDrives");
-            for (int i = 0; i < drives->topLevelItemCount(); ++i) {
-                if (drives->topLevelItem(i)->text(0) == QString(letter) + ":")
-                    drives->setCurrentItem(drives->topLevelItem(i));
-            }
-            form->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
-        });
+        answerDisconnectDialog(letter);
         EXPECT_TRUE(commands.DisconnectNetworkDrive());
         EXPECT_TRUE(finished.wait(networkPatienceMs));
         return finished.isEmpty() ? NetworkResult{-1, QChar(), QString(), QString()} : finished.constFirst().at(0).value<NetworkResult>();

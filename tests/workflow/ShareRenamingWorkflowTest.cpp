@@ -10,7 +10,7 @@
 #include "platform/MessageBox.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
-#include "tests/common/SmbShare.h"
+#include "tests/common/SambaShare.h"
 #include "tests/tags/TagBytes.h"
 
 #include <QDir>
@@ -47,27 +47,29 @@ protected:
                                                 frameV23("APIC", cover),
                                             0, 64) +
                                    silentAudio(audioFrames) + tagbytes::id3v1("Song", "Band", 3, 17);
-        EXPECT_TRUE(writeFile(share->servedFolder() + u'/' + name, content));
+        EXPECT_TRUE(writeFile(share->guestFolder() + u'/' + name, content));
         return content;
     }
     void load(const QString &name)
     {
-        workflow.setFile(platform::toDrivePath(share->mountFolder()) + u'\\', name);
+        workflow.setFile(platform::toDrivePath(mounted) + u'\\', name);
         workflow.readTags();
     }
     QStringList entries() const
     {
-        return QDir(share->mountFolder()).entryList({u"*.mp3"_s}, QDir::Files | QDir::Hidden);
+        return QDir(mounted).entryList({u"*.mp3"_s}, QDir::Files | QDir::Hidden);
     }
 
     void SetUp() override
     {
         share.emplace(QString::fromUtf8(GetParam()));
-        if (!share->failure().isEmpty())
+        mounted = share->mountGuest();
+        if (mounted.isEmpty())
             GTEST_SKIP() << share->failure().toStdString();
     }
 
-    std::optional<SmbShare> share;
+    std::optional<SambaShare> share;
+    QString mounted;
     platform::ScriptedMessageResponder boxes;
     TKestrava engine;
     TID3TagInfo id3v1;
@@ -88,7 +90,7 @@ TEST_P(ShareRenamingWorkflowTest, RinominaRenamesAndWritesBothTagsKeepingCoverAn
     ASSERT_TRUE(workflow.renameFile()) << boxes.texts().join(u'\n').toStdString();
     ASSERT_TRUE(workflow.writeTags(fields)) << workflow.lastSaveResult().message.toStdString();
     EXPECT_EQ(entries(), QStringList{u"[Band] - Song.mp3"_s});
-    const QString saved = share->mountFolder() + u"/[Band] - Song.mp3"_s;
+    const QString saved = mounted + u"/[Band] - Song.mp3"_s;
     const QByteArray bytes = readFile(saved);
     TID3v2 v2;
     ASSERT_TRUE(v2.ReadFromFile(saved));
@@ -109,7 +111,7 @@ TEST_P(ShareRenamingWorkflowTest, CaseOnlyRenameTakesTheNewSpelling)
     engine.SetNewName(u"Song"_s);
     ASSERT_TRUE(workflow.renameFile()) << boxes.texts().join(u'\n').toStdString();
     EXPECT_EQ(entries(), QStringList{u"Song.mp3"_s});
-    EXPECT_EQ(readFile(share->mountFolder() + u"/Song.mp3"_s), original);
+    EXPECT_EQ(readFile(mounted + u"/Song.mp3"_s), original);
     EXPECT_EQ(workflow.fileName(), u"Song.mp3"_s);
 }
 
@@ -128,14 +130,14 @@ TEST_P(CaseInsensitiveShareTest, AnotherFileDifferingOnlyInCaseIsNeverReplaced)
     engine.SetNewName(u"SONG"_s);
     EXPECT_FALSE(workflow.renameFile());
     EXPECT_EQ(boxes.texts(), QStringList{u"Nome file gia' esistente; specificare un altro nome."_s});
-    EXPECT_EQ(readFile(share->servedFolder() + u"/SONG.mp3"_s), other);
+    EXPECT_EQ(readFile(share->guestFolder() + u"/SONG.mp3"_s), other);
 }
 
 TEST_P(CaseInsensitiveShareTest, ANameTheShareRefusesNamesTheCharacterAndKeepsTheFile)
 {
     // Rinomina's proposals never hold these characters; any other caller of the rename may.
     const QByteArray original = putMp3(u"song.mp3"_s);
-    ASSERT_TRUE(QDir::setCurrent(share->mountFolder()));
+    ASSERT_TRUE(QDir::setCurrent(mounted));
     for (const QString &refused : {u":"_s, u"?"_s, u"*"_s, u"\""_s, u"<"_s, u">"_s, u"|"_s}) {
         boxes.clear();
         EXPECT_FALSE(TKestrava::PerformRename(u"song.mp3"_s, u"AC"_s + refused + u"DC"_s, u".mp3"_s));
@@ -144,7 +146,7 @@ TEST_P(CaseInsensitiveShareTest, ANameTheShareRefusesNamesTheCharacterAndKeepsTh
         EXPECT_EQ(entries(), QStringList{u"song.mp3"_s});
     }
     QDir::setCurrent(QDir::tempPath());
-    EXPECT_EQ(readFile(share->mountFolder() + u"/song.mp3"_s), original);
+    EXPECT_EQ(readFile(mounted + u"/song.mp3"_s), original);
 }
 
 TEST_P(CaseInsensitiveShareTest, ASaveCutOffByTheServerLeavesTheFileWholeAndFails)
@@ -155,7 +157,7 @@ TEST_P(CaseInsensitiveShareTest, ASaveCutOffByTheServerLeavesTheFileWholeAndFail
     fields[TagField::Comment] = QString(3000, u'c'); // the tag grows
     // The server stops as soon as the rewrite has created its temporary file.
     std::atomic<bool> stopped = false;
-    const QDir served(share->servedFolder());
+    const QDir served(share->guestFolder());
     const qsizetype before = served.entryList(QDir::Files | QDir::Hidden).size();
     QThread *watcher = QThread::create([&] {
         for (int i = 0; i < 20000 && served.entryList(QDir::Files | QDir::Hidden).size() == before; ++i)
@@ -170,7 +172,7 @@ TEST_P(CaseInsensitiveShareTest, ASaveCutOffByTheServerLeavesTheFileWholeAndFail
     ASSERT_TRUE(stopped);
     EXPECT_FALSE(saved);
     EXPECT_FALSE(workflow.lastSaveResult().message.isEmpty());
-    EXPECT_EQ(readFile(share->servedFolder() + u"/song.mp3"_s), original);
+    EXPECT_EQ(readFile(share->guestFolder() + u"/song.mp3"_s), original);
 }
 
 INSTANTIATE_TEST_SUITE_P(Share, CaseInsensitiveShareTest, ::testing::Values(""));

@@ -5,7 +5,7 @@
 #include "app/KestravaApplication.h"
 #include "explorer/shared/LanguageTables.h"
 #include "platform/DrivePaths.h"
-#include "explorer/netdrive/NetworkDriveCommands.h"
+#include "explorer/tree/DirTree.h"
 #include "tools/kestrava-explorer/ExplorerWindow.h"
 
 #include <QCommandLineParser>
@@ -79,6 +79,6 @@ int main(int argc, char **argv)
         window.openFolder(platform::normalizedDrivePath(parser.positionalArguments().first()));
     window.show();
     // The network drives kept from the last session mount in the background.
-    (new NetworkDriveCommands(&window))->restoreAtStart();
+    window.tree()->restoreNetworkDrives();
     return application.exec();
 }

@@ -4,6 +4,10 @@
 // GVfs (gvfsd with its FUSE folder) on a private D-Bus session, so that the desktop's
 // mounter reaches the shares. While it lives, the process's environment points at
 // that session. Everything it starts is stopped by process id when it ends.
+//
+//   SambaShare share(u"case sensitive = yes"_s); // extra smb.conf lines for both shares
+//   share.guestFolder();   // the folder served: seed and inspect files here
+//   share.mountGuest();    // the guest share as a local folder, through GVfs
 
 #include <QString>
 #include <QTemporaryDir>
@@ -17,7 +21,8 @@ class QProcess;
 
 class SambaShare {
 public:
-    SambaShare();
+    // `shareOptions`: extra smb.conf lines for both shares.
+    explicit SambaShare(const QString &shareOptions = QString());
     ~SambaShare();
     SambaShare(const SambaShare &) = delete;
     SambaShare &operator=(const SambaShare &) = delete;
@@ -33,9 +38,13 @@ public:
     QString user() const { return QStringLiteral("ktuser"); }
     QString password() const { return QStringLiteral("kpass1"); }
     int port() const { return m_port; }
+    // Mounts the guest share as the desktop does and gives its local folder; empty, with
+    // failure() telling why, when the mount fails.
+    QString mountGuest();
 
     bool isServing() const { return m_smbd != 0; }
-    // The server stops (connections refused) or stops answering, and starts again.
+    // The server and its connections end at once (calls on a mount then fail, connections
+    // are refused), it stops answering, and it starts again.
     void stopServer();
     void freezeServer();
     void thawServer();
@@ -50,6 +59,7 @@ private:
     QString path(const QString &name) const { return m_work.filePath(name); }
 
     QTemporaryDir m_work;
+    QString m_shareOptions;
     QString m_failure;
     int m_port = 0;
     pid_t m_smbd = 0;

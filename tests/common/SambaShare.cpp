@@ -1,8 +1,9 @@
-#include "tests/netdrive/SambaShare.h"
+#include "tests/common/SambaShare.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <arpa/inet.h>
@@ -131,7 +132,8 @@ bool run(const QString &program, const QStringList &arguments, const QByteArray 
 
 } // namespace
 
-SambaShare::SambaShare()
+SambaShare::SambaShare(const QString &shareOptions)
+    : m_shareOptions(shareOptions)
 {
     for (const char *name : environmentNames)
         m_savedEnvironment.append(qgetenv(name));
@@ -192,6 +194,9 @@ bool SambaShare::start()
     map.open(QIODevice::WriteOnly);
     map.write("root = " + user().toLatin1() + "\n");
     map.close();
+    QString shareLines;
+    for (const QString &line : m_shareOptions.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        shareLines += QStringLiteral("  ") + line.trimmed() + QLatin1Char('\n');
     QString config = QStringLiteral("[global]\n"
                                     "  server role = standalone server\n"
                                     "  workgroup = WORKGROUP\n"
@@ -220,13 +225,16 @@ bool SambaShare::start()
                                     "  guest ok = yes\n"
                                     "  read only = no\n"
                                     "  force user = root\n"
+                                    "%3"
                                     "[secure]\n"
                                     "  path = %1/share-secure\n"
                                     "  valid users = root\n"
                                     "  read only = no\n"
-                                    "  force user = root\n")
+                                    "  force user = root\n"
+                                    "%3")
                          .arg(m_work.path())
-                         .arg(m_port);
+                         .arg(m_port)
+                         .arg(shareLines);
     QFile smbConf(path(QStringLiteral("smb.conf")));
     smbConf.open(QIODevice::WriteOnly);
     smbConf.write(config.toUtf8());
@@ -322,13 +330,31 @@ void SambaShare::stopServer()
 {
     if (m_smbd == 0)
         return;
-    ::kill(m_smbd, SIGCONT);
-    ::kill(m_smbd, SIGTERM);
-    if (!waitFor([&] { return isGone(m_smbd); }, 5000))
-        ::kill(m_smbd, SIGKILL);
-    waitFor([&] { return isGone(m_smbd); }, 5000);
+    // The server and each of its connections end at once, as when the machine goes away.
+    for (pid_t pid : processesInSessions({m_smbd}))
+        ::kill(pid, SIGKILL);
+    waitFor([&] { return processesInSessions({m_smbd}).isEmpty() && isGone(m_smbd); }, 5000);
     m_sessions.removeAll(m_smbd);
     m_smbd = 0;
+}
+
+QString SambaShare::mountGuest()
+{
+    if (!m_failure.isEmpty())
+        return QString();
+    // Folder names of GVfs: keys sorted, "port=" unless the port is 445.
+    const QString folder = path(QStringLiteral("run/gvfs/smb-share:port=%1,server=127.0.0.1,share=guestshare").arg(m_port));
+    QProcess gio;
+    gio.setStandardInputFile(QProcess::nullDevice());
+    gio.start(QStringLiteral("gio"), {QStringLiteral("mount"), QStringLiteral("-a"), guestAddress()});
+    const bool mounted = gio.waitForFinished(startPatienceMs) && gio.exitStatus() == QProcess::NormalExit
+                         && gio.exitCode() == 0;
+    if (!mounted || !waitFor([&] { return QFileInfo(folder).isDir(); }, 10000)) {
+        m_failure = QStringLiteral("gio mount %1 failed: %2")
+                        .arg(guestAddress(), QString::fromLocal8Bit(gio.readAllStandardError().right(400)));
+        return QString();
+    }
+    return folder;
 }
 
 void SambaShare::freezeServer()
