@@ -285,15 +285,18 @@ void FileListCommands::NewFolder()
         name = base + QStringLiteral("(%1)").arg(number);
     platform::createFolder(name);
     m_list.RefreshList();
-    m_list.clearSelection();
-    for (int row = 0; row < m_list.itemCount(); ++row) {
-        if (m_list.item(row).path() == name) {
-            m_list.selectItem(row);
-            if (CanEdit(row))
-                m_list.editCaption(row);
-            break;
+    // A big folder is read in the background: the editor opens once its rows are shown.
+    m_list.whenListed([this, name] {
+        m_list.clearSelection();
+        for (int row = 0; row < m_list.itemCount(); ++row) {
+            if (m_list.itemPath(row) == name) {
+                m_list.selectItem(row);
+                if (CanEdit(row))
+                    m_list.editCaption(row);
+                break;
+            }
         }
-    }
+    });
     updatePartners(name, PartnerOrder::ComboFirst);
 }
 

@@ -210,6 +210,22 @@ TEST_F(FileListCommandsTest, NewFolderTakesTheNextNumberAndOpensTheEditor)
     EXPECT_FALSE(QDir(folder.filePath(u"New Folder(3)"_s)).exists());
 }
 
+TEST_F(FileListCommandsTest, NewFolderInABigFolderOpensTheEditorOnceTheFolderIsShown)
+{
+    // Enough entries that the re-listing runs in the background.
+    for (int i = 0; i < 2000; ++i)
+        folder.write(u"f%1.txt"_s.arg(i, 4, 10, QLatin1Char('0')), "");
+    listFolder();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list.isListing(); }, 60000));
+    select({u"f0001.txt"_s});
+    key(Qt::Key_N, Qt::ControlModifier);
+    ASSERT_TRUE(QDir(folder.filePath(u"New Folder"_s)).exists());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list.isListing(); }, 60000));
+    EXPECT_EQ(list.selectedCaption(), u"New Folder"_s);
+    confirmEdit(u"Album"_s);
+    EXPECT_TRUE(QDir(folder.filePath(u"Album"_s)).exists());
+}
+
 struct RenameCase {
     const char *from;
     const char *to;
