@@ -1,7 +1,7 @@
 #pragma once
 // The file list's commands, apart from the view: cut, copy, paste, delete, rename,
 // new folder, view, find and the drop of files. Each is a QAction that the keys, the
-// pop-up menu and the folder tree trigger alike; the spec-named operations are the
+// pop-up menu and the folder tree trigger alike; the named operations (CutCopy, Paste…) are the
 // actions' bodies.
 
 #include "explorer/shared/ExplorerTypes.h"
