@@ -107,6 +107,18 @@ bool wildcardMatches(const QString &pattern, const QString &name)
     return pattern.endsWith(QLatin1String(".*")) && matchesExactly(QStringView(pattern).chopped(2), name);
 }
 
+// The errors of a folder on a server that is gone or does not answer.
+bool isServerGone(int error)
+{
+    switch (error) {
+    case EIO: case ENOTCONN: case ETIMEDOUT: case ECONNREFUSED: case ECONNRESET: case ECONNABORTED:
+    case EHOSTDOWN: case EHOSTUNREACH: case ENETDOWN: case ENETUNREACH:
+        return true;
+    default:
+        return false;
+    }
+}
+
 FindFiles::FindFiles(const QString &pattern, EntryKinds kinds)
     : m_kinds(kinds)
 {
@@ -121,6 +133,7 @@ FindFiles::FindFiles(const QString &pattern, EntryKinds kinds)
         nativeFolder.chop(1);
     m_atDriveRoot = isDriveRoot(nativeFolder);
     m_dir = ::opendir(encodeNativeName(nativeFolder).constData());
+    m_serverUnreachable = !m_dir && isServerGone(errno);
 }
 
 FindFiles::~FindFiles()
@@ -139,7 +152,13 @@ bool FindFiles::next(FoundEntry &entry)
 {
     if (!m_dir)
         return false;
-    while (const dirent *raw = ::readdir(m_dir)) {
+    for (;;) {
+        errno = 0;
+        const dirent *raw = ::readdir(m_dir);
+        if (!raw) {
+            m_serverUnreachable = m_serverUnreachable || isServerGone(errno);
+            return false;
+        }
         if (!wanted(raw))
             continue;
         const QString name = driveSideName(raw->d_name);
@@ -148,7 +167,6 @@ bool FindFiles::next(FoundEntry &entry)
         if (examineEntry(::dirfd(m_dir), raw->d_name, name, m_kinds, entry))
             return true;
     }
-    return false;
 }
 
 // Decides from the name and the directory entry's type alone, where that suffices.

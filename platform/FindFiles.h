@@ -30,6 +30,8 @@ public:
     FindFiles &operator=(const FindFiles &) = delete;
 
     bool isOpen() const { return m_dir != nullptr; }
+    // The folder could not be read to its end because its server is gone or does not answer.
+    bool serverUnreachable() const { return m_serverUnreachable; }
     // Fills `entry` with the next matching entry; false when there are no more.
     bool next(FoundEntry &entry);
     void close();
@@ -42,10 +44,14 @@ private:
     EntryKinds m_kinds;
     bool m_matchesEverything = false;
     bool m_atDriveRoot = false;
+    bool m_serverUnreachable = false;
 };
 
 // The one entry named exactly by `path` (no wildcards); false when there is none.
 bool findEntry(const QString &path, FoundEntry &entry);
+
+// True for the errors of a folder on a server that is gone or does not answer.
+bool isServerGone(int error);
 
 // True for a folder's "." and ".." entries (native names).
 bool isDotEntry(const char *name);

@@ -22,7 +22,9 @@
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
+#include "platform/Errors.h"
 #include "platform/FindFiles.h"
+#include "platform/NetworkThreads.h"
 #include "platform/WaitCursor.h"
 #include "text/Ascii.h"
 
@@ -37,6 +39,7 @@
 #include <QMouseEvent>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QTimer>
 
 using platform::faDirectory;
 
@@ -48,6 +51,9 @@ const QString drivesText = QStringLiteral("DRIVES");
 // bound only keeps a slow disk or share from holding the window.
 constexpr int shownAtOnceEntries = 500;
 constexpr int shownAtOnceMilliseconds = 200;
+// A network drive that has not delivered its folder by then counts as not answering;
+// its blocked reader is left to end on its own.
+constexpr int networkListingPatienceMs = 5000;
 
 bool isDrivesText(const QString &text)
 {
@@ -291,12 +297,19 @@ void TZuFilelistView28::RefreshList()
     auto job = std::make_shared<FolderListingJob>(FolderListingRequest{
         listingSettings(), m_directory, m_fileType, m_mask, m_showFolders, clickedOrder(byName, 0)});
     const quint64 generation = ++m_listingGeneration;
-    job->setOnDone([this, generation] {
-        QMetaObject::invokeMethod(this, [this, generation] { listingDone(generation); }, Qt::QueuedConnection);
+    // The worker may outlive the view (a dead network drive): it reaches the view
+    // through the application object, and only while the view exists.
+    const QPointer<TZuFilelistView28> view(this);
+    job->setOnDone([view, generation] {
+        QMetaObject::invokeMethod(qApp, [view, generation] {
+            if (view)
+                view->listingDone(generation);
+        }, Qt::QueuedConnection);
     });
     m_pending.job = job;
     m_pending.place = std::move(kept);
-    m_listingPool.start([job] { job->run(); });
+    const bool onNetwork = isOnNetworkDrive(m_directory);
+    (onNetwork ? platform::networkThreadPool() : &m_listingPool)->start([job] { job->run(); });
     // A small folder is shown before returning, as if it had been read here.
     if (job->waitBriefly(shownAtOnceEntries, shownAtOnceMilliseconds)) {
         showListing();
@@ -308,6 +321,30 @@ void TZuFilelistView28::RefreshList()
         m_listedTotal = 0;
     }
     m_pending.hourglass = std::make_unique<platform::WaitCursor>();
+    if (onNetwork) {
+        QTimer::singleShot(networkListingPatienceMs, this, [this, generation] {
+            if (generation == m_listingGeneration && m_pending.job)
+                giveUpListing();
+        });
+    }
+}
+
+bool TZuFilelistView28::isOnNetworkDrive(const QString &folder)
+{
+    return !folder.isEmpty() && platform::driveKind(folder.at(0).toUpper()) == platform::DriveKind::Network;
+}
+
+void TZuFilelistView28::giveUpListing()
+{
+    PendingListing pending = std::exchange(m_pending, PendingListing());
+    pending.job->cancel();
+    finishListing(pending.place);
+    throw platform::Error(noAnswerText());
+}
+
+QString TZuFilelistView28::noAnswerText() const
+{
+    return fileListCommandText(m_language, QStringLiteral("networkNoAnswer")).arg(m_directory);
 }
 
 bool TZuFilelistView28::isListing() const
@@ -356,6 +393,8 @@ void TZuFilelistView28::showListing()
         then();
     if (job.error())
         std::rethrow_exception(job.error());
+    if (job.serverUnreachable())
+        throw platform::Error(noAnswerText());
 }
 
 void TZuFilelistView28::finishListing(const ListingPlace &kept)

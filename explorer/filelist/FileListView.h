@@ -202,6 +202,10 @@ private:
     };
     static FileListOrder clickedOrder(FileListOrder order, int column);
     void cancelListing();
+    // A network listing that took too long: dropped, the list left empty, and reported.
+    void giveUpListing();
+    static bool isOnNetworkDrive(const QString &folder);
+    QString noAnswerText() const;
     void listingDone(quint64 generation);
     void showListing();
     void finishListing(const ListingPlace &kept);

@@ -51,6 +51,7 @@ bool FolderListing::AddEntries(const QString &pattern, int mask)
     platform::FindFiles find(pattern, folders ? platform::EntryKinds::FoldersOnly : platform::EntryKinds::NonFolders);
     if (m_folder.isEmpty())
         m_folder = folderPart(pattern);
+    m_serverUnreachable = m_serverUnreachable || find.serverUnreachable();
     const int refused = (faReadOnly | faHidden | faSystem) & ~mask;
     bool added = false;
     platform::FoundEntry entry;

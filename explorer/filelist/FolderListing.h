@@ -61,6 +61,8 @@ public:
 
     // Bytes of the entries added so far.
     qint64 listedTotal() const { return m_listedTotal; }
+    // The folder's server was gone or did not answer when the folder was opened.
+    bool serverUnreachable() const { return m_serverUnreachable; }
 
 private:
     FileListRow entryRow(const platform::FoundEntry &entry);
@@ -70,6 +72,7 @@ private:
     RowSink m_sink;
     QString m_folder;
     qint64 m_listedTotal = 0;
+    bool m_serverUnreachable = false;
     QStringList m_typeSamples{QString()};
     QHash<QString, int> m_typeSlots;
     std::atomic<bool> m_cancelled{false};

@@ -44,6 +44,7 @@ public:
     // (type names included).
     std::vector<FileListRow> takeRows(FileListContext &context);
     qint64 listedTotal() const { return m_listing.listedTotal(); }
+    bool serverUnreachable() const { return m_listing.serverUnreachable(); }
     const FileListOrder &order() const { return m_request.order; }
     // What the listing raised, if anything; the rows hold what was read before.
     std::exception_ptr error() const { return m_error; }

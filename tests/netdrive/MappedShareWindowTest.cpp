@@ -1,7 +1,10 @@
 // The main window over a real SMB share mapped from its folder tree: the tree and the
-// file list follow the mapping, Rinomina works on the share, and the disconnection.
+// file list follow the mapping, Rinomina works on the share, the disconnection, and a
+// server that stops answering while its drive is listed.
 
 #include "tests/app/MainWindowFixture.h"
+
+#include "app/KestravaApplication.h"
 
 #include "explorer/filelist/FileListView.h"
 #include "explorer/netdrive/NetworkDriveCommands.h"
@@ -17,10 +20,15 @@
 #include "tests/tags/TagBytes.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <iostream>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -101,12 +109,30 @@ protected:
         return captions;
     }
 
+    // Re-lists as a key or a click does: from the event loop, whose handler shows what
+    // the listing raises.
+    void relistFromEventLoop()
+    {
+        bool done = false;
+        QMetaObject::invokeMethod(list(), [&] {
+            done = true;
+            list()->RefreshList();
+        }, Qt::QueuedConnection);
+        QTest::qWaitFor([&] { return done; });
+    }
+
     static std::unique_ptr<SambaShare> server;
 };
 
 std::unique_ptr<SambaShare> MappedShareWindowTest::server;
 
 } // namespace
+
+// Errors raised in the window's handlers reach the user as the program shows them.
+std::unique_ptr<QApplication> createTestApplication(int &argc, char **argv)
+{
+    return std::make_unique<KestravaApplication>(argc, argv);
+}
 
 TEST_F(MappedShareWindowTest, AMappedShareIsShownRenamedInAndDisconnected)
 {
@@ -178,5 +204,53 @@ TEST_F(MappedShareWindowTest, AKeptDriveAppearsInTheTreeWhenItIsMountedAgainAtSt
     // the tree is rebuilt once the events of the restoration are handled
     QCoreApplication::processEvents();
     EXPECT_TRUE(driveNodes().contains(drive));
+    EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+}
+
+TEST_F(MappedShareWindowTest, AFrozenServerLeavesTheWindowAnsweringAndEndsTheListingWithAMessage)
+{
+    QFile seed(server->guestFolder() + u"/song.mp3"_s);
+    ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+    seed.close();
+    createWindow();
+    const QString drive = mapFromTree(false);
+    ASSERT_FALSE(drive.isEmpty());
+    ASSERT_EQ(listed(), QStringList{u"song.mp3"_s});
+
+    server->freezeServer();
+    const auto thaw = qScopeGuard([] { server->thawServer(); });
+    // Ticks of a timer while a listing waits: the event loop is answering.
+    int ticksWhileListing = 0;
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!list()->isListing())
+            return;
+        ++ticksWhileListing;
+        longestGap = std::max(longestGap, sinceTick.restart());
+    });
+    ticker.start(20);
+
+    // Re-listed while the server does not answer: the window goes on, the listing
+    // ends with one message and an empty list.
+    relistFromEventLoop();
+    ASSERT_TRUE(list()->isListing());
+    sinceTick.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list()->isListing(); }, networkPatienceMs));
+    EXPECT_GE(ticksWhileListing, 10);
+    std::cout << "[          ] longest wait of the event loop while listing: " << longestGap << " ms\n";
+    ASSERT_EQ(boxes->requests().size(), 1) << boxes->texts().join(u'\n').toStdString();
+    EXPECT_TRUE(boxes->texts().constFirst().contains(u"non risponde"_s)) << boxes->texts().join(u'\n').toStdString();
+    EXPECT_EQ(listed(), QStringList());
+    boxes->clear();
+
+    // Another folder chosen while the drive is being read is shown; nothing is reported.
+    relistFromEventLoop();
+    ASSERT_TRUE(list()->isListing());
+    clickFolder(folder->path());
+    QTRY_COMPARE_WITH_TIMEOUT(list()->Directory(), platform::toDrivePath(folder->path()) + u'\\', networkPatienceMs);
+    EXPECT_FALSE(list()->isListing());
+    QTest::qWait(200);
     EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
 }
