@@ -124,6 +124,13 @@ TEST_F(DirTreeCommandsTest, TheMenuHasItsElevenCommandsEnabledByTheSelectedNodes
     key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(enabledItems().size(), 11);
 
+    // Shift+F10 opens it 10 pixels right of and below the selected node's row.
+    key(Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(menu->isVisible());
+    const QRect row = tree().visualItemRect(tree().currentItem());
+    EXPECT_EQ(menu->pos(), tree().viewport()->mapToGlobal(QPoint(row.left() + 20, row.bottom())) + QPoint(10, 10));
+    menu->hide();
+
     // A language change builds a new menu in that language.
     tree().SetLanguage(lnItalian);
     ASSERT_NE(tree().popUpMenu(), nullptr);
