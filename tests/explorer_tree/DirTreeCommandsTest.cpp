@@ -3,6 +3,7 @@
 #include "explorer/filelist/FileListView.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/FileOperationTable.h"
+#include "explorer/shared/PropertiesDialog.h"
 #include "explorer/tree/DirTreeCommands.h"
 #include "explorer/tree/TZuDirTree21PopUp.h"
 #include "platform/DrivePaths.h"
@@ -155,6 +156,21 @@ TEST_F(DirTreeCommandsTest, MenuItemsTriggerTheActionsTheKeysTrigger)
     stray.setObjectName(u"x"_s);
     tree().popUpMenu()->ItemClick(&stray);
     EXPECT_EQ(copies.size(), 2);
+
+    // Alt+Enter shows the folder's properties.
+    QSignalSpy properties(tree().commands().action(taProperties), &QAction::triggered);
+    key(Qt::Key_Return, Qt::AltModifier);
+    EXPECT_EQ(properties.size(), 1);
+    const auto shown = [] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<PropertiesDialog *>(widget) && widget->isVisible())
+                return widget;
+        }
+        return static_cast<QWidget *>(nullptr);
+    };
+    QWidget *dialog = shown();
+    ASSERT_NE(dialog, nullptr);
+    delete dialog;
 }
 
 TEST_F(DirTreeCommandsTest, NewFolderOnTheRootIsRefusedAndElsewhereOpensTheEditorOnTheDefaultName)
