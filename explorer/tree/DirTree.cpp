@@ -3,6 +3,8 @@
 #include "explorer/tree/DirTreeFolders.h"
 #include "explorer/tree/DirTreeNodes.h"
 #include "explorer/tree/TZuDirTree21PopUp.h"
+#include "explorer/tree/TreeSizeDialog.h"
+#include "explorer/tree/TreeSizeMessage.h"
 #include "explorer/shared/ExplorerDialogs.h"
 #include "explorer/shared/FileOperationTable.h"
 #include "explorer/shared/ExplorerTexts.h"
@@ -720,12 +722,31 @@ void TZuDirTree21::watchShownFolders()
 
 double TZuDirTree21::ShowTreeSize()
 {
-    return 0; // PENDING: bound to the background count
+    const QTreeWidgetItem *node = currentItem();
+    if (!node)
+        return 0;
+    const int level = nodeLevel(node);
+    const QString path = GetNodePath(node);
+    const QString label = treeSizeLabel(path, level);
+    platform::FolderSizeResult result;
+    // The computer holds no files of its own.
+    if (!path.isEmpty()) {
+        TreeSizeDialog dialog(this, path, m_language);
+        result = dialog.count(platform::toNativePath(path));
+        if (result.cancelled)
+            return 0;
+    }
+    const double bytes = double(result.bytes);
+    showInformationDialog(treeSizeMessage(label, bytes, result.unreadableFolders, m_language));
+    return bytes;
 }
 
-double TZuDirTree21::FolderBytes(const QString &) const
+double TZuDirTree21::FolderBytes(const QString &path) const
 {
-    return 0; // PENDING
+    if (path.isEmpty())
+        return 0;
+    platform::FolderSizeCounter counter;
+    return double(counter.count(platform::toNativePath(path)).bytes);
 }
 
 void TZuDirTree21::ShowFolderContentsWindow()
