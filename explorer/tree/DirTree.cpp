@@ -2,6 +2,7 @@
 
 #include "explorer/tree/DirTreeFolders.h"
 #include "explorer/tree/DirTreeNodes.h"
+#include "explorer/tree/FolderContentsWindow.h"
 #include "explorer/tree/TZuDirTree21PopUp.h"
 #include "explorer/tree/TreeSizeDialog.h"
 #include "explorer/tree/TreeSizeMessage.h"
@@ -751,5 +752,21 @@ double TZuDirTree21::FolderBytes(const QString &path) const
 
 void TZuDirTree21::ShowFolderContentsWindow()
 {
-    // PENDING
+    QTreeWidgetItem *node = currentItem();
+    const int level = nodeLevel(node);
+    if (!node || level < 1 || m_selectedPath.isEmpty())
+        return;
+    const QString folder = m_selectedPath;
+    const QString titlePart = level == 1
+                                  ? QStringLiteral("\" ") + nodeDriveLetter(node) + QStringLiteral(":\\ \"")
+                                  : QStringLiteral("\" ..\\") + fileNamePart(DelSlash(folder)) + QStringLiteral(" \"");
+    if (QTreeWidgetItem *root = topLevelItem(0))
+        collapseRecursively(root);
+    auto *window = new FolderContentsWindow(this, folder, titlePart);
+    connect(window, &FolderContentsWindow::confirmed, this, [this, folder](const QString &path) {
+        m_selectedFile = path;
+        if (!path.isEmpty())
+            emit OnFileChange(this, m_selectedFile);
+        OpenPath(folder);
+    });
 }
