@@ -3,6 +3,7 @@
 #include "explorer/filelist/FileListView.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/FileOperationTable.h"
+#include "explorer/shared/MenuGlyph.h"
 #include "explorer/shared/PropertiesDialog.h"
 #include "explorer/tree/DirTreeCommands.h"
 #include "explorer/tree/TZuDirTree21PopUp.h"
@@ -417,4 +418,26 @@ TEST_F(DirTreeCommandsTest, OnlyTheFilesOfAListSelectionAreDroppedAndNothingOnAR
     tree().commands().dropFileListSelection(fixture.node(u"B"_s));
     EXPECT_EQ(boxes.texts(), QStringList{ExplorerTexts.msgNoSelection});
     EXPECT_TRUE(exists(u"C/sub"_s));
+}
+
+TEST(TreeMenuGlyphsTest, EachGlyphIsDrawnAtBothSizes)
+{
+    for (const char *name : {"NewFolder28", "EditFolder28", "DelFolder28", "Cut28", "Copy28", "Paste28", "TreeSize28",
+                             "DirContents28", "NetConnect28", "NetDisConnect28", "Attributes28"}) {
+        SCOPED_TRACE(name);
+        const QIcon icon = menuGlyph(QLatin1String(name));
+        const QList<QSize> sizes = icon.availableSizes();
+        ASSERT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(32, 32)));
+        const QImage small = icon.pixmap(QSize(16, 16), 1.0).toImage();
+        const QImage large = icon.pixmap(QSize(32, 32), 1.0).toImage();
+        int opaque = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x)
+                opaque += qAlpha(small.pixel(x, y)) > 160;
+        }
+        EXPECT_GT(opaque, 20);
+        // Drawn for 2x, not the small one blown up.
+        EXPECT_NE(large.convertToFormat(QImage::Format_ARGB32),
+                  small.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::FastTransformation).convertToFormat(QImage::Format_ARGB32));
+    }
 }
