@@ -9,10 +9,12 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <atomic>
 #include <thread>
 
 namespace {
 constexpr int refreshMs = 100;
+constexpr int pollMs = 10;
 } // namespace
 
 TreeSizeDialog::TreeSizeDialog(QWidget *parent, const QString &shownPath, TLanguage language)
@@ -34,42 +36,63 @@ TreeSizeDialog::TreeSizeDialog(QWidget *parent, const QString &shownPath, TLangu
     showProgress();
 }
 
+// What the worker and the window share; the worker keeps it alive after a cancel.
+struct TreeSizeDialog::Run {
+    platform::FolderSizeCounter counter;
+    platform::FolderSizeResult result;
+    std::atomic<bool> done{false};
+    std::atomic<bool> cancelled{false};
+};
+
 void TreeSizeDialog::reject()
 {
-    // Escape and the window's close button cancel; the count ends on its own.
+    // Escape and the window's close button cancel.
     cancelCount();
+}
+
+void TreeSizeDialog::cancelCount()
+{
+    if (!m_run)
+        return;
+    m_run->cancelled = true;
+    m_run->counter.cancel();
 }
 
 void TreeSizeDialog::showProgress()
 {
     const QLocale locale;
+    const std::uint64_t folders = m_run ? m_run->counter.foldersSoFar() : 0;
+    const std::uint64_t bytes = m_run ? m_run->counter.bytesSoFar() : 0;
     m_progress->setText(fileListCommandText(m_language, QStringLiteral("treeSizeProgress"))
-                            .arg(locale.toString(qulonglong(m_counter.foldersSoFar())),
-                                 locale.toString(qulonglong(m_counter.bytesSoFar()))));
+                            .arg(locale.toString(qulonglong(folders)), locale.toString(qulonglong(bytes))));
 }
 
 platform::FolderSizeResult TreeSizeDialog::count(const QString &nativePath)
 {
-    platform::FolderSizeResult result;
+    const std::shared_ptr<Run> run = std::make_shared<Run>();
+    m_run = run;
+    std::thread([run, nativePath] {
+        run->result = run->counter.count(nativePath);
+        run->done = true;
+    }).detach();
     QEventLoop loop;
-    bool finished = false;
-    std::thread worker([&] {
-        result = m_counter.count(nativePath);
-        QMetaObject::invokeMethod(&loop, [&] {
-            finished = true;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [&loop, &run] {
+        if (run->done || run->cancelled)
             loop.quit();
-        }, Qt::QueuedConnection);
     });
+    poll.start(pollMs);
     QTimer refresh;
     connect(&refresh, &QTimer::timeout, this, &TreeSizeDialog::showProgress);
     refresh.start(refreshMs);
-    QTimer::singleShot(m_showDelayMs, &loop, [this, &finished] {
-        if (!finished)
-            show();
-    });
-    if (!finished)
-        loop.exec();
-    worker.join();
+    QTimer::singleShot(m_showDelayMs, &loop, [this] { show(); });
+    loop.exec();
     hide();
-    return result;
+    showProgress();
+    if (!run->done) {
+        platform::FolderSizeResult cancelled;
+        cancelled.cancelled = true;
+        return cancelled;
+    }
+    return run->result;
 }

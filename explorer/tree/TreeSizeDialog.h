@@ -6,6 +6,7 @@
 #include "platform/FolderSizeCounter.h"
 
 #include <QDialog>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -16,10 +17,11 @@ public:
     TreeSizeDialog(QWidget *parent, const QString &shownPath, TLanguage language);
 
     // Counts below the native path and returns when done or cancelled; the window shows
-    // itself only when the count lasts.
+    // itself only when the count lasts. A cancelled count returns at once, even while a
+    // worker waits on a folder that does not answer (it ends on its own later).
     platform::FolderSizeResult count(const QString &nativePath);
     // As the Cancel button does.
-    void cancelCount() { m_counter.cancel(); }
+    void cancelCount();
     QPushButton *cancelButton() const { return m_cancel; }
     // How long a count runs before the window shows (300 ms).
     void setShowDelay(int milliseconds) { m_showDelayMs = milliseconds; }
@@ -32,7 +34,8 @@ private:
 
     TLanguage m_language;
     int m_showDelayMs = 300;
-    platform::FolderSizeCounter m_counter;
+    struct Run;
+    std::shared_ptr<Run> m_run;
     QLabel *m_progress;
     QPushButton *m_cancel;
 };
