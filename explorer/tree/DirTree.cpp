@@ -8,6 +8,7 @@
 #include "explorer/tree/TreeSizeMessage.h"
 #include "explorer/shared/ExplorerDialogs.h"
 #include "explorer/shared/FileOperationTable.h"
+#include "explorer/shared/PopUpMenuKey.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/filelist/FileListView.h"
 #include "explorer/netdrive/NetworkDriveCommands.h"
@@ -594,12 +595,9 @@ void TZuDirTree21::keyPressEvent(QKeyEvent *event)
         return;
     }
     // The menu key and Shift+F10 open the pop-up menu at the selected node.
-    if (event->key() == Qt::Key_Menu
-        || (event->key() == Qt::Key_F10 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier)) {
+    if (isPopUpMenuKey(event)) {
         const QRect row = currentItem() ? visualItemRect(currentItem()) : QRect();
-        const QPoint local = row.isValid() ? QPoint(row.left() + 20, row.bottom()) : QPoint(0, 0);
-        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, local, viewport()->mapToGlobal(local));
-        contextMenuEvent(&menuEvent);
+        sendKeyboardContextMenu(this, row.isValid() ? QPoint(row.left() + 20, row.bottom()) : QPoint(0, 0));
         event->accept();
         return;
     }
