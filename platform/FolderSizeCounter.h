@@ -1,51 +1,40 @@
 #pragma once
-// The total size of the regular files below a folder, counted by worker threads.
-// Symbolic links are never followed, pseudo file systems (proc, sysfs, devtmpfs, ...)
-// are never entered, and a file with several hard links counts once. A folder that
-// cannot be read adds nothing and is counted as unreadable.
-// The count runs in the background; progress can be read at any time, and cancel()
-// stops it promptly. Destroying the counter cancels it without waiting: a worker held
-// by a slow disk ends on its own.
+// The total size of the regular files below a folder, as `du` counts it: symbolic links
+// are never followed, a file with several hard links counts once, pseudo file systems
+// (proc, sysfs, cgroup…) and desktop network mounts inside the folder are never entered,
+// and a folder on one of them counts nothing.
+// Folders that cannot be read add nothing and are counted. Two threads share the work;
+// progress can be read and the count cancelled from any thread.
 
 #include <QString>
-#include <QtGlobal>
-#include <functional>
-#include <memory>
+#include <atomic>
+#include <cstdint>
 
 namespace platform {
 
 struct FolderSizeResult {
-    quint64 bytes = 0;
-    quint64 folders = 0;           // folders read, the unreadable ones included
-    quint64 unreadableFolders = 0;
+    std::uint64_t bytes = 0;
+    std::uint64_t folders = 0;           // folders read, the counted one included
+    std::uint64_t unreadableFolders = 0; // folders that could not be listed
     bool cancelled = false;
 };
 
 class FolderSizeCounter {
 public:
-    static constexpr int workerCount = 2;
+    // Counts below the native path; blocks until done or cancelled. `threads` counts the
+    // calling thread.
+    FolderSizeResult count(const QString &nativePath, int threads = 2);
+    // Ends a running count soon; the result then says cancelled.
+    void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
 
-    FolderSizeCounter();
-    ~FolderSizeCounter();
-    FolderSizeCounter(const FolderSizeCounter &) = delete;
-    FolderSizeCounter &operator=(const FolderSizeCounter &) = delete;
-
-    // Starts counting a native folder (a symbolic link given here is followed). The
-    // callback runs once, on a worker thread, when the count has ended or stopped.
-    void start(const QString &nativeFolder, std::function<void()> onFinished = {});
-    // Waits for the end of the count started last.
-    FolderSizeResult wait();
-    // start() and wait().
-    FolderSizeResult count(const QString &nativeFolder);
-
-    void cancel();
-    bool isFinished() const;
-    // What has been counted so far; the final result once finished.
-    FolderSizeResult progress() const;
+    // The running count's figures so far.
+    std::uint64_t bytesSoFar() const { return m_bytes.load(std::memory_order_relaxed); }
+    std::uint64_t foldersSoFar() const { return m_folders.load(std::memory_order_relaxed); }
 
 private:
-    struct State;
-    std::shared_ptr<State> m_state;
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<std::uint64_t> m_bytes{0};
+    std::atomic<std::uint64_t> m_folders{0};
 };
 
 } // namespace platform

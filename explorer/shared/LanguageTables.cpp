@@ -22,15 +22,6 @@ QStringList stringList(const QJsonValue &value)
     return result;
 }
 
-QHash<QString, QString> stringHash(const QJsonValue &value)
-{
-    QHash<QString, QString> result;
-    const QJsonObject object = value.toObject();
-    for (auto it = object.begin(); it != object.end(); ++it)
-        result.insert(it.key(), it.value().toString());
-    return result;
-}
-
 LanguageRow readRow(const QString &tableName)
 {
     LanguageRow row;
@@ -46,8 +37,9 @@ LanguageRow readRow(const QString &tableName)
     row.driveTypes = stringList(table.value(QLatin1String("driveTypes")));
     row.fileListPopUp = stringList(table.value(QLatin1String("fileListPopUp")));
     row.treePopUp = stringList(table.value(QLatin1String("treePopUp")));
-    row.fileListCommands = stringHash(table.value(QLatin1String("fileListCommands")));
-    row.treeCommands = stringHash(table.value(QLatin1String("treeCommands")));
+    const QJsonObject commands = table.value(QLatin1String("fileListCommands")).toObject();
+    for (auto it = commands.begin(); it != commands.end(); ++it)
+        row.fileListCommands.insert(it.key(), it.value().toString());
     return row;
 }
 
@@ -113,24 +105,10 @@ TLanguage ResolveLanguage(TLanguage language)
     return language == lnSysDefault ? languageFromLangId(platform::defaultLangId()) : language;
 }
 
-namespace {
-
-QString commandText(int language, QHash<QString, QString> LanguageRow::*table, const QString &name)
-{
-    const LanguageRow *row = languageRow(language);
-    if (row && (row->*table).contains(name))
-        return (row->*table).value(name);
-    return (languageRow(lnEnglish)->*table).value(name);
-}
-
-} // namespace
-
 QString fileListCommandText(int language, const QString &name)
 {
-    return commandText(language, &LanguageRow::fileListCommands, name);
-}
-
-QString treeCommandText(int language, const QString &name)
-{
-    return commandText(language, &LanguageRow::treeCommands, name);
+    const LanguageRow *row = languageRow(language);
+    if (row && row->fileListCommands.contains(name))
+        return row->fileListCommands.value(name);
+    return languageRow(lnEnglish)->fileListCommands.value(name);
 }

@@ -22,7 +22,6 @@ struct LanguageRow {
     QStringList fileListPopUp;        // Open ... DeskTop as ShortCut
     QStringList treePopUp;            // New Folder ... Property
     QHash<QString, QString> fileListCommands; // confirmations and the find window of the file list, by name
-    QHash<QString, QString> treeCommands;     // texts of the folder tree's commands, by name
 };
 
 // True for the thirteen members that name a language (not lnSysDefault, nor a value
@@ -35,10 +34,6 @@ const LanguageRow *languageRow(int language);
 // A text of the file list's commands in the language; the English text where the
 // language has none.
 QString fileListCommandText(int language, const QString &name);
-
-// A text of the folder tree's commands in the language; the English text where the
-// language has none.
-QString treeCommandText(int language, const QString &name);
 
 // Name of a language's string table ("it" for lnItalian); empty for other values.
 QString languageTableName(int language);

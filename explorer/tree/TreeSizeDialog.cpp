@@ -2,98 +2,97 @@
 
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/LanguageTables.h"
-#include "platform/WaitCursor.h"
 
 #include <QEventLoop>
 #include <QLabel>
 #include <QLocale>
-#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <atomic>
+#include <thread>
 
-TreeSizeDialog::TreeSizeDialog(QWidget *parent) : QDialog(parent)
+namespace {
+constexpr int refreshMs = 100;
+constexpr int pollMs = 10;
+} // namespace
+
+TreeSizeDialog::TreeSizeDialog(QWidget *parent, const QString &shownPath, TLanguage language)
+    : QDialog(parent)
+    , m_language(language)
 {
-    setObjectName(QStringLiteral("TreeSizeProgress"));
-    setWindowTitle(ExplorerTexts.msgTreeSize.isEmpty() ? QStringLiteral("TREE SIZE") : ExplorerTexts.msgTreeSize);
+    setWindowTitle(ExplorerTexts.msgTreeSize);
     setWindowModality(Qt::WindowModal);
     auto *layout = new QVBoxLayout(this);
+    auto *title = new QLabel(fileListCommandText(language, QStringLiteral("treeSizeCounting")).arg(shownPath), this);
+    title->setTextFormat(Qt::PlainText);
+    layout->addWidget(title);
     m_progress = new QLabel(this);
-    m_progress->setObjectName(QStringLiteral("progress"));
-    m_progress->setMinimumWidth(280);
+    m_progress->setMinimumWidth(320);
     layout->addWidget(m_progress);
-    m_cancel = new QPushButton(treeCommandText(TreeTextLanguage, QStringLiteral("sizeCancel")), this);
-    m_cancel->setObjectName(QStringLiteral("cancelButton"));
+    m_cancel = new QPushButton(ExplorerTexts.msgCancel.isEmpty() ? QStringLiteral("Cancel") : ExplorerTexts.msgCancel, this);
     layout->addWidget(m_cancel, 0, Qt::AlignRight);
-    connect(m_cancel, &QPushButton::clicked, this, &TreeSizeDialog::reject);
-    m_refresh.setInterval(refreshIntervalMs);
-    connect(&m_refresh, &QTimer::timeout, this, &TreeSizeDialog::refresh);
-    refresh();
+    connect(m_cancel, &QPushButton::clicked, this, &TreeSizeDialog::cancelCount);
+    showProgress();
 }
 
-TreeSizeDialog::~TreeSizeDialog()
-{
-    stopWaiting();
-}
-
-void TreeSizeDialog::refresh()
-{
-    const platform::FolderSizeResult sofar = m_counter.progress();
-    const QLocale locale;
-    m_progress->setText(treeCommandText(TreeTextLanguage, QStringLiteral("sizeProgress"))
-                            .arg(locale.toString(qulonglong(sofar.folders)), locale.toString(qulonglong(sofar.bytes))));
-}
-
-void TreeSizeDialog::stopWaiting()
-{
-    if (m_loop)
-        m_loop->quit();
-}
+// What the worker and the window share; the worker keeps it alive after a cancel.
+struct TreeSizeDialog::Run {
+    platform::FolderSizeCounter counter;
+    platform::FolderSizeResult result;
+    std::atomic<bool> done{false};
+    std::atomic<bool> cancelled{false};
+};
 
 void TreeSizeDialog::reject()
 {
-    m_cancelled = true;
-    m_counter.cancel();
-    stopWaiting();
-    QDialog::reject();
+    // Escape and the window's close button cancel.
+    cancelCount();
 }
 
-platform::FolderSizeResult TreeSizeDialog::count(const QString &nativeFolder)
+void TreeSizeDialog::cancelCount()
 {
-    m_cancelled = false;
-    QPointer<TreeSizeDialog> self(this);
-    m_counter.start(nativeFolder, [self] {
-        // on a worker thread: the dialog's own thread stops waiting
-        QMetaObject::invokeMethod(self.data(), [self] { if (self) self->stopWaiting(); }, Qt::QueuedConnection);
+    if (!m_run)
+        return;
+    m_run->cancelled = true;
+    m_run->counter.cancel();
+}
+
+void TreeSizeDialog::showProgress()
+{
+    const QLocale locale;
+    const std::uint64_t folders = m_run ? m_run->counter.foldersSoFar() : 0;
+    const std::uint64_t bytes = m_run ? m_run->counter.bytesSoFar() : 0;
+    m_progress->setText(fileListCommandText(m_language, QStringLiteral("treeSizeProgress"))
+                            .arg(locale.toString(qulonglong(folders)), locale.toString(qulonglong(bytes))));
+}
+
+platform::FolderSizeResult TreeSizeDialog::count(const QString &nativePath)
+{
+    const std::shared_ptr<Run> run = std::make_shared<Run>();
+    m_run = run;
+    std::thread([run, nativePath] {
+        run->result = run->counter.count(nativePath);
+        run->done = true;
+    }).detach();
+    QEventLoop loop;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [&loop, &run] {
+        if (run->done || run->cancelled)
+            loop.quit();
     });
-    m_refresh.start();
-    {
-        // Most counts end at once: until the window shows, typing and clicks wait.
-        platform::WaitCursor hourglass;
-        QEventLoop loop;
-        m_loop = &loop;
-        QTimer::singleShot(showDelayMs, &loop, &QEventLoop::quit);
-        if (!m_counter.isFinished())
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
-        if (self)
-            m_loop = nullptr;
-    }
-    if (!self)
-        return {0, 0, 0, true};
-    if (!m_counter.isFinished() && !m_cancelled) {
-        refresh();
-        show();
-        QEventLoop loop;
-        m_loop = &loop;
-        while (!m_counter.isFinished() && !m_cancelled) {
-            loop.exec();
-            if (!self)
-                return {0, 0, 0, true};
-        }
-    }
-    m_loop = nullptr;
-    m_refresh.stop();
+    poll.start(pollMs);
+    QTimer refresh;
+    connect(&refresh, &QTimer::timeout, this, &TreeSizeDialog::showProgress);
+    refresh.start(refreshMs);
+    QTimer::singleShot(m_showDelayMs, &loop, [this] { show(); });
+    loop.exec();
     hide();
-    platform::FolderSizeResult result = m_counter.progress();
-    result.cancelled = result.cancelled || m_cancelled;
-    return result;
+    showProgress();
+    if (!run->done) {
+        platform::FolderSizeResult cancelled;
+        cancelled.cancelled = true;
+        return cancelled;
+    }
+    return run->result;
 }

@@ -1,41 +1,41 @@
 #pragma once
-// Counts a folder tree in the background: the hourglass for the first moments, then a
-// small window with the folders and bytes counted so far and a Cancel button. The
-// event loop keeps running all along, so the windows repaint and timers fire.
+// The small window of a running tree size count: the folders and bytes counted so far
+// and Cancel. The count runs on worker threads; the window's thread keeps answering.
 
+#include "explorer/shared/ExplorerTypes.h"
 #include "platform/FolderSizeCounter.h"
 
 #include <QDialog>
-#include <QTimer>
+#include <memory>
 
-class QEventLoop;
 class QLabel;
 class QPushButton;
 
 class TreeSizeDialog : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int showDelayMs = 200;
-    static constexpr int refreshIntervalMs = 100;
+    TreeSizeDialog(QWidget *parent, const QString &shownPath, TLanguage language);
 
-    explicit TreeSizeDialog(QWidget *parent = nullptr);
-    ~TreeSizeDialog() override;
+    // Counts below the native path and returns when done or cancelled; the window shows
+    // itself only when the count lasts. A cancelled count returns at once, even while a
+    // worker waits on a folder that does not answer (it ends on its own later).
+    platform::FolderSizeResult count(const QString &nativePath);
+    // As the Cancel button does.
+    void cancelCount();
+    QPushButton *cancelButton() const { return m_cancel; }
+    // How long a count runs before the window shows (300 ms).
+    void setShowDelay(int milliseconds) { m_showDelayMs = milliseconds; }
 
-    // Counts the native folder and returns the totals; `cancelled` is set when the
-    // user stopped the count (Cancel, Escape or closing the window) or the dialog was
-    // destroyed meanwhile.
-    platform::FolderSizeResult count(const QString &nativeFolder);
-
+protected:
     void reject() override;
 
 private:
-    void refresh();
-    void stopWaiting();
+    void showProgress();
 
-    platform::FolderSizeCounter m_counter;
-    QLabel *m_progress = nullptr;
-    QPushButton *m_cancel = nullptr;
-    QTimer m_refresh;
-    QEventLoop *m_loop = nullptr;
-    bool m_cancelled = false;
+    TLanguage m_language;
+    int m_showDelayMs = 300;
+    struct Run;
+    std::shared_ptr<Run> m_run;
+    QLabel *m_progress;
+    QPushButton *m_cancel;
 };

@@ -2,45 +2,42 @@
 
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/PathUtils.h"
 
 #include <QLocale>
 
-QString TreeSizeMessage::label(const QString &drivePath, int nodeLevel)
+QString treeSizeLabel(const QString &nodePath, int nodeLevel)
 {
-    if (nodeLevel <= 0)
-        return QString();
     if (nodeLevel == 1)
-        return ExplorerTexts.msgDrive + drivePath;
-    QString folder = drivePath;
-    while (folder.endsWith(QLatin1Char('\\')))
-        folder.chop(1);
-    return ExplorerTexts.msgFolderQuote + folder.section(QLatin1Char('\\'), -1) + QLatin1Char('"');
+        return ExplorerTexts.msgDrive + nodePath;
+    if (nodeLevel > 1)
+        return ExplorerTexts.msgFolderQuote + fileNamePart(DelSlash(nodePath)) + QLatin1Char('"');
+    return QString();
 }
 
-QString TreeSizeMessage::byteText(quint64 bytes)
+QString treeSizeByteText(double bytes)
 {
-    return QLocale().toString(qulonglong(bytes)) + QStringLiteral(" Bytes");
+    return QLocale().toString(bytes, 'f', 0) + QStringLiteral(" Bytes");
 }
 
-QString TreeSizeMessage::sizeText(quint64 bytes)
+QString treeSizeText(double bytes)
 {
-    const double kilobytes = bytes > 0 && bytes < 1024 ? 1.0 : double(bytes) / 1024;
+    const double kilobytes = bytes > 0 && bytes < 1024 ? 1 : bytes / 1024;
     if (kilobytes > 99999)
         return QLocale().toString(kilobytes / 1024, 'f', 2) + QStringLiteral(" MB");
     return QLocale().toString(kilobytes, 'f', 2) + QStringLiteral(" KB");
 }
 
-QString TreeSizeMessage::compose(const QString &label, quint64 bytes, quint64 unreadableFolders)
+QString treeSizeMessage(const QString &label, double bytes, std::uint64_t unreadableFolders, TLanguage language)
 {
-    const QString lineBreak = QStringLiteral("\r");
-    QString message = QStringLiteral("===== ") + ExplorerTexts.msgTreeSize + QStringLiteral(" =====") + lineBreak
-                      + lineBreak + label + lineBreak + ExplorerTexts.msgSubFolders + lineBreak + QStringLiteral(" =  ")
-                      + byteText(bytes) + lineBreak + QStringLiteral("     (i.e. ") + sizeText(bytes) + QStringLiteral(" )");
-    if (unreadableFolders == 1)
-        message += lineBreak + treeCommandText(TreeTextLanguage, QStringLiteral("sizeUnreadableOne"));
-    else if (unreadableFolders > 1)
-        message += lineBreak
-                   + treeCommandText(TreeTextLanguage, QStringLiteral("sizeUnreadableMany"))
-                         .arg(QLocale().toString(qulonglong(unreadableFolders)));
+    QString message = QStringLiteral("===== ") + ExplorerTexts.msgTreeSize + QStringLiteral(" =====\r\r") + label
+                      + QLatin1Char('\r') + ExplorerTexts.msgSubFolders + QStringLiteral("\r =  ")
+                      + treeSizeByteText(bytes) + QStringLiteral("\r     (i.e. ") + treeSizeText(bytes)
+                      + QStringLiteral(" )");
+    if (unreadableFolders > 0) {
+        const QString text = fileListCommandText(language, unreadableFolders == 1 ? QStringLiteral("treeSizeUnreadOne")
+                                                                                    : QStringLiteral("treeSizeUnreadMany"));
+        message += QStringLiteral("\r\r") + text.arg(QLocale().toString(qulonglong(unreadableFolders)));
+    }
     return message;
 }

@@ -1,19 +1,26 @@
 #pragma once
-// The message that tells the size of a folder tree, in the tree's language and the
-// user's number formats (the default QLocale). Lines are separated by "\r".
+// The message of the tree's size command, in the tree's texts and the user's number
+// formats:
+//   ===== TREE SIZE =====
+//
+//   Folder "Music"
+//   and all its Sub-Folders
+//    =  1,536 Bytes
+//        (i.e. 1.50 KB )
+// and, when folders could not be read, one more line that says how many.
+
+#include "explorer/shared/ExplorerTypes.h"
 
 #include <QString>
-#include <QtGlobal>
+#include <cstdint>
 
-class TreeSizeMessage {
-public:
-    // The node's label: "Unità C:\" for a drive (level 1), "Cartella "Musica"" for a
-    // folder (level 2 and below), nothing for the computer (level 0).
-    static QString label(const QString &drivePath, int nodeLevel);
-    // "1.536 Bytes": thousands separators, no decimals.
-    static QString byteText(quint64 bytes);
-    // "1,50 KB", or "4.768,37 MB" above 99,999 KB; 1 KB for any size below 1,024 but 0.
-    static QString sizeText(quint64 bytes);
-    // The whole message; a last line tells how many folders could not be read.
-    static QString compose(const QString &label, quint64 bytes, quint64 unreadableFolders = 0);
-};
+// The label line: msgDrive and the path for a drive (level 1), msgFolderQuote, the name
+// and a double quote for a folder (level > 1), nothing for the computer.
+QString treeSizeLabel(const QString &nodePath, int nodeLevel);
+
+// "1.536 Bytes" and "1,50 KB" (or MB above 99,999 KB) in the default locale's formats.
+QString treeSizeByteText(double bytes);
+QString treeSizeText(double bytes);
+
+// The whole message; lines are separated by "\r".
+QString treeSizeMessage(const QString &label, double bytes, std::uint64_t unreadableFolders, TLanguage language);

@@ -1,0 +1,118 @@
+// The tree's Folder Contents window over a real folder.
+
+#include "explorer/tree/FolderContentsWindow.h"
+#include "platform/MessageBox.h"
+#include "tests/explorer_tree/TreeOnFolder.h"
+
+#include <QDesktopServices>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+// Receives what the desktop would open with the file's program.
+class OpenedFiles : public QObject {
+    Q_OBJECT
+public:
+    OpenedFiles() { QDesktopServices::setUrlHandler(u"file"_s, this, "open"); }
+    ~OpenedFiles() override { QDesktopServices::unsetUrlHandler(u"file"_s); }
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+namespace {
+constexpr int patienceMs = 5000;
+
+class FolderContentsWindowTest : public ::testing::Test {
+protected:
+    FolderContentsWindowTest()
+    {
+        fixture.folder.write(u"Music/b.mp3"_s, "b");
+        fixture.folder.write(u"Music/a.txt"_s, "a");
+        fixture.folder.write(u"Music/.hidden"_s, "h");
+        fixture.tree.ReloadTree();
+    }
+
+    // Opens the window on the folder and waits until its files are listed.
+    FolderContentsWindow *show(const QString &relative)
+    {
+        fixture.tree.OpenPath(fixture.path(relative));
+        fixture.tree.ShowFolderContentsWindow();
+        auto *window = fixture.tree.findChild<FolderContentsWindow *>();
+        if (window && !QTest::qWaitFor([window] { return window->listed(); }, patienceMs))
+            return nullptr;
+        return window;
+    }
+    static QStringList captions(const FolderContentsWindow *window)
+    {
+        QStringList names;
+        for (int i = 0; i < window->list()->count(); ++i)
+            names.append(window->list()->item(i)->text());
+        return names;
+    }
+
+    TreeOnFolder fixture{{u"Music/Sub"_s}};
+    platform::ScriptedMessageResponder boxes;
+};
+} // namespace
+
+TEST_F(FolderContentsWindowTest, ListsTheFolderSFilesOverTheWholeTree)
+{
+    FolderContentsWindow *window = show(u"Music"_s);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(captions(window), (QStringList{u".hidden"_s, u"a.txt"_s, u"b.mp3"_s}));
+    EXPECT_EQ(window->list()->currentRow(), 0);
+    EXPECT_EQ(window->windowTitle(), u"Files in \" ..\\Music \""_s);
+    EXPECT_FALSE(fixture.tree.topLevelItem(0)->isExpanded());
+    EXPECT_EQ(window->geometry(), fixture.tree.contentsRect());
+    EXPECT_EQ(window->okButton()->size(), QSize(60, 22));
+    fixture.tree.resize(300, 450);
+    EXPECT_EQ(window->geometry(), fixture.tree.contentsRect());
+    delete window;
+
+    window = show(QString());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), u"Files in \" K:\\ \""_s);
+    EXPECT_TRUE(captions(window).isEmpty());
+}
+
+TEST_F(FolderContentsWindowTest, DoubleClickOpensTheFileAndOkReportsTheSelectedOne)
+{
+    FolderContentsWindow *window = show(u"Music"_s);
+    ASSERT_NE(window, nullptr);
+    OpenedFiles opened;
+    QListWidgetItem *song = window->list()->item(2);
+    // The list view's double click, as the find window's test gives it.
+    emit window->list()->itemDoubleClicked(song);
+    EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(fixture.nativePath(u"Music/b.mp3"_s))});
+    EXPECT_TRUE(window->isVisible());
+
+    QSignalSpy fileChanges(&fixture.tree, &TZuDirTree21::OnFileChange);
+    window->list()->setCurrentItem(song);
+    QTest::mouseClick(window->okButton(), Qt::LeftButton);
+    ASSERT_EQ(fileChanges.size(), 1);
+    EXPECT_EQ(fileChanges.at(0).at(1).toString(), fixture.path(u"Music\\b.mp3"_s));
+    EXPECT_EQ(fixture.tree.SelectedFile(), fixture.path(u"Music\\b.mp3"_s));
+    // The tree opens the folder again.
+    EXPECT_EQ(fixture.tree.SelectedPath(), fixture.path(u"Music\\"_s));
+    EXPECT_EQ(fixture.tree.currentItem(), fixture.node(u"Music"_s));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(fixture.tree.findChild<FolderContentsWindow *>(), nullptr);
+
+    // OK with nothing selected reports nothing.
+    window = show(u"Music"_s);
+    ASSERT_NE(window, nullptr);
+    window->list()->clearSelection();
+    QTest::mouseClick(window->okButton(), Qt::LeftButton);
+    EXPECT_EQ(fileChanges.size(), 1);
+    EXPECT_EQ(fixture.tree.SelectedFile(), QString());
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
+}
+
+#include "FolderContentsWindowTest.moc"
