@@ -14,10 +14,14 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -141,6 +145,70 @@ TEST(TreeSizeTest, PseudoFileSystemsInsideTheFolderAreNotEntered)
     // Entered, its kcore alone would add terabytes.
     EXPECT_EQ(result.bytes, 77u);
     EXPECT_EQ(result.folders, 1u);
+}
+
+TEST(TreeSizeTest, AFolderOnAPseudoFileSystemCountsNothingAndOtherMountsAreCounted)
+{
+    // Asked for directly, the kernel's own views count nothing either.
+    for (const QString &pseudo : {u"/proc"_s, u"/sys"_s}) {
+        const platform::FolderSizeResult result = platform::FolderSizeCounter().count(pseudo);
+        EXPECT_EQ(result.bytes, 0u) << pseudo.toStdString();
+        EXPECT_EQ(result.folders, 0u) << pseudo.toStdString();
+    }
+    // A file system of real files mounted inside the folder is counted.
+    TempFolder folder;
+    writeBytes(folder.filePath(u"a.bin"_s), 1234);
+    QDir(folder.path()).mkpath(u"ram"_s);
+    const QByteArray mountPoint = QFile::encodeName(folder.filePath(u"ram"_s));
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a RAM file system here (needs root): " << std::strerror(errno);
+    writeBytes(folder.filePath(u"ram/b.bin"_s), 4321);
+    const platform::FolderSizeResult result = platform::FolderSizeCounter().count(folder.path());
+    ::umount2(mountPoint.constData(), MNT_DETACH);
+    EXPECT_EQ(result.bytes, 1234u + 4321u);
+    EXPECT_EQ(result.folders, 2u);
+}
+
+TEST(TreeSizeTest, TwoWorkersOnAWideTreeAddUpWhatFindLists)
+{
+    TempFolder folder;
+    for (int album = 0; album < 60; ++album) {
+        const QString sub = u"A/%1/%2"_s.arg(album % 5).arg(album);
+        QDir(folder.path()).mkpath(sub);
+        for (int track = 0; track < album % 7; ++track)
+            writeBytes(folder.filePath(sub + u"/t%1.mp3"_s.arg(track)), album * 13 + track);
+    }
+    platform::FolderSizeCounter counter;
+    for (int run = 0; run < 3; ++run) { // the same counter counts again from the start
+        const platform::FolderSizeResult result = counter.count(folder.path());
+        EXPECT_EQ(qint64(result.bytes), findSum(folder.path()));
+        EXPECT_EQ(result.folders, 1u + 1u + 5u + 60u);
+        EXPECT_FALSE(result.cancelled);
+    }
+}
+
+TEST(TreeSizeTest, CancelStopsACountOfTheWholeDiskAndTheNextCountStartsAfresh)
+{
+    platform::FolderSizeCounter counter;
+    platform::FolderSizeResult result;
+    std::atomic<bool> ended{false};
+    std::thread worker([&] {
+        result = counter.count(u"/"_s);
+        ended = true;
+    });
+    while (counter.foldersSoFar() < 100 && !ended)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    counter.cancel();
+    worker.join();
+    if (!result.cancelled && counter.foldersSoFar() < 100)
+        GTEST_SKIP() << "the root file system holds too few folders to cancel its count";
+    EXPECT_TRUE(result.cancelled);
+
+    TempFolder folder;
+    writeBytes(folder.filePath(u"a.bin"_s), 5);
+    result = counter.count(folder.path());
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_EQ(result.bytes, 5u);
 }
 
 TEST(TreeSizeTest, TheMessageUsesTheTreesTextsAndTheLocalesNumbers)
