@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -109,6 +110,12 @@ public:
     // A folder on a skipped file system is not counted, even when asked for.
     void start(std::string folder)
     {
+        // The folder asked for may be reached through links; its real path is the one
+        // the mount table knows.
+        if (char *real = ::realpath(folder.c_str(), nullptr)) {
+            folder = real;
+            std::free(real);
+        }
         struct stat info;
         if (::stat(folder.c_str(), &info) == 0 && m_skipped.devices.count(info.st_dev) > 0)
             return;

@@ -1,6 +1,6 @@
 #pragma once
 // The total size of the regular files below a folder, as `du` counts it: symbolic links
-// are never followed, a file with several hard links counts once, pseudo file systems
+// below the folder are never followed (the folder itself may be reached through one), a file with several hard links counts once, pseudo file systems
 // (proc, sysfs, cgroup…) and desktop network mounts inside the folder are never entered,
 // and a folder on one of them counts nothing.
 // Folders that cannot be read add nothing and are counted. Two threads share the work;

@@ -147,7 +147,7 @@ TEST(TreeSizeTest, PseudoFileSystemsInsideTheFolderAreNotEntered)
     EXPECT_EQ(result.folders, 1u);
 }
 
-TEST(TreeSizeTest, AFolderOnAPseudoFileSystemCountsNothingAndOtherMountsAreCounted)
+TEST(TreeSizeTest, PseudoFileSystemsAreSkippedAlsoAskedForDirectlyOrThroughALink)
 {
     // Asked for directly, the kernel's own views count nothing either.
     for (const QString &pseudo : {u"/proc"_s, u"/sys"_s}) {
@@ -155,18 +155,31 @@ TEST(TreeSizeTest, AFolderOnAPseudoFileSystemCountsNothingAndOtherMountsAreCount
         EXPECT_EQ(result.bytes, 0u) << pseudo.toStdString();
         EXPECT_EQ(result.folders, 0u) << pseudo.toStdString();
     }
-    // A file system of real files mounted inside the folder is counted.
+    // A file system of real files mounted inside the folder is counted; a proc file
+    // system is passed over also when the folder is asked for through a link.
     TempFolder folder;
     writeBytes(folder.filePath(u"a.bin"_s), 1234);
     QDir(folder.path()).mkpath(u"ram"_s);
-    const QByteArray mountPoint = QFile::encodeName(folder.filePath(u"ram"_s));
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+    QDir(folder.path()).mkpath(u"proc"_s);
+    const QByteArray ram = QFile::encodeName(folder.filePath(u"ram"_s));
+    const QByteArray proc = QFile::encodeName(folder.filePath(u"proc"_s));
+    if (::mount("tmpfs", ram.constData(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "cannot mount a RAM file system here (needs root): " << std::strerror(errno);
+    const bool procMounted = ::mount("proc", proc.constData(), "proc", 0, nullptr) == 0;
     writeBytes(folder.filePath(u"ram/b.bin"_s), 4321);
-    const platform::FolderSizeResult result = platform::FolderSizeCounter().count(folder.path());
-    ::umount2(mountPoint.constData(), MNT_DETACH);
-    EXPECT_EQ(result.bytes, 1234u + 4321u);
-    EXPECT_EQ(result.folders, 2u);
+    TempFolder links;
+    QFile::link(folder.path(), links.filePath(u"to folder"_s));
+    const platform::FolderSizeResult direct = platform::FolderSizeCounter().count(folder.path());
+    const platform::FolderSizeResult linked = platform::FolderSizeCounter().count(links.filePath(u"to folder"_s));
+    if (procMounted)
+        ::umount2(proc.constData(), MNT_DETACH);
+    ::umount2(ram.constData(), MNT_DETACH);
+    ASSERT_TRUE(procMounted);
+    for (const platform::FolderSizeResult &result : {direct, linked}) {
+        EXPECT_EQ(result.bytes, 1234u + 4321u);
+        EXPECT_EQ(result.folders, 2u);
+        EXPECT_EQ(result.unreadableFolders, 0u);
+    }
 }
 
 TEST(TreeSizeTest, TwoWorkersOnAWideTreeAddUpWhatFindLists)
