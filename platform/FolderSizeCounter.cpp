@@ -48,8 +48,8 @@ std::string unescapeMountField(const std::string &field)
     return text;
 }
 
-// The skipped file systems: their mount points, and their devices for a folder reached
-// by another path.
+// The skipped file systems: their mount points, and the devices of the kernel's own
+// ones, which count nothing even when asked for (a network mount asked for is counted).
 struct SkippedMounts {
     std::unordered_set<std::string> points;
     std::set<dev_t> devices;
@@ -81,7 +81,8 @@ SkippedMounts skippedMounts()
         skipped.points.insert(unescapeMountField(fields[4]));
         unsigned major = 0;
         unsigned minor = 0;
-        if (std::sscanf(fields[2].c_str(), "%u:%u", &major, &minor) == 2)
+        const bool desktopMount = fields[separator + 1].rfind("fuse.", 0) == 0;
+        if (!desktopMount && std::sscanf(fields[2].c_str(), "%u:%u", &major, &minor) == 2)
             skipped.devices.insert(makedev(major, minor));
     }
     return skipped;

@@ -1,10 +1,10 @@
 #pragma once
 // The total size of the regular files below a folder, as `du` counts it: symbolic links
-// below the folder are never followed (the folder itself may be reached through one), a file with several hard links counts once, pseudo file systems
-// (proc, sysfs, cgroup…) and desktop network mounts inside the folder are never entered,
-// and a folder on one of them counts nothing.
-// Folders that cannot be read add nothing and are counted. Two threads share the work;
-// progress can be read and the count cancelled from any thread.
+// below the folder are never followed (the folder itself may be reached through one), a
+// file with several hard links counts once, pseudo file systems (proc, sysfs, cgroup…)
+// and desktop network mounts inside the folder are never entered, and a folder on one
+// of them counts nothing. Folders that cannot be read add nothing and are counted. Two
+// threads share the work; progress can be read and the count cancelled from any thread.
 
 #include <QString>
 #include <atomic>
