@@ -2,7 +2,7 @@
 # Renders the menu glyphs at 1x (16 px) and 2x (32 px) from their SVGs (needs
 # rsvg-convert, Debian package librsvg2-bin). Run after changing an SVG and commit the results.
 set -euo pipefail
-cd "$(dirname "$0")"
+cd "${1:-$(dirname "$0")}" # the folder of SVGs, this one by default
 for svg in *.svg; do
   name="${svg%.svg}"
   rsvg-convert --width 16 --height 16 "$svg" --output "$name.png"
