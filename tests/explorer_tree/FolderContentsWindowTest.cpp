@@ -1,5 +1,6 @@
 #include "explorer/tree/FolderContentsWindow.h"
 #include "platform/MessageBox.h"
+#include "tests/common/SambaShare.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 
 #include <QDesktopServices>
@@ -7,8 +8,10 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -171,6 +174,44 @@ TEST_F(FolderContentsWindowTest, DoubleClickOpensTheFileWhileTheWindowIsHidden)
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("ERROR - Can't Open file C.doc")});
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(opener.urls.size(), 1);
+}
+
+TEST(FolderContentsWindowShareTest, AServerThatDoesNotAnswerHoldsTheListNotTheProgram)
+{
+    constexpr int networkPatienceMs = 60000;
+    SambaShare server;
+    if (!server.failure().isEmpty())
+        GTEST_SKIP() << "no SMB share on loopback: " << server.failure().toStdString();
+    QFile seed(server.guestFolder() + QStringLiteral("/song.mp3"));
+    ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+    seed.close();
+    const QString mounted = server.mountGuest();
+    if (mounted.isEmpty())
+        GTEST_SKIP() << "the share could not be mounted: " << server.failure().toStdString();
+    const MappedDrive drive(QLatin1Char('S'), mounted, server.guestAddress());
+    QTreeWidget tree;
+    tree.resize(300, 400);
+    tree.show();
+
+    server.freezeServer();
+    auto thaw = qScopeGuard([&] { server.thawServer(); });
+    FolderContentsWindow window(&tree, QStringLiteral("S:\\"), 1);
+    EXPECT_FALSE(window.isFilled());
+    EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
+    // Ticks of a timer while the server is silent: the event loop is answering.
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ticks += window.isFilled() ? 0 : 1; });
+    ticker.start(20);
+    QTest::qWait(500);
+    EXPECT_GE(ticks, 10);
+    EXPECT_FALSE(window.isFilled());
+
+    thaw.dismiss();
+    server.thawServer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isFilled(); }, networkPatienceMs));
+    EXPECT_EQ(captions(*window.listView()), QStringList{QStringLiteral("song.mp3")});
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
 }
 
 #include "FolderContentsWindowTest.moc"
