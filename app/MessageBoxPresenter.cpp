@@ -31,8 +31,10 @@ QMessageBox::Icon iconFor(platform::MessageKind kind)
 
 MessageButton present(const platform::MessageRequest &request)
 {
-    QMessageBox box(iconFor(request.kind), request.caption, request.text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    // Messages break their lines with "\r" or "\r\n".
+    QString text = request.text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(iconFor(request.kind), request.caption, text, QMessageBox::NoButton, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText); // file names are never markup
     for (const auto &[ours, theirs] : buttonTable) {
         if (request.buttons & int(ours))

@@ -107,6 +107,7 @@ void TfrmMain::configureExplorer()
     tree->setIndentation(19);
     tree->setRootIsDecorated(false);
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree->SetReadOnly(true); // no caption editing, no drops
 
     TZuFilelistView28 *list = ui->flsFile;
     list->SetLanguage(lnItalian);

@@ -40,6 +40,12 @@ QClipboard *clipboard()
 {
     return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
 }
+// What this program put on the clipboard last.
+QStringList &lastPutPaths()
+{
+    static QStringList paths;
+    return paths;
+}
 } // namespace
 
 QMimeData *fileListMimeData(const QStringList &nativePaths, bool cut)
@@ -96,6 +102,7 @@ ClipboardFiles filesOfMimeData(const QMimeData *data)
 
 void putFilesOnClipboard(const QStringList &nativePaths, bool cut)
 {
+    lastPutPaths() = nativePaths;
     if (QClipboard *board = clipboard())
         board->setMimeData(fileListMimeData(nativePaths, cut));
 }
@@ -109,6 +116,12 @@ ClipboardFiles filesOnClipboard()
 bool clipboardHoldsFiles()
 {
     return !filesOnClipboard().nativePaths.isEmpty();
+}
+
+bool clipboardHoldsOtherProgramsFiles()
+{
+    const QStringList held = filesOnClipboard().nativePaths;
+    return !held.isEmpty() && held != lastPutPaths();
 }
 
 } // namespace platform

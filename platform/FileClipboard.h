@@ -24,5 +24,7 @@ ClipboardFiles filesOfMimeData(const QMimeData *data);
 void putFilesOnClipboard(const QStringList &nativePaths, bool cut);
 ClipboardFiles filesOnClipboard();
 bool clipboardHoldsFiles();
+// True when another program put the files there (not a cut or copy of ours).
+bool clipboardHoldsOtherProgramsFiles();
 
 } // namespace platform

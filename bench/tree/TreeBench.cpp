@@ -5,8 +5,15 @@
 // - Opening a folder 12 levels down a wide tree after a rebuild (ReloadTree + OpenPath,
 //   what a refresh or a change notification does), against find over the folders that
 //   OpenPath has to list. Counters: milliseconds, ratio to find.
+// - Tree size of 100,000 files in 5,000 folders (warm cache), paired with `du -sb` on
+//   the same folder; and the longest pause of the window's event loop while the size
+//   command counts it in the background with its progress window.
 
+#include "PairedTimer.h"
+#include "RatioReporter.h"
 #include "explorer/tree/DirTree.h"
+#include "explorer/tree/TreeSizeDialog.h"
+#include "platform/FolderSizeCounter.h"
 #include "explorer/tree/DirTreeNodes.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
@@ -16,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -87,7 +95,28 @@ QStringList foldersOnTheWayDown()
 constexpr char wideLetter = 'W';
 constexpr char deepLetter = 'P';
 
-double secondsOfFind(const QStringList &arguments)
+// "Sized": 5,000 folders in 50 groups, 20 files of 1 to 4 KB in each.
+const QTemporaryDir &sizedFolder()
+{
+    static QTemporaryDir folder;
+    static bool made = false;
+    if (!made) {
+        const QByteArray data(4096, 'x');
+        for (int f = 0; f < 5000; ++f) {
+            const QString path = folder.filePath(QStringLiteral("Sized/Group %1/Folder %2").arg(f % 50).arg(f));
+            makeFolder(path);
+            for (int i = 0; i < 20; ++i) {
+                QFile file(path + QStringLiteral("/file %1.bin").arg(i));
+                if (file.open(QIODevice::WriteOnly))
+                    file.write(data.left(1024 * (1 + (f + i) % 4)));
+            }
+        }
+        made = true;
+    }
+    return folder;
+}
+
+double secondsOfProgram(const QStringList &arguments)
 {
     std::vector<QByteArray> bytes;
     for (const QString &argument : arguments)
@@ -104,7 +133,7 @@ double secondsOfFind(const QStringList &arguments)
     timer.start();
     pid_t child = 0;
     int status = 0;
-    if (posix_spawnp(&child, "find", &actions, nullptr, argv.data(), environ) == 0)
+    if (posix_spawnp(&child, argv.front(), &actions, nullptr, argv.data(), environ) == 0)
         ::waitpid(child, &status, 0);
     const double seconds = timer.nsecsElapsed() / 1e9;
     posix_spawn_file_actions_destroy(&actions);
@@ -141,7 +170,7 @@ void BM_ExpandFolderOf5000Subfolders(benchmark::State &state)
         node->setExpanded(false);
         qDeleteAll(node->takeChildren());
         setHasChildren(node, true);
-        findSeconds += secondsOfFind({QStringLiteral("find"), wide, QStringLiteral("-mindepth"), QStringLiteral("1"),
+        findSeconds += secondsOfProgram({QStringLiteral("find"), wide, QStringLiteral("-mindepth"), QStringLiteral("1"),
                                       QStringLiteral("-maxdepth"), QStringLiteral("2"), QStringLiteral("-type"),
                                       QStringLiteral("d")});
     }
@@ -177,13 +206,57 @@ void BM_OpenPath12LevelsDeepAfterRebuild(benchmark::State &state)
         treeSeconds += seconds;
         if (tree.SelectedPath() != deepest + QLatin1Char('\\'))
             state.SkipWithError("the deepest folder was not opened");
-        findSeconds += secondsOfFind(findArguments);
+        findSeconds += secondsOfProgram(findArguments);
     }
     state.counters["open_ms"] = 1000 * treeSeconds / double(state.iterations());
     state.counters["find_ms"] = 1000 * findSeconds / double(state.iterations());
     state.counters["ratio_to_find"] = treeSeconds / findSeconds;
 }
 BENCHMARK(BM_OpenPath12LevelsDeepAfterRebuild)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_TreeSizeOf100000Files(benchmark::State &state)
+{
+    const QString sized = sizedFolder().filePath(QStringLiteral("Sized"));
+    platform::FolderSizeCounter counter;
+    counter.count(sized); // the cache warmed
+    PairedTimer timer(state, "du -sb");
+    for (auto _ : state) {
+        timer.measure([&] {
+            if (counter.count(sized).bytes == 0)
+                state.SkipWithError("nothing counted");
+        },
+                      [&] { secondsOfProgram({QStringLiteral("du"), QStringLiteral("-sb"), sized}); }, [] {});
+    }
+}
+BENCHMARK(BM_TreeSizeOf100000Files)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
+
+void BM_TreeSizeWindowPause(benchmark::State &state)
+{
+    const QString sized = sizedFolder().filePath(QStringLiteral("Sized"));
+    TZuDirTree21 tree;
+    tree.show();
+    double longest = 0;
+    for (auto _ : state) {
+        TreeSizeDialog dialog(&tree, QStringLiteral("S:\\Sized"), lnItalian);
+        dialog.setShowDelay(0);
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            longest = std::max(longest, double(clock.elapsed() - last));
+            last = clock.elapsed();
+        });
+        ticker.start(5);
+        QElapsedTimer timer;
+        timer.start();
+        dialog.count(sized);
+        state.SetIterationTime(timer.nsecsElapsed() / 1e9);
+        longest = std::max(longest, double(clock.elapsed() - last));
+    }
+    state.counters["longest_pause_ms"] = longest;
+}
+BENCHMARK(BM_TreeSizeWindowPause)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 } // namespace
 
 int main(int argc, char **argv)
@@ -193,7 +266,8 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "explorer/filelist/FolderListingJob.h"
 #include "explorer/filelist/FileListParentPicture.h"
 #include "explorer/filelist/TZuFilelistView28PopUp.h"
+#include "explorer/shared/PopUpMenuKey.h"
 #include "explorer/shared/FileTypeCache.h"
 #include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/PartnerLink.h"
@@ -847,12 +848,9 @@ void TZuFilelistView28::keyPressEvent(QKeyEvent *event)
         return;
     }
     // The menu key and Shift+F10 open the pop-up menu at the current row.
-    if (event->key() == Qt::Key_Menu
-        || (event->key() == Qt::Key_F10 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier)) {
+    if (isPopUpMenuKey(event)) {
         const QRect row = visualRect(currentIndex());
-        const QPoint local = currentIndex().isValid() ? row.bottomLeft() : QPoint(0, 0);
-        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, local, viewport()->mapToGlobal(local));
-        contextMenuEvent(&menuEvent);
+        sendKeyboardContextMenu(this, currentIndex().isValid() ? row.bottomLeft() : QPoint(0, 0));
         event->accept();
         return;
     }

@@ -2,6 +2,13 @@
 
 #include "explorer/tree/DirTreeFolders.h"
 #include "explorer/tree/DirTreeNodes.h"
+#include "explorer/tree/FolderContentsWindow.h"
+#include "explorer/tree/TZuDirTree21PopUp.h"
+#include "explorer/tree/TreeSizeDialog.h"
+#include "explorer/tree/TreeSizeMessage.h"
+#include "explorer/shared/ExplorerDialogs.h"
+#include "explorer/shared/FileOperationTable.h"
+#include "explorer/shared/PopUpMenuKey.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/filelist/FileListView.h"
 #include "explorer/netdrive/NetworkDriveCommands.h"
@@ -11,12 +18,19 @@
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellFileInfo.h"
 #include "explorer/shared/DriveUtils.h"
+#include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
+#include "platform/FileClipboard.h"
 #include "platform/FileTypes.h"
 #include "platform/WaitCursor.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -65,6 +79,9 @@ TZuDirTree21::TZuDirTree21(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
     setItemDelegate(new NameDisplayDelegate(this));
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    m_commands = new DirTreeCommands(*this);
     SetLanguage(lnEnglish);
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) { NodeExpanding(node); });
     connect(&m_watcher, &platform::FolderWatcher::changed, this, &TZuDirTree21::folderStructureChanged);
@@ -106,6 +123,7 @@ void TZuDirTree21::SetLanguage(TLanguage language)
     m_language = language;
     TreeTextLanguage = language;
     LoadTreeTexts();
+    rebuildPopUpMenu();
     SetPopUpMenuEnabled(true);
     // The control's window is made anew in the new language, holding the root alone;
     // before it has a window (while its form is being built) nothing is reset.
@@ -117,6 +135,104 @@ void TZuDirTree21::SetPopUpMenuEnabled(bool enabled)
 {
     m_popUpMenuEnabled = enabled;
     setContextMenuPolicy(enabled ? Qt::DefaultContextMenu : Qt::NoContextMenu);
+}
+
+void TZuDirTree21::rebuildPopUpMenu()
+{
+    delete m_popUp;
+    m_popUp = new TZuDirTree21PopUp(*this);
+}
+
+void TZuDirTree21::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!m_popUpMenuEnabled || !m_popUp) {
+        event->ignore();
+        return;
+    }
+    m_popUp->Popup(event->globalPos().x(), event->globalPos().y());
+    event->accept();
+}
+
+bool TZuDirTree21::AddNewFolder(QTreeWidgetItem *node, const QString &name)
+{
+    return m_commands->AddNewFolder(node, name);
+}
+
+bool TZuDirTree21::DeleteFolder(QTreeWidgetItem *node)
+{
+    return m_commands->DeleteFolder(node);
+}
+
+void TZuDirTree21::MarkClipboardFolder(int operation)
+{
+    m_commands->MarkClipboardFolder(operation);
+}
+
+void TZuDirTree21::PasteFolder()
+{
+    m_commands->PasteFolder();
+}
+
+void TZuDirTree21::ShowFolderProperties()
+{
+    m_commands->ShowFolderProperties();
+}
+
+QString TZuDirTree21::ClipboardFolder() const
+{
+    return m_commands->ClipboardFolder();
+}
+
+bool TZuDirTree21::PasteEnabled() const
+{
+    return m_commands->PasteEnabled();
+}
+
+void TZuDirTree21::editCaption(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    m_editedPath = GetNodePath(node);
+    m_editCommitted = false;
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    scrollToItem(node);
+    editItem(node);
+    node->setFlags(node->flags() & ~Qt::ItemIsEditable);
+}
+
+// The editor never changes the caption itself: the rename rebuilds the tree.
+void TZuDirTree21::commitData(QWidget *editor)
+{
+    const auto *line = qobject_cast<QLineEdit *>(editor);
+    if (!line || m_editCommitted)
+        return;
+    m_editCommitted = true;
+    const QString oldPath = m_editedPath;
+    const QString text = line->text();
+    // The rename rebuilds the tree: it runs once the editor has closed.
+    QMetaObject::invokeMethod(this, [this, oldPath, text] { m_commands->FolderEdited(oldPath, text); },
+                              Qt::QueuedConnection);
+}
+
+void TZuDirTree21::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (!m_editCommitted) {
+        // Escape: the edit ends with no text.
+        m_editCommitted = true;
+        const QString oldPath = m_editedPath;
+        QMetaObject::invokeMethod(this, [this, oldPath] { m_commands->FolderEdited(oldPath, QString()); },
+                                  Qt::QueuedConnection);
+    }
+    QTreeWidget::closeEditor(editor, hint);
+    if (m_rebuildAfterEdit) {
+        m_rebuildAfterEdit = false;
+        folderStructureChanged();
+    }
+}
+
+bool TZuDirTree21::isDragSourceNode(const QTreeWidgetItem *node) const
+{
+    return m_hasDragSourceNode && node && GetNodePath(node) == m_dragSourceNodePath;
 }
 
 QString TZuDirTree21::About() const
@@ -351,6 +467,7 @@ bool TZuDirTree21::selectedDriveReady()
 
 void TZuDirTree21::mousePressEvent(QMouseEvent *event)
 {
+    m_dragArmed = false;
     // A press beside a label selects nothing, as on the button or the indent.
     if (!isBeside(event->position().toPoint()))
         QTreeWidget::mousePressEvent(event);
@@ -367,6 +484,101 @@ void TZuDirTree21::mousePressEvent(QMouseEvent *event)
     emit OnDirChange(this, m_selectedPath);
     tellFileList(m_selectedPath);
     m_previousPath = m_selectedPath;
+    if (event->button() != Qt::LeftButton || !m_dragDropEnabled)
+        return;
+    // The press may start a drag: Ctrl held now makes it a copy, otherwise a move.
+    QTreeWidgetItem *node = itemAt(event->position().toPoint());
+    m_hasDragSourceNode = node != nullptr;
+    m_dragSourceNodePath = GetNodePath(node);
+    if (!node)
+        return;
+    m_dragSourceFolder = m_dragSourceNodePath;
+    setCurrentItem(node);
+    setFocus();
+    DragOperation = (event->modifiers() & Qt::ControlModifier) ? opCopy : opMove;
+    // The computer and the drives are never moved or copied as a whole.
+    m_dragArmed = nodeLevel(node) > 1;
+    m_dragStart = event->position().toPoint();
+}
+
+void TZuDirTree21::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragArmed && (event->buttons() & Qt::LeftButton)
+        && (event->position().toPoint() - m_dragStart).manhattanLength() > QApplication::startDragDistance() + 8) {
+        m_dragArmed = false;
+        startFolderDrag();
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
+}
+
+void TZuDirTree21::startFolderDrag()
+{
+    auto *drag = new QDrag(this);
+    drag->setMimeData(platform::fileListMimeData({platform::toNativePath(m_dragSourceFolder)}, false));
+    drag->exec(Qt::CopyAction | Qt::MoveAction, DragOperation == opCopy ? Qt::CopyAction : Qt::MoveAction);
+}
+
+QTreeWidgetItem *TZuDirTree21::nodeOfPath(const QString &path) const
+{
+    QTreeWidgetItem *node = topLevelItem(0);
+    for (const QString &key : path.split(QLatin1Char('\\'), Qt::SkipEmptyParts))
+        node = node ? childWithKey(node, key) : nullptr;
+    return node;
+}
+
+TreeDragSource TZuDirTree21::dragSourceOf(const QDropEvent *event) const
+{
+    QObject *source = event->source();
+    if (qobject_cast<TZuDirTree21 *>(source))
+        return TreeDragSource::FolderTree;
+    if (source && source == m_fileList.data())
+        return TreeDragSource::FileList;
+    return TreeDragSource::Other;
+}
+
+void TZuDirTree21::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_dragDropEnabled && dragSourceOf(event) != TreeDragSource::Other)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TZuDirTree21::dragMoveEvent(QDragMoveEvent *event)
+{
+    const QTreeWidgetItem *target = itemAt(event->position().toPoint());
+    if (m_commands->acceptsDrag(dragSourceOf(event), target)) {
+        event->setDropAction(DragOperation == opCopy ? Qt::CopyAction : Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TZuDirTree21::dropEvent(QDropEvent *event)
+{
+    const TreeDragSource source = dragSourceOf(event);
+    QTreeWidgetItem *target = itemAt(event->position().toPoint());
+    if (!m_commands->acceptsDrag(source, target) || !currentItem()) {
+        event->ignore();
+        return;
+    }
+    // The mover is told "copy": the work is done here, nothing is removed by the drag.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    const QString targetPath = GetNodePath(target);
+    QString sourceFolder;
+    if (source == TreeDragSource::FolderTree)
+        sourceFolder = static_cast<TZuDirTree21 *>(event->source())->DragSourceFolder();
+    // The operation runs after the drag has returned.
+    QMetaObject::invokeMethod(this, [this, source, targetPath, sourceFolder] {
+        QTreeWidgetItem *node = nodeOfPath(targetPath);
+        if (source == TreeDragSource::FolderTree)
+            m_commands->dropFolder(sourceFolder, node);
+        else
+            m_commands->dropFileListSelection(node);
+    }, Qt::QueuedConnection);
 }
 
 void TZuDirTree21::mouseReleaseEvent(QMouseEvent *event)
@@ -374,6 +586,27 @@ void TZuDirTree21::mouseReleaseEvent(QMouseEvent *event)
     QTreeWidget::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton)
         emit OnClick(this);
+}
+
+void TZuDirTree21::keyPressEvent(QKeyEvent *event)
+{
+    if (state() == QAbstractItemView::EditingState) {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
+    // The menu key and Shift+F10 open the pop-up menu at the selected node.
+    if (isPopUpMenuKey(event)) {
+        const QRect row = currentItem() ? visualItemRect(currentItem()) : QRect();
+        sendKeyboardContextMenu(this, row.isValid() ? QPoint(row.left() + 20, row.bottom()) : QPoint(0, 0));
+        event->accept();
+        return;
+    }
+    // The view's own Copy would put the caption on the clipboard in place of the folder.
+    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut)) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void TZuDirTree21::keyReleaseEvent(QKeyEvent *event)
@@ -385,9 +618,26 @@ void TZuDirTree21::keyReleaseEvent(QKeyEvent *event)
         QTreeWidget::keyReleaseEvent(event);
         selectionMovedByKey();
     }
-    if (!currentItem())
+    if (!currentItem() || state() == QAbstractItemView::EditingState)
         return;
-    if (event->key() == Qt::Key_F5 && event->modifiers() == Qt::NoModifier)
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const auto run = [this](TZuTreeAction which) { m_commands->action(which)->trigger(); };
+    if (modifiers == Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_N: run(taNewFolder); return;
+        case Qt::Key_C: run(taCopy); return;
+        case Qt::Key_X: run(taCut); return;
+        case Qt::Key_V: run(taPaste); return;
+        default: return;
+        }
+    }
+    if (modifiers == Qt::AltModifier && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        run(taProperties);
+        return;
+    }
+    if (modifiers == Qt::NoModifier && event->key() == Qt::Key_F2)
+        run(taRename);
+    else if (modifiers == Qt::NoModifier && event->key() == Qt::Key_F5)
         refreshByKey();
 }
 
@@ -445,6 +695,11 @@ void TZuDirTree21::folderStructureChanged()
 void TZuDirTree21::rebuildAfterChange()
 {
     m_rebuildPending = false;
+    // A rebuild would close the caption editor: it waits until the editor has closed.
+    if (state() == QAbstractItemView::EditingState) {
+        m_rebuildAfterEdit = true;
+        return;
+    }
     // A selected folder that is gone leaves its nearest remaining parent selected.
     const QString kept = m_selectedPath.isEmpty() || m_selectedPath == drivesPath
                              ? m_selectedPath
@@ -462,4 +717,54 @@ void TZuDirTree21::rebuildAfterChange()
 void TZuDirTree21::watchShownFolders()
 {
     m_watcher.setFolders(shownFolderPaths(this));
+}
+
+double TZuDirTree21::ShowTreeSize()
+{
+    const QTreeWidgetItem *node = currentItem();
+    if (!node)
+        return 0;
+    const int level = nodeLevel(node);
+    const QString path = GetNodePath(node);
+    const QString label = treeSizeLabel(path, level);
+    platform::FolderSizeResult result;
+    // The computer holds no files of its own.
+    if (!path.isEmpty()) {
+        TreeSizeDialog dialog(this, path, m_language);
+        result = dialog.count(platform::toNativePath(path));
+        if (result.cancelled)
+            return 0;
+    }
+    const double bytes = double(result.bytes);
+    showInformationDialog(treeSizeMessage(label, bytes, result.unreadableFolders, m_language));
+    return bytes;
+}
+
+double TZuDirTree21::FolderBytes(const QString &path) const
+{
+    if (path.isEmpty())
+        return 0;
+    platform::FolderSizeCounter counter;
+    return double(counter.count(platform::toNativePath(path)).bytes);
+}
+
+void TZuDirTree21::ShowFolderContentsWindow()
+{
+    QTreeWidgetItem *node = currentItem();
+    const int level = nodeLevel(node);
+    if (!node || level < 1 || m_selectedPath.isEmpty())
+        return;
+    const QString folder = m_selectedPath;
+    const QString titlePart = level == 1
+                                  ? QStringLiteral("\" ") + nodeDriveLetter(node) + QStringLiteral(":\\ \"")
+                                  : QStringLiteral("\" ..\\") + fileNamePart(DelSlash(folder)) + QStringLiteral(" \"");
+    if (QTreeWidgetItem *root = topLevelItem(0))
+        collapseRecursively(root);
+    auto *window = new FolderContentsWindow(this, folder, titlePart);
+    connect(window, &FolderContentsWindow::confirmed, this, [this, folder](const QString &path) {
+        m_selectedFile = path;
+        if (!path.isEmpty())
+            emit OnFileChange(this, m_selectedFile);
+        OpenPath(folder);
+    });
 }

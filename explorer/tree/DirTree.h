@@ -5,6 +5,7 @@
 // reopens the selected path when folders or drives come, go or are renamed.
 
 #include "explorer/shared/ExplorerTypes.h"
+#include "explorer/tree/DirTreeCommands.h"
 #include "platform/FolderWatcher.h"
 
 #include <QPointer>
@@ -12,7 +13,9 @@
 #include <QTreeWidget>
 #include <array>
 
+class DirTreeCommands;
 class NetworkDriveCommands;
+class TZuDirTree21PopUp;
 class TZuFilelistView28;
 
 class TZuDirTree21 : public QTreeWidget {
@@ -43,6 +46,9 @@ public:
     void SetAbout(const QString &) {}
     bool DragDropEnabled() const { return m_dragDropEnabled; }
     void SetDragDropEnabled(bool enabled) { m_dragDropEnabled = enabled; }
+    // Blocks the in-place rename and drops only.
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
     // Rebuilds the root and the drive nodes; every folder node is dropped.
     virtual void ReloadTree();
@@ -62,6 +68,32 @@ public:
     // the file system gives them.
     void AddSubFolders(const QString &folderPath, QTreeWidgetItem *node);
     bool HasSubFolders(const QString &folderPath) const;
+
+    // The folder commands (DirTreeCommands.h): the keys and the pop-up menu trigger their actions.
+    DirTreeCommands &commands() const { return *m_commands; }
+    TZuDirTree21PopUp *popUpMenu() const { return m_popUp; }
+    bool AddNewFolder(QTreeWidgetItem *node = nullptr, const QString &name = QString());
+    bool DeleteFolder(QTreeWidgetItem *node);
+    void MarkClipboardFolder(int operation);
+    void PasteFolder();
+    void ShowFolderProperties();
+    QString ClipboardFolder() const;
+    bool PasteEnabled() const;
+    // Counts the selected node's folder in the background and shows its size; returns
+    // the byte total (0 when cancelled).
+    double ShowTreeSize();
+    // Total size of the regular files below the folder, each counted once.
+    double FolderBytes(const QString &path) const;
+    // The plain files of the selected folder in a small window over the tree.
+    void ShowFolderContentsWindow();
+    // Opens the caption editor on the node (the rename ends in DirTreeCommands::FolderEdited).
+    void editCaption(QTreeWidgetItem *node);
+    // Whether the node is the one the last left-button press landed on.
+    bool isDragSourceNode(const QTreeWidgetItem *node) const;
+    QString DragSourceFolder() const { return m_dragSourceFolder; }
+    // Moves the linked list to the path; with `refresh` the list reads the path once
+    // more when it already shows it.
+    void tellFileList(const QString &path, bool refresh = false);
 
     // The network commands: a mapped drive is selected and shown in the file list; after a
     // disconnection the computer's node is. Both end in the background, by signal.
@@ -84,8 +116,16 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void commitData(QWidget *editor) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
     // Loads a node's subfolders the first time it expands.
     virtual void NodeExpanding(QTreeWidgetItem *node);
 
@@ -106,14 +146,16 @@ private:
     bool selectedDriveReady();
     void selectionMovedByKey();
     void refreshByKey();
-    // Moves the linked list to the path; with `refresh` the list reads the path once
-    // more when it already shows it.
-    void tellFileList(const QString &path, bool refresh = false);
     void folderStructureChanged();
     void rebuildAfterChange();
     void watchShownFolders();
     void showMappedDrive(const QString &drivePath);
     void showDisconnectedDrive();
+    void rebuildPopUpMenu();
+    void startFolderDrag();
+    TreeDragSource dragSourceOf(const QDropEvent *event) const;
+    // The loaded node of a path; nullptr when the tree does not hold it.
+    QTreeWidgetItem *nodeOfPath(const QString &path) const;
 
     TFileType m_folderType = createdFileType;
     QPointer<TZuFilelistView28> m_fileList;
@@ -122,6 +164,7 @@ private:
     QString m_selectedPath;
     QString m_selectedFile;
     bool m_dragDropEnabled = true;
+    bool m_readOnly = false;
 
     QString m_previousPath;
     std::array<bool, 26> m_networkDriveFlags{};
@@ -129,4 +172,16 @@ private:
     bool m_rebuildPending = false;
     platform::FolderWatcher m_watcher;
     NetworkDriveCommands *m_networkDrives = nullptr;
+    DirTreeCommands *m_commands = nullptr;
+    TZuDirTree21PopUp *m_popUp = nullptr;
+
+    // The press that may start a drag, and the caption being edited.
+    QString m_dragSourceFolder;
+    QString m_dragSourceNodePath;
+    bool m_hasDragSourceNode = false;
+    bool m_dragArmed = false;
+    QPoint m_dragStart;
+    QString m_editedPath;
+    bool m_editCommitted = false;
+    bool m_rebuildAfterEdit = false;
 };

@@ -5,6 +5,7 @@
 #include "explorer/filelist/FileListView.h"
 #include "explorer/filelist/TZuFilelistView28PopUp.h"
 #include "explorer/shared/FileOperationTable.h"
+#include "explorer/tree/DirTree.h"
 #include "platform/DrivePaths.h"
 #include "platform/MessageBox.h"
 #include "tests/common/TempFolder.h"
@@ -87,12 +88,14 @@ protected:
     }
 
     QByteArray uriOf(const QString &relative) const { return QUrl::fromLocalFile(folder.filePath(relative)).toEncoded(); }
-    void otherProgramPuts(const QByteArray &verb)
+    void otherProgramPuts(const QByteArray &verb, const QStringList &relatives = {u"from/a.mp3"_s, u"from/b.mp3"_s})
     {
         // The X server tells the application of the new owner by an event: wait for it.
         QSignalSpy changed(QGuiApplication::clipboard(), &QClipboard::dataChanged);
-        runXclip({u"-t"_s, u"x-special/gnome-copied-files"_s, u"-i"_s},
-                 verb + '\n' + uriOf(u"from/a.mp3"_s) + '\n' + uriOf(u"from/b.mp3"_s));
+        QByteArray data = verb;
+        for (const QString &relative : relatives)
+            data += '\n' + uriOf(relative);
+        runXclip({u"-t"_s, u"x-special/gnome-copied-files"_s, u"-i"_s}, data);
         QDeadlineTimer deadline(5000);
         while (changed.isEmpty() && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -144,6 +147,25 @@ TEST_F(ClipboardTest, FilesCopiedOrCutHereAreReadByAnotherProgram)
     EXPECT_TRUE(runXclip({u"-o"_s, u"-t"_s, u"x-special/gnome-copied-files"_s}).startsWith("cut\n"));
     EXPECT_EQ(runXclip({u"-o"_s, u"-t"_s, u"application/x-kde-cutselection"_s}), "1");
 }
+TEST_F(ClipboardTest, AFolderCopiedInTheTreeIsReadByAnotherProgramAndOneCopiedThereIsPastedByTheTree)
+{
+    TZuDirTree21 tree;
+    tree.show();
+    tree.OpenPath(platform::toDrivePath(folder.filePath(u"from"_s)));
+    ASSERT_NE(tree.currentItem(), nullptr);
+    tree.MarkClipboardFolder(opMove);
+    EXPECT_EQ(runXclip({u"-o"_s, u"-t"_s, u"x-special/gnome-copied-files"_s}), "cut\n" + uriOf(u"from"_s));
+
+    folder.write(u"album/01.mp3"_s, "1");
+    otherProgramPuts("copy", {u"album"_s});
+    tree.OpenPath(platform::toDrivePath(folder.filePath(u"to"_s)));
+    tree.PasteFolder();
+    EXPECT_EQ(folder.read(u"to/album/01.mp3"_s), "1");
+    EXPECT_TRUE(folder.exists(u"album/01.mp3"_s));
+    EXPECT_TRUE(folder.exists(u"from/a.mp3"_s));
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'\n').toStdString();
+}
+
 // The pop-up menu's clipboard destinations, read back by another program.
 class SendToClipboardTest : public ClipboardTest {
 protected:

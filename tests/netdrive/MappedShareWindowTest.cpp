@@ -9,6 +9,7 @@
 #include "explorer/filelist/FileListView.h"
 #include "explorer/netdrive/NetworkDriveCommands.h"
 #include "explorer/tree/DirTree.h"
+#include "explorer/tree/TreeSizeDialog.h"
 #include "options/dialog/uOpzioni.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
@@ -234,6 +235,33 @@ TEST_F(MappedShareWindowTest, AFrozenServerLeavesTheWindowAnsweringAndEndsTheLis
         << list()->Directory().toStdString();
     QTest::qWait(200);
     EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+}
+
+TEST_F(MappedShareWindowTest, TreeSizeOfAFrozenShareEndsAtCancel)
+{
+    for (int i = 0; i < 20; ++i) {
+        QDir(server->guestFolder()).mkpath(u"album %1"_s.arg(i));
+        QFile file(server->guestFolder() + u"/album %1/track.mp3"_s.arg(i));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(1000, 'x'));
+    }
+    createWindow();
+    const QString drive = mapFromTree(false);
+    ASSERT_FALSE(drive.isEmpty());
+    TreeSizeDialog dialog(tree(), drive, lnItalian);
+    const QString native = platform::toNativePath(drive);
+    EXPECT_EQ(dialog.count(native).bytes, 20000u);
+
+    server->freezeServer();
+    const auto thaw = qScopeGuard([] { server->thawServer(); });
+    dialog.setShowDelay(0);
+    QTimer::singleShot(500, &dialog, [&dialog] { dialog.cancelButton()->click(); });
+    QElapsedTimer clock;
+    clock.start();
+    const platform::FolderSizeResult result = dialog.count(native);
+    EXPECT_TRUE(result.cancelled);
+    // The worker may still wait on the server: the window does not.
+    EXPECT_LT(clock.elapsed(), 5000);
 }
 
 TEST_F(MappedShareWindowTest, AKeptDriveAppearsInTheTreeWhenItIsMountedAgainAtStart)

@@ -1,0 +1,314 @@
+#include "explorer/tree/DirTreeCommands.h"
+
+#include "explorer/filelist/FileListItem.h"
+#include "explorer/filelist/FileListView.h"
+#include "explorer/shared/ExplorerDialogs.h"
+#include "explorer/shared/ExplorerTexts.h"
+#include "explorer/shared/FileOperationTable.h"
+#include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/PathUtils.h"
+#include "explorer/shared/ShellUtils.h"
+#include "explorer/tree/DirTree.h"
+#include "explorer/tree/DirTreeNodes.h"
+#include "platform/DrivePaths.h"
+#include "platform/FileClipboard.h"
+#include "platform/FileCommands.h"
+#include "platform/FileSystem.h"
+#include "platform/WaitCursor.h"
+
+#include <QAction>
+#include <QScopeGuard>
+#include <QTreeWidgetItem>
+
+namespace {
+// No folder name may hold one of these.
+const QString forbiddenCharacters = QStringLiteral("\\*?/=\"<>|:,;+^");
+
+QString nativeFolder(const QString &path)
+{
+    return platform::toNativePath(path.size() > 3 ? DelSlash(path) : AddSlash(path));
+}
+} // namespace
+
+DirTreeCommands::DirTreeCommands(TZuDirTree21 &tree)
+    : QObject(&tree)
+    , m_tree(tree)
+{
+    const auto add = [this](TZuTreeAction which, const char *name, auto slot) {
+        auto *action = new QAction(this);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, slot);
+        m_actions[which] = action;
+    };
+    add(taNewFolder, "treeNewFolder", [this] { AddNewFolder(nullptr); });
+    add(taRename, "treeRename", [this] { BeginRename(); });
+    add(taDelete, "treeDelete", [this] { DeleteFolder(m_tree.currentItem()); });
+    add(taCut, "treeCut", [this] { MarkClipboardFolder(opMove); });
+    add(taCopy, "treeCopy", [this] { MarkClipboardFolder(opCopy); });
+    add(taPaste, "treePaste", [this] { PasteFolder(); });
+    add(taTreeSize, "treeSize", [this] { m_tree.ShowTreeSize(); });
+    add(taFolderContents, "treeFolderContents", [this] { m_tree.ShowFolderContentsWindow(); });
+    add(taMapNetworkDrive, "treeMapNetworkDrive", [this] { m_tree.MapNetworkDrive(); });
+    add(taDisconnectNetworkDrive, "treeDisconnectNetworkDrive", [this] { m_tree.DisconnectNetworkDrive(); });
+    add(taProperties, "treeProperties", [this] { ShowFolderProperties(); });
+}
+
+QString DirTreeCommands::text(const char *name) const
+{
+    return fileListCommandText(m_tree.Language(), QLatin1String(name));
+}
+
+QString DirTreeCommands::nodeName(const QString &path) const
+{
+    return fileNamePart(DelSlash(path));
+}
+
+bool DirTreeCommands::AddNewFolder(QTreeWidgetItem *node, const QString &name)
+{
+    if (!node)
+        node = m_tree.currentItem();
+    if (!node)
+        return false;
+    if (nodeLevel(node) == 0) {
+        showErrorDialog(ExplorerTexts.msgError + ExplorerTexts.msgCantAddDrives);
+        return false;
+    }
+    const bool defaultName = name.isEmpty();
+    QString folderName = name;
+    if (defaultName) {
+        folderName = ExplorerTexts.msgNewFolder;
+        m_newFolderMode = true;
+    }
+    const QString base = AddSlash(m_tree.GetNodePath(node));
+    if (HasAnyChar(folderName, forbiddenCharacters)) {
+        errorBeep();
+        showErrorDialog(ExplorerTexts.msgBadChars);
+        return false;
+    }
+    QString newPath = base + folderName;
+    // A second new folder in the same place gets a number, as in the file list.
+    for (int number = 2; defaultName && DirExists(newPath); ++number)
+        newPath = base + folderName + QStringLiteral("(%1)").arg(number);
+    newPath = AddSlash(newPath);
+
+    m_tree.beginUpdate();
+    const auto endUpdate = qScopeGuard([this] { m_tree.endUpdate(); });
+    if (!platform::createFolder(DelSlash(newPath)))
+        return false;
+    m_tree.ReloadTree();
+    m_tree.OpenPath(newPath);
+    m_tree.tellFileList(m_tree.SelectedPath());
+    if (m_tree.currentItem() && defaultName)
+        BeginRename();
+    return true;
+}
+
+bool DirTreeCommands::CanEdit(const QTreeWidgetItem *node) const
+{
+    return node && nodeLevel(node) > 1 && !m_tree.ReadOnly();
+}
+
+void DirTreeCommands::BeginRename()
+{
+    QTreeWidgetItem *node = m_tree.currentItem();
+    if (CanEdit(node))
+        m_tree.editCaption(node);
+}
+
+void DirTreeCommands::FolderEdited(const QString &oldPath, const QString &newText)
+{
+    if (oldPath.isEmpty())
+        return;
+    if (newText.isEmpty() || HasAnyChar(newText, forbiddenCharacters)) {
+        errorBeep();
+        if (!newText.isEmpty())
+            showErrorDialog(ExplorerTexts.msgBadDirName + QLatin1Char('\r') + newText);
+        return;
+    }
+    const QString oldName = nodeName(oldPath);
+    // The name confirmed as it was: nothing to rename.
+    if (newText == oldName) {
+        m_newFolderMode = false;
+        return;
+    }
+    platform::WaitCursor hourglass;
+    m_tree.beginUpdate();
+    const auto end = qScopeGuard([this] {
+        m_tree.endUpdate();
+        m_newFolderMode = false;
+    });
+    const QString newPath = folderPart(DelSlash(oldPath)) + newText;
+    if (!m_newFolderMode) {
+        const QString indent(4, QLatin1Char(' '));
+        const QString question = ExplorerTexts.msgRenameFolder + QStringLiteral("\r\r") + indent
+                                 + ExplorerTexts.msgFrom + oldName + QLatin1Char('\r') + indent + ExplorerTexts.msgTo
+                                 + newText;
+        if (!askConfirmation(question))
+            return;
+    }
+    bool aborted = false;
+    if (!ShellFileOp(&m_tree, FO_RENAME, DelSlash(oldPath), newPath, aborted))
+        return;
+    m_tree.ReloadTree();
+    m_tree.OpenPath(newPath);
+    if (TZuFilelistView28 *list = m_tree.FileList())
+        list->SetDirectory(newPath);
+}
+
+bool DirTreeCommands::DeleteFolder(QTreeWidgetItem *node)
+{
+    if (!node || nodeLevel(node) <= 1)
+        return false;
+    platform::WaitCursor hourglass;
+    const QString path = m_tree.GetNodePath(node);
+    if (path.isEmpty())
+        return false;
+    if (!DirExists(path)) {
+        errorBeep();
+        showErrorDialog(path + ExplorerTexts.msgNotFound);
+        return false;
+    }
+    const QString name = nodeName(path);
+    if (!askConfirmation(text("trashOne").arg(name)))
+        return false;
+    if (!platform::moveToTrash(path)) {
+        showErrorDialog(text("trashFailed").arg(name));
+        return false;
+    }
+    QTreeWidgetItem *parent = node->parent();
+    if (parent)
+        m_tree.setCurrentItem(parent);
+    delete node;
+    if (parent) {
+        m_tree.SetSelectedPath(m_tree.GetNodePath(parent));
+        m_tree.tellFileList(m_tree.SelectedPath());
+    }
+    return true;
+}
+
+void DirTreeCommands::MarkClipboardFolder(int operation)
+{
+    PasteOperation = -1;
+    // The computer and the drives are not folders to copy or move.
+    const QTreeWidgetItem *node = m_tree.currentItem();
+    if (!node || nodeLevel(node) <= 1 || m_tree.SelectedPath().isEmpty())
+        return;
+    m_clipboardFolder = m_tree.SelectedPath();
+    PasteOperation = operation;
+    m_pasteEnabled = true;
+    platform::putFilesOnClipboard({nativeFolder(m_clipboardFolder)}, operation == opMove);
+}
+
+bool DirTreeCommands::foreignFilesOnClipboard() const
+{
+    return platform::clipboardHoldsOtherProgramsFiles();
+}
+
+void DirTreeCommands::PasteFolder()
+{
+    const auto disable = qScopeGuard([this] { m_pasteEnabled = false; });
+    const QTreeWidgetItem *node = m_tree.currentItem();
+    if (!node || nodeLevel(node) == 0 || m_tree.SelectedPath().isEmpty())
+        return;
+    QStringList sources;
+    int operation = PasteOperation;
+    if (foreignFilesOnClipboard()) {
+        // Copied or cut in another program: those files come here.
+        const platform::ClipboardFiles files = platform::filesOnClipboard();
+        for (const QString &native : files.nativePaths)
+            sources.append(platform::toDrivePath(native));
+        operation = files.cut ? opMove : opCopy;
+    } else if (!m_clipboardFolder.isEmpty() && PasteOperation != -1) {
+        sources.append(DelSlash(m_clipboardFolder));
+    }
+    if (sources.isEmpty())
+        return;
+    m_dropTargetPath = AddSlash(m_tree.SelectedPath());
+    platform::WaitCursor hourglass;
+    bool aborted = false;
+    const bool done = ShellFileOp(&m_tree, FileOperationTable[operation], sources.join(QChar(0)), m_dropTargetPath,
+                                  aborted);
+    if (!done)
+        showErrorDialog(ExplorerTexts.msgOpFailed);
+    // A failed paste may have done a part: the tree and the list show what is there.
+    showAfterChange(m_dropTargetPath);
+}
+
+void DirTreeCommands::ShowFolderProperties()
+{
+    if (m_tree.currentItem() && !m_tree.SelectedPath().isEmpty())
+        ShowProperties(m_tree.SelectedPath());
+}
+
+bool DirTreeCommands::acceptsDrag(TreeDragSource source, const QTreeWidgetItem *target) const
+{
+    if (!m_tree.DragDropEnabled())
+        return false;
+    if (source == TreeDragSource::Other || (source == TreeDragSource::FileList && !m_tree.FileList()))
+        return false;
+    return target && !m_tree.isDragSourceNode(target);
+}
+
+void DirTreeCommands::dropFolder(const QString &sourceFolder, QTreeWidgetItem *target)
+{
+    if (!target || m_tree.ReadOnly())
+        return;
+    m_dropTargetPath = AddSlash(m_tree.GetNodePath(target));
+    if (m_dropTargetPath.isEmpty() || sourceFolder.isEmpty())
+        return;
+    platform::processPendingMessages();
+    bool done = false;
+    {
+        m_tree.beginUpdate();
+        const auto endUpdate = qScopeGuard([this] { m_tree.endUpdate(); });
+        bool aborted = false;
+        done = ShellFileOp(&m_tree, FileOperationTable[DragOperation], DelSlash(sourceFolder), m_dropTargetPath,
+                           aborted);
+    }
+    if (!done)
+        showErrorDialog(ExplorerTexts.msgOpFailed);
+    showAfterChange(m_dropTargetPath);
+}
+
+void DirTreeCommands::dropFileListSelection(QTreeWidgetItem *target)
+{
+    TZuFilelistView28 *list = m_tree.FileList();
+    if (!target || m_tree.ReadOnly() || !list)
+        return;
+    m_dropTargetPath = AddSlash(m_tree.GetNodePath(target));
+    if (m_dropTargetPath.isEmpty())
+        return;
+    const auto refresh = qScopeGuard([this] { showAfterChange(m_dropTargetPath); });
+    const QList<int> rows = list->selectedRows();
+    if (rows.isEmpty())
+        return;
+    // Folders in the list are never dropped.
+    QStringList files;
+    for (int row : rows) {
+        const FileListItem &item = list->item(row);
+        if (item.entryKind != EntryKind::File)
+            list->deselectItem(row);
+        else
+            files.append(item.path());
+    }
+    if (files.isEmpty()) {
+        showWarningDialog(ExplorerTexts.msgNoSelection);
+        return;
+    }
+    m_tree.beginUpdate();
+    const auto endUpdate = qScopeGuard([this] { m_tree.endUpdate(); });
+    const int operation = FileOperationTable[DragOperation];
+    for (const QString &file : std::as_const(files)) {
+        platform::processPendingMessages();
+        bool aborted = false;
+        ShellFileOp(&m_tree, operation, file, JoinPath(m_dropTargetPath, fileNamePart(file)), aborted);
+    }
+}
+
+void DirTreeCommands::showAfterChange(const QString &path)
+{
+    platform::processPendingMessages();
+    m_tree.ReloadTree();
+    m_tree.OpenPath(path);
+    m_tree.tellFileList(path, true);
+}
