@@ -2,13 +2,17 @@
 
 #include "explorer/tree/FolderContentsWindow.h"
 #include "platform/MessageBox.h"
+#include "tests/common/SambaShare.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 
 #include <QDesktopServices>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -36,6 +40,7 @@ protected:
         fixture.folder.write(u"Music/b.mp3"_s, "b");
         fixture.folder.write(u"Music/a.txt"_s, "a");
         fixture.folder.write(u"Music/.hidden"_s, "h");
+        fixture.folder.write(u"Music/C.doc"_s, "c");
         fixture.tree.ReloadTree();
     }
 
@@ -66,7 +71,7 @@ TEST_F(FolderContentsWindowTest, ListsTheFolderSFilesOverTheWholeTree)
 {
     FolderContentsWindow *window = show(u"Music"_s);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(captions(window), (QStringList{u".hidden"_s, u"a.txt"_s, u"b.mp3"_s}));
+    EXPECT_EQ(captions(window), (QStringList{u".hidden"_s, u"a.txt"_s, u"b.mp3"_s, u"C.doc"_s}));
     EXPECT_EQ(window->list()->currentRow(), 0);
     EXPECT_EQ(window->windowTitle(), u"Files in \" ..\\Music \""_s);
     EXPECT_FALSE(fixture.tree.topLevelItem(0)->isExpanded());
@@ -113,6 +118,47 @@ TEST_F(FolderContentsWindowTest, DoubleClickOpensTheFileAndOkReportsTheSelectedO
     EXPECT_EQ(fileChanges.size(), 1);
     EXPECT_EQ(fixture.tree.SelectedFile(), QString());
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
+}
+
+TEST(FolderContentsWindowShareTest, AServerThatDoesNotAnswerHoldsTheListNotTheProgram)
+{
+    constexpr int networkPatienceMs = 60000;
+    SambaShare server;
+    if (!server.failure().isEmpty())
+        GTEST_SKIP() << "no SMB share on loopback: " << server.failure().toStdString();
+    QFile seed(server.guestFolder() + u"/song.mp3"_s);
+    ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+    seed.close();
+    const QString mounted = server.mountGuest();
+    if (mounted.isEmpty())
+        GTEST_SKIP() << "the share could not be mounted: " << server.failure().toStdString();
+    const MappedDrive drive(u'S', mounted, server.guestAddress());
+    platform::refreshDrives(); // as the tree does when it lists the drives
+    QTreeWidget tree;
+    tree.resize(300, 400);
+    tree.show();
+
+    server.freezeServer();
+    auto thaw = qScopeGuard([&] { server.thawServer(); });
+    FolderContentsWindow window(&tree, u"S:\\"_s, u"\" S:\\ \""_s);
+    EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
+    // Ticks of a timer while the server is silent: the event loop is answering.
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ticks += window.listed() ? 0 : 1; });
+    ticker.start(20);
+    QTest::qWait(500);
+    EXPECT_GE(ticks, 10);
+    EXPECT_FALSE(window.listed());
+    // The program's end waits for the shared pool: the silent share holds none of it.
+    EXPECT_EQ(QThreadPool::globalInstance()->activeThreadCount(), 0);
+
+    thaw.dismiss();
+    server.thawServer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.listed(); }, networkPatienceMs));
+    ASSERT_EQ(window.list()->count(), 1);
+    EXPECT_EQ(window.list()->item(0)->text(), u"song.mp3"_s);
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
 }
 
 #include "FolderContentsWindowTest.moc"
