@@ -18,16 +18,29 @@
 
 using namespace Qt::StringLiterals;
 
-// Receives what the desktop would open with the file's program.
+// Receives what the desktop would open with the file's program, noting whether the
+// watched window was on screen then.
 class OpenedFiles : public QObject {
     Q_OBJECT
 public:
-    OpenedFiles() { QDesktopServices::setUrlHandler(u"file"_s, this, "open"); }
+    explicit OpenedFiles(const QWidget *watched = nullptr)
+        : m_watched(watched)
+    {
+        QDesktopServices::setUrlHandler(u"file"_s, this, "open");
+    }
     ~OpenedFiles() override { QDesktopServices::unsetUrlHandler(u"file"_s); }
     QList<QUrl> urls;
+    QList<bool> watchedShown;
 
 public slots:
-    void open(const QUrl &url) { urls.append(url); }
+    void open(const QUrl &url)
+    {
+        urls.append(url);
+        watchedShown.append(m_watched && m_watched->isVisible());
+    }
+
+private:
+    const QWidget *m_watched;
 };
 
 namespace {
@@ -91,12 +104,20 @@ TEST_F(FolderContentsWindowTest, DoubleClickOpensTheFileAndOkReportsTheSelectedO
 {
     FolderContentsWindow *window = show(u"Music"_s);
     ASSERT_NE(window, nullptr);
-    OpenedFiles opened;
+    OpenedFiles opened(window);
     QListWidgetItem *song = window->list()->item(2);
     // The list view's double click, as the find window's test gives it.
     emit window->list()->itemDoubleClicked(song);
     EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(fixture.nativePath(u"Music/b.mp3"_s))});
+    EXPECT_EQ(opened.watchedShown, QList<bool>{false}); // out of the way while the program starts
     EXPECT_TRUE(window->isVisible());
+    // A file gone since the listing: the open's own message, and the window comes back.
+    QFile::remove(fixture.nativePath(u"Music/C.doc"_s));
+    emit window->list()->itemDoubleClicked(window->list()->item(3));
+    EXPECT_EQ(boxes.texts(), QStringList{u"ERROR - Can't Open file "_s + fixture.path(u"Music\\C.doc"_s)});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(opened.urls.size(), 1);
+    boxes.clear();
 
     QSignalSpy fileChanges(&fixture.tree, &TZuDirTree21::OnFileChange);
     window->list()->setCurrentItem(song);
