@@ -5,9 +5,12 @@
 #include "explorer/shared/ShellFileInfo.h"
 #include "explorer/shared/ShellUtils.h"
 #include "explorer/shared/SystemImageList.h"
+#include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
+#include "platform/NetworkThreads.h"
 #include "platform/WaitCursor.h"
+#include "text/Ascii.h"
 
 #include <QAbstractScrollArea>
 #include <QCoreApplication>
@@ -19,10 +22,28 @@
 #include <QStyle>
 #include <QThreadPool>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 constexpr int pathRole = Qt::UserRole;
+
+// Names in caption order: letter case ignored, as the file list sorts them.
+QStringList sortedByCaption(const QStringList &names)
+{
+    std::vector<std::pair<QString, QString>> keyed;
+    keyed.reserve(size_t(names.size()));
+    for (const QString &name : names)
+        keyed.emplace_back(ascii::toUpper(name), name);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (auto &entry : keyed)
+        sorted.append(std::move(entry.second));
+    return sorted;
+}
 } // namespace
 
 FolderContentsWindow::FolderContentsWindow(QWidget *tree, const QString &contentsFolder, const QString &titlePart)
@@ -52,7 +73,6 @@ FolderContentsWindow::FolderContentsWindow(QWidget *tree, const QString &content
     m_list->setFlow(QListView::TopToBottom);
     m_list->setWrapping(true);
     m_list->setResizeMode(QListView::Adjust);
-    m_list->setSortingEnabled(true);
     m_list->setIconSize(QSize(SystemImageList::smallSize, SystemImageList::smallSize));
     m_list->setToolTip(QStringLiteral("LeftClick - Select\nDblClick  - Open"));
     QPalette colours = m_list->palette();
@@ -85,11 +105,15 @@ FolderContentsWindow::FolderContentsWindow(QWidget *tree, const QString &content
     show();
     raise();
 
-    // The folder is read on the pool; a slow or silent folder leaves the window answering.
+    // The folder is read on a pool; a slow or silent folder leaves the window answering.
+    // A share's folder goes to the pool that nothing waits for, not even the end of the
+    // program.
     setCursor(Qt::WaitCursor);
     const QString pattern = AddSlash(m_folder) + QStringLiteral("*.*");
+    const bool onShare = !m_folder.isEmpty() &&
+                         platform::driveKind(m_folder.at(0).toUpper()) == platform::DriveKind::Network;
     QPointer<FolderContentsWindow> window(this);
-    QThreadPool::globalInstance()->start([window, pattern] {
+    (onShare ? platform::networkThreadPool() : QThreadPool::globalInstance())->start([window, pattern] {
         QStringList names;
         platform::FindFiles finder(pattern, platform::EntryKinds::NonFolders);
         platform::FoundEntry entry;
@@ -97,6 +121,7 @@ FolderContentsWindow::FolderContentsWindow(QWidget *tree, const QString &content
             if (!(entry.attributes & platform::faDirectory))
                 names.append(entry.name);
         }
+        names = sortedByCaption(names);
         QMetaObject::invokeMethod(qApp, [window, names] {
             if (window)
                 window->fill(names);
@@ -113,7 +138,6 @@ void FolderContentsWindow::fill(const QStringList &names)
         item->setData(pathRole, path);
         m_list->addItem(item);
     }
-    m_list->sortItems();
     if (m_list->count() > 0)
         m_list->setCurrentItem(m_list->item(0), QItemSelectionModel::NoUpdate);
     unsetCursor();

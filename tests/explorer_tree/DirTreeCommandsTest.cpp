@@ -429,7 +429,9 @@ TEST(TreeMenuGlyphsTest, EachGlyphIsDrawnAtBothSizes)
         const QList<QSize> sizes = icon.availableSizes();
         ASSERT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(32, 32)));
         const QImage small = icon.pixmap(QSize(16, 16), 1.0).toImage();
-        const QImage large = icon.pixmap(QSize(32, 32), 1.0).toImage();
+        // The 32 px picture serves screens of twice the density.
+        const QImage large = icon.pixmap(QSize(16, 16), 2.0).toImage();
+        ASSERT_EQ(large.size(), QSize(32, 32));
         int opaque = 0;
         for (int y = 0; y < 16; ++y) {
             for (int x = 0; x < 16; ++x)

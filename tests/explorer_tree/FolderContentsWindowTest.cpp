@@ -2,28 +2,45 @@
 
 #include "explorer/tree/FolderContentsWindow.h"
 #include "platform/MessageBox.h"
+#include "tests/common/SambaShare.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 
 #include <QDesktopServices>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
-// Receives what the desktop would open with the file's program.
+// Receives what the desktop would open with the file's program, noting whether the
+// watched window was on screen then.
 class OpenedFiles : public QObject {
     Q_OBJECT
 public:
-    OpenedFiles() { QDesktopServices::setUrlHandler(u"file"_s, this, "open"); }
+    explicit OpenedFiles(const QWidget *watched = nullptr)
+        : m_watched(watched)
+    {
+        QDesktopServices::setUrlHandler(u"file"_s, this, "open");
+    }
     ~OpenedFiles() override { QDesktopServices::unsetUrlHandler(u"file"_s); }
     QList<QUrl> urls;
+    QList<bool> watchedShown;
 
 public slots:
-    void open(const QUrl &url) { urls.append(url); }
+    void open(const QUrl &url)
+    {
+        urls.append(url);
+        watchedShown.append(m_watched && m_watched->isVisible());
+    }
+
+private:
+    const QWidget *m_watched;
 };
 
 namespace {
@@ -36,6 +53,7 @@ protected:
         fixture.folder.write(u"Music/b.mp3"_s, "b");
         fixture.folder.write(u"Music/a.txt"_s, "a");
         fixture.folder.write(u"Music/.hidden"_s, "h");
+        fixture.folder.write(u"Music/C.doc"_s, "c");
         fixture.tree.ReloadTree();
     }
 
@@ -66,7 +84,7 @@ TEST_F(FolderContentsWindowTest, ListsTheFolderSFilesOverTheWholeTree)
 {
     FolderContentsWindow *window = show(u"Music"_s);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(captions(window), (QStringList{u".hidden"_s, u"a.txt"_s, u"b.mp3"_s}));
+    EXPECT_EQ(captions(window), (QStringList{u".hidden"_s, u"a.txt"_s, u"b.mp3"_s, u"C.doc"_s}));
     EXPECT_EQ(window->list()->currentRow(), 0);
     EXPECT_EQ(window->windowTitle(), u"Files in \" ..\\Music \""_s);
     EXPECT_FALSE(fixture.tree.topLevelItem(0)->isExpanded());
@@ -86,12 +104,20 @@ TEST_F(FolderContentsWindowTest, DoubleClickOpensTheFileAndOkReportsTheSelectedO
 {
     FolderContentsWindow *window = show(u"Music"_s);
     ASSERT_NE(window, nullptr);
-    OpenedFiles opened;
+    OpenedFiles opened(window);
     QListWidgetItem *song = window->list()->item(2);
     // The list view's double click, as the find window's test gives it.
     emit window->list()->itemDoubleClicked(song);
     EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(fixture.nativePath(u"Music/b.mp3"_s))});
+    EXPECT_EQ(opened.watchedShown, QList<bool>{false}); // out of the way while the program starts
     EXPECT_TRUE(window->isVisible());
+    // A file gone since the listing: the open's own message, and the window comes back.
+    QFile::remove(fixture.nativePath(u"Music/C.doc"_s));
+    emit window->list()->itemDoubleClicked(window->list()->item(3));
+    EXPECT_EQ(boxes.texts(), QStringList{u"ERROR - Can't Open file "_s + fixture.path(u"Music\\C.doc"_s)});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(opened.urls.size(), 1);
+    boxes.clear();
 
     QSignalSpy fileChanges(&fixture.tree, &TZuDirTree21::OnFileChange);
     window->list()->setCurrentItem(song);
@@ -113,6 +139,47 @@ TEST_F(FolderContentsWindowTest, DoubleClickOpensTheFileAndOkReportsTheSelectedO
     EXPECT_EQ(fileChanges.size(), 1);
     EXPECT_EQ(fixture.tree.SelectedFile(), QString());
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
+}
+
+TEST(FolderContentsWindowShareTest, AServerThatDoesNotAnswerHoldsTheListNotTheProgram)
+{
+    constexpr int networkPatienceMs = 60000;
+    SambaShare server;
+    if (!server.failure().isEmpty())
+        GTEST_SKIP() << "no SMB share on loopback: " << server.failure().toStdString();
+    QFile seed(server.guestFolder() + u"/song.mp3"_s);
+    ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+    seed.close();
+    const QString mounted = server.mountGuest();
+    if (mounted.isEmpty())
+        GTEST_SKIP() << "the share could not be mounted: " << server.failure().toStdString();
+    const MappedDrive drive(u'S', mounted, server.guestAddress());
+    platform::refreshDrives(); // as the tree does when it lists the drives
+    QTreeWidget tree;
+    tree.resize(300, 400);
+    tree.show();
+
+    server.freezeServer();
+    auto thaw = qScopeGuard([&] { server.thawServer(); });
+    FolderContentsWindow window(&tree, u"S:\\"_s, u"\" S:\\ \""_s);
+    EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
+    // Ticks of a timer while the server is silent: the event loop is answering.
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ticks += window.listed() ? 0 : 1; });
+    ticker.start(20);
+    QTest::qWait(500);
+    EXPECT_GE(ticks, 10);
+    EXPECT_FALSE(window.listed());
+    // The program's end waits for the shared pool: the silent share holds none of it.
+    EXPECT_EQ(QThreadPool::globalInstance()->activeThreadCount(), 0);
+
+    thaw.dismiss();
+    server.thawServer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.listed(); }, networkPatienceMs));
+    ASSERT_EQ(window.list()->count(), 1);
+    EXPECT_EQ(window.list()->item(0)->text(), u"song.mp3"_s);
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
 }
 
 #include "FolderContentsWindowTest.moc"
