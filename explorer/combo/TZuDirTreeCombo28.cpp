@@ -405,26 +405,17 @@ void TZuDirTreeCombo28::leaveEvent(QEvent *event)
 
 void TZuDirTreeCombo28::showInFileList(const QString &path)
 {
-    const QString shown = m_fileList->Directory();
-    const bool stays = path == drivesPath ? shown.compare(drivesPath, Qt::CaseInsensitive) == 0 : AddSlash(path) == shown;
-    if (stays)
-        m_fileList->RefreshList();
-    else
-        m_fileList->SetDirectory(path);
+    m_fileList->showFolder(path, true);
 }
 
 // Reports come in bursts; the drop-down is rebuilt once for each burst.
 void TZuDirTreeCombo28::folderStructureChanged()
 {
-    if (m_rebuildPending)
-        return;
-    m_rebuildPending = true;
-    QMetaObject::invokeMethod(this, &TZuDirTreeCombo28::rebuildAfterChange, Qt::QueuedConnection);
+    m_rebuild.request();
 }
 
 void TZuDirTreeCombo28::rebuildAfterChange()
 {
-    m_rebuildPending = false;
     // A chosen folder that is gone leaves its nearest remaining parent chosen.
     const QString path = SelectedPath();
     const QString kept = path.isEmpty() || path == drivesPath ? path : nearestExistingFolder(path, drivesPath);

@@ -5,6 +5,7 @@
 // file list there and raises OnPathChange. The tree is rebuilt, and the chosen path
 // opened again, when folders or drives come, go or are renamed.
 
+#include "explorer/shared/BurstCoalescer.h"
 #include "explorer/shared/ExplorerTypes.h"
 #include "platform/FolderWatcher.h"
 
@@ -106,6 +107,6 @@ private:
     QPixmap m_glyph;
     int m_treeHeight = 240;
     int m_iconIndex = -1;
-    bool m_rebuildPending = false;
+    BurstCoalescer m_rebuild{this, [this] { rebuildAfterChange(); }};
     platform::FolderWatcher m_watcher;
 };

@@ -262,6 +262,17 @@ bool TZuFilelistView28::isDriveList() const
     return isDrivesText(m_directory);
 }
 
+void TZuFilelistView28::showFolder(const QString &path, bool refresh)
+{
+    // A list that moves reads its new folder anyway; one that stays reads it again.
+    const QString drives = QStringLiteral("Drives");
+    const bool stays = path == drives ? m_directory.compare(drives, Qt::CaseInsensitive) == 0 : AddSlash(path) == m_directory;
+    if (refresh && stays)
+        RefreshList();
+    else
+        SetDirectory(path);
+}
+
 void TZuFilelistView28::RefreshList()
 {
     platform::WaitCursor hourglass;

@@ -110,6 +110,9 @@ public:
     // read off the window thread: a small one is shown before this returns, a big one
     // when it has been read (the hourglass shown meanwhile); a later listing cancels it.
     void RefreshList();
+    // Shows the folder ("Drives" for the drive list); with `refresh` the folder is read
+    // again when the list shows it already.
+    void showFolder(const QString &path, bool refresh);
     // True while a folder is being read.
     bool isListing() const;
     // Runs `then` once the listing in progress is shown (at once when none is); dropped

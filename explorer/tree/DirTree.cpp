@@ -69,6 +69,7 @@ private:
 
 TZuDirTree21::TZuDirTree21(QWidget *parent)
     : QTreeWidget(parent)
+    , m_rebuild(this, [this] { rebuildAfterChange(); })
     , m_watcher(this)
 {
     resize(180, 120);
@@ -672,29 +673,18 @@ void TZuDirTree21::refreshByKey()
 
 void TZuDirTree21::tellFileList(const QString &path, bool refresh)
 {
-    if (!m_fileList || path.isEmpty())
-        return;
-    // A list that moves reads its new folder anyway; one that stays reads it again.
-    const QString shown = m_fileList->Directory();
-    const bool stays = path == drivesPath ? shown.compare(drivesPath, Qt::CaseInsensitive) == 0 : AddSlash(path) == shown;
-    if (refresh && stays)
-        m_fileList->RefreshList();
-    else
-        m_fileList->SetDirectory(path);
+    if (m_fileList && !path.isEmpty())
+        m_fileList->showFolder(path, refresh);
 }
 
 // Reports come in bursts; the tree is rebuilt once for each burst.
 void TZuDirTree21::folderStructureChanged()
 {
-    if (m_rebuildPending)
-        return;
-    m_rebuildPending = true;
-    QMetaObject::invokeMethod(this, &TZuDirTree21::rebuildAfterChange, Qt::QueuedConnection);
+    m_rebuild.request();
 }
 
 void TZuDirTree21::rebuildAfterChange()
 {
-    m_rebuildPending = false;
     // A rebuild would close the caption editor: it waits until the editor has closed.
     if (state() == QAbstractItemView::EditingState) {
         m_rebuildAfterEdit = true;

@@ -4,6 +4,7 @@
 // OnDirChange and moves the linked file list there; the tree rebuilds itself and
 // reopens the selected path when folders or drives come, go or are renamed.
 
+#include "explorer/shared/BurstCoalescer.h"
 #include "explorer/shared/ExplorerTypes.h"
 #include "explorer/tree/DirTreeCommands.h"
 #include "platform/FolderWatcher.h"
@@ -169,7 +170,7 @@ private:
     QString m_previousPath;
     std::array<bool, 26> m_networkDriveFlags{};
     int m_updateDepth = 0;
-    bool m_rebuildPending = false;
+    BurstCoalescer m_rebuild;
     platform::FolderWatcher m_watcher;
     NetworkDriveCommands *m_networkDrives = nullptr;
     DirTreeCommands *m_commands = nullptr;
