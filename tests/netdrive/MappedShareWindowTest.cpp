@@ -169,13 +169,15 @@ TEST_F(MappedShareWindowTest, AMappedShareIsShownRenamedInAndDisconnected)
     v1.ReadFromFile(renamed);
     EXPECT_EQ(v1.GetYear(), u"2001"_s);
     EXPECT_EQ(tagbytes::afterTag(readFile(renamed)).chopped(128), tagbytes::afterTag(original).chopped(128));
-    QTRY_COMPARE_WITH_TIMEOUT(readFile(server->guestFolder() + u"/[Band] - Song.mp3"_s), readFile(renamed), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readFile(server->guestFolder() + u"/[Band] - Song.mp3"_s) == readFile(renamed); }, 5000))
+        << "the server's copy differs from the mapped drive's";
     EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
 
     // The disconnection: the computer's node is selected and the list shows the drives.
     answerDisconnectDialog(drive.at(0));
     tree()->DisconnectNetworkDrive();
-    QTRY_COMPARE_WITH_TIMEOUT(tree()->SelectedPath(), u"Drives"_s, networkPatienceMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree()->SelectedPath() == u"Drives"_s; }, networkPatienceMs))
+        << tree()->SelectedPath().toStdString();
     EXPECT_EQ(driveNodes(), drivesBefore);
     EXPECT_EQ(tree()->currentItem(), tree()->topLevelItem(0));
     EXPECT_TRUE(tree()->topLevelItem(0)->isExpanded());

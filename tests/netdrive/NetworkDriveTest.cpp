@@ -156,7 +156,8 @@ TEST_F(NetworkDriveTest, AShareMapsToTheNextLetterAndFilesGoOnItAndBack)
         << boxes.texts().join("\n").toStdString();
     EXPECT_FALSE(local.exists("moved.mp3"));
     EXPECT_EQ(namesIn(drive), QStringList({"moved.mp3", "new.mp3", "song.mp3"}));
-    QTRY_COMPARE_WITH_TIMEOUT(QFile(server->guestFolder() + "/Rock/new.mp3").size(), qint64(11), networkPatienceMs);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QFile(server->guestFolder() + "/Rock/new.mp3").size() == 11; }, networkPatienceMs))
+        << QFile(server->guestFolder() + "/Rock/new.mp3").size();
 
     const NetworkResult disconnected = disconnect(mapped.letter);
     EXPECT_EQ(disconnected.code, 0) << platform::networkResultText(disconnected).toStdString();

@@ -58,7 +58,8 @@ TEST(SmbShareTagSaveTest, TagsAreSavedOnAShareWithoutInPlaceWrites)
 
     // GVfs puts a rewritten file in place just after it is closed.
     const QString served = share.guestFolder() + "/song.mp3";
-    QTRY_VERIFY_WITH_TIMEOUT(readFile(served).contains(QByteArray(3000, 'c')), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return readFile(served).contains(QByteArray(3000, 'c')); }, 5000))
+        << "the rewritten file did not reach the server";
     const QByteArray saved = readFile(served);
     TID3v2 v2;
     ASSERT_TRUE(v2.ReadFromFile(served));
@@ -71,6 +72,7 @@ TEST(SmbShareTagSaveTest, TagsAreSavedOnAShareWithoutInPlaceWrites)
     EXPECT_EQ(afterTag(saved), audio + saved.right(128));
     // No journal or temporary file left. A file replaced while open shows as .fuse_hidden*
     // until FUSE has handled its close.
-    QTRY_COMPARE_WITH_TIMEOUT(QDir(share.guestFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"song.mp3"},
-                              5000);
+    const auto servedFiles = [&] { return QDir(share.guestFolder()).entryList(QDir::Files | QDir::Hidden); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return servedFiles() == QStringList{"song.mp3"}; }, 5000))
+        << servedFiles().join(' ').toStdString();
 }
