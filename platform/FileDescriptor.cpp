@@ -12,10 +12,10 @@ bool FileDescriptor::close()
     return fd < 0 || ::close(fd) == 0;
 }
 
-bool FileDescriptor::readAt(char *data, qint64 size, qint64 offset) const
+bool FileDescriptor::readFullyAt(int fd, char *data, qint64 size, qint64 offset)
 {
     while (size > 0) {
-        const ssize_t got = ::pread(m_fd, data, size_t(size), offset);
+        const ssize_t got = ::pread(fd, data, size_t(size), offset);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
@@ -30,10 +30,10 @@ bool FileDescriptor::readAt(char *data, qint64 size, qint64 offset) const
     return true;
 }
 
-bool FileDescriptor::writeAt(const char *data, qint64 size, qint64 offset) const
+bool FileDescriptor::writeFullyAt(int fd, const char *data, qint64 size, qint64 offset)
 {
     while (size > 0) {
-        const ssize_t put = ::pwrite(m_fd, data, size_t(size), offset);
+        const ssize_t put = ::pwrite(fd, data, size_t(size), offset);
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0) {

@@ -24,8 +24,12 @@ public:
 
     // All `size` bytes at `offset`, retried over short transfers and EINTR; false with errno
     // set (EIO for an unexpected end of file).
-    bool readAt(char *data, qint64 size, qint64 offset) const;
-    bool writeAt(const char *data, qint64 size, qint64 offset) const;
+    bool readAt(char *data, qint64 size, qint64 offset) const { return readFullyAt(m_fd, data, size, offset); }
+    bool writeAt(const char *data, qint64 size, qint64 offset) const { return writeFullyAt(m_fd, data, size, offset); }
+
+    // The same on any descriptor.
+    static bool readFullyAt(int fd, char *data, qint64 size, qint64 offset);
+    static bool writeFullyAt(int fd, const char *data, qint64 size, qint64 offset);
 
 private:
     int m_fd;

@@ -1,6 +1,7 @@
 #include "platform/RandomAccessFile.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/FileDescriptor.h"
 #include "platform/NativeNames.h"
 #include "platform/RegionJournal.h"
 #include "platform/RegularFile.h"
@@ -85,19 +86,7 @@ QByteArray RandomAccessFile::readAt(qint64 offset, qint64 length) const
 bool RandomAccessFile::writeAt(qint64 offset, const QByteArray &bytes)
 {
     m_size = -1;
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::pwrite(m_fd, bytes.constData() + done, size_t(bytes.size() - done), offset + done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0) {
-            if (put == 0)
-                errno = EIO;
-            return false;
-        }
-        done += put;
-    }
-    return true;
+    return FileDescriptor::writeFullyAt(m_fd, bytes.constData(), bytes.size(), offset);
 }
 
 } // namespace platform
