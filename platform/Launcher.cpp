@@ -1,6 +1,8 @@
 #include "platform/Launcher.h"
 
+#include "platform/DetachedProcess.h"
 #include "platform/DrivePaths.h"
+#include "platform/ExecLine.h"
 #include "platform/NativeNames.h"
 #include "platform/NativePaths.h"
 
@@ -42,24 +44,39 @@ int openWithAssociation(const QUrl &url)
     return openAddress(url) ? launchSucceeded : launchNoAssociation;
 }
 
-// The parameters as arguments: a whole text that names an existing file becomes that
-// file's full native path, one argument (names with blanks, names the program could
-// take for an option, drive paths); any other text is split as a command line.
+// The parameters as arguments: a whole text that names an existing file (a native name,
+// taken first, or a drive path) becomes that file's full native path, one argument
+// (names with blanks or colons, names the program could take for an option); any other
+// text is split as a command line.
 QStringList argumentsOf(const QString &parameters, const QString &workingFolder)
 {
     if (parameters.trimmed().isEmpty())
         return {};
-    const QString file = absoluteNativePath(toNativePath(parameters), workingFolder);
-    if (nativeExists(file))
-        return {file};
+    for (const QString &name : {parameters, toNativePath(parameters)}) {
+        const QString file = name.isEmpty() ? QString() : absoluteNativePath(name, workingFolder);
+        if (!file.isEmpty() && nativeExists(file))
+            return {file};
+    }
     return QProcess::splitCommand(parameters);
+}
+
+QString nativeOf(const QString &path)
+{
+    return path.isEmpty() || path.startsWith(QLatin1Char('/')) ? path : toNativePath(path);
+}
+
+// The terminal window a program link asks for: the system's choice, else xterm.
+QString terminalProgram()
+{
+    const QString chosen = findProgram(QStringLiteral("x-terminal-emulator"));
+    return chosen.isEmpty() ? findProgram(QStringLiteral("xterm")) : chosen;
 }
 
 int startProgram(const QString &program, const QString &parameters, const QString &directory)
 {
     const QString workingFolder = directory.isEmpty() ? nativeFolderOf(program) : toNativePath(directory);
-    return QProcess::startDetached(program, argumentsOf(parameters, workingFolder), workingFolder) ? launchSucceeded
-                                                                                                   : launchAccessDenied;
+    return startDetachedProcess(program, argumentsOf(parameters, workingFolder), workingFolder) ? launchSucceeded
+                                                                                                : launchAccessDenied;
 }
 
 } // namespace
@@ -77,6 +94,36 @@ bool isProgram(const QString &nativePath)
     return type.isDefault() || type.inherits(QStringLiteral("application/x-executable"))
            || type.inherits(QStringLiteral("application/x-shellscript"))
            || type.inherits(QStringLiteral("application/x-sharedlib"));
+}
+
+bool programLinkInstalled(const ShellLink &link)
+{
+    return link.tryExec.isEmpty() || !findProgram(link.tryExec).isEmpty();
+}
+
+int launchProgramLink(const ShellLink &link, const QString &linkFile, const QStringList &nativeFiles,
+                      const QString &defaultFolder)
+{
+    if (!programLinkInstalled(link))
+        return launchFileNotFound;
+    const std::optional<QStringList> argv =
+        expandExecLine(link.exec, {nativeFiles, link.icon, link.description, nativeOf(linkFile)});
+    if (!argv)
+        return launchNoAssociation;
+    QString program = findProgram(argv->first());
+    if (program.isEmpty())
+        return launchFileNotFound;
+    QStringList arguments = argv->mid(1);
+    if (link.terminal) {
+        arguments = QStringList{QStringLiteral("-e"), program} + arguments;
+        program = terminalProgram();
+        if (program.isEmpty())
+            return launchNoAssociation;
+    }
+    const QString folder = nativeOf(link.workingDirectory.isEmpty() ? defaultFolder : link.workingDirectory);
+    if (!folder.isEmpty() && !isNativeFolder(folder))
+        return launchPathNotFound;
+    return startDetachedProcess(program, arguments, folder) ? launchSucceeded : launchAccessDenied;
 }
 
 int launch(const QString &verb, const QString &target, const QString &parameters, const QString &directory)

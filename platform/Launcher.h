@@ -3,7 +3,10 @@
 // programs themselves are started. Results are the shell's codes: above 32 on
 // success, 32 or less on failure.
 
+#include "platform/ShellLinks.h"
+
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 namespace platform {
@@ -19,6 +22,16 @@ inline constexpr int launchNoAssociation = 31;
 // shown in the file manager. Other verbs have no association.
 // Relative names resolve against the directory, or the current folder without one.
 int launch(const QString &verb, const QString &target, const QString &parameters, const QString &directory);
+
+// Starts the program of a program link (a desktop entry of type Application) with the
+// files, native absolute paths: by its Exec line (ExecLine.h), found through PATH only,
+// in the folder its Path key names or else in `defaultFolder`, in a terminal window when
+// its Terminal key says so. Refused (launchFileNotFound) when its TryExec program or its
+// program is not there, or its Exec line is not valid.
+int launchProgramLink(const ShellLink &link, const QString &linkFile, const QStringList &nativeFiles,
+                      const QString &defaultFolder);
+// False when the link's TryExec names a program that is not there.
+bool programLinkInstalled(const ShellLink &link);
 
 // Opens an address (web page, "mailto:") or a local file with the desktop's associated
 // program; false when none takes it.

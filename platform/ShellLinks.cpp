@@ -1,6 +1,7 @@
 #include "platform/ShellLinks.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/ExecLine.h"
 #include "platform/Launcher.h"
 #include "platform/NativePaths.h"
 
@@ -49,12 +50,20 @@ QString unescapedValue(const QString &text)
             plain += text.at(i);
             continue;
         }
+        // an escape the format does not know stays as it is (an Exec line's \" among them)
         const QChar next = text.at(++i);
-        plain += next == QLatin1Char('s')   ? QChar(' ')
-                 : next == QLatin1Char('n') ? QChar('\n')
-                 : next == QLatin1Char('t') ? QChar('\t')
-                 : next == QLatin1Char('r') ? QChar('\r')
-                                            : next;
+        if (next == QLatin1Char('s'))
+            plain += QLatin1Char(' ');
+        else if (next == QLatin1Char('n'))
+            plain += QLatin1Char('\n');
+        else if (next == QLatin1Char('t'))
+            plain += QLatin1Char('\t');
+        else if (next == QLatin1Char('r'))
+            plain += QLatin1Char('\r');
+        else if (next == QLatin1Char('\\'))
+            plain += next;
+        else
+            plain += QLatin1Char('\\') + next;
     }
     return plain;
 }
@@ -71,25 +80,12 @@ QString quotedArgument(const QString &argument)
     return quoted + QLatin1Char('"');
 }
 
-// The program of an Exec line: its first argument, quotes and escapes removed.
+// The program of an Exec line, found through PATH; empty when the line or the program
+// is not valid.
 QString programOf(const QString &exec)
 {
-    QString program;
-    bool inQuotes = false;
-    for (qsizetype i = 0; i < exec.size(); ++i) {
-        const QChar c = exec.at(i);
-        if (c == QLatin1Char('"')) {
-            inQuotes = !inQuotes;
-        } else if (c == QLatin1Char('\\') && inQuotes && i + 1 < exec.size()) {
-            program += exec.at(++i);
-        } else if (c.isSpace() && !inQuotes) {
-            if (!program.isEmpty())
-                break;
-        } else {
-            program += c;
-        }
-    }
-    return program;
+    const std::optional<QStringList> argv = expandExecLine(exec, {});
+    return argv ? findProgram(argv->first()) : QString();
 }
 
 QHash<QString, QString> entryValues(const QByteArray &content)
@@ -117,7 +113,7 @@ bool saveShellLink(const QString &linkFile, const ShellLink &link)
     QString text = entryGroup + QLatin1Char('\n');
     text += QStringLiteral("Version=1.0\nName=%1\n").arg(escapedValue(link.description));
     if (isProgram(target)) {
-        text += QStringLiteral("Type=Application\nExec=%1\n").arg(escapedValue(quotedArgument(target)));
+        text += QStringLiteral("Type=Application\nExec=%1 %f\n").arg(escapedValue(quotedArgument(target)));
         if (!link.workingDirectory.isEmpty())
             text += QStringLiteral("Path=%1\n").arg(escapedValue(nativeOf(link.workingDirectory)));
     } else {
@@ -143,17 +139,26 @@ std::optional<ShellLink> loadShellLink(const QString &linkFile)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QHash<QString, QString> values = entryValues(file.readAll());
-    QString target;
-    if (values.value(QStringLiteral("Type")) == QLatin1String("Link")) {
-        const QUrl url = QUrl::fromEncoded(values.value(QStringLiteral("URL")).toUtf8());
-        target = nativePathOfUrl(url);
-    } else if (values.value(QStringLiteral("Type")) == QLatin1String("Application")) {
-        target = programOf(values.value(QStringLiteral("Exec")));
-    }
-    if (target.isEmpty())
-        return std::nullopt;
+    const QString type = values.value(QStringLiteral("Type"));
     const QString path = values.value(QStringLiteral("Path"));
-    return ShellLink{toDrivePath(target), path.isEmpty() ? QString() : toDrivePath(path), values.value(QStringLiteral("Name"))};
+    ShellLink link{QString(), path.isEmpty() ? QString() : toDrivePath(path), values.value(QStringLiteral("Name"))};
+    if (type == QLatin1String("Link")) {
+        const QUrl url = QUrl::fromEncoded(values.value(QStringLiteral("URL")).toUtf8());
+        const QString target = nativePathOfUrl(url);
+        if (target.isEmpty())
+            return std::nullopt;
+        link.target = toDrivePath(target);
+    } else if (type == QLatin1String("Application") && !values.value(QStringLiteral("Exec")).isEmpty()) {
+        link.exec = values.value(QStringLiteral("Exec"));
+        link.tryExec = values.value(QStringLiteral("TryExec"));
+        link.icon = values.value(QStringLiteral("Icon"));
+        link.terminal = values.value(QStringLiteral("Terminal")) == QLatin1String("true");
+        const QString program = programOf(link.exec);
+        link.target = program.isEmpty() ? QString() : toDrivePath(program);
+    } else {
+        return std::nullopt;
+    }
+    return link;
 }
 
 QString shellLinkIcon(const QString &linkFile)

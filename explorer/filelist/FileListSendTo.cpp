@@ -14,6 +14,7 @@
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
+#include "platform/Launcher.h"
 #include "platform/ShellLinks.h"
 #include "platform/WaitCursor.h"
 #include "text/Ascii.h"
@@ -41,6 +42,8 @@ QList<SendToEntry> FileListSendTo::sendToEntries()
     for (const QString &name : std::as_const(names)) {
         const QString path = JoinPath(folder, name);
         const std::optional<platform::ShellLink> link = platform::loadShellLink(path);
+        if (link && !platform::programLinkInstalled(*link))
+            continue;
         QString caption = link && !link->description.isEmpty() ? link->description : FileNameNoExt(name);
         entries.append({path, caption, platform::shellLinkIcon(path)});
     }
@@ -86,8 +89,12 @@ void FileListSendTo::ClipboardAsContents()
 void FileListSendTo::ClipboardAsFileName()
 {
     const QStringList paths = m_list.commands().selectedItemPaths();
-    if (!paths.isEmpty())
-        platform::putTextOnClipboard(paths.join(QStringLiteral("\r\n")));
+    QStringList natives;
+    for (const QString &path : paths)
+        natives.append(platform::toNativePath(DelSlash(path)));
+    // other programs take the system's own paths, one a line
+    if (!natives.isEmpty())
+        platform::putTextOnClipboard(natives.join(QLatin1Char('\n')));
 }
 
 void FileListSendTo::DeskTopAsShortCut()
@@ -123,8 +130,18 @@ void FileListSendTo::SendToShortcut(const QString &path)
         return;
     }
     const std::optional<platform::ShellLink> link = platform::loadShellLink(path);
-    if (!link || link->target.isEmpty())
+    if (!link)
         return;
+    if (!link->exec.isEmpty()) {
+        // a program link: the selected items are its files, each one argument
+        QStringList natives;
+        for (const QString &item : selected)
+            natives.append(platform::toNativePath(DelSlash(item)));
+        const QString first = DelSlash(selected.first());
+        if (platform::launchProgramLink(*link, path, natives, folderPart(first)) <= 32)
+            showErrorDialog(ExplorerTexts.msgCant + QStringLiteral("Open") + ExplorerTexts.msgFile + path);
+        return;
+    }
     const QString target = link->target;
     if (platform::driveKind(driveLetterOf(target)) == platform::DriveKind::Removable) {
         platform::WaitCursor hourglass;
