@@ -14,26 +14,19 @@ const QString gnomeFormat = QStringLiteral("x-special/gnome-copied-files");
 const QString kdeCutFormat = QStringLiteral("application/x-kde-cutselection");
 const QString uriListFormat = QStringLiteral("text/uri-list");
 
-QStringList localPathsOf(const QList<QUrl> &urls)
+// The URI lines (comments and blank lines left out) into the files' paths or refusals.
+void takeUriLines(const QList<QByteArray> &lines, ClipboardFiles &files)
 {
-    QStringList paths;
-    for (const QUrl &url : urls) {
-        const QString path = nativePathOfUrl(url);
-        if (!path.isEmpty())
-            paths.append(path);
-    }
-    return paths;
-}
-
-QList<QUrl> urlsOfLines(const QList<QByteArray> &lines)
-{
-    QList<QUrl> urls;
     for (const QByteArray &line : lines) {
         const QByteArray trimmed = line.trimmed();
-        if (!trimmed.isEmpty() && !trimmed.startsWith('#'))
-            urls.append(QUrl::fromEncoded(trimmed));
+        if (trimmed.isEmpty() || trimmed.startsWith('#'))
+            continue;
+        const QString path = nativePathOfUrl(QUrl::fromEncoded(trimmed));
+        if (path.isEmpty())
+            files.refused.append(QString::fromUtf8(trimmed));
+        else
+            files.nativePaths.append(path);
     }
-    return urls;
 }
 
 QClipboard *clipboard()
@@ -74,25 +67,21 @@ ClipboardFiles filesOfMimeData(const QMimeData *data)
         QList<QByteArray> lines = data->data(gnomeFormat).split('\n');
         const QByteArray verb = lines.isEmpty() ? QByteArray() : lines.takeFirst().trimmed();
         if (verb == "cut" || verb == "copy") {
-            files.nativePaths = localPathsOf(urlsOfLines(lines));
+            takeUriLines(lines, files);
             files.cut = verb == "cut";
-            files.cutKnown = true;
             return files;
         }
     }
     if (data->hasFormat(uriListFormat)) {
-        files.nativePaths = localPathsOf(urlsOfLines(data->data(uriListFormat).split('\n')));
-        if (data->hasFormat(kdeCutFormat)) {
-            files.cut = data->data(kdeCutFormat).trimmed() == "1";
-            files.cutKnown = true;
-        }
+        takeUriLines(data->data(uriListFormat).split('\n'), files);
+        files.cut = data->hasFormat(kdeCutFormat) && data->data(kdeCutFormat).trimmed() == "1";
         return files;
     }
     if (data->hasText()) {
         const QStringList lines = data->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString &line : lines) {
             const QString path = line.trimmed();
-            if (!path.startsWith(QLatin1Char('/')) || !nativeExists(path))
+            if (!path.startsWith(QLatin1Char('/')) || path.contains(QChar(0)) || !nativeExists(path))
                 return {};
             files.nativePaths.append(path);
         }

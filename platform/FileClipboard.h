@@ -11,14 +11,17 @@ namespace platform {
 
 struct ClipboardFiles {
     QStringList nativePaths;
-    bool cut = false;      // the other program cut them: a paste moves them
-    bool cutKnown = false; // the data said whether it was a cut or a copy
+    bool cut = false;     // an explicit cut ("cut" or the cut flag): a paste moves them
+    QStringList refused;  // addresses that name no file of this computer, as given
 };
 
 // The data of a file list: every format above.
 QMimeData *fileListMimeData(const QStringList &nativePaths, bool cut);
 // The local files the data holds; none when it holds no file list. Plain text counts
-// only when every line is an absolute path of an existing file or folder.
+// only when every line is an absolute path of an existing file or folder. Only a
+// "cut" in x-special/gnome-copied-files or the cut flag makes a move: a bare URI list
+// and plain text are copies. Addresses of another host, relative ones and those
+// holding "%00" are refused, never taken for a local path.
 ClipboardFiles filesOfMimeData(const QMimeData *data);
 
 void putFilesOnClipboard(const QStringList &nativePaths, bool cut);

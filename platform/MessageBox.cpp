@@ -14,6 +14,12 @@ MessageButton firstOffered(MessageButtons buttons)
     return MessageButton::Ok;
 }
 
+ErrorCollector *&currentCollector()
+{
+    static ErrorCollector *collector = nullptr;
+    return collector;
+}
+
 MessagePresenter &currentPresenter()
 {
     static MessagePresenter presenter;
@@ -25,6 +31,10 @@ MessageButton showMessage(MessageKind kind, const QString &caption, const QStrin
                           MessageButtons buttons)
 {
     const MessageRequest request{kind, caption, text, buttons};
+    if (currentCollector() && kind == MessageKind::Error && buttons == int(MessageButton::Ok)) {
+        currentCollector()->add(request);
+        return MessageButton::Ok;
+    }
     if (currentPresenter())
         return currentPresenter()(request);
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
@@ -36,6 +46,21 @@ MessagePresenter setMessagePresenter(MessagePresenter presenter)
     MessagePresenter previous = std::move(currentPresenter());
     currentPresenter() = std::move(presenter);
     return previous;
+}
+
+ErrorCollector::ErrorCollector()
+    : m_outer(currentCollector())
+{
+    currentCollector() = this;
+}
+
+const QList<MessageRequest> &ErrorCollector::finish()
+{
+    if (!m_finished) {
+        m_finished = true;
+        currentCollector() = m_outer;
+    }
+    return m_errors;
 }
 
 ScriptedMessageResponder::ScriptedMessageResponder()

@@ -29,6 +29,26 @@ MessageButton showMessage(MessageKind kind, const QString &caption, const QStrin
 // Installs the presenter; returns the previous one.
 MessagePresenter setMessagePresenter(MessagePresenter presenter);
 
+// Until it finishes, error boxes with an OK button alone are kept instead of shown, so
+// that a command of many parts can tell them all in one box. The newest one keeps them.
+class ErrorCollector {
+public:
+    ErrorCollector();
+    ~ErrorCollector() { finish(); }
+    ErrorCollector(const ErrorCollector &) = delete;
+    ErrorCollector &operator=(const ErrorCollector &) = delete;
+
+    const QList<MessageRequest> &errors() const { return m_errors; }
+    void add(const MessageRequest &error) { m_errors.append(error); }
+    // Stops keeping (the one before keeps again); returns what was kept.
+    const QList<MessageRequest> &finish();
+
+private:
+    QList<MessageRequest> m_errors;
+    ErrorCollector *m_outer;
+    bool m_finished = false;
+};
+
 // Records every box and answers it from a queue (Ok, or the first button offered,
 // when the queue is empty). Installed for its lifetime.
 class ScriptedMessageResponder {

@@ -113,7 +113,13 @@ QString nativePathOfUrl(const QUrl &url)
 {
     if (!url.isLocalFile())
         return QString();
-    return decodeNativeName(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    const QString host = url.host();
+    if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+        return QString();
+    const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!path.startsWith('/') || path.contains('\0'))
+        return QString();
+    return decodeNativeName(path);
 }
 
 } // namespace platform

@@ -31,7 +31,9 @@ int openNativeForReading(const QString &native);
 
 // "file://" addresses of native paths, with every byte of the name kept.
 QUrl nativeFileUrl(const QString &native);
-// The native path of a "file:" address; empty for other addresses.
+// The native path of a "file:" address; empty for other addresses, for one on another
+// host (only none or "localhost" is this computer), a relative one, and one holding
+// a NUL byte ("%00"), which no file name can.
 QString nativePathOfUrl(const QUrl &url);
 
 } // namespace platform

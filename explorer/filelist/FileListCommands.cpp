@@ -125,15 +125,21 @@ void FileListCommands::Paste()
     platform::WaitCursor hourglass;
     if (!makeDirectoryCurrent())
         return;
+    platform::ErrorCollector errors;
+    const auto tell = qScopeGuard([&] { showErrorSummary(errors.finish(), m_list.Language()); });
     if (m_clipboardList.isEmpty()) {
+        // what another program offers is moved only when it said "cut"
         const platform::ClipboardFiles files = platform::filesOnClipboard();
         for (const QString &native : files.nativePaths)
             m_clipboardList.append(platform::toDrivePath(native));
-        if (!m_clipboardList.isEmpty() && files.cutKnown)
+        if (!m_clipboardList.isEmpty())
             PasteOperation = files.cut ? opMove : opCopy;
+        for (const QString &address : files.refused)
+            showErrorDialog(text("pasteRefused").arg(address));
     }
     if (m_clipboardList.isEmpty()) {
-        showWarningDialog(ExplorerTexts.msgNoSelection);
+        if (errors.errors().isEmpty())
+            showWarningDialog(ExplorerTexts.msgNoSelection);
         return;
     }
     const auto relist = qScopeGuard([this] {
@@ -155,6 +161,8 @@ void FileListCommands::CopyToFolder(const QString &destination)
     platform::WaitCursor hourglass;
     m_clipboardList = selectedPaths(true);
     const auto clear = qScopeGuard([this] { m_clipboardList.clear(); });
+    platform::ErrorCollector errors;
+    const auto tell = qScopeGuard([&] { showErrorSummary(errors.finish(), m_list.Language()); });
     for (const QString &path : std::as_const(m_clipboardList)) {
         bool aborted = false;
         ShellFileOp(&m_list, FO_COPY, path, JoinPath(destination, fileNamePart(DelSlash(path))), aborted);
@@ -198,10 +206,12 @@ void FileListCommands::DeleteSelected()
                                                : text("trashMany").arg(paths.size());
     if (!askConfirmation(question))
         return;
+    platform::ErrorCollector errors;
     for (const QString &path : paths) {
         if (!platform::moveToTrash(path))
             showErrorDialog(text("trashFailed").arg(path));
     }
+    showErrorSummary(errors.finish(), m_list.Language());
 }
 
 void FileListCommands::DeletePermanently()

@@ -1,5 +1,7 @@
 #include "explorer/shared/ExplorerDialogs.h"
 
+#include "explorer/shared/LanguageTables.h"
+
 #include "platform/MessageBox.h"
 
 #include <QApplication>
@@ -10,6 +12,19 @@ using platform::MessageKind;
 void showErrorDialog(const QString &text)
 {
     platform::showMessage(MessageKind::Error, QStringLiteral("Error"), text);
+}
+
+void showErrorSummary(const QList<platform::MessageRequest> &errors, int language)
+{
+    if (errors.isEmpty())
+        return;
+    constexpr qsizetype shown = 10;
+    QStringList lines;
+    for (qsizetype i = 0; i < std::min(shown, errors.size()); ++i)
+        lines.append(errors.at(i).text);
+    if (errors.size() > shown)
+        lines.append(fileListCommandText(language, QStringLiteral("moreErrors")).arg(errors.size() - shown));
+    platform::showMessage(MessageKind::Error, errors.first().caption, lines.join(QLatin1Char('\n')));
 }
 
 void showWarningDialog(const QString &text)

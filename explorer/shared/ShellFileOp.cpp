@@ -1,9 +1,12 @@
 #include "explorer/shared/ShellFileOp.h"
 
+#include "explorer/shared/ExplorerDialogs.h"
+#include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/FileOperationProgressDialog.h"
 #include "explorer/shared/PathUtils.h"
 #include "platform/FileOperation.h"
 
+#include <QScopeGuard>
 #include <QStringList>
 
 namespace {
@@ -28,6 +31,9 @@ bool ShellFileOp(QWidget *, int operation, const QString &sources, const QString
     if (operation < FO_MOVE || operation > FO_RENAME)
         return false;
     const std::unique_ptr<platform::FileOperationProgress> progress = progressFactory()();
+    // an operation of thousands of items tells its errors in one box
+    platform::ErrorCollector errors;
+    const auto tell = qScopeGuard([&] { showErrorSummary(errors.finish(), ListTextLanguage); });
     const platform::FileOperationResult result = platform::performFileOperation(
         platform::FileOperationKind(operation), nullSeparated(sources), nullSeparated(targets), progress.get());
     return result.succeeded && !result.aborted;

@@ -132,6 +132,72 @@ TEST_F(ClipboardTest, FilesCutByAnotherProgramAreMovedHere)
     EXPECT_FALSE(folder.exists(u"from/b.mp3"_s));
 }
 
+// Only an explicit cut moves: after a cut and paste inside the list, a bare URI list or
+// a path copied from a terminal is still a copy.
+TEST_F(ClipboardTest, AfterAnInternalCutOtherProgramsListsWithoutACutAreCopies)
+{
+    folder.write(u"from/c.mp3"_s, "c");
+    const struct {
+        const char *target;
+        QByteArray data;
+    } offers[] = {
+        {"text/uri-list", uriOf(u"from/a.mp3"_s) + "\r\n"},
+        {"UTF8_STRING", QFile::encodeName(folder.filePath(u"from/b.mp3"_s)) + "\n"},
+    };
+    for (const auto &offer : offers) {
+        listFolder(u"from"_s);
+        list.clearSelection();
+        for (int row = 0; row < list.itemCount(); ++row) {
+            if (list.item(row).caption == u"c.mp3"_s)
+                list.selectionModel()->select(list.model()->index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        list.CutCopy(opMove);
+        listFolder(u"to"_s);
+        list.Paste();
+        ASSERT_TRUE(folder.exists(u"to/c.mp3"_s));
+        QFile::rename(folder.filePath(u"to/c.mp3"_s), folder.filePath(u"from/c.mp3"_s));
+
+        QSignalSpy changed(QGuiApplication::clipboard(), &QClipboard::dataChanged);
+        runXclip({u"-t"_s, QString::fromLatin1(offer.target), u"-i"_s}, offer.data);
+        QDeadlineTimer deadline(5000);
+        while (changed.isEmpty() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        list.Paste();
+    }
+    EXPECT_EQ(folder.read(u"to/a.mp3"_s), "a");
+    EXPECT_EQ(folder.read(u"to/b.mp3"_s), "b");
+    EXPECT_TRUE(folder.exists(u"from/a.mp3"_s)) << "a URI list without the cut flag moved the file";
+    EXPECT_TRUE(folder.exists(u"from/b.mp3"_s)) << "a path as plain text moved the file";
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'\n').toStdString();
+}
+
+// Thousands of missing or refused files are told in one box.
+TEST_F(ClipboardTest, ManyFailuresOfAPasteAreToldInOneBox)
+{
+    QByteArray data = "copy\nfile://otherhost/etc/passwd\nfile:../from/a.mp3\nfile://" +
+                      QUrl::toPercentEncoding(folder.filePath(u"from/a.mp3"_s), "/") + "%00.txt";
+    for (int n = 0; n < 2000; ++n)
+        data += '\n' + uriOf(u"from/gone%1.mp3"_s.arg(n));
+    QSignalSpy changed(QGuiApplication::clipboard(), &QClipboard::dataChanged);
+    runXclip({u"-t"_s, u"x-special/gnome-copied-files"_s, u"-i"_s}, data);
+    QDeadlineTimer deadline(5000);
+    while (changed.isEmpty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    listFolder(u"to"_s);
+    list.Paste();
+    ASSERT_EQ(boxes.requests().size(), 1) << boxes.texts().mid(0, 5).join(u'\n').toStdString();
+    const QStringList lines = boxes.texts().first().split(u'\n');
+    ASSERT_EQ(lines.size(), 11);
+    EXPECT_TRUE(lines[0].contains(u"file://otherhost/etc/passwd"_s));
+    EXPECT_TRUE(lines[1].contains(u"file:../from/a.mp3"_s));
+    EXPECT_TRUE(lines[2].contains(u"%00"_s));
+    EXPECT_TRUE(lines[3].contains(u"gone0.mp3"_s));
+    EXPECT_EQ(lines[10], u"... and 1993 more."_s);
+    EXPECT_FALSE(folder.exists(u"to/a.mp3"_s));
+    EXPECT_FALSE(folder.exists(u"to/a.mp3%00.txt"_s));
+}
+
 TEST_F(ClipboardTest, FilesCopiedOrCutHereAreReadByAnotherProgram)
 {
     listFolder(u"from"_s);
@@ -182,11 +248,14 @@ protected:
     }
 };
 
-TEST_F(SendToClipboardTest, FileNamesGoAsTextOneALine)
+TEST_F(SendToClipboardTest, FileNamesGoAsTheSystemsPathsOneALine)
 {
-    send({u"a.mp3"_s, u"b.mp3"_s}, u"Send_To2"_s);
-    const QString expected = platform::toDrivePath(folder.filePath(u"from/a.mp3"_s)) + u"\r\n"_s
-                             + platform::toDrivePath(folder.filePath(u"from/b.mp3"_s));
+    folder.write(u"from/x:--output=PWNED y.mp3"_s, "x");
+    list.SetLanguage(lnItalian);
+    ASSERT_EQ(list.popUpMenu()->item(u"Send_To2"_s)->text(), u"Copia il nome negli appunti"_s);
+    send({u"a.mp3"_s, u"b.mp3"_s, u"x:--output=PWNED y.mp3"_s}, u"Send_To2"_s);
+    const QString expected = folder.filePath(u"from/a.mp3"_s) + u'\n' + folder.filePath(u"from/b.mp3"_s) + u'\n'
+                             + folder.filePath(u"from/x:--output=PWNED y.mp3"_s);
     EXPECT_EQ(QString::fromUtf8(runXclip({u"-o"_s, u"-t"_s, u"UTF8_STRING"_s})), expected);
 }
 
