@@ -20,12 +20,27 @@ QByteArray parentOf(const QByteArray &path)
     return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
-bool makeFolder(const QByteArray &path)
+// Who else may use a trash folder.
+enum class Sharing {
+    Any,     // in the user's own home trash
+    Private, // a folder of a shared volume: ours alone
+};
+
+// Creates the folder (mode 0700) when it is missing; true when it is a folder, not a
+// link, and for a private one also owned by us and writable by nobody else, so that no
+// other user can read, replace or remove what is trashed there.
+bool makeFolder(const QByteArray &path, Sharing sharing = Sharing::Any)
 {
     struct stat info {};
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         return false;
-    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    if (sharing == Sharing::Private && (info.st_uid != ::getuid() || (info.st_mode & (S_IWGRP | S_IWOTH)))) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
 }
 
 // The highest folder above `path` on the same file system: the file system's top.
@@ -42,7 +57,9 @@ QByteArray topFolderOf(QByteArray path, dev_t device)
 }
 
 // The trash folder of the file system whose top is `top`; empty when it has none
-// that may be used.
+// that may be used. The administrator's $top/.Trash counts only as a real folder (not a
+// link) with the sticky bit, and our $uid folder in it only when it is ours alone;
+// otherwise $top/.Trash-$uid, again only when it is ours alone.
 QByteArray topTrashOf(const QByteArray &top)
 {
     const QByteArray base = top == "/" ? QByteArray() : top;
@@ -51,13 +68,11 @@ QByteArray topTrashOf(const QByteArray &top)
     const QByteArray shared = base + "/.Trash";
     if (::lstat(shared.constData(), &info) == 0 && S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX)) {
         const QByteArray own = shared + '/' + uid;
-        if (makeFolder(own))
+        if (makeFolder(own, Sharing::Private))
             return own;
     }
     const QByteArray own = base + "/.Trash-" + uid;
-    if (makeFolder(own) && ::lstat(own.constData(), &info) == 0 && info.st_uid == ::getuid())
-        return own;
-    return QByteArray();
+    return makeFolder(own, Sharing::Private) ? own : QByteArray();
 }
 
 QByteArray homeTrash()
@@ -107,7 +122,8 @@ bool moveNativeToTrash(const QString &native)
     }
     const QByteArray files = trash + "/files";
     const QByteArray info = trash + "/info";
-    if (!makeFolder(files) || !makeFolder(info))
+    const Sharing sharing = onHome ? Sharing::Any : Sharing::Private;
+    if (!makeFolder(files, sharing) || !makeFolder(info, sharing))
         return false;
 
     // The record's name is taken first, exclusively: it reserves the name in files/.

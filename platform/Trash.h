@@ -1,8 +1,8 @@
 #pragma once
 // The freedesktop trash, on the bytes of the names: a file or folder on the home
 // file system goes to $XDG_DATA_HOME/Trash; one on another file system to that file
-// system's own trash ($topdir/.Trash/$uid when the administrator made .Trash, else
-// $topdir/.Trash-$uid). The record beside it keeps the original path, so that any
+// system's own trash ($topdir/.Trash/$uid when the administrator made .Trash a sticky
+// folder and $uid there is ours alone, else $topdir/.Trash-$uid when it is ours alone). The record beside it keeps the original path, so that any
 // desktop can restore it under the name it had, byte for byte.
 
 #include <QString>
