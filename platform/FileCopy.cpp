@@ -1,6 +1,7 @@
 #include "platform/FileCopy.h"
 
 #include "platform/FileSystem.h"
+#include "platform/InternalFiles.h"
 #include "platform/NativeNames.h"
 #include "platform/NativePaths.h"
 
@@ -51,8 +52,8 @@ class TemporaryName {
 public:
     explicit TemporaryName(const QString &target)
     {
-        const QString folder = nativeFolderOf(target);
-        m_path = QStringLiteral("%1/.kestrava-%2.part").arg(folder).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        m_path = nativeFolderOf(target) + QLatin1Char('/')
+                 + QString::fromLatin1(internalfiles::partialCopyName(QRandomGenerator::global()->generate()));
     }
     ~TemporaryName()
     {
@@ -244,9 +245,10 @@ CopyStatus copyFile(const QString &source, const QString &target, bool replace, 
         return failure(errno);
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     TemporaryName temporary(target);
-    // A copy is created with the source's permission bits less the umask, as cp does.
+    // A copy is created with the source's permission bits less the umask, as cp does. It
+    // is locked while it is written: one nobody holds is a killed copy's (InternalFiles.h).
     const mode_t createMode = kind == CopyKind::Copy ? (info.st_mode & 0777) : 0600;
-    Descriptor out(::open(temporary.bytes().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode));
+    Descriptor out(internalfiles::createLocked(AT_FDCWD, temporary.bytes(), O_WRONLY, createMode));
     if (!out.valid())
         return failure(errno);
 
@@ -276,7 +278,10 @@ CopyStatus copyFile(const QString &source, const QString &target, bool replace, 
         if (::fchmod(out.get(), info.st_mode & 07777) != 0 && errno != EOPNOTSUPP && errno != ENOTSUP)
             return failure(errno);
     }
-    if (out.close() != 0)
+    // the lock lasts (on a second descriptor) until the copy has its name; the close
+    // itself reports a write the file system failed to finish
+    const Descriptor lock(::fcntl(out.get(), F_DUPFD_CLOEXEC, 0));
+    if (!lock.valid() || out.close() != 0)
         return failure(errno);
     return publish(temporary, target, replace);
 }

@@ -4,6 +4,7 @@
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
+#include "platform/InternalFiles.h"
 #include "platform/MessageBox.h"
 #include "platform/NativeNames.h"
 #include "platform/NativePaths.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QHash>
 #include <QLocale>
+#include <QScopeGuard>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -220,7 +222,10 @@ private:
         if (m_progress)
             m_progress->setTotal(total);
         for (qsizetype i = 0; i < sources.size() && !m_stopped; ++i) {
-            transfer(nativeOf(sources.at(i)), destinationFor(sources, targets, i));
+            const QString target = destinationFor(sources, targets, i);
+            // partial copies a killed copy or move left in that folder go first
+            internalfiles::removeStaleIn(encodeNativeName(nativeFolderOf(target)));
+            transfer(nativeOf(sources.at(i)), target);
         }
         flushAndRemoveSources();
         if (m_progress)
@@ -308,20 +313,27 @@ private:
             fail(QStringLiteral("Cannot %1 %2: %3").arg(verb(), quoted(source), systemErrorText(errno)));
             return;
         }
-        if (!merging && ::mkdir(encodeNativeName(target).constData(), 0700) != 0) {
+        const QByteArray folder = encodeNativeName(target);
+        if (merging)
+            internalfiles::removeStaleIn(folder);
+        // made with the source's permissions (and ours to fill), so that a copy or move
+        // stopped by a kill leaves it no more open than its source; its own mode and times
+        // follow whenever the work stops
+        if (!merging && ::mkdir(folder.constData(), (info.st_mode & 0777) | S_IRWXU) != 0) {
             fail(QStringLiteral("Cannot create the folder %1: %2").arg(quoted(target), systemErrorText(errno)));
             return;
         }
+        const auto finish = qScopeGuard([&] {
+            if (merging)
+                return;
+            const struct timespec times[2] = {info.st_atim, info.st_mtim};
+            ::chmod(folder.constData(), info.st_mode & 07777);
+            ::utimensat(AT_FDCWD, folder.constData(), times, 0);
+        });
         for (const QString &entry : entries) {
             if (m_stopped)
                 return;
             transfer(source + QLatin1Char('/') + entry, target + QLatin1Char('/') + entry);
-        }
-        if (!merging) {
-            const QByteArray folder = encodeNativeName(target);
-            const struct timespec times[2] = {info.st_atim, info.st_mtim};
-            ::chmod(folder.constData(), info.st_mode & 07777);
-            ::utimensat(AT_FDCWD, folder.constData(), times, 0);
         }
         if (m_move && !m_pendingRemovals.isEmpty())
             removeOnceFlushed(source, info);

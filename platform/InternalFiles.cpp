@@ -3,11 +3,14 @@
 #include "platform/RegionJournal.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
+#include <QHash>
 #include <QMutex>
 #include <QSet>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -19,11 +22,29 @@ namespace platform {
 namespace {
 constexpr char JournalSuffix[] = ".kestrava-journal";
 constexpr char TemporaryMark[] = ".kestrava-tmp";
+constexpr char PartialPrefix[] = ".kestrava-";
+constexpr char PartialSuffix[] = ".part";
+constexpr int PartialDigits = 8;
 constexpr int MaxNameBytes = 255;
+// A partial copy that is a link holds no lock: it is stale when older than this.
+constexpr time_t StaleLinkSeconds = 60;
+// removeStaleIn looks through a folder again after this long.
+constexpr qint64 SweepAgainMs = 5000;
 
 bool isDigits(QByteArrayView text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool isPartialCopyName(QByteArrayView name)
+{
+    constexpr qsizetype prefix = sizeof PartialPrefix - 1;
+    constexpr qsizetype suffix = sizeof PartialSuffix - 1;
+    if (name.size() != prefix + PartialDigits + suffix || !name.startsWith(PartialPrefix) || !name.endsWith(PartialSuffix))
+        return false;
+    const QByteArrayView digits = name.sliced(prefix, PartialDigits);
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 // The name, or a hash of it where the name and the marks would not fit in a file name.
@@ -39,7 +60,7 @@ bool isInternalTemporaryName(const QByteArray &name)
 {
     if (!name.startsWith('.'))
         return false;
-    if (name.endsWith(JournalSuffix))
+    if (name.endsWith(JournalSuffix) || isPartialCopyName(name))
         return true;
     const qsizetype mark = name.lastIndexOf(TemporaryMark);
     return mark > 0 && isDigits(QByteArrayView(name).sliced(mark + qsizetype(sizeof TemporaryMark) - 1));
@@ -63,9 +84,14 @@ QByteArray temporaryName(const QByteArray &baseName, int number)
     return '.' + fittingBase(baseName, 1 + suffix.size()) + suffix;
 }
 
-int createLocked(int folderFd, const QByteArray &name, int access)
+QByteArray partialCopyName(quint32 number)
 {
-    const int fd = ::openat(folderFd, name.constData(), access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    return PartialPrefix + QByteArray::number(number, 16).rightJustified(PartialDigits, '0') + PartialSuffix;
+}
+
+int createLocked(int folderFd, const QByteArray &name, int access, mode_t mode)
+{
+    const int fd = ::openat(folderFd, name.constData(), access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
         return -1;
     // A sweep of another process may have taken the new file for a stale one between the
@@ -98,8 +124,13 @@ void removeStale(const QByteArray &nativeFolder)
             continue;
         }
         const int fd = ::openat(folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
+            struct stat link {};
+            if (errno == ELOOP && isPartialCopyName(name) && ::fstatat(folderFd, name.constData(), &link, AT_SYMLINK_NOFOLLOW) == 0
+                && S_ISLNK(link.st_mode) && link.st_uid == ::geteuid() && ::time(nullptr) - link.st_ctime > StaleLinkSeconds)
+                ::unlinkat(folderFd, name.constData(), 0);
             continue;
+        }
         struct stat info {};
         if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
             ::flock(fd, LOCK_EX | LOCK_NB) == 0 && info.st_nlink > 0)
@@ -130,6 +161,21 @@ void removeStaleBeside(const QByteArray &nativeName)
         swept.insert(folder);
     }
     removeStale(folder);
+}
+
+void removeStaleIn(const QByteArray &nativeFolder)
+{
+    static QMutex mutex;
+    static QHash<QByteArray, qint64> sweptAt;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    {
+        const QMutexLocker locker(&mutex);
+        const auto last = sweptAt.constFind(nativeFolder);
+        if (last != sweptAt.cend() && now - *last < SweepAgainMs && now >= *last)
+            return;
+        sweptAt.insert(nativeFolder, now);
+    }
+    removeStale(nativeFolder);
 }
 
 } // namespace internalfiles

@@ -1,6 +1,7 @@
 #include "explorer/shared/FileOperationProgressDialog.h"
 #include "explorer/shared/ShellFileOp.h"
 #include "platform/DrivePaths.h"
+#include "platform/FileOperation.h"
 #include "platform/MessageBox.h"
 #include "tests/common/TempFolder.h"
 #include "tests/explorer/ScratchMount.h"
@@ -15,7 +16,9 @@
 #include <QUrl>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using platform::MessageButton;
@@ -425,6 +428,83 @@ TEST_F(ShellFileOpTest, MoveAcrossFileSystemsRemovesEachSourceOnlyAfterItsCopy)
     EXPECT_FALSE(run(FO_MOVE, drive("live.mp3"), target + "\\"));
     EXPECT_EQ(folder.read("live.mp3"), "second take, longer");
     EXPECT_EQ(boxes.texts().value(0), "\"live.mp3\" was changed while it was moved: the original was kept.");
+}
+
+// A move across file systems killed in the middle (kill -9, no clean-up of its own): the
+// sources are whole, the folder it made has its mode, and the partial copy it left is
+// gone after the next operation in that folder.
+TEST_F(ShellFileOpTest, AMoveKilledMidwayLeavesNoPartialCopyAfterTheNextOperation)
+{
+    ScratchMount volume("killed", 16384);
+    if (!volume.mounted())
+        GTEST_SKIP() << "mounting needs root";
+    const QString source = volume.root();
+    const QByteArray song = bytes(3 << 20, 's');
+    const auto write = [&](const QString &name, const QByteArray &content) {
+        QDir().mkpath(QFileInfo(source + "/" + name).path());
+        QFile file(source + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    write("Album/big.mp3", song);
+    write("single.mp3", song);
+    ::chmod(QFile::encodeName(source + "/Album").constData(), 0755);
+    QDir().mkpath(folder.filePath("dst"));
+
+    // Each move runs in a child process that kills itself once bytes have been copied.
+    const auto moveKilled = [&](const QString &name) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::umask(022);
+            ScriptedProgress killer([](const QString &, qint64 done) {
+                if (done > 0)
+                    ::raise(SIGKILL);
+                return true;
+            });
+            platform::performFileOperation(platform::FileOperationKind::Move, {source + "/" + name},
+                                           {folder.filePath("dst") + "/"}, &killer);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the move was not killed midway";
+    };
+    moveKilled("single.mp3");
+    ASSERT_EQ(leftovers(folder.filePath("dst")).size(), 1) << "the kill left no partial copy to clean up";
+    // the next move into dst is the next operation there: it takes that one away first
+    moveKilled("Album");
+    EXPECT_TRUE(leftovers(folder.filePath("dst")).isEmpty());
+    ASSERT_EQ(leftovers(folder.filePath("dst/Album")).size(), 1);
+    EXPECT_EQ(modeOf(folder.filePath("dst/Album")), 0755) << "the folder the move made is not as open as its source";
+    QFile whole(source + "/Album/big.mp3");
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    EXPECT_EQ(whole.readAll(), song);
+
+    // the next operation in Album: the move again, into the folder it made
+    boxes.queueAnswer(MessageButton::Yes);
+    EXPECT_TRUE(run(FO_MOVE, platform::toDrivePath(source + "/Album"), drive("dst\\")));
+    EXPECT_TRUE(leftovers(folder.filePath("dst/Album")).isEmpty());
+    EXPECT_EQ(folder.read("dst/Album/big.mp3"), song);
+    EXPECT_EQ(modeOf(folder.filePath("dst/Album")), 0755);
+    EXPECT_EQ(boxes.texts().size(), 1) << boxes.texts().join('\n').toStdString(); // "already contains a folder"
+    QFile single(source + "/single.mp3");
+    ASSERT_TRUE(single.open(QIODevice::ReadOnly));
+    EXPECT_EQ(single.readAll(), song);
+}
+
+// A folder a move stops in (a cancel) still gets its own mode.
+TEST_F(ShellFileOpTest, AStoppedFolderMoveGivesTheFolderItsMode)
+{
+    ScratchMount volume("stopped", 16384);
+    if (!volume.mounted())
+        GTEST_SKIP() << "mounting needs root";
+    for (const char *name : {"Album/1.mp3", "Album/2.mp3", "Album/3.mp3"})
+        folder.write(name, bytes(2 << 20, name[6]));
+    ::chmod(QFile::encodeName(folder.filePath("Album")).constData(), 0750);
+    onAdvance = [](const QString &, qint64 done) { return done < (3 << 20); };
+    EXPECT_FALSE(run(FO_MOVE, drive("Album"), platform::toDrivePath(volume.root()) + "\\"));
+    EXPECT_EQ(modeOf(volume.root() + "/Album"), 0750);
 }
 
 TEST_F(ShellFileOpTest, AFullDiskRemovesThePartialCopyAndReports)

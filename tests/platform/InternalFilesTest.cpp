@@ -41,6 +41,7 @@ TEST(InternalFilesTest, NamesOfJournalsAndTemporariesAreRecognised)
     EXPECT_EQ(journalName("song.mp3"), ".song.mp3.kestrava-journal");
     EXPECT_EQ(temporaryName("song.mp3", 0), ".song.mp3.kestrava-tmp");
     EXPECT_EQ(temporaryName("song.mp3", 12), ".song.mp3.kestrava-tmp12");
+    EXPECT_EQ(platform::internalfiles::partialCopyName(0xbeef), ".kestrava-0000beef.part");
     // A name at the length limit leaves no room for the marks: a hash stands for it.
     const QByteArray longName(255, 'n');
     EXPECT_LE(journalName(longName).size(), 255);
@@ -54,6 +55,9 @@ TEST(InternalFilesTest, NamesOfJournalsAndTemporariesAreRecognised)
         {".song.mp3.kestrava-journal", true}, {".song.mp3.kestrava-tmp", true}, {".song.mp3.kestrava-tmp7", true},
         {"song.mp3.kestrava-journal", false}, {".song.mp3.kestrava-tmpx", false}, {".song.mp3", false},
         {"song.mp3~", false},                 {".kestrava-tmp", false},
+        {".kestrava-0123abcd.part", true},    {".kestrava-0123abc.part", false},
+        {"kestrava-0123abcd.part", false},    {".kestrava-0123abcg.part", false},
+        {".kestrava-0123abcd.partx", false},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(platform::isInternalTemporaryName(QString::fromLatin1(c.name)), c.internal) << c.name;
@@ -67,6 +71,7 @@ TEST(InternalFilesTest, StaleFilesAreRemovedAndOnesInUseKept)
     folder.write("song.mp3", "ID3 old bytes and audio");
     folder.write(".other.mp3.kestrava-tmp3", "a copy a killed save left");
     folder.write(".busy.mp3.kestrava-tmp", "a copy a running save holds");
+    folder.write(".kestrava-0000beef.part", "a copy a killed move left");
     // A journal cut short: its save never touched the file, which stays as it is.
     folder.write(".song.mp3.kestrava-journal", "KSTJRN01 cut");
     const int busy = ::open(native(folder, ".busy.mp3.kestrava-tmp").constData(), O_RDONLY);
