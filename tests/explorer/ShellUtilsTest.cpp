@@ -92,6 +92,8 @@ TEST_F(ShellUtilsTest, ExecuteFileStartsProgramsWithTheirParameters)
     writeScript(folder, "tool.sh");
     folder.write("my song.mp3", "x");
     folder.write("-rf", "x");
+    folder.write("x:--output=PWNED y.mp3", "x");
+    folder.write("x:/inside.mp3", "x"); // a folder "x:" beside it
     // A parameter naming a file reaches the program as that file's full native path,
     // never as text it could take for an option or fail to find.
     const struct {
@@ -100,6 +102,7 @@ TEST_F(ShellUtilsTest, ExecuteFileStartsProgramsWithTheirParameters)
     } cases[] = {
         {"my song.mp3", folder.filePath("my song.mp3")},
         {"-rf", folder.filePath("-rf")},
+        {"x:--output=PWNED y.mp3", folder.filePath("x:--output=PWNED y.mp3")},
         {drive("my song.mp3"), folder.filePath("my song.mp3")},
         {"plain", "plain"},
     };
