@@ -4,7 +4,8 @@
 // file with several hard links counts once, pseudo file systems (proc, sysfs, cgroup…)
 // and desktop network mounts inside the folder are never entered, and a folder on one
 // of them counts nothing. Folders that cannot be read add nothing and are counted. Two
-// threads share the work; progress can be read and the count cancelled from any thread.
+// threads at a lower priority than the caller share the work; progress can be read and
+// the count cancelled from any thread.
 
 #include <QString>
 #include <atomic>
@@ -21,8 +22,7 @@ struct FolderSizeResult {
 
 class FolderSizeCounter {
 public:
-    // Counts below the native path; blocks until done or cancelled. `threads` counts the
-    // calling thread.
+    // Counts below the native path on `threads` workers; blocks until done or cancelled.
     FolderSizeResult count(const QString &nativePath, int threads = 2);
     // Ends a running count soon; the result then says cancelled.
     void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
