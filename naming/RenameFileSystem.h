@@ -20,9 +20,15 @@ public:
 
 class PlatformRenameFileSystem : public RenameFileSystem {
 public:
+    // Names are taken in `folder` (a drive path ending in its separator; empty for the
+    // current folder).
+    explicit PlatformRenameFileSystem(const QString &folder = QString()) : m_folder(folder) {}
     bool fileExists(const QString &name) override;
     bool isSameFile(const QString &first, const QString &second) override;
     bool nameFits(const QString &name) override;
     void setAttributesNormal(const QString &name) override;
     platform::RenameResult rename(const QString &from, const QString &to) override;
+
+private:
+    QString m_folder;
 };

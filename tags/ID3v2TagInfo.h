@@ -44,6 +44,8 @@ struct TagInfo {
     // read just for its values (a rewrite needs all of them).
     bool keepsAllFrames = true;
     QList<Frame> frames;
+    // The bytes the frames' data are views into, kept alive with the record.
+    QList<QByteArray> buffers;
     // Comment and link: the frames that could be shown (readable COMM frames other than
     // the players' own iTun… ones, readable WXXX frames), the index of the one shown and
     // its rank: 2 without a description, 1 with one.

@@ -63,6 +63,11 @@ void parseFrames(const QByteArray &body, int version, quint8 flags, TagInfo &inf
         info.unreadableBytes += body.size();
         return;
     }
+    info.buffers.append(body);
+    // A view of part of the body, without copying it.
+    const auto view = [&body](qsizetype from, qsizetype length) {
+        return QByteArray::fromRawData(body.constData() + from, length);
+    };
     const FrameScanner scanner(body, version);
     const bool allFramesUnsynchronised = version == 4 && (flags & UnsynchronisationFlag);
     qint64 inflateBudget = MaxInflatedTagSize;
@@ -72,9 +77,9 @@ void parseFrames(const QByteArray &body, int version, quint8 flags, TagInfo &inf
                 const qint64 end = pos + scanner.headerLength() + scanner.frameSize(pos);
                 if (end > pos + scanner.headerLength() && end <= body.size() && scanner.boundaryAt(end)) {
                     Frame frame;
-                    frame.id = body.mid(pos, scanner.idLength());
+                    frame.id = QByteArray(body.constData() + pos, scanner.idLength());
                     frame.version = version;
-                    frame.stored = body.mid(pos, qsizetype(end - pos));
+                    frame.stored = view(pos, qsizetype(end - pos));
                     frame.readable = false;
                     frame.verbatim = true;
                     info.frames.append(frame);
@@ -98,7 +103,7 @@ void parseFrames(const QByteArray &body, int version, quint8 flags, TagInfo &inf
             const quint8 status = version == 2 ? 0 : quint8(header[8]);
             const quint8 format = version == 2 ? 0 : quint8(header[9]);
             StoreFrame(id,
-                       decodeFrame(version, id, status, format, body.mid(dataStart, length), allFramesUnsynchronised,
+                       decodeFrame(version, id, status, format, view(dataStart, length), allFramesUnsynchronised,
                                    &inflateBudget),
                        info);
         }

@@ -1,12 +1,13 @@
 #include "workflow/RenamingWorkflow.h"
 
-#include "workflow/ScopedCurrentFolder.h"
-
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/RandomAccessFile.h"
+#include "naming/RenameFileSystem.h"
 #include "tags/TID3TagInfo.h"
+#include "tags/TagSession.h"
 
 #include <cerrno>
 
@@ -27,20 +28,6 @@ int trackNumber(const QString &text)
     return text.toInt();
 }
 
-// Makes the loaded file's folder current for the operations on its bare name, so that
-// a name never resolves in another folder.
-class InLoadedFolder {
-public:
-    InLoadedFolder(const QString &folder, const QString &name)
-        : m_scope(folder)
-    {
-        if (!m_scope.entered())
-            throw platform::FileOpenError::forFile(name, platform::systemErrorText(ENOENT));
-    }
-
-private:
-    ScopedCurrentFolder m_scope;
-};
 } // namespace
 
 RenamingWorkflow::Settings RenamingWorkflow::Settings::from(const TOpzioni &options)
@@ -53,11 +40,14 @@ RenamingWorkflow::RenamingWorkflow(TKestrava &engine, TID3TagInfo &id3v1)
 {
 }
 
+RenamingWorkflow::~RenamingWorkflow() = default;
+
 void RenamingWorkflow::setFile(const QString &folder, const QString &name)
 {
     m_folder = folder;
     m_engine.SetFileName(name);
     m_loadedAsMp3 = isMp3();
+    m_session.reset();
 }
 
 QString RenamingWorkflow::fileName() const
@@ -79,9 +69,14 @@ bool RenamingWorkflow::isPicture() const
 
 void RenamingWorkflow::readTags()
 {
-    const InLoadedFolder inFolder(m_folder, fileName());
-    m_engine.ReadFromFile(fileName());
-    m_id3v1.ReadFromFile(fileName());
+    // One open file serves both tags, the save and the rename after it; a read that
+    // fails leaves it unloaded, so that no save follows.
+    m_session = std::make_unique<TagSession>(filePath());
+    m_engine.Clear();
+    if (!m_session->loaded())
+        throw platform::FileOpenError::forFile(fileName(), platform::RandomAccessFile::errorText(m_session->error()));
+    m_engine.ReadFromFile(*m_session);
+    m_id3v1.ReadFromFile(*m_session);
 }
 
 TagFieldValues RenamingWorkflow::loadedFields(const TagFieldValues &shown, const LockTest &isLocked) const
@@ -164,12 +159,10 @@ bool RenamingWorkflow::saveTags(const TagFieldValues &fields)
     v2.SetYear(fields[TagField::Year]);
     v2.SetComment(fields[TagField::Comment]);
     v2.SetLink(fields[TagField::Link]);
-    bool written = false;
-    {
-        const InLoadedFolder inFolder(m_folder, fileName());
-        m_lastSave = v2.SaveToFile(fileName(), m_writeDespiteLoss);
-        written = m_lastSave.saved();
-    }
+    if (!m_session)
+        m_session = std::make_unique<TagSession>(filePath());
+    m_lastSave = v2.SaveToFile(*m_session, m_writeDespiteLoss);
+    const bool written = m_lastSave.saved();
 
     TID3TagInfo &v1 = m_id3v1;
     v1.SetTitle(fields[TagField::Title]);
@@ -187,8 +180,9 @@ bool RenamingWorkflow::saveTags(const TagFieldValues &fields)
 
 void RenamingWorkflow::writeId3v1()
 {
-    const InLoadedFolder inFolder(m_folder, fileName());
-    m_id3v1.WriteToFile(fileName());
+    if (!m_session)
+        m_session = std::make_unique<TagSession>(filePath());
+    m_id3v1.WriteToFile(*m_session);
 }
 
 bool RenamingWorkflow::writeTags(const TagFieldValues &fields)
@@ -203,15 +197,52 @@ bool RenamingWorkflow::renameFile()
 {
     // The file is renamed in the folder it was loaded from, also when a list has moved
     // to another folder since.
-    const ScopedCurrentFolder inFolder(m_folder);
-    if (!inFolder.entered())
+    if (!m_folder.isEmpty() && !platform::folderExists(m_folder))
         return TKestrava::refuseFolderGone(m_folder);
     TKestrava &engine = m_engine;
-    if (!engine.PerformRename(engine.OriginalName(), engine.NewName(), engine.Extension()))
+    PlatformRenameFileSystem inFolder(m_folder);
+    if (!engine.PerformRename(engine.OriginalName(), engine.NewName(), engine.Extension(), inFolder))
         return false;
     const bool loadedAsMp3 = m_loadedAsMp3;
     engine.SetFileName(engine.NewName() + engine.Extension());
     m_loadedAsMp3 = loadedAsMp3;
+    if (m_session)
+        m_session->setNativeName(platform::RandomAccessFile::nativeName(filePath()));
+    return true;
+}
+
+bool RenamingWorkflow::renameAndWriteTags(const TagFieldValues &fields, const LossQuestion &askBeforeLoss)
+{
+    m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::Saved, QString()};
+    if (m_loadedAsMp3) {
+        // Every question and refusal comes before anything changes on disk.
+        if (!m_session || !m_session->loaded() || !m_session->readAgainIfChanged()) {
+            if (!m_session)
+                m_session = std::make_unique<TagSession>(filePath());
+            m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::ReadFailed, m_session->errorMessage()};
+            return false;
+        }
+        if (!fields[TagField::Track].isEmpty())
+            trackNumber(fields[TagField::Track]);
+        if (!m_writeDespiteLoss && TID3v2::losesUnreadableParts(*m_session)) {
+            if (!askBeforeLoss || !askBeforeLoss(TID3v2::unreadablePartsQuestion())) {
+                m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::UnreadablePartsWouldBeLost,
+                                                TID3v2::unreadablePartsQuestion()};
+                return false;
+            }
+        }
+    }
+    if (!renameFile())
+        return false;
+    if (!m_loadedAsMp3)
+        return true;
+    const bool despite = m_writeDespiteLoss;
+    m_writeDespiteLoss = true; // asked above
+    const bool written = saveTags(fields);
+    m_writeDespiteLoss = despite;
+    if (!written)
+        return false;
+    writeId3v1();
     return true;
 }
 

@@ -10,8 +10,10 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class TagSession;
 class TKestrava;
 class TID3TagInfo;
 class TOpzioni;
@@ -30,6 +32,7 @@ public:
     using LockTest = std::function<bool(TagField)>;
 
     RenamingWorkflow(TKestrava &engine, TID3TagInfo &id3v1);
+    ~RenamingWorkflow();
 
     void setSettings(const Settings &settings) { m_settings = settings; }
     const Settings &settings() const { return m_settings; }
@@ -47,8 +50,10 @@ public:
     bool loadedAsMp3() const { return m_loadedAsMp3; }
     bool isPicture() const;
 
-    // Reads the ID3v2 tag into the engine, then the ID3v1 tag. Throws what the ID3v1
-    // read throws (platform::FileOpenError, platform::StreamError).
+    // Opens the file in work once and reads the ID3v2 tag into the engine, then the ID3v1
+    // tag. A failed open or read throws platform::FileOpenError with its cause, the
+    // engine's values cleared and every later save refused; a file too short for an
+    // ID3v1 tag throws platform::StreamError.
     void readTags();
     // The fields after a load: the ID3v2 values first, the ID3v1 values where those are
     // empty (the track where it is 0), every locked field as `shown` has it.
@@ -89,6 +94,15 @@ public:
     // is the file in work.
     bool renameFile();
 
+    // Asked with a question; true for "yes".
+    using LossQuestion = std::function<bool(const QString &question)>;
+    // What "Rinomina" does: for a file loaded as MP3 every refusal and question comes
+    // first (a tag that could not be read, a track that is no number, parts of the tag
+    // that would be lost: asked with `askBeforeLoss`), and only then is the file renamed
+    // and both tags written. False when refused, declined (nothing changed) or failed
+    // (lastSaveResult() tells which; a rename refused was told by the rename).
+    bool renameAndWriteTags(const TagFieldValues &fields, const LossQuestion &askBeforeLoss);
+
     // The item to select for a step forward or back from `selected` (-1 for none) in a
     // list of `count` items; at either end the same item.
     static int nextIndex(int selected, int count);
@@ -102,4 +116,5 @@ private:
     bool m_loadedAsMp3 = false;
     bool m_writeDespiteLoss = false;
     TID3v2::SaveResult m_lastSave;
+    std::unique_ptr<TagSession> m_session;
 };

@@ -9,6 +9,7 @@
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 #include "tests/common/TempFolder.h"
+#include "tests/tags/Mp3Files.h"
 #include "tests/tags/TagBytes.h"
 
 #include <QDir>
@@ -17,38 +18,13 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-struct Tags {
-    QString title{}, artist{}, album{}, genre{}, year{}, comment{}, link{};
-    int track = 0;
-};
+using tagbytes::Mp3Tags;
 
 class RenamingWorkflowTest : public ::testing::Test {
 protected:
-    void writeMp3(const QString &name, const Tags &v2, const Tags &v1 = {})
+    void writeMp3(const QString &name, const Mp3Tags &v2, const Mp3Tags &v1 = {})
     {
-        folder.write(name, tagbytes::silentAudio(2));
-        if (!v2.title.isEmpty() || !v2.artist.isEmpty() || v2.track) {
-            TID3v2 tag;
-            tag.SetTitle(v2.title);
-            tag.SetArtist(v2.artist);
-            tag.SetAlbum(v2.album);
-            tag.SetGenre(v2.genre);
-            tag.SetYear(v2.year);
-            tag.SetComment(v2.comment);
-            tag.SetLink(v2.link);
-            tag.SetTrack(std::uint16_t(v2.track));
-            ASSERT_TRUE(tag.WriteToFile(folder.filePath(name)));
-        }
-        if (!v1.title.isEmpty() || !v1.artist.isEmpty() || v1.track) {
-            TID3TagInfo tag;
-            tag.ReadFromFile(folder.filePath(name));
-            tag.SetTitle(v1.title);
-            tag.SetArtist(v1.artist);
-            tag.SetGenre(v1.genre);
-            tag.SetComment(v1.comment);
-            tag.SetTrack(v1.track);
-            tag.WriteToFile(folder.filePath(name));
-        }
+        tagbytes::writeMp3(folder, name, v2, v1);
     }
 
     // Loads the file as the window does after a folder click: fields of no lock.
