@@ -197,7 +197,7 @@ bool RenamingWorkflow::renameFile()
 {
     // The file is renamed in the folder it was loaded from, also when a list has moved
     // to another folder since.
-    if (!m_folder.isEmpty() && !platform::folderExists(m_folder))
+    if (!folderStillThere())
         return TKestrava::refuseFolderGone(m_folder);
     TKestrava &engine = m_engine;
     PlatformRenameFileSystem inFolder(m_folder);
@@ -211,20 +211,29 @@ bool RenamingWorkflow::renameFile()
     return true;
 }
 
+bool RenamingWorkflow::folderStillThere() const
+{
+    return m_folder.isEmpty() || platform::folderExists(m_folder);
+}
+
 bool RenamingWorkflow::renameAndWriteTags(const TagFieldValues &fields, const LossQuestion &askBeforeLoss)
 {
     m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::Saved, QString()};
     if (m_loadedAsMp3) {
-        // Every question and refusal comes before anything changes on disk.
-        if (!m_session || !m_session->loaded() || !m_session->readAgainIfChanged()) {
-            if (!m_session)
-                m_session = std::make_unique<TagSession>(filePath());
+        // Every question and refusal comes before anything changes on disk; a file gone
+        // since the load is the rename's to tell.
+        if (!folderStillThere())
+            return TKestrava::refuseFolderGone(m_folder);
+        if (!m_session)
+            m_session = std::make_unique<TagSession>(filePath());
+        const bool readable = m_session->loaded() && m_session->readAgainIfChanged();
+        if (!readable && m_session->error() != ENOENT) {
             m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::ReadFailed, m_session->errorMessage()};
             return false;
         }
         if (!fields[TagField::Track].isEmpty())
             trackNumber(fields[TagField::Track]);
-        if (!m_writeDespiteLoss && TID3v2::losesUnreadableParts(*m_session)) {
+        if (readable && !m_writeDespiteLoss && TID3v2::losesUnreadableParts(*m_session)) {
             if (!askBeforeLoss || !askBeforeLoss(TID3v2::unreadablePartsQuestion())) {
                 m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::UnreadablePartsWouldBeLost,
                                                 TID3v2::unreadablePartsQuestion()};

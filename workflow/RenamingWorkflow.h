@@ -109,6 +109,8 @@ public:
     static int previousIndex(int selected);
 
 private:
+    bool folderStillThere() const;
+
     TKestrava &m_engine;
     TID3TagInfo &m_id3v1;
     Settings m_settings;
