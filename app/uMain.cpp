@@ -499,9 +499,8 @@ void TfrmMain::ApriChiudiLucchetto(TClickableImage *openImage, TClickableImage *
 
 void TfrmMain::connectFields()
 {
-    // Track and year have no change rule.
     for (const TagField field : TagFieldValues::all) {
-        if (field == TagField::Track || field == TagField::Year)
+        if (!RenamingWorkflow::hasChangeRule(field))
             continue;
         connect(fieldEdit(field), &QLineEdit::textChanged, this,
                 [this, field] { guarded([this, field] { tagFieldChange(field); }); });

@@ -116,6 +116,21 @@ QString RenamingWorkflow::casedField(TagField field, const QString &text) const
     return field == TagField::Link ? text : casedName(text);
 }
 
+bool RenamingWorkflow::hasChangeRule(TagField field)
+{
+    return field != TagField::Track && field != TagField::Year;
+}
+
+TagFieldValues RenamingWorkflow::casedFields(const TagFieldValues &fields) const
+{
+    TagFieldValues cased = fields;
+    for (const TagField field : TagFieldValues::all) {
+        if (hasChangeRule(field))
+            cased[field] = casedField(field, fields[field]);
+    }
+    return cased;
+}
+
 QString RenamingWorkflow::casedName(const QString &text) const
 {
     return TKestrava::ApplyCase(m_settings.letterCase, text);

@@ -66,6 +66,10 @@ public:
     // address's path tells letters apart).
     QString casedField(TagField field, const QString &text) const;
     QString casedName(const QString &text) const;
+    // Whether a field's text follows the letter case as it is typed (track and year do not).
+    static bool hasChangeRule(TagField field);
+    // Every field as typing it in the window leaves it: each with a change rule cased.
+    TagFieldValues casedFields(const TagFieldValues &fields) const;
     // Composes the new name by the pattern from the fields, stores it in the engine
     // (characters a file name cannot hold replaced) and returns it.
     QString proposeFromTags(const TagFieldValues &fields);

@@ -263,11 +263,7 @@ int rename(const QString &file, const QStringList &arguments)
     TagFieldValues fields;
     if (workflow.isMp3()) {
         // As the window's fields are after a load and the edits: each letter-cased.
-        fields = loadedFieldsWith(workflow, options);
-        for (const TagField field : TagFieldValues::all) {
-            if (field != TagField::Track && field != TagField::Year)
-                fields[field] = workflow.casedField(field, fields[field]);
-        }
+        fields = workflow.casedFields(loadedFieldsWith(workflow, options));
         workflow.proposeFromTags(fields);
     } else {
         if (!options.given.isEmpty())
