@@ -13,6 +13,8 @@
 #include "tests/tags/TagBytes.h"
 
 #include <QDir>
+#include <QFile>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -175,6 +177,32 @@ TEST_F(RenamingWorkflowTest, RenameInAFolderThatIsGoneIsRefusedAndSaysSo)
     EXPECT_EQ(boxes.texts(), QStringList{u"La cartella \"%1\" non esiste piu'."_s.arg(gone)});
     EXPECT_EQ(folder.read(u"01.mp3"_s), QByteArray("same name, other folder"));
     EXPECT_THROW(workflow.readTags(), platform::FileOpenError);
+}
+
+// A file that cannot be read (here a FIFO named as an MP3 file) is no file without tags:
+// the load throws with the reason and leaves no values of the file before, and Rinomina
+// refuses before it renames anything.
+TEST_F(RenamingWorkflowTest, AFileThatCannotBeReadIsNeitherFilledNorRenamedNorWritten)
+{
+    writeMp3(u"a.mp3"_s, {u"Song"_s, u"Band"_s});
+    TagFieldValues fields = load(u"a.mp3"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath(u"pipe.mp3"_s)).constData(), 0600), 0);
+    workflow.setFile(folder.drivePath() + u'\\', u"pipe.mp3"_s);
+    try {
+        workflow.readTags();
+        ADD_FAILURE() << "read";
+    } catch (const platform::FileOpenError &error) {
+        EXPECT_TRUE(error.message().contains(u"Not a regular file"_s)) << error.message().toStdString();
+    }
+    EXPECT_EQ(workflow.loadedFields({}, [](TagField) { return false; })[TagField::Title], QString());
+    workflow.proposeFromTags(fields);
+    bool asked = false;
+    EXPECT_FALSE(workflow.renameAndWriteTags(fields, [&](const QString &) { return asked = true; }));
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(workflow.lastSaveResult().status, TID3v2::SaveStatus::ReadFailed);
+    EXPECT_TRUE(folder.exists(u"pipe.mp3"_s));
+    EXPECT_FALSE(folder.exists(u"[Band] - Song.mp3"_s));
+    EXPECT_TRUE(boxes.requests().isEmpty()) << boxes.texts().join(u'\n').toStdString();
 }
 
 TEST_F(RenamingWorkflowTest, AnyOtherFileStartsWithItsNameCleanedOrNothing)
