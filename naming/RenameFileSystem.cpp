@@ -1,13 +1,20 @@
 #include "naming/RenameFileSystem.h"
 
+#include "platform/DrivePaths.h"
+
+QString PlatformRenameFileSystem::path(const QString &name) const
+{
+    return m_folder.isEmpty() ? name : m_folder + platform::toNativePath(name);
+}
+
 bool PlatformRenameFileSystem::fileExists(const QString &name)
 {
-    return platform::fileExists(m_folder + name);
+    return platform::fileExists(path(name));
 }
 
 bool PlatformRenameFileSystem::isSameFile(const QString &first, const QString &second)
 {
-    return platform::isSameFile(m_folder + first, m_folder + second);
+    return platform::isSameFile(path(first), path(second));
 }
 
 bool PlatformRenameFileSystem::nameFits(const QString &name)
@@ -17,10 +24,10 @@ bool PlatformRenameFileSystem::nameFits(const QString &name)
 
 void PlatformRenameFileSystem::setAttributesNormal(const QString &name)
 {
-    platform::setAttributesNormal(m_folder + name);
+    platform::setAttributesNormal(path(name));
 }
 
 platform::RenameResult PlatformRenameFileSystem::rename(const QString &from, const QString &to)
 {
-    return platform::renameNoReplace(m_folder + from, m_folder + to);
+    return platform::renameNoReplace(path(from), path(to));
 }

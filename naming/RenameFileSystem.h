@@ -20,9 +20,9 @@ public:
 
 class PlatformRenameFileSystem : public RenameFileSystem {
 public:
-    // Names are taken in `folder` (a drive path ending in its separator; empty for the
+    // Names are taken in `nativeFolder` (a native path ending in '/'; empty for the
     // current folder).
-    explicit PlatformRenameFileSystem(const QString &folder = QString()) : m_folder(folder) {}
+    explicit PlatformRenameFileSystem(const QString &nativeFolder = QString()) : m_folder(nativeFolder) {}
     bool fileExists(const QString &name) override;
     bool isSameFile(const QString &first, const QString &second) override;
     bool nameFits(const QString &name) override;
@@ -30,5 +30,6 @@ public:
     platform::RenameResult rename(const QString &from, const QString &to) override;
 
 private:
+    QString path(const QString &name) const;
     QString m_folder;
 };

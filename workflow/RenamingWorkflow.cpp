@@ -4,6 +4,7 @@
 #include "options/Opzioni.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
 #include "platform/RandomAccessFile.h"
 #include "naming/RenameFileSystem.h"
 #include "tags/TID3TagInfo.h"
@@ -44,10 +45,11 @@ RenamingWorkflow::~RenamingWorkflow() = default;
 
 void RenamingWorkflow::setFile(const QString &folder, const QString &name)
 {
+    m_session.reset();
     m_folder = folder;
+    m_folderHandle = std::make_unique<platform::FolderHandle>(folder);
     m_engine.SetFileName(name);
     m_loadedAsMp3 = isMp3();
-    m_session.reset();
 }
 
 QString RenamingWorkflow::fileName() const
@@ -71,7 +73,7 @@ void RenamingWorkflow::readTags()
 {
     // One open file serves both tags, the save and the rename after it; a read that
     // fails leaves it unloaded, so that no save follows.
-    m_session = std::make_unique<TagSession>(filePath());
+    m_session = openSession();
     m_engine.Clear();
     if (!m_session->loaded())
         throw platform::FileOpenError::forFile(fileName(), platform::RandomAccessFile::errorText(m_session->error()));
@@ -175,7 +177,7 @@ bool RenamingWorkflow::saveTags(const TagFieldValues &fields)
     v2.SetComment(fields[TagField::Comment]);
     v2.SetLink(fields[TagField::Link]);
     if (!m_session)
-        m_session = std::make_unique<TagSession>(filePath());
+        m_session = openSession();
     m_lastSave = v2.SaveToFile(*m_session, m_writeDespiteLoss);
     const bool written = m_lastSave.saved();
 
@@ -196,7 +198,7 @@ bool RenamingWorkflow::saveTags(const TagFieldValues &fields)
 void RenamingWorkflow::writeId3v1()
 {
     if (!m_session)
-        m_session = std::make_unique<TagSession>(filePath());
+        m_session = openSession();
     m_id3v1.WriteToFile(*m_session);
 }
 
@@ -215,20 +217,29 @@ bool RenamingWorkflow::renameFile()
     if (!folderStillThere())
         return TKestrava::refuseFolderGone(m_folder);
     TKestrava &engine = m_engine;
-    PlatformRenameFileSystem inFolder(m_folder);
+    PlatformRenameFileSystem inFolder(m_folderHandle->pathOf(QString()));
     if (!engine.PerformRename(engine.OriginalName(), engine.NewName(), engine.Extension(), inFolder))
         return false;
     const bool loadedAsMp3 = m_loadedAsMp3;
     engine.SetFileName(engine.NewName() + engine.Extension());
     m_loadedAsMp3 = loadedAsMp3;
     if (m_session)
-        m_session->setNativeName(platform::RandomAccessFile::nativeName(filePath()));
+        m_session->setNativeName(platform::RandomAccessFile::nativeName(fileName()));
     return true;
 }
 
 bool RenamingWorkflow::folderStillThere() const
 {
-    return m_folder.isEmpty() || platform::folderExists(m_folder);
+    return m_folderHandle && !m_folderHandle->gone();
+}
+
+std::unique_ptr<TagSession> RenamingWorkflow::openSession() const
+{
+    // The file is reached through the loaded folder's handle.
+    if (!m_folderHandle || !m_folderHandle->valid())
+        return std::make_unique<TagSession>(filePath());
+    return std::make_unique<TagSession>(m_folderHandle->descriptor(), platform::RandomAccessFile::nativeName(fileName()),
+                                        fileName());
 }
 
 bool RenamingWorkflow::renameAndWriteTags(const TagFieldValues &fields, const LossQuestion &askBeforeLoss)
@@ -240,7 +251,7 @@ bool RenamingWorkflow::renameAndWriteTags(const TagFieldValues &fields, const Lo
         if (!folderStillThere())
             return TKestrava::refuseFolderGone(m_folder);
         if (!m_session)
-            m_session = std::make_unique<TagSession>(filePath());
+            m_session = openSession();
         const bool readable = m_session->loaded() && m_session->readAgainIfChanged();
         if (!readable && m_session->error() != ENOENT) {
             m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::ReadFailed, m_session->errorMessage()};

@@ -15,6 +15,9 @@
 
 class TagSession;
 class TKestrava;
+namespace platform {
+class FolderHandle;
+}
 class TID3TagInfo;
 class TOpzioni;
 
@@ -114,6 +117,7 @@ public:
 
 private:
     bool folderStillThere() const;
+    std::unique_ptr<TagSession> openSession() const;
 
     TKestrava &m_engine;
     TID3TagInfo &m_id3v1;
@@ -122,5 +126,6 @@ private:
     bool m_loadedAsMp3 = false;
     bool m_writeDespiteLoss = false;
     TID3v2::SaveResult m_lastSave;
+    std::unique_ptr<platform::FolderHandle> m_folderHandle; // the folder loaded from
     std::unique_ptr<TagSession> m_session;
 };

@@ -4,7 +4,8 @@
 //
 // A program that cannot arm it (a tool run as it is) is armed by its environment:
 //   FAULT_SHIM_FILE=NAME FAULT_SHIM_CALL=open|fstat|pread  the first such call on a file
-//       whose path ends in /NAME (or on a descriptor opened for it) fails with EIO
+//       named NAME or whose path ends in /NAME (or on a descriptor opened for it) fails
+//       with EIO
 //   FAULT_SHIM_CALL=copy_file_range_0_first   the first copy_file_range answers 0
 //   FAULT_SHIM_CALL=copy_file_range_0_half    copy_file_range copies up to half of the
 //       source, then answers 0 once
@@ -66,7 +67,8 @@ struct EnvironmentFault {
         if (!file || !path)
             return false;
         const size_t length = std::strlen(path), own = std::strlen(file);
-        return length > own && path[length - own - 1] == '/' && std::strcmp(path + length - own, file) == 0;
+        return length >= own && (length == own || path[length - own - 1] == '/') &&
+               std::strcmp(path + length - own, file) == 0;
     }
     // Whether this call on the file fails now: the first one only.
     bool failsNow(const char *name, bool onFile)
