@@ -3,31 +3,15 @@
 #include "tags/ID3v2TagPlacement.h"
 #include "tags/ID3v2TagReader.h"
 
-#include "platform/FileRewrite.h"
-#include "platform/InternalFiles.h"
 #include "platform/RandomAccessFile.h"
-#include "platform/RegionJournal.h"
-#include "platform/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
-
-using platform::FileDescriptor;
 
 namespace {
 // The first read takes this much of the file's start: most tags and short files whole.
 constexpr qint64 FirstReadSize = 64 * 1024;
 constexpr qint64 Id3v1Size = 128;
-
-// Errors that leave a name readable though not writable here (a folder is then refused
-// as no regular file).
-bool readableAnyway(int error)
-{
-    return error == EACCES || error == EPERM || error == EROFS || error == EOPNOTSUPP || error == ETXTBSY ||
-           error == EISDIR;
-}
 } // namespace
 
 TagSession::TagSession(int folderFd, const QByteArray &nativeName, const QString &fileName)
@@ -37,7 +21,8 @@ TagSession::TagSession(int folderFd, const QByteArray &nativeName, const QString
 }
 
 TagSession::TagSession(const QString &fileName)
-    : m_nativeName(platform::RandomAccessFile::nativeName(fileName)), m_fileName(fileName)
+    : m_folderFd(platform::HeldFile::CurrentFolder), m_nativeName(platform::RandomAccessFile::nativeName(fileName)),
+      m_fileName(fileName)
 {
     if (m_nativeName.isEmpty())
         m_error = ENOENT;
@@ -54,33 +39,18 @@ QString TagSession::errorMessage() const
 void TagSession::open()
 {
     m_error = 0;
-    m_writeError = 0;
-    if (m_folderFd == AT_FDCWD)
-        platform::RegionJournal::recover(m_nativeName); // a save cut short is repaired before the read
-    else
-        platform::RegionJournal::recover(m_folderFd, m_nativeName);
-    struct stat info {};
-    int fd = platform::openRegularFileAt(m_folderFd, m_nativeName, O_RDWR, &info);
-    m_readWrite = fd >= 0;
-    if (fd < 0 && readableAnyway(errno)) {
-        m_writeError = errno;
-        fd = platform::openRegularFileAt(m_folderFd, m_nativeName, O_RDONLY, &info);
-    }
-    if (fd < 0) {
-        m_error = errno;
+    if (!m_file.open(m_folderFd, m_nativeName)) {
+        m_error = m_file.error();
         return;
     }
-    m_fd.reset(fd);
-    m_size = info.st_size;
-    m_modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    m_inode = info.st_ino;
+    m_size = m_file.size();
     if (!read())
         m_error = errno ? errno : EIO;
 }
 
 bool TagSession::readAt(char *data, qint64 size, qint64 offset)
 {
-    return FileDescriptor::readFullyAt(m_fd.get(), data, size, offset);
+    return m_file.readAt(data, size, offset);
 }
 
 bool TagSession::read()
@@ -133,32 +103,16 @@ void TagSession::parse()
     parseTagBody(QByteArray::fromRawData(m_buffer.constData() + HeaderSize, qsizetype(length)), m_id3v2);
 }
 
-void TagSession::noteStatus()
-{
-    struct stat info {};
-    if (::fstat(m_fd.get(), &info) == 0) {
-        m_size = info.st_size;
-        m_modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-        m_inode = info.st_ino;
-    }
-}
-
 bool TagSession::current()
 {
     if (!loaded()) {
         errno = m_error;
         return false;
     }
-    struct stat opened {}, named {};
-    if (::fstat(m_fd.get(), &opened) != 0)
-        return false;
-    const qint64 modified = qint64(opened.st_mtim.tv_sec) * 1000000000 + opened.st_mtim.tv_nsec;
-    const bool sameFile = ::fstatat(m_folderFd, m_nativeName.constData(), &named, 0) == 0 &&
-                          named.st_ino == opened.st_ino && named.st_dev == opened.st_dev;
-    if (sameFile && opened.st_size == m_size && modified == m_modified)
+    if (m_file.unchanged())
         return true;
     // Another program changed or replaced the file: what it holds now is read again.
-    m_fd.reset(-1);
+    m_file.close();
     open();
     if (!loaded()) {
         errno = m_error;
@@ -167,76 +121,28 @@ bool TagSession::current()
     return true;
 }
 
-bool TagSession::writable()
-{
-    if (m_readWrite)
-        return true;
-    if (m_writeError == EOPNOTSUPP)
-        return false;
-    // A read-only file is made writable, as a rename does, and opened again for the write.
-    const QByteArray path = platform::openedFilePath(m_fd.get());
-    struct stat info {};
-    if (path.isEmpty() || ::fstat(m_fd.get(), &info) != 0)
-        return false;
-    if (!(info.st_mode & S_IWUSR) && ::fchmod(m_fd.get(), (info.st_mode & 07777) | S_IWUSR) != 0)
-        return false;
-    const int fd = platform::openRegularFileAt(AT_FDCWD, "/proc/self/fd/" + QByteArray::number(m_fd.get()), O_RDWR);
-    if (fd < 0)
-        return false;
-    m_fd.reset(fd);
-    m_readWrite = true;
-    return true;
-}
-
-void TagSession::adopt(FileDescriptor &newFile)
-{
-    const int access = ::fcntl(newFile.get(), F_GETFL) & O_ACCMODE;
-    if (access == O_RDWR && m_writeError != EOPNOTSUPP) {
-        m_fd.reset(newFile.release());
-        m_readWrite = true;
-    } else {
-        const QByteArray path = platform::openedFilePath(newFile.get());
-        const int fd = platform::openRegularFileAt(AT_FDCWD, path, O_RDONLY);
-        if (fd >= 0)
-            m_fd.reset(fd);
-    }
-    noteStatus();
-}
-
 bool TagSession::writeId3v2(const QByteArray &tag)
 {
     using namespace id3v2;
-    namespace filerewrite = platform::filerewrite;
     if (!current())
         return false;
-    const bool inPlacePossible = writable();
-    if (!inPlacePossible && m_writeError != EOPNOTSUPP)
-        return false;
-    const QByteArray path = platform::openedFilePath(m_fd.get());
-    if (path.isEmpty()) {
-        errno = ENOENT;
-        return false;
-    }
-    platform::internalfiles::removeStaleBeside(path);
     const qint64 oldSize = m_id3v2Size;
     m_replacedFile = false;
     // A tag that fits in the old one's space (frames and padding) is written in place,
     // the rest of the space padded; the audio is not touched.
-    if (inPlacePossible && oldSize > 0 && tag.size() <= oldSize) {
+    if (oldSize > 0 && tag.size() <= oldSize) {
         const QByteArray inPlace = paddedTag(tag, oldSize);
         if (inPlace.size() == oldSize) {
-            const QByteArray old = m_buffer.first(qsizetype(oldSize));
-            switch (platform::RegionJournal::overwrite(m_fd.get(), path, 0, inPlace, old)) {
+            switch (m_file.overwrite(0, inPlace, m_buffer.first(qsizetype(oldSize)))) {
             case platform::RegionJournal::Result::Written:
                 m_buffer.replace(0, qsizetype(oldSize), inPlace);
                 m_writtenId3v2 = {0, oldSize};
-                noteStatus();
                 parse();
                 return true;
             case platform::RegionJournal::Result::Failed:
                 return false;
             case platform::RegionJournal::Result::Unsupported:
-                break;
+                break; // a file system without in-place writes: the file is rewritten
             }
         }
     }
@@ -244,11 +150,10 @@ bool TagSession::writeId3v2(const QByteArray &tag)
     // Where the file system can share the audio blocks with the new file instead of
     // copying them, the tag is padded further so the audio keeps its offset within a block.
     const QByteArray grown = paddedTag(tag, tag.size() + paddingForGrowth(tag.size()));
-    const QByteArray placed = alignedTag(grown, oldSize, filerewrite::blockSharingAlignment(path));
-    FileDescriptor newFile;
-    if (!filerewrite::replaceFileRange(m_fd.get(), path, 0, oldSize, placed, &newFile))
+    const QByteArray placed = alignedTag(grown, oldSize, m_file.blockSharingAlignment());
+    if (!m_file.replaceRange(0, oldSize, placed))
         return false;
-    adopt(newFile);
+    m_size = m_file.size();
     m_buffer.replace(0, qsizetype(oldSize), placed);
     m_id3v2Size = placed.size();
     m_writtenId3v2 = {0, placed.size()};
@@ -269,24 +174,13 @@ bool TagSession::writeId3v1(const QByteArray &record)
         return false;
     }
     const qint64 offset = hadRecord ? m_size - Id3v1Size : m_size;
-    bool written;
-    if (writable()) {
-        written = FileDescriptor::writeFullyAt(m_fd.get(), record.constData(), record.size(), offset);
-    } else if (m_writeError == EOPNOTSUPP) {
+    if (!m_file.writeAt(offset, record)) {
         // A file system without in-place writes (an SMB share through GVfs): the file is rewritten.
-        FileDescriptor newFile;
-        const QByteArray path = platform::openedFilePath(m_fd.get());
-        written = !path.isEmpty() &&
-                  platform::filerewrite::replaceFileRange(m_fd.get(), path, offset, m_size - offset, record, &newFile);
-        if (written)
-            adopt(newFile);
-    } else {
-        written = false;
+        if (errno != EOPNOTSUPP || !m_file.replaceRange(offset, m_size - offset, record))
+            return false;
     }
-    if (!written)
-        return false;
+    m_size = m_file.size();
     m_id3v1 = record;
     m_writtenId3v1 = {offset, Id3v1Size};
-    noteStatus();
     return true;
 }

@@ -6,15 +6,15 @@
 
 #include "tags/ID3v2TagInfo.h"
 
-#include "platform/FileDescriptor.h"
+#include "platform/HeldFile.h"
 
 #include <QByteArray>
 #include <QString>
-#include <fcntl.h>
 
 class TagSession {
 public:
-    // The file `nativeName` of the open folder `folderFd` (AT_FDCWD: the current folder);
+    // The file `nativeName` of the open folder `folderFd` (HeldFile::CurrentFolder: the
+    // current folder);
     // `fileName` names it in messages.
     TagSession(int folderFd, const QByteArray &nativeName, const QString &fileName);
     // A file named as the program names files (bare name, drive path or native path).
@@ -63,7 +63,11 @@ public:
     bool readAgainIfChanged() { return current(); }
 
     // The file was renamed within its folder: reads again go by the new name.
-    void setNativeName(const QByteArray &nativeName) { m_nativeName = nativeName; }
+    void setNativeName(const QByteArray &nativeName)
+    {
+        m_nativeName = nativeName;
+        m_file.setNativeName(nativeName);
+    }
 
 private:
     void open();
@@ -72,21 +76,13 @@ private:
     bool readAt(char *data, qint64 size, qint64 offset);
     // Reads the file again when another program changed it since; false with errno set.
     bool current();
-    bool writable();
-    void adopt(platform::FileDescriptor &newFile);
-    void noteStatus();
 
-    int m_folderFd = AT_FDCWD;
-    platform::FileDescriptor m_folder; // owned when the session opened it
+    int m_folderFd;
     QByteArray m_nativeName;
     QString m_fileName;
-    platform::FileDescriptor m_fd;
-    bool m_readWrite = false;
-    int m_writeError = 0; // why the file could not be opened for writing
+    platform::HeldFile m_file;
     int m_error = 0;
     qint64 m_size = 0;
-    qint64 m_modified = 0; // nanoseconds
-    quint64 m_inode = 0;
     QByteArray m_buffer;  // the file's start: the whole ID3v2 tag and at least its header
     qint64 m_id3v2Size = 0;
     QByteArray m_id3v1;
