@@ -1,10 +1,13 @@
 #include "platform/HeldFile.h"
 
+#include "platform/DrivePaths.h"
 #include "platform/FileRewrite.h"
+#include "platform/NativeNames.h"
 #include "platform/InternalFiles.h"
 #include "platform/RegularFile.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +30,19 @@ qint64 modifiedOf(const struct stat &info)
     return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 } // namespace
+
+QByteArray HeldFile::nativeName(const QString &fileName)
+{
+    return encodeNativeName(toNativePath(fileName));
+}
+
+QString HeldFile::errorText(int error)
+{
+    static_assert(NotRegularFile == NotRegularFileError);
+    if (error == NotRegularFile)
+        return QStringLiteral("Not a regular file.");
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 bool HeldFile::open(int folderFd, const QByteArray &nativeName)
 {

@@ -7,6 +7,7 @@
 #include "platform/RegionJournal.h"
 
 #include <QByteArray>
+#include <QString>
 
 namespace platform {
 
@@ -14,13 +15,20 @@ class HeldFile {
 public:
     // The folder argument for names taken in the current folder.
     static const int CurrentFolder;
+    // The open error of a name that is not a regular file (a folder, FIFO, device, socket).
+    static constexpr int NotRegularFile = 0x10000; // platform::NotRegularFileError
+
+    // A file named as the program names files (bare name, drive path or native path), as
+    // the system takes it.
+    static QByteArray nativeName(const QString &fileName);
+    // The text for an error number of an open or a read.
+    static QString errorText(int error);
 
     // Opens `nativeName` of the open folder `folderFd`, for reading and writing where
     // that is allowed, else for reading. False with error() set.
     bool open(int folderFd, const QByteArray &nativeName);
     void close() { m_fd.reset(-1); }
-    // The error number of the failed open (RandomAccessFile::NotRegularFile for a folder,
-    // FIFO or device).
+    // The error number of the failed open (NotRegularFile for a folder, FIFO or device).
     int error() const { return m_error; }
     qint64 size() const { return m_size; }
 

@@ -1,14 +1,14 @@
 #include "tags/TID3TagInfo.h"
 
 #include "platform/Errors.h"
-#include "platform/RandomAccessFile.h"
+#include "platform/HeldFile.h"
 #include "tags/TagSession.h"
 #include "text/Ascii.h"
 
 #include <algorithm>
 #include <cerrno>
 
-using platform::RandomAccessFile;
+using platform::HeldFile;
 
 namespace {
 enum Offset { MarkerAt = 0, TitleAt = 3, ArtistAt = 33, AlbumAt = 63, YearAt = 93, CommentAt = 97,
@@ -20,7 +20,7 @@ constexpr char Marker[] = "TAG";
 
 [[noreturn]] void throwOpenError(const QString &fileName, int error)
 {
-    throw platform::FileOpenError::forFile(fileName, RandomAccessFile::errorText(error));
+    throw platform::FileOpenError::forFile(fileName, HeldFile::errorText(error));
 }
 } // namespace
 

@@ -3,12 +3,10 @@
 #include "tags/ID3v2Tag.h"
 #include "tags/TagSession.h"
 
-#include "platform/RandomAccessFile.h"
+#include "platform/HeldFile.h"
 #include "text/Ascii.h"
 
 #include <cerrno>
-
-using platform::RandomAccessFile;
 
 void TID3v2::Clear()
 {
@@ -114,7 +112,7 @@ TID3v2::SaveResult TID3v2::SaveToFile(TagSession &session, bool writeDespiteLoss
 {
     using namespace id3v2;
     const auto failure = [&](SaveStatus status, int error) {
-        const QString reason = platform::RandomAccessFile::errorText(error ? error : EIO);
+        const QString reason = platform::HeldFile::errorText(error ? error : EIO);
         const QString text = status == SaveStatus::ReadFailed
                                  ? QStringLiteral("Impossibile leggere il tag del file \"%1\": %2")
                                  : QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\": %2");

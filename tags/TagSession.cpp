@@ -3,7 +3,7 @@
 #include "tags/ID3v2TagPlacement.h"
 #include "tags/ID3v2TagReader.h"
 
-#include "platform/RandomAccessFile.h"
+#include "platform/HeldFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,7 +21,7 @@ TagSession::TagSession(int folderFd, const QByteArray &nativeName, const QString
 }
 
 TagSession::TagSession(const QString &fileName)
-    : m_folderFd(platform::HeldFile::CurrentFolder), m_nativeName(platform::RandomAccessFile::nativeName(fileName)),
+    : m_folderFd(platform::HeldFile::CurrentFolder), m_nativeName(platform::HeldFile::nativeName(fileName)),
       m_fileName(fileName)
 {
     if (m_nativeName.isEmpty())
@@ -33,7 +33,7 @@ TagSession::TagSession(const QString &fileName)
 QString TagSession::errorMessage() const
 {
     return QStringLiteral("Impossibile leggere il tag del file \"%1\": %2")
-        .arg(m_fileName, platform::RandomAccessFile::errorText(m_error));
+        .arg(m_fileName, platform::HeldFile::errorText(m_error));
 }
 
 void TagSession::open()

@@ -21,7 +21,7 @@ public:
     explicit TagSession(const QString &fileName);
 
     // 0 once both tags are read; else the error number of the open or read that failed
-    // (platform::RandomAccessFile::NotRegularFile for a folder, FIFO or device).
+    // (platform::HeldFile::NotRegularFile for a folder, FIFO or device).
     int error() const { return m_error; }
     bool loaded() const { return m_error == 0; }
     // "Impossibile leggere il tag del file "NAME": CAUSE" for a failed load.

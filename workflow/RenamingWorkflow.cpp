@@ -5,7 +5,7 @@
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
-#include "platform/RandomAccessFile.h"
+#include "platform/HeldFile.h"
 #include "naming/RenameFileSystem.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TagSession.h"
@@ -76,7 +76,7 @@ void RenamingWorkflow::readTags()
     m_session = openSession();
     m_engine.Clear();
     if (!m_session->loaded())
-        throw platform::FileOpenError::forFile(fileName(), platform::RandomAccessFile::errorText(m_session->error()));
+        throw platform::FileOpenError::forFile(fileName(), platform::HeldFile::errorText(m_session->error()));
     m_engine.ReadFromFile(*m_session);
     m_id3v1.ReadFromFile(*m_session);
 }
@@ -224,7 +224,7 @@ bool RenamingWorkflow::renameFile()
     engine.SetFileName(engine.NewName() + engine.Extension());
     m_loadedAsMp3 = loadedAsMp3;
     if (m_session)
-        m_session->setNativeName(platform::RandomAccessFile::nativeName(fileName()));
+        m_session->setNativeName(platform::HeldFile::nativeName(fileName()));
     return true;
 }
 
@@ -238,7 +238,7 @@ std::unique_ptr<TagSession> RenamingWorkflow::openSession() const
     // The file is reached through the loaded folder's handle.
     if (!m_folderHandle || !m_folderHandle->valid())
         return std::make_unique<TagSession>(filePath());
-    return std::make_unique<TagSession>(m_folderHandle->descriptor(), platform::RandomAccessFile::nativeName(fileName()),
+    return std::make_unique<TagSession>(m_folderHandle->descriptor(), platform::HeldFile::nativeName(fileName()),
                                         fileName());
 }
 

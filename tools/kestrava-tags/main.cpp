@@ -8,7 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/NativeNames.h"
 #include "platform/NativePaths.h"
-#include "platform/RandomAccessFile.h"
+#include "platform/HeldFile.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 #include "tags/TagSession.h"
