@@ -336,22 +336,11 @@ void TfrmMain::CaricaTagV2()
     }
 }
 
-bool TfrmMain::SalvaTag()
+bool TfrmMain::askBeforeLoss(const QString &question)
 {
-    const TagFieldValues fields = shownFields();
-    if (m_workflow->saveTags(fields))
-        return true;
-    // Parts of the old tag that cannot be read are lost only when the user says so.
-    if (m_workflow->lastSaveResult().status != TID3v2::SaveStatus::UnreadablePartsWouldBeLost ||
-        platform::showMessage(platform::MessageKind::Question, QStringLiteral("Kestrava"),
-                              m_workflow->lastSaveResult().message,
-                              int(platform::MessageButton::Yes) | int(platform::MessageButton::No)) !=
-            platform::MessageButton::Yes)
-        return false;
-    m_workflow->setWriteDespiteLoss(true);
-    const bool written = m_workflow->saveTags(fields);
-    m_workflow->setWriteDespiteLoss(false);
-    return written;
+    return platform::showMessage(platform::MessageKind::Question, QStringLiteral("Kestrava"), question,
+                                 int(platform::MessageButton::Yes) | int(platform::MessageButton::No)) ==
+           platform::MessageButton::Yes;
 }
 
 void TfrmMain::btnRinominaClick()
@@ -363,23 +352,31 @@ void TfrmMain::btnRinominaClick()
 bool TfrmMain::renameLoadedFile()
 {
     const QString oldPath = m_workflow->filePath();
-    if (!m_workflow->renameFile())
-        return false;
-    // The list shows what is on disk from here on, whatever the tag writes do.
-    renameLoadedItem(oldPath);
-    ui->edtNomeOriginale->setText(platform::displayName(m_workflow->fileName()));
-    if (!m_workflow->loadedAsMp3())
-        return true;
-    if (!SalvaTag()) {
-        // A save the user declined needs no second box.
-        if (m_workflow->lastSaveResult().status != TID3v2::SaveStatus::UnreadablePartsWouldBeLost)
-            platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"),
-                                  QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\".")
-                                      .arg(m_workflow->fileName()));
-        return false;
+    const bool done = m_workflow->renameAndWriteTags(
+        shownFields(), [this](const QString &question) { return askBeforeLoss(question); });
+    if (m_workflow->filePath() != oldPath) {
+        // The list shows what is on disk from here on, whatever the tag writes do.
+        renameLoadedItem(oldPath);
+        ui->edtNomeOriginale->setText(platform::displayName(m_workflow->fileName()));
     }
-    m_workflow->writeId3v1();
-    return true;
+    if (done)
+        return true;
+    // A rename refused was told by the rename; a save the user declined needs no box.
+    switch (m_workflow->lastSaveResult().status) {
+    case TID3v2::SaveStatus::Saved:
+    case TID3v2::SaveStatus::UnreadablePartsWouldBeLost:
+        break;
+    case TID3v2::SaveStatus::ReadFailed:
+        platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"),
+                              m_workflow->lastSaveResult().message, int(platform::MessageButton::Ok));
+        break;
+    case TID3v2::SaveStatus::WriteFailed:
+        platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"),
+                              QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\".")
+                                  .arg(m_workflow->fileName()));
+        break;
+    }
+    return false;
 }
 
 void TfrmMain::renameLoadedItem(const QString &oldPath)
@@ -502,9 +499,8 @@ void TfrmMain::ApriChiudiLucchetto(TClickableImage *openImage, TClickableImage *
 
 void TfrmMain::connectFields()
 {
-    // Track and year have no change rule.
     for (const TagField field : TagFieldValues::all) {
-        if (field == TagField::Track || field == TagField::Year)
+        if (!RenamingWorkflow::hasChangeRule(field))
             continue;
         connect(fieldEdit(field), &QLineEdit::textChanged, this,
                 [this, field] { guarded([this, field] { tagFieldChange(field); }); });

@@ -72,7 +72,7 @@ private:
 
     // Tags and renaming.
     void CaricaTagV2();
-    bool SalvaTag(); // false when the ID3v2 tag could not be written
+    static bool askBeforeLoss(const QString &question); // the Yes/No box
     void btnRinominaClick();
     bool renameLoadedFile(); // false when the rename or a tag write failed (the user was told)
     // Gives the list item loaded last the name of the renamed file.

@@ -1,26 +1,33 @@
 #include "naming/RenameFileSystem.h"
 
+#include "platform/DrivePaths.h"
+
+QString PlatformRenameFileSystem::path(const QString &name) const
+{
+    return m_folder.isEmpty() ? name : m_folder + platform::toNativePath(name);
+}
+
 bool PlatformRenameFileSystem::fileExists(const QString &name)
 {
-    return platform::fileExists(name);
+    return platform::fileExists(path(name));
 }
 
 bool PlatformRenameFileSystem::isSameFile(const QString &first, const QString &second)
 {
-    return platform::isSameFile(first, second);
+    return platform::isSameFile(path(first), path(second));
 }
 
 bool PlatformRenameFileSystem::nameFits(const QString &name)
 {
-    return platform::nameFitsFileSystem(QString(), name);
+    return platform::nameFitsFileSystem(m_folder, name);
 }
 
 void PlatformRenameFileSystem::setAttributesNormal(const QString &name)
 {
-    platform::setAttributesNormal(name);
+    platform::setAttributesNormal(path(name));
 }
 
 platform::RenameResult PlatformRenameFileSystem::rename(const QString &from, const QString &to)
 {
-    return platform::renameNoReplace(from, to);
+    return platform::renameNoReplace(path(from), path(to));
 }

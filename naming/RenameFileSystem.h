@@ -20,9 +20,16 @@ public:
 
 class PlatformRenameFileSystem : public RenameFileSystem {
 public:
+    // Names are taken in `nativeFolder` (a native path ending in '/'; empty for the
+    // current folder).
+    explicit PlatformRenameFileSystem(const QString &nativeFolder = QString()) : m_folder(nativeFolder) {}
     bool fileExists(const QString &name) override;
     bool isSameFile(const QString &first, const QString &second) override;
     bool nameFits(const QString &name) override;
     void setAttributesNormal(const QString &name) override;
     platform::RenameResult rename(const QString &from, const QString &to) override;
+
+private:
+    QString path(const QString &name) const;
+    QString m_folder;
 };

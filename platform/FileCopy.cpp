@@ -1,5 +1,7 @@
 #include "platform/FileCopy.h"
 
+#include "platform/ByteRangeCopy.h"
+
 #include "platform/FileSystem.h"
 #include "platform/InternalFiles.h"
 #include "platform/NativeNames.h"
@@ -20,13 +22,8 @@ namespace platform {
 
 namespace {
 
-// The kernel copies this much per call; progress and Cancel are looked at in between.
-constexpr qint64 chunkBytes = 8 << 20;
 // Smaller files are copied on the caller's thread: a thread would cost more than the copy.
 constexpr qint64 backgroundFromBytes = 1 << 20;
-// Where the kernel cannot copy, the bytes pass through a buffer that stays in the CPU's cache.
-constexpr int bufferBytes = 128 << 10;
-
 // Closes a descriptor on every path.
 class Descriptor {
 public:
@@ -76,67 +73,13 @@ CopyStatus failure(int error)
     return {CopyOutcome::Failed, systemErrorText(error)};
 }
 
-bool writeAll(int fd, const char *data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
-// Errors of copy_file_range that mean "not between these two files": read and write instead.
-bool kernelCopyUnavailable(int error)
-{
-    return error == EXDEV || error == ENOSYS || error == EOPNOTSUPP || error == EINVAL;
-}
-
-// Copies from the descriptors' offsets to the end of the source, a chunk at a time,
-// telling `onChunk` of each; it stops the copy by returning false.
-// Returns 0, ECANCELED or the system's error.
+// Copies the whole source to the target's descriptor, telling `onChunk` of each chunk;
+// it stops the copy by returning false. Returns 0, ECANCELED or the system's error.
 int transferAll(int in, int out, const std::function<bool(qint64)> &onChunk)
 {
-    bool kernelCopy = true;
-    bool copiedAny = false;
-    QByteArray buffer;
-    for (;;) {
-        qint64 chunk = 0;
-        while (chunk < chunkBytes) {
-            ssize_t count = 0;
-            if (kernelCopy) {
-                count = ::copy_file_range(in, nullptr, out, nullptr, size_t(chunkBytes - chunk), 0);
-                // some file systems give 0 at the start of a file that is not empty: read to be sure
-                if ((count < 0 && kernelCopyUnavailable(errno)) || (count == 0 && !copiedAny && chunk == 0)) {
-                    kernelCopy = false;
-                    continue;
-                }
-            } else {
-                if (buffer.isEmpty())
-                    buffer.resize(bufferBytes);
-                count = ::read(in, buffer.data(), size_t(std::min<qint64>(buffer.size(), chunkBytes - chunk)));
-                if (count > 0 && !writeAll(out, buffer.constData(), count))
-                    return errno;
-            }
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count < 0)
-                return errno;
-            if (count == 0)
-                break;
-            chunk += count;
-        }
-        if (chunk == 0)
-            return 0;
-        copiedAny = true;
-        if (!onChunk(chunk))
-            return ECANCELED;
-    }
+    ByteRangeCopy copy;
+    copy.afterChunk = [&](qint64 bytes) { return onChunk(bytes) ? 0 : ECANCELED; };
+    return copy.run(in, 0, out, CopyToEnd);
 }
 
 // Runs transferAll on the caller's thread.

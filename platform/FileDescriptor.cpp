@@ -12,40 +12,45 @@ bool FileDescriptor::close()
     return fd < 0 || ::close(fd) == 0;
 }
 
-bool FileDescriptor::readFullyAt(int fd, char *data, qint64 size, qint64 offset)
+namespace {
+// Repeats `transfer(data, size, offset)` over short transfers and EINTR; an unexpected 0 is EIO.
+template <typename Data, typename Transfer>
+bool transferFully(Data *data, qint64 size, qint64 offset, Transfer transfer)
 {
     while (size > 0) {
-        const ssize_t got = ::pread(fd, data, size_t(size), offset);
-        if (got < 0 && errno == EINTR)
+        const ssize_t done = transfer(data, size_t(size), offset);
+        if (done < 0 && errno == EINTR)
             continue;
-        if (got <= 0) {
-            if (got == 0)
+        if (done <= 0) {
+            if (done == 0)
                 errno = EIO;
             return false;
         }
-        data += got;
-        size -= got;
-        offset += got;
+        data += done;
+        size -= done;
+        offset += done;
     }
     return true;
+}
+} // namespace
+
+bool FileDescriptor::readFullyAt(int fd, char *data, qint64 size, qint64 offset)
+{
+    return transferFully(data, size, offset, [fd](char *at, size_t length, qint64 from) {
+        return ::pread(fd, at, length, off_t(from));
+    });
 }
 
 bool FileDescriptor::writeFullyAt(int fd, const char *data, qint64 size, qint64 offset)
 {
-    while (size > 0) {
-        const ssize_t put = ::pwrite(fd, data, size_t(size), offset);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0) {
-            if (put == 0)
-                errno = EIO;
-            return false;
-        }
-        data += put;
-        size -= put;
-        offset += put;
-    }
-    return true;
+    return transferFully(data, size, offset, [fd](const char *at, size_t length, qint64 to) {
+        return ::pwrite(fd, at, length, off_t(to));
+    });
+}
+
+bool FileDescriptor::writeFully(int fd, const char *data, qint64 size)
+{
+    return transferFully(data, size, 0, [fd](const char *at, size_t length, qint64) { return ::write(fd, at, length); });
 }
 
 } // namespace platform

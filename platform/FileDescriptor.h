@@ -18,6 +18,13 @@ public:
         m_fd = fd;
     }
     int get() const { return m_fd; }
+    // Gives up the descriptor without closing it.
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
     bool valid() const { return m_fd >= 0; }
     // False with errno set when the close reports an error (a write that did not reach the file).
     bool close();
@@ -30,6 +37,8 @@ public:
     // The same on any descriptor.
     static bool readFullyAt(int fd, char *data, qint64 size, qint64 offset);
     static bool writeFullyAt(int fd, const char *data, qint64 size, qint64 offset);
+    // All `size` bytes at the descriptor's position.
+    static bool writeFully(int fd, const char *data, qint64 size);
 
 private:
     int m_fd;

@@ -1,5 +1,6 @@
 #include "platform/FileRewrite.h"
 
+#include "platform/ByteRangeCopy.h"
 #include "platform/FileDescriptor.h"
 #include "platform/InternalFiles.h"
 #include "platform/RegularFile.h"
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
@@ -19,7 +21,6 @@
 namespace platform::filerewrite {
 
 namespace {
-constexpr size_t CopyChunk = 8 * 1024 * 1024;
 constexpr int MaxTemporaryNumber = 9999;
 constexpr int SharedBlockSize = 4096;
 
@@ -38,49 +39,6 @@ bool stepAllowed(Step step)
     return error == 0;
 }
 
-bool writeAll(int fd, const char *data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t put = ::write(fd, data, size);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        data += put;
-        size -= size_t(put);
-    }
-    return true;
-}
-
-// Copies [offset, end) of `from` (to its end for NoEnd) at the current position of `to`.
-constexpr off_t NoEnd = -1;
-
-size_t boundedLength(size_t length, off_t offset, off_t end)
-{
-    return end == NoEnd ? length : size_t(std::min<off_t>(off_t(std::min<size_t>(length, SSIZE_MAX)), end - offset));
-}
-
-bool copyByReading(int from, off_t offset, int to, off_t end)
-{
-    static thread_local char buffer[1024 * 1024];
-    for (;;) {
-        if (!stepAllowed(Step::CopyRest))
-            return false;
-        if (offset == end)
-            return true;
-        const ssize_t got = ::pread(from, buffer, boundedLength(sizeof buffer, offset, end), offset);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        if (!writeAll(to, buffer, size_t(got)))
-            return false;
-        offset += got;
-    }
-}
-
 // Whether the file system can share blocks between files (reflinks).
 bool sharesBlocks(const struct statfs &info)
 {
@@ -97,37 +55,64 @@ bool sharesBlocks(const struct statfs &info)
     }
 }
 
-// Copies from `offset` to the end of `from` at the current position of `to`, in the
-// kernel where the file system allows it. The part up to the source's next block
-// boundary goes first: when both offsets are then aligned on a file system that shares
-// blocks, the rest is shared in one call; otherwise it is copied in chunks, each
-// written back to disk while the next one is copied.
-bool copyRange(int from, off_t offset, int to, off_t end)
+// Copies [offset, end) of `from` at the current position of `to`, each chunk handed to
+// the disk while the next one is copied; where the file system shares blocks and both
+// offsets are aligned, the rest is shared in one call.
+bool copyRange(int from, qint64 offset, int to, qint64 end)
 {
-    off_t written = ::lseek(to, 0, SEEK_CUR);
+    if (!stepAllowed(Step::CopyRest))
+        return false;
     struct statfs fileSystem {};
-    const bool sharing = ::fstatfs(from, &fileSystem) == 0 && sharesBlocks(fileSystem);
-    for (bool first = true;; first = false) {
-        if (!stepAllowed(Step::CopyRest))
+    ByteRangeCopy copy;
+    copy.shareInOneCall = ::fstatfs(from, &fileSystem) == 0 && sharesBlocks(fileSystem);
+    copy.writeBehind = true;
+    copy.afterChunk = [](qint64) { return stepAllowed(Step::CopyRest) ? 0 : errno; };
+    const int error = copy.run(from, offset, to, end);
+    errno = error;
+    return error == 0;
+}
+
+// Whether `fd` holds, from `at` on, exactly `length` bytes equal to `expected` (or, when
+// `expected` is null, to the source's bytes from `sourceAt`).
+bool holdsBytes(int fd, qint64 at, qint64 length, const char *expected, int source, qint64 sourceAt)
+{
+    constexpr qint64 Piece = 1 << 20;
+    QByteArray mine(qsizetype(std::min(length, Piece)), Qt::Uninitialized);
+    QByteArray theirs(expected ? 0 : mine.size(), Qt::Uninitialized);
+    for (qint64 done = 0; done < length;) {
+        const qint64 piece = std::min(length - done, Piece);
+        if (!FileDescriptor::readFullyAt(fd, mine.data(), piece, at + done))
             return false;
-        if (offset == end)
-            return true;
-        const off_t intoBlock = offset % SharedBlockSize;
-        const bool aligned = intoBlock == 0 && written % SharedBlockSize == 0;
-        const size_t length = boundedLength(
-            intoBlock ? size_t(SharedBlockSize - intoBlock) : sharing && aligned ? SSIZE_MAX : CopyChunk, offset, end);
-        const ssize_t copied = ::copy_file_range(from, &offset, to, nullptr, length, 0);
-        if (copied < 0 && errno == EINTR)
-            continue;
-        if (copied < 0 && first && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP))
-            return copyByReading(from, offset, to, end);
-        if (copied < 0)
+        const char *compared = expected ? expected + done : theirs.constData();
+        if (!expected && !FileDescriptor::readFullyAt(source, theirs.data(), piece, sourceAt + done))
             return false;
-        if (copied == 0)
-            return true;
-        ::sync_file_range(to, written, copied, SYNC_FILE_RANGE_WRITE);
-        written += copied;
+        if (std::memcmp(mine.constData(), compared, size_t(piece)) != 0) {
+            errno = EIO;
+            return false;
+        }
+        done += piece;
     }
+    return true;
+}
+
+// The new file must be the original's start, the new bytes and the original's rest,
+// exactly: anything else (a copy cut short, a source that changed meanwhile) fails.
+bool holdsExactly(int fd, int source, const struct stat &original, qint64 offset, qint64 oldLength,
+                  const QByteArray &newBytes)
+{
+    struct stat created {}, now {};
+    if (::fstat(fd, &created) != 0 || ::fstat(source, &now) != 0)
+        return false;
+    const qint64 restAt = offset + oldLength;
+    const qint64 rest = qint64(original.st_size) - restAt;
+    if (now.st_size != original.st_size || now.st_mtim.tv_sec != original.st_mtim.tv_sec ||
+        now.st_mtim.tv_nsec != original.st_mtim.tv_nsec || created.st_size != offset + newBytes.size() + rest) {
+        errno = EIO;
+        return false;
+    }
+    return holdsBytes(fd, 0, offset, nullptr, source, 0) &&
+           holdsBytes(fd, offset, newBytes.size(), newBytes.constData(), source, 0) &&
+           holdsBytes(fd, offset + newBytes.size(), rest, nullptr, source, restAt);
 }
 
 struct Temporary {
@@ -144,7 +129,7 @@ bool createTemporary(int folderFd, const QByteArray &folder, const QByteArray &b
             return false;
         const QByteArray name = internalfiles::temporaryName(base, number);
         temporary.path = folder + '/' + name;
-        const int fd = internalfiles::createLocked(folderFd, name, O_WRONLY);
+        const int fd = internalfiles::createLocked(folderFd, name, O_RDWR);
         if (fd >= 0) {
             temporary.fd.reset(fd);
             return true;
@@ -216,11 +201,13 @@ bool fillTemporary(int source, const struct stat &original, qint64 offset, qint6
                    const QByteArray &newBytes, Temporary &temporary)
 {
     const int fd = temporary.fd.get();
-    if (offset > 0 && !copyRange(source, 0, fd, off_t(offset)))
+    if (offset > 0 && !copyRange(source, 0, fd, offset))
         return false;
-    if (!stepAllowed(Step::WriteStart) || !writeAll(fd, newBytes.constData(), size_t(newBytes.size())))
+    if (!stepAllowed(Step::WriteStart) || !FileDescriptor::writeFully(fd, newBytes.constData(), newBytes.size()))
         return false;
-    if (!copyRange(source, off_t(offset + oldLength), fd, NoEnd))
+    if (!copyRange(source, offset + oldLength, fd, original.st_size))
+        return false;
+    if (!holdsExactly(fd, source, original, offset, oldLength, newBytes))
         return false;
     if (!stepAllowed(Step::CopyPermissions))
         return false;
@@ -228,9 +215,7 @@ bool fillTemporary(int source, const struct stat &original, qint64 offset, qint6
         return false;
     if (!keepExtendedAttributes(source, fd))
         return false;
-    if (!stepAllowed(Step::SyncToDisk) || ::fsync(fd) != 0)
-        return false;
-    return temporary.fd.close();
+    return stepAllowed(Step::SyncToDisk) && ::fsync(fd) == 0;
 }
 } // namespace
 
@@ -257,13 +242,19 @@ bool replaceFileRange(const QByteArray &nativeName, qint64 offset, qint64 oldLen
         return false;
     const QByteArray target(resolved);
     std::free(resolved);
+    FileDescriptor source(openRegularFile(target, O_RDONLY));
+    return source.valid() && replaceFileRange(source.get(), target, offset, oldLength, newBytes, nullptr);
+}
+
+bool replaceFileRange(int source, const QByteArray &target, qint64 offset, qint64 oldLength,
+                      const QByteArray &newBytes, FileDescriptor *newFile)
+{
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash <= 0 ? QByteArray("/") : target.left(slash);
     const QByteArray base = target.mid(slash + 1);
 
-    FileDescriptor source(openRegularFile(target, O_RDONLY));
     struct stat original {};
-    if (!source.valid() || ::fstat(source.get(), &original) != 0)
+    if (::fstat(source, &original) != 0)
         return false;
     if (offset < 0 || oldLength < 0 || offset + oldLength > original.st_size) {
         errno = EINVAL;
@@ -281,8 +272,8 @@ bool replaceFileRange(const QByteArray &nativeName, qint64 offset, qint64 oldLen
         errno = error;
         return false;
     }
-    const bool done = fillTemporary(source.get(), original, offset, oldLength, newBytes, temporary) &&
-                      stepAllowed(Step::Rename) && ::rename(temporary.path.constData(), target.constData()) == 0;
+    const bool done = fillTemporary(source, original, offset, oldLength, newBytes, temporary) &&
+                      (newFile || temporary.fd.close()) && stepAllowed(Step::Rename) && ::rename(temporary.path.constData(), target.constData()) == 0;
     if (!done) {
         const int error = errno;
         temporary.fd.close();
@@ -291,6 +282,8 @@ bool replaceFileRange(const QByteArray &nativeName, qint64 offset, qint64 oldLen
         return false;
     }
     ::fsync(folderFd.get());
+    if (newFile)
+        newFile->reset(temporary.fd.release());
     return true;
 }
 

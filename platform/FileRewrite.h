@@ -5,6 +5,10 @@
 #include <QByteArray>
 #include <functional>
 
+namespace platform {
+class FileDescriptor;
+}
+
 namespace platform::filerewrite {
 
 enum class Step { CreateTemporary, WriteStart, CopyRest, CopyPermissions, SyncToDisk, Rename };
@@ -19,6 +23,12 @@ enum class Step { CreateTemporary, WriteStart, CopyRest, CopyPermissions, SyncTo
 bool replaceFileStart(const QByteArray &nativeName, const QByteArray &newStart, qint64 oldStartSize);
 // The same for the `oldLength` bytes at `offset`: what comes before and after is kept.
 bool replaceFileRange(const QByteArray &nativeName, qint64 offset, qint64 oldLength, const QByteArray &newBytes);
+// The same from the file's open descriptor, `target` being its resolved native path;
+// `newFile`, when given, receives the new file's descriptor (read and write). The new
+// file is checked to hold exactly the old bytes with the range replaced before it takes
+// the name.
+bool replaceFileRange(int source, const QByteArray &target, qint64 offset, qint64 oldLength,
+                      const QByteArray &newBytes, FileDescriptor *newFile);
 
 // The block size in which the file system holding the file can share data between
 // files instead of copying it (reflinks), 0 where it always copies. When the new start

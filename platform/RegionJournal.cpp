@@ -193,6 +193,19 @@ void RegionJournal::recover(const QByteArray &nativeName)
     recoverJournal(folder, journal);
 }
 
+void RegionJournal::recover(int folderFd, const QByteArray &baseName)
+{
+    const QByteArray journal = internalfiles::journalName(baseName);
+    struct stat info {};
+    if (::fstatat(folderFd, journal.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        recoverIn(folderFd, journal);
+        return;
+    }
+    // A symbolic link keeps its journal beside the file it points to.
+    if (::fstatat(folderFd, baseName.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
+        recover("/proc/self/fd/" + QByteArray::number(folderFd) + '/' + baseName);
+}
+
 void RegionJournal::recoverJournal(const QByteArray &nativeFolder, const QByteArray &journalName)
 {
     FileDescriptor folder(::open(nativeFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -218,6 +231,21 @@ RegionJournal::Result RegionJournal::overwrite(const QByteArray &nativeName, qin
     QByteArray old(bytes.size(), Qt::Uninitialized);
     if (!target.readAt(old.data(), old.size(), offset))
         return Result::Failed;
+    return overwrite(target.get(), location->folder + '/' + location->base, offset, bytes, old);
+}
+
+RegionJournal::Result RegionJournal::overwrite(int fd, const QByteArray &nativeName, qint64 offset,
+                                               const QByteArray &bytes, const QByteArray &old)
+{
+    const std::optional<Location> location = locate(nativeName);
+    struct stat info {};
+    if (!location || ::fstat(fd, &info) != 0)
+        return Result::Failed;
+    if (offset < 0 || offset + bytes.size() > info.st_size || bytes.size() > MaxJournalSize ||
+        old.size() != bytes.size()) {
+        errno = EINVAL;
+        return Result::Failed;
+    }
     // Only the bytes that change are journalled and written.
     qsizetype first = 0;
     qsizetype end = bytes.size();
@@ -250,11 +278,11 @@ RegionJournal::Result RegionJournal::overwrite(const QByteArray &nativeName, qin
         (!flushPersistsNewName(folder.get()) && ::fsync(folder.get()) != 0))
         return dropJournal();
 
-    if (!target.writeAt(changed.constData(), changed.size(), offset) || ::fdatasync(target.get()) != 0) {
+    if (!FileDescriptor::writeFullyAt(fd, changed.constData(), changed.size(), offset) || ::fdatasync(fd) != 0) {
         // Put the old bytes back now; where even that fails the journal stays for the next read.
         const int error = errno;
-        if (target.writeAt(entry.oldBytes.constData(), entry.oldBytes.size(), offset) &&
-            ::fdatasync(target.get()) == 0)
+        if (FileDescriptor::writeFullyAt(fd, entry.oldBytes.constData(), entry.oldBytes.size(), offset) &&
+            ::fdatasync(fd) == 0)
             ::unlinkat(folder.get(), journalName.constData(), 0);
         errno = error;
         return Result::Failed;

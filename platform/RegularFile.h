@@ -3,6 +3,8 @@
 
 #include <QByteArray>
 
+struct stat;
+
 namespace platform {
 
 // errno of openRegularFile for a name that is a folder, FIFO, device or socket.
@@ -13,5 +15,12 @@ inline constexpr int NotRegularFileError = 0x10000;
 // is known to be regular); anything but a regular file is closed again. -1 with errno
 // set on failure.
 int openRegularFile(const QByteArray &nativeName, int access);
+// The same for a name in an open folder (AT_FDCWD for the current one); `opened`, when
+// given, receives the file's status.
+int openRegularFileAt(int folderFd, const QByteArray &name, int access, struct stat *opened = nullptr);
+
+// The path of the file an open descriptor refers to, wherever it has been renamed to;
+// empty when it has been removed.
+QByteArray openedFilePath(int fd);
 
 } // namespace platform

@@ -40,10 +40,10 @@ struct TagInfo {
     std::array<char, HeaderSize> header{}; // as in the file
     qint64 fileSize = 0;
     std::array<QString, SlotCount> texts;  // one text per slot of FrameIDs
-    // Every frame of the tag in file order; only the slots' own frames when the tag is
-    // read just for its values (a rewrite needs all of them).
-    bool keepsAllFrames = true;
+    // Every frame of the tag in file order.
     QList<Frame> frames;
+    // The bytes the frames' data are views into, kept alive with the record.
+    QList<QByteArray> buffers;
     // Comment and link: the frames that could be shown (readable COMM frames other than
     // the players' own iTun… ones, readable WXXX frames), the index of the one shown and
     // its rank: 2 without a description, 1 with one.

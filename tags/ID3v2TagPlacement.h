@@ -1,17 +1,12 @@
 #pragma once
-// Putting a new tag in place of a file's ID3v2 tag: in place when it fits, else by
-// rewriting the file.
+// The padding of a new tag put in place of a file's ID3v2 tag: in place when it fits,
+// else by rewriting the file (see TagSession).
 
 #include <QByteArray>
 #include <QString>
 
 namespace id3v2 {
 
-// Puts `tag` in place of the file's ID3v2 tag, keeping everything after it: in place
-// through a journal when it fits in the old tag's space, else by rewriting the file with
-// paddingForGrowth() after the frames. False with errno set on failure, the file left
-// with its old tag.
-bool ReplaceTag(const QString &fileName, const QByteArray &tag);
 // The tag with zero padding after its frames up to `size` bytes; unchanged when the
 // padding would make it larger than a tag can be.
 QByteArray paddedTag(const QByteArray &tag, qint64 size);

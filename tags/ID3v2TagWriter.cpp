@@ -1,6 +1,5 @@
 #include "tags/ID3v2TagWriter.h"
 
-#include "tags/ID3v2TagPlacement.h"
 
 #include "tags/ID3v2Bytes.h"
 #include "tags/ID3v2FrameConversion.h"
@@ -135,7 +134,7 @@ bool losesUnreadableParts(const TagInfo &info)
                        [](const Frame &frame) { return frame.capped || !hasVersion3Form(frame); });
 }
 
-bool SaveTag(const QString &fileName, const TagInfo &info)
+std::optional<QByteArray> BuildTag(const TagInfo &info)
 {
     const QSet<int> replaced = replacedFrames(info);
     QByteArray body;
@@ -145,13 +144,16 @@ bool SaveTag(const QString &fileName, const TagInfo &info)
         if (!info.texts[slot].isEmpty() || claimed)
             body += frameBytes(valueFrame(slot, info.texts[slot], info));
     }
+    // A recording time whose year is not the one written would be read in its place by
+    // programs that take it first: it goes, the year being written as TYER.
+    const bool staleRecordingTime = info.texts[RecordingTimeSlot].left(4) != info.texts[YearSlot];
     for (const OutputFrame &frame : version3Frames(info.frames, replaced)) {
-        if (!isWrittenFromValues(frame.id))
+        if (!isWrittenFromValues(frame.id) && !(frame.id == "TDRC" && staleRecordingTime))
             body += frameBytes(frame);
     }
     if (body.size() > MaxBodySize)
-        return false;
-    return ReplaceTag(fileName, BuildHeader(body.size()) + body);
+        return std::nullopt;
+    return BuildHeader(body.size()) + body;
 }
 
 } // namespace id3v2

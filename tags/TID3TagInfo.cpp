@@ -1,15 +1,14 @@
 #include "tags/TID3TagInfo.h"
 
 #include "platform/Errors.h"
-#include "platform/FileRewrite.h"
-#include "platform/FileSystem.h"
-#include "platform/RandomAccessFile.h"
+#include "platform/HeldFile.h"
+#include "tags/TagSession.h"
 #include "text/Ascii.h"
 
 #include <algorithm>
 #include <cerrno>
 
-using platform::RandomAccessFile;
+using platform::HeldFile;
 
 namespace {
 enum Offset { MarkerAt = 0, TitleAt = 3, ArtistAt = 33, AlbumAt = 63, YearAt = 93, CommentAt = 97,
@@ -21,7 +20,7 @@ constexpr char Marker[] = "TAG";
 
 [[noreturn]] void throwOpenError(const QString &fileName, int error)
 {
-    throw platform::FileOpenError::forFile(fileName, RandomAccessFile::errorText(error));
+    throw platform::FileOpenError::forFile(fileName, HeldFile::errorText(error));
 }
 } // namespace
 
@@ -58,68 +57,53 @@ void TID3TagInfo::clearValues()
 
 void TID3TagInfo::ReadFromFile(const QString &fileName)
 {
-    const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
-    ReadFromFile(file, fileName);
+    ReadFromFile(TagSession(fileName));
 }
 
-void TID3TagInfo::ReadFromFile(const RandomAccessFile &file, const QString &fileName)
+void TID3TagInfo::ReadFromFile(const TagSession &session)
 {
     // A failed read leaves no values of an earlier file behind.
     fHasTag = false;
     fLoadedEnd = LoadedEnd::Unknown;
     clearValues();
-    if (!file.isOpen())
-        throwOpenError(fileName, file.openError());
-    const qint64 size = file.size();
-    if (size >= 0 && size < RecordSize)
+    if (!session.loaded())
+        throwOpenError(session.fileName(), session.error());
+    if (session.fileSize() < RecordSize) {
         fLoadedEnd = LoadedEnd::NoTag; // too short for a tag: a write appends one
-    const QByteArray bytes = size < RecordSize ? QByteArray() : file.readAt(size - RecordSize, RecordSize);
-    if (bytes.size() != RecordSize)
         throw platform::StreamError(QStringLiteral("Stream read error"));
-    std::copy(bytes.cbegin(), bytes.cend(), fRecord.begin());
-    fHasTag = std::equal(Marker, Marker + 3, fRecord.cbegin());
+    }
+    const QByteArray bytes = session.oldId3v1();
+    fHasTag = !bytes.isEmpty();
     fLoadedEnd = fHasTag ? LoadedEnd::Tag : LoadedEnd::NoTag;
-    if (!fHasTag)
-        clearValues();
+    if (fHasTag)
+        std::copy(bytes.cbegin(), bytes.cend(), fRecord.begin());
 }
 
 void TID3TagInfo::WriteToFile(const QString &fileName)
 {
-    const RandomAccessFile reader(fileName, RandomAccessFile::ReadOnly);
-    if (!reader.isOpen())
-        throwOpenError(fileName, reader.openError());
+    TagSession session(fileName);
+    if (!session.loaded())
+        throwOpenError(fileName, session.error());
+    // An object never loaded takes the end as it is.
+    if (fLoadedEnd == LoadedEnd::Unknown)
+        fLoadedEnd = session.oldId3v1().isEmpty() ? LoadedEnd::NoTag : LoadedEnd::Tag;
+    WriteToFile(session);
+}
+
+void TID3TagInfo::WriteToFile(TagSession &session)
+{
     // The place is the one the load found: over the tag the file ended with, else after
-    // its end; the end is checked to be still as found. An object never loaded takes the
-    // end as it is. A file changed since the load or a failed read stops the write: never
-    // a second tag, never audio written over.
-    const qint64 size = reader.size();
-    if (size < 0)
+    // its end. A file whose end changed since the load, or a failed read, stops the write:
+    // never a second tag, never audio written over.
+    if (!session.readAgainIfChanged())
         throw platform::StreamError(QStringLiteral("Stream write error"));
-    bool endsWithTag = false;
-    if (size >= RecordSize) {
-        const QByteArray marker = reader.readAt(size - RecordSize, 3);
-        if (marker.size() != 3)
-            throw platform::StreamError(QStringLiteral("Stream write error"));
-        endsWithTag = marker == QByteArray(Marker);
-    }
-    if (fLoadedEnd != LoadedEnd::Unknown && endsWithTag != (fLoadedEnd == LoadedEnd::Tag))
+    const bool endsWithTag = session.endsWithId3v1();
+    if (fLoadedEnd == LoadedEnd::Unknown || endsWithTag != (fLoadedEnd == LoadedEnd::Tag))
         throw platform::StreamError(QStringLiteral("Stream write error"));
     fRecord[TrackMarkAt] = 0;
     std::copy(Marker, Marker + 3, fRecord.begin());
     const QByteArray record(reinterpret_cast<const char *>(fRecord.data()), RecordSize);
-    const qint64 offset = endsWithTag ? size - RecordSize : size;
-    RandomAccessFile file(fileName, RandomAccessFile::WriteExisting);
-    bool written;
-    if (file.isOpen()) {
-        written = file.writeAt(offset, record);
-    } else if (file.openError() == EOPNOTSUPP) {
-        // A file system without in-place writes (an SMB share through GVfs): the file is rewritten.
-        written = platform::filerewrite::replaceFileRange(RandomAccessFile::nativeName(fileName), offset,
-                                                         size - offset, record);
-    } else {
-        throwOpenError(fileName, file.openError());
-    }
-    if (!written)
+    if (!session.writeId3v1(record))
         throw platform::StreamError(QStringLiteral("Stream write error"));
     fLoadedEnd = LoadedEnd::Tag; // a next write goes over this record
 }

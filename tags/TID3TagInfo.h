@@ -5,9 +5,7 @@
 #include <array>
 #include <cstdint>
 
-namespace platform {
-class RandomAccessFile;
-}
+class TagSession;
 
 class TID3TagInfo {
 public:
@@ -22,14 +20,16 @@ public:
     // Reads the last 128 bytes of the file. Throws platform::FileOpenError when the
     // file cannot be opened and platform::StreamError when it is shorter than 128 bytes.
     void ReadFromFile(const QString &fileName);
-    // The same from a file already open (`fileName` names it in messages).
-    void ReadFromFile(const platform::RandomAccessFile &file, const QString &fileName);
+    // The same from a file already read; throws FileOpenError for a failed read.
+    void ReadFromFile(const TagSession &session);
     // Writes the record over the file's ID3v1 tag, or appends it when the file ends
     // without one, as the last ReadFromFile found it (an object never loaded takes the
     // file's end as it is). Throws like ReadFromFile, and platform::StreamError when the
     // end cannot be read or has changed since the load (a tag removed or added); the 128
     // bytes are written in one piece.
     void WriteToFile(const QString &fileName);
+    // The same through a file already read.
+    void WriteToFile(TagSession &session);
 
     bool HasTag() const { return fHasTag; }
 

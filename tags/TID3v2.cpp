@@ -1,13 +1,12 @@
 #include "tags/TID3v2.h"
 
 #include "tags/ID3v2Tag.h"
+#include "tags/TagSession.h"
 
-#include "platform/RandomAccessFile.h"
+#include "platform/HeldFile.h"
 #include "text/Ascii.h"
 
 #include <cerrno>
-
-using platform::RandomAccessFile;
 
 void TID3v2::Clear()
 {
@@ -54,57 +53,43 @@ QString slotOrFallback(const id3v2::TagInfo &info, int slot, int fallback)
 
 bool TID3v2::ReadFromFile(const QString &fileName)
 {
-    Clear();
-    try {
-        const RandomAccessFile file(fileName, RandomAccessFile::ReadOnly);
-        return ReadFromFile(file);
-    } catch (...) {
-        return false;
-    }
+    return ReadFromFile(TagSession(fileName));
 }
 
-bool TID3v2::ReadFromFile(const RandomAccessFile &file, QList<QByteArray> *frameIds)
+bool TID3v2::ReadFromFile(const TagSession &session)
 {
     using namespace id3v2;
     Clear();
-    try {
-        TagInfo info;
-        info.keepsAllFrames = frameIds != nullptr;
-        if (!ReadTagHeader(file, info))
-            return false;
-        if (!hasIdentifier(info))
-            return true;
-        fHasTag = 1;
-        fVersion = std::uint8_t(majorVersion(info));
-        fTagSize = GetTagSize(info);
-        if (fVersion < 2 || fVersion > 4 || fTagSize == 0)
-            return true;
-        if (fVersion == 2)
-            ReadFramesV22(file, info);
-        else
-            ReadFramesV23(file, info);
-        if (frameIds) {
-            for (const Frame &frame : info.frames)
-                frameIds->append(frame.id);
-        }
-        fTitle = slotOrFallback(info, TitleSlot, ContentGroupSlot);
-        fArtist = slotOrFallback(info, ArtistSlot, OriginalArtistSlot);
-        fAlbum = slotOrFallback(info, AlbumSlot, OriginalAlbumSlot);
-        fTrack = trackNumber(info.texts[TrackSlot]);
-        fYear = ascii::trimmed(info.texts[YearSlot]);
-        if (fYear.isEmpty())
-            fYear = ascii::trimmed(info.texts[RecordingTimeSlot].left(4));
-        fGenre = ascii::trimmed(info.texts[GenreSlot]);
-        fComment = ascii::trimmed(info.texts[CommentSlot]);
-        fComposer = ascii::trimmed(info.texts[ComposerSlot]);
-        fEncodedBy = ascii::trimmed(info.texts[EncodedBySlot]);
-        fRights = ascii::trimmed(info.texts[RightsSlot]);
-        fLanguage = ascii::trimmed(info.texts[LanguageSlot]);
-        fLink = ascii::trimmed(info.texts[LinkSlot]);
-        return true;
-    } catch (...) {
+    if (!session.loaded() || session.fileSize() < HeaderSize)
         return false;
-    }
+    const TagInfo &info = session.id3v2();
+    if (!hasIdentifier(info))
+        return true;
+    fHasTag = 1;
+    fVersion = std::uint8_t(majorVersion(info));
+    fTagSize = GetTagSize(info);
+    if (fVersion < 2 || fVersion > 4 || fTagSize == 0)
+        return true;
+    fTitle = slotOrFallback(info, TitleSlot, ContentGroupSlot);
+    fArtist = slotOrFallback(info, ArtistSlot, OriginalArtistSlot);
+    fAlbum = slotOrFallback(info, AlbumSlot, OriginalAlbumSlot);
+    fTrack = trackNumber(info.texts[TrackSlot]);
+    fYear = ascii::trimmed(info.texts[YearSlot]);
+    if (fYear.isEmpty())
+        fYear = ascii::trimmed(info.texts[RecordingTimeSlot].left(4));
+    fGenre = ascii::trimmed(info.texts[GenreSlot]);
+    fComment = ascii::trimmed(info.texts[CommentSlot]);
+    fComposer = ascii::trimmed(info.texts[ComposerSlot]);
+    fEncodedBy = ascii::trimmed(info.texts[EncodedBySlot]);
+    fRights = ascii::trimmed(info.texts[RightsSlot]);
+    fLanguage = ascii::trimmed(info.texts[LanguageSlot]);
+    fLink = ascii::trimmed(info.texts[LinkSlot]);
+    return true;
+}
+
+bool TID3v2::losesUnreadableParts(const TagSession &session)
+{
+    return id3v2::losesUnreadableParts(session.id3v2());
 }
 
 QString TID3v2::unreadablePartsQuestion()
@@ -119,44 +104,50 @@ bool TID3v2::WriteToFile(const QString &fileName)
 
 TID3v2::SaveResult TID3v2::SaveToFile(const QString &fileName, bool writeDespiteLoss)
 {
+    TagSession session(fileName);
+    return SaveToFile(session, writeDespiteLoss);
+}
+
+TID3v2::SaveResult TID3v2::SaveToFile(TagSession &session, bool writeDespiteLoss)
+{
     using namespace id3v2;
     const auto failure = [&](SaveStatus status, int error) {
-        const QString reason = platform::RandomAccessFile::errorText(error ? error : EIO);
+        const QString reason = platform::HeldFile::errorText(error ? error : EIO);
         const QString text = status == SaveStatus::ReadFailed
                                  ? QStringLiteral("Impossibile leggere il tag del file \"%1\": %2")
                                  : QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\": %2");
-        return SaveResult{status, text.arg(fileName, reason)};
+        return SaveResult{status, text.arg(session.fileName(), reason)};
     };
-    try {
-        // The frames of the tag the file has now: every one that the values do not
-        // replace is written back. A read that fails stops the save: frames it could
-        // not deliver would be lost.
-        TagInfo info;
-        readTag(fileName, info);
-        if (info.readError != 0)
-            return failure(SaveStatus::ReadFailed, info.readError);
-        if (!writeDespiteLoss && losesUnreadableParts(info))
-            return SaveResult{SaveStatus::UnreadablePartsWouldBeLost, unreadablePartsQuestion()};
-        const QString total = trackTotal(info.texts[TrackSlot]);
-        info.texts = {};
-        info.texts[TitleSlot] = fTitle;
-        info.texts[ArtistSlot] = fArtist;
-        info.texts[AlbumSlot] = fAlbum;
-        if (fTrack != 0)
-            info.texts[TrackSlot] = QString::number(fTrack) + (total.isEmpty() ? QString() : QLatin1Char('/') + total);
-        info.texts[YearSlot] = fYear;
-        info.texts[GenreSlot] = fGenre;
-        info.texts[CommentSlot] = fComment;
-        info.texts[ComposerSlot] = fComposer;
-        info.texts[EncodedBySlot] = fEncodedBy;
-        info.texts[RightsSlot] = fRights;
-        info.texts[LanguageSlot] = fLanguage;
-        info.texts[LinkSlot] = fLink;
-        errno = 0;
-        if (!SaveTag(fileName, info))
-            return failure(SaveStatus::WriteFailed, errno);
-        return SaveResult{SaveStatus::Saved, QString()};
-    } catch (...) {
-        return failure(SaveStatus::WriteFailed, EIO);
-    }
+    // The frames of the tag the file holds: every one that the values do not replace is
+    // written back. A file that could not be read is not written: frames the read could
+    // not deliver would be lost.
+    if (!session.readAgainIfChanged())
+        return failure(SaveStatus::ReadFailed, session.error() ? session.error() : errno);
+    TagInfo info = session.id3v2();
+    if (!writeDespiteLoss && id3v2::losesUnreadableParts(info))
+        return SaveResult{SaveStatus::UnreadablePartsWouldBeLost, unreadablePartsQuestion()};
+    const QString total = trackTotal(info.texts[TrackSlot]);
+    const QString recordingTime = info.texts[RecordingTimeSlot];
+    info.texts = {};
+    info.texts[TitleSlot] = fTitle;
+    info.texts[ArtistSlot] = fArtist;
+    info.texts[AlbumSlot] = fAlbum;
+    if (fTrack != 0)
+        info.texts[TrackSlot] = QString::number(fTrack) + (total.isEmpty() ? QString() : QLatin1Char('/') + total);
+    info.texts[YearSlot] = fYear;
+    info.texts[RecordingTimeSlot] = recordingTime;
+    info.texts[GenreSlot] = fGenre;
+    info.texts[CommentSlot] = fComment;
+    info.texts[ComposerSlot] = fComposer;
+    info.texts[EncodedBySlot] = fEncodedBy;
+    info.texts[RightsSlot] = fRights;
+    info.texts[LanguageSlot] = fLanguage;
+    info.texts[LinkSlot] = fLink;
+    const std::optional<QByteArray> tag = BuildTag(info);
+    if (!tag)
+        return failure(SaveStatus::WriteFailed, EFBIG);
+    errno = 0;
+    if (!session.writeId3v2(*tag))
+        return failure(SaveStatus::WriteFailed, errno);
+    return SaveResult{SaveStatus::Saved, QString()};
 }

@@ -5,9 +5,7 @@
 #include <QString>
 #include <cstdint>
 
-namespace platform {
-class RandomAccessFile;
-}
+class TagSession;
 
 class TID3v2 {
 public:
@@ -31,9 +29,8 @@ public:
     // Reads the ID3v2 tag (versions 2.2-2.4) of the file into the values; absorbs every
     // error. False when the file has not even 10 bytes to read.
     bool ReadFromFile(const QString &fileName);
-    // The same from a file already open; `frameIds`, when given, receives the IDs of
-    // every frame of the tag in file order.
-    bool ReadFromFile(const platform::RandomAccessFile &file, QList<QByteArray> *frameIds = nullptr);
+    // The same from a file already read; false when that read failed.
+    bool ReadFromFile(const TagSession &session);
     // Writes the values into the file as an ID3v2.3 tag in place of the tag it has; every
     // other frame of that tag (pictures, lyrics, other comments…) is written back. A tag
     // that fits in the old one's space is written in place through a journal, else the
@@ -56,6 +53,11 @@ public:
     // are no frame, frames too large to read) would be lost by the write: unless
     // `writeDespiteLoss` the save stops with UnreadablePartsWouldBeLost.
     SaveResult SaveToFile(const QString &fileName, bool writeDespiteLoss = false);
+    // The same through a file already read (a session that could not read it is refused
+    // with ReadFailed); a file changed since is read again first.
+    SaveResult SaveToFile(TagSession &session, bool writeDespiteLoss = false);
+    // Whether a save from the session's tag would lose parts that cannot be read.
+    static bool losesUnreadableParts(const TagSession &session);
     // The question to ask before writing anyway.
     static QString unreadablePartsQuestion();
 

@@ -1,12 +1,14 @@
 #include "workflow/RenamingWorkflow.h"
 
-#include "workflow/ScopedCurrentFolder.h"
-
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
+#include "platform/HeldFile.h"
+#include "naming/RenameFileSystem.h"
 #include "tags/TID3TagInfo.h"
+#include "tags/TagSession.h"
 
 #include <cerrno>
 
@@ -27,20 +29,6 @@ int trackNumber(const QString &text)
     return text.toInt();
 }
 
-// Makes the loaded file's folder current for the operations on its bare name, so that
-// a name never resolves in another folder.
-class InLoadedFolder {
-public:
-    InLoadedFolder(const QString &folder, const QString &name)
-        : m_scope(folder)
-    {
-        if (!m_scope.entered())
-            throw platform::FileOpenError::forFile(name, platform::systemErrorText(ENOENT));
-    }
-
-private:
-    ScopedCurrentFolder m_scope;
-};
 } // namespace
 
 RenamingWorkflow::Settings RenamingWorkflow::Settings::from(const TOpzioni &options)
@@ -53,9 +41,13 @@ RenamingWorkflow::RenamingWorkflow(TKestrava &engine, TID3TagInfo &id3v1)
 {
 }
 
+RenamingWorkflow::~RenamingWorkflow() = default;
+
 void RenamingWorkflow::setFile(const QString &folder, const QString &name)
 {
+    m_session.reset();
     m_folder = folder;
+    m_folderHandle = std::make_unique<platform::FolderHandle>(folder);
     m_engine.SetFileName(name);
     m_loadedAsMp3 = isMp3();
 }
@@ -79,9 +71,14 @@ bool RenamingWorkflow::isPicture() const
 
 void RenamingWorkflow::readTags()
 {
-    const InLoadedFolder inFolder(m_folder, fileName());
-    m_engine.ReadFromFile(fileName());
-    m_id3v1.ReadFromFile(fileName());
+    // One open file serves both tags, the save and the rename after it; a read that
+    // fails leaves it unloaded, so that no save follows.
+    m_session = openSession();
+    m_engine.Clear();
+    if (!m_session->loaded())
+        throw platform::FileOpenError::forFile(fileName(), platform::HeldFile::errorText(m_session->error()));
+    m_engine.ReadFromFile(*m_session);
+    m_id3v1.ReadFromFile(*m_session);
 }
 
 TagFieldValues RenamingWorkflow::loadedFields(const TagFieldValues &shown, const LockTest &isLocked) const
@@ -119,6 +116,21 @@ std::optional<QString> RenamingWorkflow::anyFileName()
 QString RenamingWorkflow::casedField(TagField field, const QString &text) const
 {
     return field == TagField::Link ? text : casedName(text);
+}
+
+bool RenamingWorkflow::hasChangeRule(TagField field)
+{
+    return field != TagField::Track && field != TagField::Year;
+}
+
+TagFieldValues RenamingWorkflow::casedFields(const TagFieldValues &fields) const
+{
+    TagFieldValues cased = fields;
+    for (const TagField field : TagFieldValues::all) {
+        if (hasChangeRule(field))
+            cased[field] = casedField(field, fields[field]);
+    }
+    return cased;
 }
 
 QString RenamingWorkflow::casedName(const QString &text) const
@@ -164,12 +176,10 @@ bool RenamingWorkflow::saveTags(const TagFieldValues &fields)
     v2.SetYear(fields[TagField::Year]);
     v2.SetComment(fields[TagField::Comment]);
     v2.SetLink(fields[TagField::Link]);
-    bool written = false;
-    {
-        const InLoadedFolder inFolder(m_folder, fileName());
-        m_lastSave = v2.SaveToFile(fileName(), m_writeDespiteLoss);
-        written = m_lastSave.saved();
-    }
+    if (!m_session)
+        m_session = openSession();
+    m_lastSave = v2.SaveToFile(*m_session, m_writeDespiteLoss);
+    const bool written = m_lastSave.saved();
 
     TID3TagInfo &v1 = m_id3v1;
     v1.SetTitle(fields[TagField::Title]);
@@ -187,8 +197,9 @@ bool RenamingWorkflow::saveTags(const TagFieldValues &fields)
 
 void RenamingWorkflow::writeId3v1()
 {
-    const InLoadedFolder inFolder(m_folder, fileName());
-    m_id3v1.WriteToFile(fileName());
+    if (!m_session)
+        m_session = openSession();
+    m_id3v1.WriteToFile(*m_session);
 }
 
 bool RenamingWorkflow::writeTags(const TagFieldValues &fields)
@@ -203,15 +214,70 @@ bool RenamingWorkflow::renameFile()
 {
     // The file is renamed in the folder it was loaded from, also when a list has moved
     // to another folder since.
-    const ScopedCurrentFolder inFolder(m_folder);
-    if (!inFolder.entered())
+    if (!folderStillThere())
         return TKestrava::refuseFolderGone(m_folder);
     TKestrava &engine = m_engine;
-    if (!engine.PerformRename(engine.OriginalName(), engine.NewName(), engine.Extension()))
+    PlatformRenameFileSystem inFolder(m_folderHandle->pathOf(QString()));
+    if (!engine.PerformRename(engine.OriginalName(), engine.NewName(), engine.Extension(), inFolder))
         return false;
     const bool loadedAsMp3 = m_loadedAsMp3;
     engine.SetFileName(engine.NewName() + engine.Extension());
     m_loadedAsMp3 = loadedAsMp3;
+    if (m_session)
+        m_session->setNativeName(platform::HeldFile::nativeName(fileName()));
+    return true;
+}
+
+bool RenamingWorkflow::folderStillThere() const
+{
+    return m_folderHandle && !m_folderHandle->gone();
+}
+
+std::unique_ptr<TagSession> RenamingWorkflow::openSession() const
+{
+    // The file is reached through the loaded folder's handle.
+    if (!m_folderHandle || !m_folderHandle->valid())
+        return std::make_unique<TagSession>(filePath());
+    return std::make_unique<TagSession>(m_folderHandle->descriptor(), platform::HeldFile::nativeName(fileName()),
+                                        fileName());
+}
+
+bool RenamingWorkflow::renameAndWriteTags(const TagFieldValues &fields, const LossQuestion &askBeforeLoss)
+{
+    m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::Saved, QString()};
+    if (m_loadedAsMp3) {
+        // Every question and refusal comes before anything changes on disk; a file gone
+        // since the load is the rename's to tell.
+        if (!folderStillThere())
+            return TKestrava::refuseFolderGone(m_folder);
+        if (!m_session)
+            m_session = openSession();
+        const bool readable = m_session->loaded() && m_session->readAgainIfChanged();
+        if (!readable && m_session->error() != ENOENT) {
+            m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::ReadFailed, m_session->errorMessage()};
+            return false;
+        }
+        if (!fields[TagField::Track].isEmpty())
+            trackNumber(fields[TagField::Track]);
+        if (readable && !m_writeDespiteLoss && TID3v2::losesUnreadableParts(*m_session)) {
+            if (!askBeforeLoss || !askBeforeLoss(TID3v2::unreadablePartsQuestion())) {
+                m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::UnreadablePartsWouldBeLost,
+                                                TID3v2::unreadablePartsQuestion()};
+                return false;
+            }
+        }
+    }
+    if (!renameFile())
+        return false;
+    if (!m_loadedAsMp3)
+        return true;
+    const bool despite = m_writeDespiteLoss;
+    m_writeDespiteLoss = true; // asked above
+    const bool written = saveTags(fields);
+    m_writeDespiteLoss = despite;
+    if (!written)
+        return false;
+    writeId3v1();
     return true;
 }
 

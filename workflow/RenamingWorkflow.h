@@ -10,9 +10,14 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class TagSession;
 class TKestrava;
+namespace platform {
+class FolderHandle;
+}
 class TID3TagInfo;
 class TOpzioni;
 
@@ -30,6 +35,7 @@ public:
     using LockTest = std::function<bool(TagField)>;
 
     RenamingWorkflow(TKestrava &engine, TID3TagInfo &id3v1);
+    ~RenamingWorkflow();
 
     void setSettings(const Settings &settings) { m_settings = settings; }
     const Settings &settings() const { return m_settings; }
@@ -47,8 +53,10 @@ public:
     bool loadedAsMp3() const { return m_loadedAsMp3; }
     bool isPicture() const;
 
-    // Reads the ID3v2 tag into the engine, then the ID3v1 tag. Throws what the ID3v1
-    // read throws (platform::FileOpenError, platform::StreamError).
+    // Opens the file in work once and reads the ID3v2 tag into the engine, then the ID3v1
+    // tag. A failed open or read throws platform::FileOpenError with its cause, the
+    // engine's values cleared and every later save refused; a file too short for an
+    // ID3v1 tag throws platform::StreamError.
     void readTags();
     // The fields after a load: the ID3v2 values first, the ID3v1 values where those are
     // empty (the track where it is 0), every locked field as `shown` has it.
@@ -61,6 +69,10 @@ public:
     // address's path tells letters apart).
     QString casedField(TagField field, const QString &text) const;
     QString casedName(const QString &text) const;
+    // Whether a field's text follows the letter case as it is typed (track and year do not).
+    static bool hasChangeRule(TagField field);
+    // Every field as typing it in the window leaves it: each with a change rule cased.
+    TagFieldValues casedFields(const TagFieldValues &fields) const;
     // Composes the new name by the pattern from the fields, stores it in the engine
     // (characters a file name cannot hold replaced) and returns it.
     QString proposeFromTags(const TagFieldValues &fields);
@@ -89,12 +101,24 @@ public:
     // is the file in work.
     bool renameFile();
 
+    // Asked with a question; true for "yes".
+    using LossQuestion = std::function<bool(const QString &question)>;
+    // What "Rinomina" does: for a file loaded as MP3 every refusal and question comes
+    // first (a tag that could not be read, a track that is no number, parts of the tag
+    // that would be lost: asked with `askBeforeLoss`), and only then is the file renamed
+    // and both tags written. False when refused, declined (nothing changed) or failed
+    // (lastSaveResult() tells which; a rename refused was told by the rename).
+    bool renameAndWriteTags(const TagFieldValues &fields, const LossQuestion &askBeforeLoss);
+
     // The item to select for a step forward or back from `selected` (-1 for none) in a
     // list of `count` items; at either end the same item.
     static int nextIndex(int selected, int count);
     static int previousIndex(int selected);
 
 private:
+    bool folderStillThere() const;
+    std::unique_ptr<TagSession> openSession() const;
+
     TKestrava &m_engine;
     TID3TagInfo &m_id3v1;
     Settings m_settings;
@@ -102,4 +126,6 @@ private:
     bool m_loadedAsMp3 = false;
     bool m_writeDespiteLoss = false;
     TID3v2::SaveResult m_lastSave;
+    std::unique_ptr<platform::FolderHandle> m_folderHandle; // the folder loaded from
+    std::unique_ptr<TagSession> m_session;
 };

@@ -22,7 +22,7 @@ QTemporaryDir &folder()
 }
 
 QString makeFile(const QString &name, qint64 audioBytes, TagLib::ID3v2::Version version, TagLib::String::Type encoding,
-                 bool withId3v2)
+                 bool withId3v2, int coverBytes = 30000)
 {
     const QString path = folder().filePath(name);
     QFile file(path);
@@ -36,7 +36,7 @@ QString makeFile(const QString &name, qint64 audioBytes, TagLib::ID3v2::Version 
         ID3v2::Tag *tag = mp3.ID3v2Tag(true);
         auto *cover = new ID3v2::AttachedPictureFrame;
         cover->setMimeType("image/jpeg");
-        cover->setPicture(ByteVector(30000, 'p'));
+        cover->setPicture(ByteVector(uint(coverBytes), 'p'));
         tag->addFrame(cover);
         tag->setTitle(String("Título della canzone ☕", String::UTF8));
         tag->setArtist("Artist Name");
@@ -72,6 +72,15 @@ const QStringList &taggedFiles()
         makeFile("utf16-23.mp3", 1 << 20, ID3v2::v3, String::UTF16, true),
         makeFile("v1only.mp3", 1 << 20, ID3v2::v3, String::Latin1, false),
     };
+    return files;
+}
+
+QStringList coveredFiles(int count, int coverBytes)
+{
+    QStringList files;
+    for (int i = 0; i < count; ++i)
+        files.append(makeFile(QStringLiteral("covered%1-%2.mp3").arg(coverBytes).arg(i), 200 << 10, TagLib::ID3v2::v3,
+                              TagLib::String::Latin1, true, coverBytes));
     return files;
 }
 

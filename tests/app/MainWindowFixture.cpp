@@ -7,9 +7,6 @@
 #include "options/dialog/uOpzioni.h"
 #include "platform/DrivePaths.h"
 #include "platform/Registry.h"
-#include "tags/TID3TagInfo.h"
-#include "tags/TID3v2.h"
-#include "tests/tags/TagBytes.h"
 
 #include <QApplication>
 #include <QFile>
@@ -28,41 +25,6 @@ void MainWindowTest::TearDown()
     optionsDialog.reset();
     boxes.reset();
     folder.reset();
-}
-
-namespace {
-// Both tag classes have setters of the same names.
-template <typename Tag>
-void setFields(Tag &tag, const Mp3Fields &fields)
-{
-    tag.SetTitle(fields.title);
-    tag.SetArtist(fields.artist);
-    tag.SetAlbum(fields.album);
-    tag.SetGenre(fields.genre);
-    tag.SetYear(fields.year);
-    tag.SetComment(fields.comment);
-    tag.SetTrack(fields.track);
-}
-
-bool hasValues(const Mp3Fields &fields)
-{
-    return !fields.title.isEmpty() || !fields.artist.isEmpty() || !fields.album.isEmpty() || fields.track;
-}
-} // namespace
-
-void MainWindowTest::writeMp3(const QString &name, const Mp3Fields &v2, const Mp3Fields &v1)
-{
-    folder->write(name, tagbytes::silentAudio(3));
-    if (hasValues(v2)) {
-        TID3v2 tag;
-        setFields(tag, v2);
-        ASSERT_TRUE(tag.WriteToFile(folder->filePath(name)));
-    }
-    if (hasValues(v1)) {
-        TID3TagInfo tag;
-        setFields(tag, v1);
-        tag.WriteToFile(folder->filePath(name));
-    }
 }
 
 void MainWindowTest::storeOptions(const QString &options, const QString &pattern)

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "tests/common/QtPrinters.h"
 #include "tests/common/TempFolder.h"
+#include "tests/tags/Mp3Files.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,13 +19,6 @@ class TZuFilelistView28;
 class TClickableImage;
 class TfrmOpzioni;
 
-struct Mp3Fields {
-    Mp3Fields(QString title = {}, QString artist = {}, QString album = {}, QString genre = {}, QString year = {},
-              QString comment = {}, int track = 0)
-        : title(title), artist(artist), album(album), genre(genre), year(year), comment(comment), track(track) {}
-    QString title, artist, album, genre, year, comment;
-    int track = 0;
-};
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -33,7 +27,10 @@ protected:
 
     // An MP3 file with an ID3v2.3 tag (when `v2` has any value) and an ID3v1 tag
     // (when `v1` has any value).
-    void writeMp3(const QString &name, const Mp3Fields &v2, const Mp3Fields &v1 = {});
+    void writeMp3(const QString &name, const tagbytes::Mp3Tags &v2, const tagbytes::Mp3Tags &v1 = {})
+    {
+        tagbytes::writeMp3(*folder, name, v2, v1);
+    }
     // Options stored in the hive before the window is created.
     void storeOptions(const QString &options, const QString &pattern = QStringLiteral("[%1] - %2"));
     void createWindow();

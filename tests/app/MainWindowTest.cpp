@@ -28,9 +28,9 @@ using namespace Qt::StringLiterals;
 
 TEST_F(MainWindowTest, AUserRenamesAFolderOfMp3FilesEndToEnd)
 {
-    writeMp3(u"01.mp3"_s, {u"Bohemian rhapsody"_s, u"Queen"_s, u"Opera"_s, u"Rock"_s, u"1975"_s, {}, 11});
-    writeMp3(u"02.mp3"_s, {u"Who wants to live forever"_s, u"Someone else"_s, {}, {}, {}, {}, 4});
-    writeMp3(u"03.mp3"_s, {}, {u"Radio ga ga"_s, u"Queen"_s, {}, u"Pop"_s, u"1984"_s, {}, 2});
+    writeMp3(u"01.mp3"_s, {u"Bohemian rhapsody"_s, u"Queen"_s, u"Opera"_s, u"Rock"_s, u"1975"_s, {}, {}, 11});
+    writeMp3(u"02.mp3"_s, {u"Who wants to live forever"_s, u"Someone else"_s, {}, {}, {}, {}, {}, 4});
+    writeMp3(u"03.mp3"_s, {}, {u"Radio ga ga"_s, u"Queen"_s, {}, u"Pop"_s, u"1984"_s, {}, {}, 2});
     createWindow();
 
     clickFolder(folder->path());
@@ -317,7 +317,7 @@ TEST_F(MainWindowTest, PictureIsLoadedEvenWhenThePreviewIsHidden)
 
 TEST_F(MainWindowTest, EmptyTrackFieldKeepsTheTracksTheFileHad)
 {
-    writeMp3(u"song.mp3"_s, {u"Title"_s, u"Band"_s, {}, {}, {}, {}, 7}, {u"Title"_s, u"Band"_s, {}, {}, {}, {}, 7});
+    writeMp3(u"song.mp3"_s, {u"Title"_s, u"Band"_s, {}, {}, {}, {}, {}, 7}, {u"Title"_s, u"Band"_s, {}, {}, {}, {}, {}, 7});
     createWindow();
     clickFolder(folder->path());
     edit("edtTraccia")->clear();
@@ -438,7 +438,7 @@ TEST_F(MainWindowTest, UndoTakesBackTypingInTheFields)
 
 TEST_F(MainWindowTest, GenreRowStaysApartAndTakesClicksAtAnySize)
 {
-    writeMp3(u"song.mp3"_s, {u"Title"_s, u"Band"_s, {}, u"Rock"_s, u"1975"_s, {}, 11});
+    writeMp3(u"song.mp3"_s, {u"Title"_s, u"Band"_s, {}, u"Rock"_s, u"1975"_s, {}, {}, 11});
     createWindow();
     clickFolder(folder->path());
     ASSERT_EQ(page(), 1);
@@ -545,7 +545,7 @@ TEST_F(MainWindowTest, RinominaAsksBeforeLosingPartsOfATagThatCannotBeRead)
                                        0, 20) +
                                silentAudio(2);
     const QString renamed = folder->filePath(u"[Band] - Title.mp3"_s);
-    // No: the file is renamed, its tag left as it was, no second box.
+    // No: nothing changes on disk, neither the name nor a byte; no second box.
     folder->write(u"song.mp3"_s, damaged);
     createWindow();
     clickFolder(folder->path());
@@ -554,10 +554,11 @@ TEST_F(MainWindowTest, RinominaAsksBeforeLosingPartsOfATagThatCannotBeRead)
     ASSERT_EQ(boxes->requests().size(), 1) << boxes->texts().join(u'\n').toStdString();
     EXPECT_EQ(boxes->requests().first().kind, platform::MessageKind::Question);
     EXPECT_EQ(boxes->requests().first().text, TID3v2::unreadablePartsQuestion());
-    EXPECT_EQ(folder->read(u"[Band] - Title.mp3"_s), damaged);
+    EXPECT_EQ(folder->read(u"song.mp3"_s), damaged);
+    EXPECT_FALSE(QFile::exists(renamed));
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"song.mp3"_s);
 
-    // Yes: written without the bytes it could not read.
-    QFile::rename(renamed, folder->filePath(u"song.mp3"_s));
+    // Yes: renamed and written without the bytes it could not read.
     boxes->clear();
     clickFolder(folder->path());
     boxes->queueAnswer(platform::MessageButton::Yes);

@@ -137,7 +137,7 @@ std::unique_ptr<QApplication> createTestApplication(int &argc, char **argv)
 
 TEST_F(MappedShareWindowTest, AMappedShareIsShownRenamedInAndDisconnected)
 {
-    writeMp3(u"01.mp3"_s, {u"Song"_s, u"Band"_s, u"Album"_s, u"Rock"_s, u"1990"_s, {}, 3}, {u"Song"_s, u"Band"_s});
+    writeMp3(u"01.mp3"_s, {u"Song"_s, u"Band"_s, u"Album"_s, u"Rock"_s, u"1990"_s, {}, {}, 3}, {u"Song"_s, u"Band"_s});
     const QByteArray original = folder->read(u"01.mp3"_s);
     ASSERT_TRUE(QFile::copy(folder->filePath(u"01.mp3"_s), server->guestFolder() + u"/01.mp3"_s));
     createWindow();

@@ -3,6 +3,7 @@
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 #include "tests/common/TempFolder.h"
+#include "tests/tags/Mp3Files.h"
 #include "tests/tags/TagBytes.h"
 
 #include <QFile>
@@ -34,12 +35,7 @@ class KestravaTagsTest : public ::testing::Test {
 protected:
     void writeMp3(const QString &name, const QString &title, const QString &artist, int track)
     {
-        folder.write(name, tagbytes::silentAudio(2));
-        TID3v2 tag;
-        tag.SetTitle(title);
-        tag.SetArtist(artist);
-        tag.SetTrack(track);
-        ASSERT_TRUE(tag.WriteToFile(folder.filePath(name)));
+        tagbytes::writeMp3(folder, name, {.title = title, .artist = artist, .track = track});
     }
     TempFolder folder;
 };

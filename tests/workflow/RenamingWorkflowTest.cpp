@@ -9,46 +9,24 @@
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 #include "tests/common/TempFolder.h"
+#include "tests/tags/Mp3Files.h"
 #include "tests/tags/TagBytes.h"
 
 #include <QDir>
+#include <QFile>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-struct Tags {
-    QString title{}, artist{}, album{}, genre{}, year{}, comment{}, link{};
-    int track = 0;
-};
+using tagbytes::Mp3Tags;
 
 class RenamingWorkflowTest : public ::testing::Test {
 protected:
-    void writeMp3(const QString &name, const Tags &v2, const Tags &v1 = {})
+    void writeMp3(const QString &name, const Mp3Tags &v2, const Mp3Tags &v1 = {})
     {
-        folder.write(name, tagbytes::silentAudio(2));
-        if (!v2.title.isEmpty() || !v2.artist.isEmpty() || v2.track) {
-            TID3v2 tag;
-            tag.SetTitle(v2.title);
-            tag.SetArtist(v2.artist);
-            tag.SetAlbum(v2.album);
-            tag.SetGenre(v2.genre);
-            tag.SetYear(v2.year);
-            tag.SetComment(v2.comment);
-            tag.SetLink(v2.link);
-            tag.SetTrack(std::uint16_t(v2.track));
-            ASSERT_TRUE(tag.WriteToFile(folder.filePath(name)));
-        }
-        if (!v1.title.isEmpty() || !v1.artist.isEmpty() || v1.track) {
-            TID3TagInfo tag;
-            tag.ReadFromFile(folder.filePath(name));
-            tag.SetTitle(v1.title);
-            tag.SetArtist(v1.artist);
-            tag.SetGenre(v1.genre);
-            tag.SetComment(v1.comment);
-            tag.SetTrack(v1.track);
-            tag.WriteToFile(folder.filePath(name));
-        }
+        tagbytes::writeMp3(folder, name, v2, v1);
     }
 
     // Loads the file as the window does after a folder click: fields of no lock.
@@ -199,6 +177,32 @@ TEST_F(RenamingWorkflowTest, RenameInAFolderThatIsGoneIsRefusedAndSaysSo)
     EXPECT_EQ(boxes.texts(), QStringList{u"La cartella \"%1\" non esiste piu'."_s.arg(gone)});
     EXPECT_EQ(folder.read(u"01.mp3"_s), QByteArray("same name, other folder"));
     EXPECT_THROW(workflow.readTags(), platform::FileOpenError);
+}
+
+// A file that cannot be read (here a FIFO named as an MP3 file) is no file without tags:
+// the load throws with the reason and leaves no values of the file before, and Rinomina
+// refuses before it renames anything.
+TEST_F(RenamingWorkflowTest, AFileThatCannotBeReadIsNeitherFilledNorRenamedNorWritten)
+{
+    writeMp3(u"a.mp3"_s, {u"Song"_s, u"Band"_s});
+    TagFieldValues fields = load(u"a.mp3"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath(u"pipe.mp3"_s)).constData(), 0600), 0);
+    workflow.setFile(folder.drivePath() + u'\\', u"pipe.mp3"_s);
+    try {
+        workflow.readTags();
+        ADD_FAILURE() << "read";
+    } catch (const platform::FileOpenError &error) {
+        EXPECT_TRUE(error.message().contains(u"Not a regular file"_s)) << error.message().toStdString();
+    }
+    EXPECT_EQ(workflow.loadedFields({}, [](TagField) { return false; })[TagField::Title], QString());
+    workflow.proposeFromTags(fields);
+    bool asked = false;
+    EXPECT_FALSE(workflow.renameAndWriteTags(fields, [&](const QString &) { return asked = true; }));
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(workflow.lastSaveResult().status, TID3v2::SaveStatus::ReadFailed);
+    EXPECT_TRUE(folder.exists(u"pipe.mp3"_s));
+    EXPECT_FALSE(folder.exists(u"[Band] - Song.mp3"_s));
+    EXPECT_TRUE(boxes.requests().isEmpty()) << boxes.texts().join(u'\n').toStdString();
 }
 
 TEST_F(RenamingWorkflowTest, AnyOtherFileStartsWithItsNameCleanedOrNothing)

@@ -8,9 +8,10 @@
 #include "platform/Errors.h"
 #include "platform/NativeNames.h"
 #include "platform/NativePaths.h"
-#include "platform/RandomAccessFile.h"
+#include "platform/HeldFile.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
+#include "tags/TagSession.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -67,6 +68,8 @@ void printSaveFailure(const QString &file, const QString &what, const TID3v2::Sa
         print(stderr, QStringLiteral("%1: %2: parts of this tag cannot be read and would be lost "
                                      "(--force writes it anyway)")
                           .arg(file, what));
+    else if (!result.message.isEmpty())
+        print(stderr, QStringLiteral("%1: %2: %3").arg(file, what, result.message));
     else
         print(stderr, QStringLiteral("%1: %2").arg(file, what));
 }
@@ -95,11 +98,11 @@ struct FileArgument {
     QString path() const { return folder + name; }
 };
 
-QJsonObject valuesOf(const TID3v2 &tag, const QList<QByteArray> &frameIds)
+QJsonObject valuesOf(const TID3v2 &tag, const TagSession &session)
 {
     QJsonArray frames;
-    for (const QByteArray &id : frameIds)
-        frames.append(QString::fromLatin1(id));
+    for (const id3v2::Frame &frame : session.id3v2().frames)
+        frames.append(QString::fromLatin1(frame.id));
     return QJsonObject{
         {QStringLiteral("hasTag"), tag.HasTag() != 0}, {QStringLiteral("version"), tag.Version()},
         {QStringLiteral("tagSize"), tag.TagSize()},     {QStringLiteral("title"), tag.Title()},
@@ -126,16 +129,17 @@ int dump(const QStringList &files)
 {
     QJsonArray result;
     for (const QString &file : files) {
-        // One open file serves both tags.
-        const platform::RandomAccessFile opened(FileArgument(file).path(), platform::RandomAccessFile::ReadOnly);
+        // One read of the file serves both tags.
+        const TagSession session(FileArgument(file).path());
         TID3v2 v2;
         TID3TagInfo v1;
-        QList<QByteArray> frameIds;
         QJsonObject entry{{QStringLiteral("file"), file}};
-        entry[QStringLiteral("id3v2read")] = v2.ReadFromFile(opened, &frameIds);
-        entry[QStringLiteral("id3v2")] = valuesOf(v2, frameIds);
+        entry[QStringLiteral("id3v2read")] = v2.ReadFromFile(session);
+        entry[QStringLiteral("id3v2")] = valuesOf(v2, session);
+        if (!session.loaded())
+            entry[QStringLiteral("id3v2error")] = session.errorMessage();
         try {
-            v1.ReadFromFile(opened, file);
+            v1.ReadFromFile(session);
             entry[QStringLiteral("id3v1")] = valuesOf(v1);
         } catch (const platform::Error &error) {
             entry[QStringLiteral("id3v1error")] = error.message();
@@ -259,11 +263,7 @@ int rename(const QString &file, const QStringList &arguments)
     TagFieldValues fields;
     if (workflow.isMp3()) {
         // As the window's fields are after a load and the edits: each letter-cased.
-        fields = loadedFieldsWith(workflow, options);
-        for (const TagField field : TagFieldValues::all) {
-            if (field != TagField::Track && field != TagField::Year)
-                fields[field] = workflow.casedField(field, fields[field]);
-        }
+        fields = workflow.casedFields(loadedFieldsWith(workflow, options));
         workflow.proposeFromTags(fields);
     } else {
         if (!options.given.isEmpty())
@@ -271,12 +271,15 @@ int rename(const QString &file, const QStringList &arguments)
         const QString name = options.nameGiven ? options.name : workflow.anyFileName().value_or(QString());
         workflow.proposeFromName(options.before, name, options.after);
     }
-    if (!workflow.renameFile())
-        return exitFailed;
     workflow.setWriteDespiteLoss(options.force);
-    if (workflow.loadedAsMp3() && !workflow.writeTags(fields)) {
-        printSaveFailure(file, QStringLiteral("renamed, but the ID3v2 tag could not be written"),
-                         workflow.lastSaveResult());
+    const QString oldPath = workflow.filePath();
+    if (!workflow.renameAndWriteTags(fields, {})) {
+        if (workflow.filePath() != oldPath)
+            printSaveFailure(file, QStringLiteral("renamed, but the ID3v2 tag could not be written"),
+                             workflow.lastSaveResult());
+        else if (!workflow.lastSaveResult().saved())
+            printSaveFailure(file, QStringLiteral("not renamed"),
+                             workflow.lastSaveResult());
         return exitFailed;
     }
     std::puts(platform::encodeNativeName(platform::toNativePath(workflow.filePath())).constData());

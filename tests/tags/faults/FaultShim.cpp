@@ -1,8 +1,19 @@
 // Preloaded into a process to make its system calls fail, or kill it, one at a time.
 // faultShimArm(n, error, kill) starts counting the calls below; call number n fails with
 // `error` (or the process is killed there). faultShimDisarm() stops and gives the count.
+//
+// A program that cannot arm it (a tool run as it is) is armed by its environment:
+//   FAULT_SHIM_FILE=NAME FAULT_SHIM_CALL=open|fstat|pread  the first such call on a file
+//       named NAME or whose path ends in /NAME (or on a descriptor opened for it) fails
+//       with EIO
+//   FAULT_SHIM_CALL=copy_file_range_0_first   the first copy_file_range answers 0
+//   FAULT_SHIM_CALL=copy_file_range_0_half    copy_file_range copies up to half of the
+//       source, then answers 0 once
 
 #include <cerrno>
+#include <cstring>
+#include <algorithm>
+#include <set>
 #include <csignal>
 #include <cstdarg>
 #include <cstddef>
@@ -41,6 +52,58 @@ template <typename Function>
 Function next(const char *name)
 {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+// The environment's fault: which call, on which file, still to come.
+struct EnvironmentFault {
+    const char *call = ::getenv("FAULT_SHIM_CALL");
+    const char *file = ::getenv("FAULT_SHIM_FILE");
+    bool done = false;
+    std::set<int> descriptors; // open for the file
+
+    bool is(const char *name) const { return call && std::strcmp(call, name) == 0; }
+    bool names(const char *path) const
+    {
+        if (!file || !path)
+            return false;
+        const size_t length = std::strlen(path), own = std::strlen(file);
+        return length >= own && (length == own || path[length - own - 1] == '/') &&
+               std::strcmp(path + length - own, file) == 0;
+    }
+    // Whether this call on the file fails now: the first one only.
+    bool failsNow(const char *name, bool onFile)
+    {
+        if (done || !onFile || !is(name))
+            return false;
+        done = true;
+        errno = EIO;
+        return true;
+    }
+};
+
+EnvironmentFault &environmentFault()
+{
+    static EnvironmentFault fault;
+    return fault;
+}
+
+// Opens through the real call; notes a descriptor of the environment's file.
+template <typename Open>
+int openNoting(const char *path, Open open)
+{
+    EnvironmentFault &fault = environmentFault();
+    const bool onFile = fault.names(path);
+    if (fault.failsNow("open", onFile))
+        return -1;
+    const int fd = open();
+    if (fd >= 0 && onFile)
+        fault.descriptors.insert(fd);
+    return fd;
+}
+
+bool onFileDescriptor(int fd)
+{
+    return environmentFault().descriptors.count(fd) != 0;
 }
 } // namespace
 
@@ -83,7 +146,7 @@ long faultShimDisarm()
         static const auto real = next<int (*)(FAULT_OPEN_PARAMS)>(#name);                                             \
         if (failsNow(#name))                                                                                               \
             return -1;                                                                                                \
-        return real args;                                                                                             \
+        return openNoting(path, [&] { return real args; });                                                           \
     }
 
 #define FAULT_OPEN_PARAMS const char *, int, ...
@@ -97,15 +160,11 @@ FAULT_WRAP_OPEN(openat64, (int dir, const char *path, int flags, ...), (dir, pat
 
 FAULT_WRAP(ssize_t, read, (int fd, void *buffer, size_t size), (fd, buffer, size))
 FAULT_WRAP(ssize_t, write, (int fd, const void *buffer, size_t size), (fd, buffer, size))
-FAULT_WRAP(ssize_t, pread, (int fd, void *buffer, size_t size, off_t offset), (fd, buffer, size, offset))
-FAULT_WRAP(ssize_t, pread64, (int fd, void *buffer, size_t size, off64_t offset), (fd, buffer, size, offset))
 FAULT_WRAP(ssize_t, pwrite, (int fd, const void *buffer, size_t size, off_t offset), (fd, buffer, size, offset))
 FAULT_WRAP(ssize_t, pwrite64, (int fd, const void *buffer, size_t size, off64_t offset), (fd, buffer, size, offset))
 FAULT_WRAP(int, fsync, (int fd), (fd))
 FAULT_WRAP(int, fdatasync, (int fd), (fd))
 FAULT_WRAP(int, close, (int fd), (fd))
-FAULT_WRAP(int, fstat, (int fd, struct stat *info), (fd, info))
-FAULT_WRAP(int, fstat64, (int fd, struct stat64 *info), (fd, info))
 FAULT_WRAP(int, stat, (const char *path, struct stat *info), (path, info))
 FAULT_WRAP(int, stat64, (const char *path, struct stat64 *info), (path, info))
 FAULT_WRAP(int, lstat, (const char *path, struct stat *info), (path, info))
@@ -127,8 +186,6 @@ FAULT_WRAP(int, fchown, (int fd, uid_t owner, gid_t group), (fd, owner, group))
 FAULT_WRAP(int, ftruncate, (int fd, off_t size), (fd, size))
 FAULT_WRAP(off_t, lseek, (int fd, off_t offset, int whence), (fd, offset, whence))
 FAULT_WRAP(off64_t, lseek64, (int fd, off64_t offset, int whence), (fd, offset, whence))
-FAULT_WRAP(ssize_t, copy_file_range, (int from, off_t *fromOffset, int to, off_t *toOffset, size_t size, unsigned flags),
-           (from, fromOffset, to, toOffset, size, flags))
 FAULT_WRAP(int, sync_file_range, (int fd, off_t offset, off_t size, unsigned flags), (fd, offset, size, flags))
 FAULT_WRAP(ssize_t, flistxattr, (int fd, char *list, size_t size), (fd, list, size))
 FAULT_WRAP(ssize_t, fgetxattr, (int fd, const char *name, void *value, size_t size), (fd, name, value, size))
@@ -137,6 +194,48 @@ FAULT_WRAP(int, fsetxattr, (int fd, const char *name, const void *value, size_t 
 FAULT_WRAP(int, link, (const char *from, const char *to), (from, to))
 FAULT_WRAP(int, linkat, (int fromDir, const char *from, int toDir, const char *to, int flags),
            (fromDir, from, toDir, to, flags))
+
+// The same, the environment's fault on a descriptor of its file first.
+#define FAULT_WRAP_ON_FILE(result, name, call, params, args)                                                       \
+    result name params                                                                                                \
+    {                                                                                                                 \
+        static const auto real = next<result(*) params>(#name);                                                      \
+        if (failsNow(#name) || environmentFault().failsNow(call, onFileDescriptor(fd)))                               \
+            return (result)-1;                                                                                        \
+        return real args;                                                                                             \
+    }
+FAULT_WRAP_ON_FILE(ssize_t, pread, "pread", (int fd, void *buffer, size_t size, off_t offset), (fd, buffer, size, offset))
+FAULT_WRAP_ON_FILE(ssize_t, pread64, "pread", (int fd, void *buffer, size_t size, off64_t offset),
+                   (fd, buffer, size, offset))
+FAULT_WRAP_ON_FILE(int, fstat, "fstat", (int fd, struct stat *info), (fd, info))
+FAULT_WRAP_ON_FILE(int, fstat64, "fstat", (int fd, struct stat64 *info), (fd, info))
+
+ssize_t copy_file_range(int from, off_t *fromOffset, int to, off_t *toOffset, size_t size, unsigned flags)
+{
+    static const auto real =
+        next<ssize_t (*)(int, off_t *, int, off_t *, size_t, unsigned)>("copy_file_range");
+    if (failsNow("copy_file_range"))
+        return -1;
+    EnvironmentFault &fault = environmentFault();
+    if (!fault.done && fault.is("copy_file_range_0_first")) {
+        fault.done = true;
+        return 0;
+    }
+    if (!fault.done && fault.is("copy_file_range_0_half")) {
+        static const auto realFstat = next<int (*)(int, struct stat *)>("fstat");
+        struct stat info {};
+        const off_t at = fromOffset ? *fromOffset : ::lseek(from, 0, SEEK_CUR);
+        if (realFstat(from, &info) == 0) {
+            const off_t half = info.st_size / 2;
+            if (at >= half) {
+                fault.done = true;
+                return 0;
+            }
+            size = std::min<size_t>(size, size_t(half - at));
+        }
+    }
+    return real(from, fromOffset, to, toOffset, size, flags);
+}
 
 DIR *opendir(const char *path)
 {

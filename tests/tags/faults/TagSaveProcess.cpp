@@ -6,6 +6,7 @@
 
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
+#include "tags/TagSession.h"
 
 #include "platform/Errors.h"
 
@@ -19,11 +20,13 @@ using Disarm = long (*)();
 
 bool save(const QString &file, const QString &title, const QString &comment)
 {
+    // One session, as the window holds one from the load to the save.
+    TagSession session(file);
     TID3v2 v2;
     TID3TagInfo v1;
-    v2.ReadFromFile(file);
+    v2.ReadFromFile(session);
     try {
-        v1.ReadFromFile(file);
+        v1.ReadFromFile(session);
     } catch (const platform::Error &) {
         return false;
     }
@@ -36,10 +39,10 @@ bool save(const QString &file, const QString &title, const QString &comment)
     const QStringList args = QCoreApplication::arguments();
     if (arm)
         arm(args.at(4).toLong(), args.at(5).toInt(), args.at(6).toInt());
-    bool saved = v2.SaveToFile(file).saved();
+    bool saved = v2.SaveToFile(session).saved();
     if (saved) {
         try {
-            v1.WriteToFile(file);
+            v1.WriteToFile(session);
         } catch (const platform::Error &) {
             saved = false;
         }

@@ -292,3 +292,35 @@ TEST(TagLibInteropTest, ReplayGainSurvivesOurSave)
     EXPECT_EQ(text(gain->identification()), "track");
     EXPECT_FLOAT_EQ(gain->volumeAdjustment(ID3v2::RelativeVolumeFrame::MasterVolume), -6.5f);
 }
+
+// A 2.3 tag that holds a recording time (TDRC, a 2.4 frame some writers put in 2.3 tags):
+// the new year replaces it, so no reader sees the old one.
+TEST(TagLibInteropTest, ANewYearReplacesTheRecordingTimeOfA23Tag)
+{
+    using namespace tagbytes;
+    struct Case {
+        const char *recordingTime;
+        const char *newYear;
+        const char *read; // what TagLib reads afterwards
+    };
+    const Case cases[] = {{"1975", "1976", "1976"}, {"1975-05-12", "1976", "1976"}, {"1975-05-12", "1975", "1975"}};
+    for (const Case &c : cases) {
+        TempFolder folder;
+        const QString song = folder.write("song.mp3", id3v2Tag(3,
+                                                               frameV23("TIT2", latin1Text("Title")) +
+                                                                   frameV23("TDRC", latin1Text(c.recordingTime)),
+                                                               0, 0) +
+                                                          silentAudio(4));
+        QProcess tool;
+        tool.start(QStringLiteral(KESTRAVA_TAGS_TOOL), {"set", song, "--year", c.newYear});
+        ASSERT_TRUE(tool.waitForFinished(30000));
+        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        MPEG::File file(QFile::encodeName(song).constData(), false);
+        ASSERT_TRUE(file.ID3v2Tag()) << c.recordingTime;
+        EXPECT_EQ(file.ID3v2Tag()->year(), QByteArray(c.read).toUInt()) << c.recordingTime << " → " << c.newYear;
+        // TagLib takes TYER as TDRC: every recording time it sees is of the new year.
+        for (const ID3v2::Frame *frame : file.ID3v2Tag()->frameListMap()["TDRC"])
+            EXPECT_TRUE(text(frame->toString()).startsWith(c.read)) << text(frame->toString()).toStdString();
+        EXPECT_EQ(text(file.ID3v2Tag()->title()), "Title");
+    }
+}
