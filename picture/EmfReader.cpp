@@ -62,9 +62,13 @@ QTransform xform(RecordReader &r)
     return QTransform(m11, m12, m21, m22, dx, dy);
 }
 
-QPolygonF points(RecordReader &r, std::size_t count, bool shortPoints)
+// Points are held several times over while drawn (as read, mapped, cut to the output).
+constexpr std::int64_t bytesPerPoint = 4 * sizeof(QPointF);
+
+QPolygonF points(const GdiPlayer &player, RecordReader &r, std::size_t count, bool shortPoints)
 {
     r.span(r.position(), count, shortPoints ? 4 : 8);
+    player.requireMemory(std::int64_t(count) * bytesPerPoint);
     QPolygonF result;
     result.reserve(qsizetype(count));
     for (std::size_t i = 0; i < count; ++i) {
@@ -220,7 +224,7 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         const bool shortPoints = type >= emr::polyBezier16;
         const std::uint32_t kind = shortPoints ? type - emr::polyBezier16 + emr::polyBezier : type;
         r.skip(16);
-        const QPolygonF shape = points(r, r.u32(), shortPoints);
+        const QPolygonF shape = points(player, r, r.u32(), shortPoints);
         switch (kind) {
         case emr::polyBezier: player.polyBezier(shape); break;
         case emr::polygon: player.polygon(shape); break;
@@ -235,13 +239,14 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         r.skip(16);
         const std::size_t polygonCount = r.u32();
         r.skip(4); // total point count
+        player.requireMemory(std::int64_t(r.remaining() / 4) * bytesPerPoint);
         r.span(r.position(), polygonCount, 4);
         QList<std::size_t> sizes;
         for (std::size_t i = 0; i < polygonCount; ++i)
             sizes << r.u32();
         QList<QPolygonF> shapes;
         for (std::size_t size : sizes)
-            shapes << points(r, size, shortPoints);
+            shapes << points(player, r, size, shortPoints);
         if (type == emr::polyPolygon || type == emr::polyPolygon16)
             player.polyPolygon(shapes);
         else
@@ -251,7 +256,7 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
     case emr::polyDraw: case emr::polyDraw16: {
         r.skip(16);
         const std::size_t count = r.u32();
-        const QPolygonF shape = points(r, count, type == emr::polyDraw16);
+        const QPolygonF shape = points(player, r, count, type == emr::polyDraw16);
         const unsigned char *kinds = r.take(count);
         QList<unsigned> types(kinds, kinds + count);
         player.polyDraw(shape, types);
@@ -300,7 +305,7 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         const std::uint32_t index = r.u32();
         GdiPen pen;
         pen.style = r.u32();
-        pen.width = std::abs(r.i32());
+        pen.width = std::abs(double(r.i32()));
         r.skip(4);
         pen.colour = colourFromRef(r.u32());
         player.storeObject(index, pen);
@@ -510,6 +515,7 @@ void playEmf(const unsigned char *data, std::size_t length, const EmfHeader &hea
             return;
         RecordReader record(data + offset, size, offset);
         record.seek(8);
+        player.checkBudget();
         play(player, type, record);
         offset += size;
     }

@@ -62,8 +62,12 @@ void PreviewDecoder::request(const QString &fileName, const QSize &box, Errors e
         Picture picture;
         std::exception_ptr error;
         if (shared->generation == generation) {
+            // A newer request or the decoder's end stops the drawing between records.
+            const RenderBudget budget(RenderBudget::defaultMilliseconds, RenderBudget::defaultBytes,
+                                      [&] { return shared->generation == generation; });
             try {
-                picture = loadPicture(fileName, box);
+                picture = loadPicture(fileName, box, budget);
+            } catch (const RenderBudget::Cancelled &) {
             } catch (...) {
                 if (errors == Errors::Raise)
                     error = std::current_exception();

@@ -72,11 +72,15 @@ QRectF rect(RecordReader &r) // stored bottom, right, top, left
     return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
-QPolygonF points(RecordReader &r, std::size_t count)
+// Points are held several times over while drawn (as read, mapped, cut to the output).
+constexpr std::int64_t bytesPerPoint = 4 * sizeof(QPointF);
+
+QPolygonF points(const GdiPlayer &player, RecordReader &r, std::size_t count)
 {
+    r.span(r.position(), count, 4);
+    player.requireMemory(std::int64_t(count) * bytesPerPoint);
     QPolygonF result;
     result.reserve(qsizetype(count));
-    r.span(r.position(), count, 4);
     for (std::size_t i = 0; i < count; ++i) {
         const double x = r.i16();
         result << QPointF(x, r.i16());
@@ -270,7 +274,7 @@ void play(GdiPlayer &player, Record &record)
     }
     case fn::polygon:
     case fn::polyline: {
-        const QPolygonF shape = points(r, r.u16());
+        const QPolygonF shape = points(player, r, r.u16());
         if (record.function == fn::polygon)
             player.polygon(shape);
         else
@@ -279,13 +283,14 @@ void play(GdiPlayer &player, Record &record)
     }
     case fn::polyPolygon: {
         const std::size_t count = r.u16();
+        player.requireMemory(std::int64_t(r.remaining() / 4) * bytesPerPoint);
         r.span(r.position(), count, 2);
         QList<std::size_t> sizes;
         for (std::size_t i = 0; i < count; ++i)
             sizes << r.u16();
         QList<QPolygonF> polygons;
         for (std::size_t size : sizes)
-            polygons << points(r, size);
+            polygons << points(player, r, size);
         player.polyPolygon(polygons);
         break;
     }
@@ -294,7 +299,7 @@ void play(GdiPlayer &player, Record &record)
     case fn::createPenIndirect: {
         GdiPen pen;
         pen.style = r.u16();
-        pen.width = std::abs(r.i16());
+        pen.width = std::abs(double(r.i16()));
         r.skip(2);
         pen.colour = colourFromRef(r.u32());
         player.storeObjectInFreeSlot(pen);
@@ -412,7 +417,10 @@ WmfHeader readWmfHeader(const unsigned char *data, std::size_t length)
 void playWmf(const unsigned char *data, std::size_t length, const WmfHeader &header, GdiPlayer &player)
 {
     player.resizeObjectTable(header.objectCount);
-    forEachRecord(data, length, header.recordsOffset, [&](Record &record) { play(player, record); });
+    forEachRecord(data, length, header.recordsOffset, [&](Record &record) {
+        player.checkBudget();
+        play(player, record);
+    });
 }
 
 } // namespace picture
