@@ -333,8 +333,8 @@ QPen GdiPlayer::outputPen() const
     if (style == gdi::psNull)
         return Qt::NoPen;
     QPen result(pen.colour);
-    // A pen wider than the output covers it whatever its path.
-    const double widest = m_painter ? 2.0 * (m_output.width() + m_output.height()) : 1e9;
+    // A pen wider than the output covers it whatever its path; QPen takes no more than 2^15.
+    const double widest = std::min(32767.0, m_painter ? 2.0 * (m_output.width() + m_output.height()) : 32767.0);
     result.setWidthF(std::clamp(pen.width * outputScale(), 1.0, std::max(1.0, widest)));
     switch (style) {
     case gdi::psDash: result.setStyle(Qt::DashLine); break;

@@ -32,11 +32,6 @@ Kind kindOf(const QString &extension)
 
 } // namespace
 
-bool isPictureExtension(const QString &extension)
-{
-    return kindOf(extension) != Kind::None;
-}
-
 Picture loadPicture(const QString &fileName, const QSize &box, const RenderBudget &budget)
 {
     const QString suffix = QFileInfo(fileName).suffix();

@@ -9,10 +9,6 @@
 
 namespace picture {
 
-// Whether the preview shows files of this extension (lower case, with its dot):
-// ".bmp", ".jpg", ".ico", ".jpeg", ".emf", ".wmf".
-bool isPictureExtension(const QString &extension);
-
 // Loads `fileName` for showing in `box` (an empty box: at full size). Raises
 // FileOpenError when the file cannot be opened and PictureError when it is not a
 // picture of its kind, is damaged, is too large, would pass `budget` to draw or
