@@ -21,7 +21,9 @@ constexpr double largestMappingElement = 1e12;
 // Shapes of more elements than this are not drawn in one call: they are cut to what
 // shows and stroked a piece at a time, so that the budget is checked in between.
 constexpr int directElements = 512;
-constexpr int strokePieceElements = 512;
+// A pen this thin costs little whatever the length of its outline inside the output.
+constexpr double thinPenPixels = 2;
+constexpr int strokePieceElements = 128;
 // More dashes than this on one outline cannot be told apart at preview size: the
 // outline is drawn solid.
 constexpr double maxDashes = 20000;
@@ -486,9 +488,10 @@ bool GdiPlayer::setUpDirectDrawing(bool fill, bool stroke)
 
 void GdiPlayer::drawShape(const QPainterPath &logical, bool fill, bool stroke)
 {
-    // Small shapes wholly on the output go straight to the painter; others are cut
-    // to what shows first.
-    if (drawsDirectly() && logical.elementCount() <= directElements
+    // Shapes wholly on the output, small or drawn with a thin pen, go straight to the
+    // painter; others are cut to what shows first and stroked in pieces.
+    const bool thinPen = !stroke || m_state.pen.width * outputScale() <= thinPenPixels;
+    if (drawsDirectly() && (logical.elementCount() <= directElements || thinPen)
         && (m_state.pen.style & gdi::psStyleMask) == gdi::psSolid
         && visibleArea(0).contains(logicalToOutput().mapRect(logical.controlPointRect()))) {
         if (!setUpDirectDrawing(fill, stroke))
