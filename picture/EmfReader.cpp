@@ -114,21 +114,13 @@ QImage bitmapAt(const GdiPlayer &player, RecordReader &r, const BitmapPlace &pla
                       place.usage == dibPaletteColours);
 }
 
-// The source rectangle counted from the top of the image the bitmap became.
-QRectF sourceInImage(QRectF source, const QImage &image, bool bottomUp)
-{
-    if (bottomUp)
-        source.moveTop(image.height() - source.top() - source.height());
-    return source;
-}
-
 void drawBitmap(GdiPlayer &player, RecordReader &r, const QRectF &target, const QRectF &source, unsigned rop,
-                const BitmapPlace &place)
+                const BitmapPlace &place, SourceRows rows)
 {
     bool bottomUp = false;
     const QImage image = bitmapAt(player, r, place, bottomUp);
     if (!image.isNull())
-        player.drawImage(target, image, sourceInImage(source, image, bottomUp), rop);
+        player.drawImage(target, image, dibSourceRect(source, image.height(), bottomUp, rows), rop);
 }
 
 // BITBLT, STRETCHBLT and ALPHABLEND share their layout; the last two add a source size.
@@ -152,7 +144,7 @@ void blit(GdiPlayer &player, RecordReader &r, std::uint32_t type)
         return;
     }
     if (type != emr::alphaBlend) {
-        drawBitmap(player, r, target, QRectF(sourceOrigin, sourceSize), rop, place);
+        drawBitmap(player, r, target, QRectF(sourceOrigin, sourceSize), rop, place, SourceRows::FromTop);
         return;
     }
     const int constantAlpha = int((rop >> 16) & 0xFF);
@@ -160,7 +152,7 @@ void blit(GdiPlayer &player, RecordReader &r, std::uint32_t type)
     bool bottomUp = false;
     const QImage image = bitmapAt(player, r, place, bottomUp, perPixel ? Alpha::Premultiplied : Alpha::Opaque);
     if (!image.isNull())
-        player.alphaBlend(target, image, sourceInImage(QRectF(sourceOrigin, sourceSize), image, bottomUp), constantAlpha);
+        player.alphaBlend(target, image, QRectF(sourceOrigin, sourceSize), constantAlpha);
 }
 
 void textOut(GdiPlayer &player, const RecordReader &r, std::size_t offString, std::size_t count, bool wide,
@@ -436,7 +428,8 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         r.skip(4); // colour usage
         const unsigned rop = r.u32();
         const QSizeF destinationSize = sizeL(r);
-        drawBitmap(player, r, QRectF(destination, destinationSize), QRectF(sourceOrigin, sourceSize), rop, place);
+        drawBitmap(player, r, QRectF(destination, destinationSize), QRectF(sourceOrigin, sourceSize), rop, place,
+                   SourceRows::FromDibOrigin);
         break;
     }
     case emr::setDiBitsToDevice: {
@@ -447,7 +440,8 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         RecordReader usageField = r;
         usageField.skip(16);
         const BitmapPlace place = bitmapPlace(r, usageField.u32());
-        drawBitmap(player, r, QRectF(destination, size), QRectF(sourceOrigin, size), gdi::srcCopy, place);
+        drawBitmap(player, r, QRectF(destination, size), QRectF(sourceOrigin, size), gdi::srcCopy, place,
+                   SourceRows::FromDibOrigin);
         break;
     }
     case emr::extTextOutA: text(player, r, false); break;

@@ -140,12 +140,12 @@ PackedBitmap oldBitmap(const GdiPlayer &player, RecordReader &r)
     return {image, false};
 }
 
-void drawBitmap(GdiPlayer &player, const QRectF &target, const PackedBitmap &bitmap, QRectF source, unsigned rop)
+void drawBitmap(GdiPlayer &player, const QRectF &target, const PackedBitmap &bitmap, QRectF source, unsigned rop,
+                SourceRows rows)
 {
     if (bitmap.image.isNull())
         return;
-    if (bitmap.bottomUp)
-        source.moveTop(bitmap.image.height() - source.top() - source.height());
+    source = dibSourceRect(source, bitmap.image.height(), bitmap.bottomUp, rows);
     player.drawImage(target, bitmap.image, source, rop);
 }
 
@@ -193,7 +193,7 @@ void blit(GdiPlayer &player, const Record &record, RecordReader &r)
     }
     const bool old = record.function == fn::bitBlt || record.function == fn::stretchBlt;
     drawBitmap(player, target, old ? oldBitmap(player, r) : packedBitmap(player, r),
-               QRectF(xSource, ySource, sourceWidth, sourceHeight), rop);
+               QRectF(xSource, ySource, sourceWidth, sourceHeight), rop, SourceRows::FromTop);
 }
 
 void play(GdiPlayer &player, Record &record)
@@ -350,14 +350,15 @@ void play(GdiPlayer &player, Record &record)
         const double sourceHeight = r.i16(), sourceWidth = r.i16(), ySource = r.i16(), xSource = r.i16();
         const double height = r.i16(), width = r.i16(), y = r.i16(), x = r.i16();
         drawBitmap(player, QRectF(x, y, width, height), packedBitmap(player, r, usage),
-                   QRectF(xSource, ySource, sourceWidth, sourceHeight), rop);
+                   QRectF(xSource, ySource, sourceWidth, sourceHeight), rop, SourceRows::FromDibOrigin);
         break;
     }
     case fn::setDibToDev: {
         const std::uint16_t usage = r.u16();
         r.skip(4); // scan count, start scan
         const double yDib = r.i16(), xDib = r.i16(), height = r.i16(), width = r.i16(), y = r.i16(), x = r.i16();
-        drawBitmap(player, QRectF(x, y, width, height), packedBitmap(player, r, usage), QRectF(xDib, yDib, width, height), gdi::srcCopy);
+        drawBitmap(player, QRectF(x, y, width, height), packedBitmap(player, r, usage), QRectF(xDib, yDib, width, height), gdi::srcCopy,
+                   SourceRows::FromDibOrigin);
         break;
     }
     default: break; // records that do not draw, or seldom seen, are skipped

@@ -222,9 +222,14 @@ public:
 
     void stretchDiBits(int x, int y, int width, int height, const Bitmap &bitmap, std::uint32_t rop)
     {
+        stretchDiBits(x, y, width, height, bitmap, QRect(0, 0, bitmap.width, bitmap.height), rop);
+    }
+    // `source` counted from the bitmap's origin (its bottom row for a bottom-up bitmap).
+    void stretchDiBits(int x, int y, int width, int height, const Bitmap &bitmap, const QRect &source, std::uint32_t rop)
+    {
         const QByteArray info = bitmap.info();
         begin(81);
-        i32s({x, y, x + width - 1, y + height - 1, x, y, 0, 0, bitmap.width, bitmap.height});
+        i32s({x, y, x + width - 1, y + height - 1, x, y, source.x(), source.y(), source.width(), source.height()});
         u32s({80, std::uint32_t(info.size()), std::uint32_t(80 + info.size()), std::uint32_t(bitmap.rows.size()),
               bitmap.usage, rop});
         i32s({width, height});
@@ -253,6 +258,20 @@ public:
         floats({1, 0, 0, 1, 0, 0});
         u32s({0, 0, 108, std::uint32_t(info.size()), std::uint32_t(108 + info.size()), std::uint32_t(bitmap.rows.size())});
         i32s({bitmap.width, bitmap.height});
+        m_data += info + bitmap.rows;
+        end();
+    }
+    // EMR_STRETCHBLT of `source` (counted from the top, as in a device context) of the bitmap.
+    void stretchBlt(int x, int y, int width, int height, const Bitmap &bitmap, const QRect &source, std::uint32_t rop)
+    {
+        const QByteArray info = bitmap.info();
+        begin(77);
+        i32s({x, y, x + width - 1, y + height - 1, x, y, width, height});
+        u32(rop);
+        i32s({source.x(), source.y()});
+        floats({1, 0, 0, 1, 0, 0});
+        u32s({0, 0, 108, std::uint32_t(info.size()), std::uint32_t(108 + info.size()), std::uint32_t(bitmap.rows.size())});
+        i32s({source.width(), source.height()});
         m_data += info + bitmap.rows;
         end();
     }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QList>
 #include <QtEndian>
 #include <cstdint>
 #include <initializer_list>
@@ -36,6 +37,18 @@ public:
         record(0x0415, {std::uint16_t(bottom), std::uint16_t(right), std::uint16_t(top), std::uint16_t(left)});
     }
     void lineTo(int x, int y) { record(0x0213, {std::uint16_t(y), std::uint16_t(x)}); }
+    // DIBSTRETCHBLT of `source` (counted from the top, as in a device context) of a
+    // packed bitmap (its header, colours and rows).
+    void dibStretchBlt(int x, int y, int width, int height, const QByteArray &packedBitmap, int sourceX, int sourceY,
+                       int sourceWidth, int sourceHeight, std::uint32_t rop)
+    {
+        QList<std::uint16_t> words = {std::uint16_t(rop), std::uint16_t(rop >> 16), std::uint16_t(sourceHeight),
+                                      std::uint16_t(sourceWidth), std::uint16_t(sourceY), std::uint16_t(sourceX),
+                                      std::uint16_t(height), std::uint16_t(width), std::uint16_t(y), std::uint16_t(x)};
+        for (qsizetype i = 0; i + 1 < packedBitmap.size(); i += 2)
+            words << qFromLittleEndian<std::uint16_t>(packedBitmap.constData() + i);
+        record(0x0B41, words);
+    }
     // The size of the object table the header gives; by default, the objects made.
     void setObjectCount(int count) { m_objectCount = count; }
     // An old STRETCHBLT of a one-pixel monochrome bitmap whose bit is `bit`.
@@ -60,7 +73,7 @@ public:
 
 private:
     void select(int index) { record(0x012D, {std::uint16_t(index)}); }
-    void record(std::uint16_t function, std::initializer_list<std::uint16_t> words)
+    void record(std::uint16_t function, const QList<std::uint16_t> &words)
     {
         QByteArray bytes(6, '\0');
         qToLittleEndian<std::uint32_t>(std::uint32_t(3 + words.size()), bytes.data());
