@@ -21,6 +21,8 @@ constexpr double largestMappingElement = 1e12;
 // Shapes of more elements than this are not drawn in one call: they are cut to what
 // shows and stroked a piece at a time, so that the budget is checked in between.
 constexpr int directElements = 512;
+// Ellipses smaller than this across (plot markers) are drawn from sprites.
+constexpr double smallShapePixels = 2;
 // A pen this thin costs little whatever the length of its outline inside the output.
 constexpr double thinPenPixels = 2;
 constexpr int strokePieceElements = 128;
@@ -123,8 +125,11 @@ void GdiPlayer::changeMapping(Change change)
 {
     const State before = m_state;
     change(m_state);
-    if (!isUsable(logicalToOutput()))
+    m_toOutputKnown = false;
+    if (!isUsable(logicalToOutput())) {
         m_state = before;
+        m_toOutputKnown = false;
+    }
 }
 
 void GdiPlayer::setMapMode(int mode)
@@ -226,9 +231,13 @@ QTransform GdiPlayer::pageTransform() const
                       m_state.viewportOrg.y() - m_state.windowOrg.y() * sy);
 }
 
-QTransform GdiPlayer::logicalToOutput() const
+const QTransform &GdiPlayer::logicalToOutput() const
 {
-    return m_state.world * pageTransform() * m_deviceToOutput;
+    if (!m_toOutputKnown) {
+        m_toOutput = m_state.world * pageTransform() * m_deviceToOutput;
+        m_toOutputKnown = true;
+    }
+    return m_toOutput;
 }
 
 double GdiPlayer::outputScale() const
@@ -384,6 +393,7 @@ void GdiPlayer::measure(const QRectF &outputRect)
 
 void GdiPlayer::applyClip()
 {
+    m_directReady = false;
     m_painter->resetTransform();
     if (m_appliedClip == m_clipVersion)
         return;
@@ -479,10 +489,39 @@ bool GdiPlayer::setUpDirectDrawing(bool fill, bool stroke)
     if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
         return false;
     pen.setCosmetic(true);
+    const QTransform toOutput = logicalToOutput();
+    if (m_directReady && m_appliedClip == m_clipVersion && toOutput == m_directTransform && pen == m_directPen
+        && brush == m_directBrush)
+        return true;
     applyClip();
-    m_painter->setTransform(logicalToOutput());
+    m_painter->setTransform(toOutput);
     m_painter->setPen(pen);
     m_painter->setBrush(brush);
+    m_directTransform = toOutput;
+    m_directPen = pen;
+    m_directBrush = brush;
+    m_directReady = true;
+    return true;
+}
+
+bool GdiPlayer::drawnAsSmallEllipse(const QRectF &rect)
+{
+    const QRectF output = logicalToOutput().mapRect(rect.normalized());
+    if (output.width() >= smallShapePixels || output.height() >= smallShapePixels)
+        return false;
+    const bool rectilinear = logicalToOutput().type() <= QTransform::TxScale;
+    if (!rectilinear || !setUpDirectDrawing(true, true))
+        return rectilinear;
+    if (m_directBrush.style() != Qt::SolidPattern && m_directBrush.style() != Qt::NoBrush)
+        return false;
+    QPoint topLeft;
+    const QImage &sprite = m_sprites.ellipse(output, m_directPen, m_directBrush, topLeft);
+    if (m_directTransform.type() != QTransform::TxNone) {
+        // The painter's transform is the only state the copy needs changed.
+        m_painter->resetTransform();
+        m_directTransform = QTransform();
+    }
+    m_painter->drawImage(topLeft, sprite);
     return true;
 }
 
@@ -662,7 +701,7 @@ void GdiPlayer::ellipse(const QRectF &rect)
 {
     if (drawsDirectly() && (m_state.pen.style & gdi::psStyleMask) == gdi::psSolid
         && visibleArea(0).contains(logicalToOutput().mapRect(rect.normalized()))) {
-        if (setUpDirectDrawing(true, true))
+        if (!drawnAsSmallEllipse(rect) && setUpDirectDrawing(true, true))
             m_painter->drawEllipse(rect.normalized());
         return;
     }
@@ -958,6 +997,7 @@ void GdiPlayer::combineWithPage(const QRectF &outputBounds, RasterOperation oper
     }
     m_painter->begin(page);
     m_appliedClip = -1;
+    m_directReady = false;
     m_painter->setRenderHints(hints);
 }
 
@@ -1106,6 +1146,7 @@ void GdiPlayer::restoreDC(int which)
     if (target < 0 || target >= qint64(m_saved.size()))
         return;
     m_state = m_saved[std::size_t(target)];
+    m_toOutputKnown = false;
     ++m_clipVersion;
     m_saved.resize(std::size_t(target));
 }

@@ -4,11 +4,14 @@
 // measure instead of draw, to find the extent of a metafile that gives none.
 
 #include "picture/GdiObjects.h"
+#include "picture/MarkerSprites.h"
 #include "picture/ObjectSlots.h"
 #include "picture/RasterOperation.h"
 
+#include <QBrush>
 #include <QList>
 #include <QPainterPath>
+#include <QPen>
 #include <QPolygonF>
 #include <QRectF>
 #include <QRegion>
@@ -55,8 +58,8 @@ public:
 
     // Mapping from the metafile's device space to the output, and its reference
     // device's resolution (pixels per millimetre) for the metric mapping modes.
-    void setDeviceToOutput(const QTransform &transform) { m_deviceToOutput = transform; }
-    void setDeviceResolution(const QSizeF &pixelsPerMillimetre) { m_pixelsPerMm = pixelsPerMillimetre; }
+    void setDeviceToOutput(const QTransform &transform) { m_deviceToOutput = transform; m_toOutputKnown = false; }
+    void setDeviceResolution(const QSizeF &pixelsPerMillimetre) { m_pixelsPerMm = pixelsPerMillimetre; m_toOutputKnown = false; }
     void setViewportRecordsHonoured(bool honoured) { m_viewportHonoured = honoured; }
 
     // Mapping. A change that would make the mapping from logical units to the output
@@ -184,7 +187,8 @@ private:
     template <typename Change>
     void changeMapping(Change change);
     QTransform pageTransform() const;
-    QTransform logicalToOutput() const;
+    // The whole mapping, worked out again only after a change to one of its parts.
+    const QTransform &logicalToOutput() const;
     double outputScale() const;
     void drawShape(const QPainterPath &logical, bool fill, bool stroke);
     // Whether shapes go straight to the painter: not into a path, not measured, not
@@ -192,6 +196,9 @@ private:
     // would show).
     bool drawsDirectly() const;
     bool setUpDirectDrawing(bool fill, bool stroke);
+    // Draws an ellipse under smallShapePixels across, on an output not rotated, from
+    // a sprite; false when it is drawn otherwise.
+    bool drawnAsSmallEllipse(const QRectF &rect);
     void measureShape(const QRectF &logicalBounds, bool fill, bool stroke);
     void renderPath(const QPainterPath &output, bool fill, bool stroke);
     // Strokes a long outline a piece at a time, checking the budget between pieces.
@@ -231,6 +238,16 @@ private:
     // The clip the painter holds is the state's while these agree.
     qint64 m_clipVersion = 0;
     qint64 m_appliedClip = -1;
+    // What the painter was last set up with for direct drawing, valid until another
+    // kind of drawing changes the painter: records that change nothing of it change
+    // nothing on the painter either.
+    bool m_directReady = false;
+    mutable bool m_toOutputKnown = false;
+    mutable QTransform m_toOutput;
+    QTransform m_directTransform;
+    QPen m_directPen;
+    QBrush m_directBrush;
+    MarkerSprites m_sprites;
 };
 
 } // namespace picture
