@@ -75,6 +75,24 @@ INSTANTIATE_TEST_SUITE_P(Records, StackedIcon, ::testing::Values(
         wmf.dibStretchBlt(8, 8, 32, 32, packed(iconImage()), 0, 0, 32, 32, srcInvert);
         return wmf.finish();
     }},
+    RecordCase{"WmfDibBitBlt", [] {
+        WmfWriter wmf;
+        wmf.dibBitBlt(8, 8, 32, 32, packed(stackedMask()), 0, 0, srcAnd);
+        wmf.dibBitBlt(8, 8, 32, 32, packed(iconImage()), 0, 0, srcInvert);
+        return wmf.finish();
+    }},
+    RecordCase{"WmfStretchDibFromTheBottomRow", [] {
+        WmfWriter wmf;
+        wmf.stretchDib(8, 8, 32, 32, packed(stackedMask()), 0, 32, 32, 32, srcAnd);
+        wmf.stretchDib(8, 8, 32, 32, packed(iconImage()), 0, 0, 32, 32, srcInvert);
+        return wmf.finish();
+    }},
+    RecordCase{"EmfBitBlt", [] {
+        EmfWriter emf;
+        emf.stretchBlt(8, 8, 32, 32, stackedMask(), QRect(0, 0, 32, 32), srcAnd, false);
+        emf.stretchBlt(8, 8, 32, 32, iconImage(), QRect(0, 0, 32, 32), srcInvert, false);
+        return emf.finish();
+    }},
     RecordCase{"EmfStretchBlt", [] {
         EmfWriter emf;
         emf.stretchBlt(8, 8, 32, 32, stackedMask(), QRect(0, 0, 32, 32), srcAnd);

@@ -261,17 +261,21 @@ public:
         m_data += info + bitmap.rows;
         end();
     }
-    // EMR_STRETCHBLT of `source` (counted from the top, as in a device context) of the bitmap.
-    void stretchBlt(int x, int y, int width, int height, const Bitmap &bitmap, const QRect &source, std::uint32_t rop)
+    // EMR_STRETCHBLT of `source` (counted from the top, as in a device context) of the
+    // bitmap; EMR_BITBLT when `stretched` is false (the source as large as the target).
+    void stretchBlt(int x, int y, int width, int height, const Bitmap &bitmap, const QRect &source, std::uint32_t rop,
+                    bool stretched = true)
     {
         const QByteArray info = bitmap.info();
-        begin(77);
+        const std::uint32_t offset = stretched ? 108 : 100;
+        begin(stretched ? 77 : 76);
         i32s({x, y, x + width - 1, y + height - 1, x, y, width, height});
         u32(rop);
         i32s({source.x(), source.y()});
         floats({1, 0, 0, 1, 0, 0});
-        u32s({0, 0, 108, std::uint32_t(info.size()), std::uint32_t(108 + info.size()), std::uint32_t(bitmap.rows.size())});
-        i32s({source.width(), source.height()});
+        u32s({0, 0, offset, std::uint32_t(info.size()), std::uint32_t(offset + info.size()), std::uint32_t(bitmap.rows.size())});
+        if (stretched)
+            i32s({source.width(), source.height()});
         m_data += info + bitmap.rows;
         end();
     }

@@ -42,12 +42,27 @@ public:
     void dibStretchBlt(int x, int y, int width, int height, const QByteArray &packedBitmap, int sourceX, int sourceY,
                        int sourceWidth, int sourceHeight, std::uint32_t rop)
     {
-        QList<std::uint16_t> words = {std::uint16_t(rop), std::uint16_t(rop >> 16), std::uint16_t(sourceHeight),
-                                      std::uint16_t(sourceWidth), std::uint16_t(sourceY), std::uint16_t(sourceX),
-                                      std::uint16_t(height), std::uint16_t(width), std::uint16_t(y), std::uint16_t(x)};
-        for (qsizetype i = 0; i + 1 < packedBitmap.size(); i += 2)
-            words << qFromLittleEndian<std::uint16_t>(packedBitmap.constData() + i);
-        record(0x0B41, words);
+        bitmapRecord(0x0B41, {std::uint16_t(rop), std::uint16_t(rop >> 16), std::uint16_t(sourceHeight),
+                              std::uint16_t(sourceWidth), std::uint16_t(sourceY), std::uint16_t(sourceX),
+                              std::uint16_t(height), std::uint16_t(width), std::uint16_t(y), std::uint16_t(x)},
+                     packedBitmap);
+    }
+    // DIBBITBLT: the source is as large as the target.
+    void dibBitBlt(int x, int y, int width, int height, const QByteArray &packedBitmap, int sourceX, int sourceY,
+                   std::uint32_t rop)
+    {
+        bitmapRecord(0x0940, {std::uint16_t(rop), std::uint16_t(rop >> 16), std::uint16_t(sourceY), std::uint16_t(sourceX),
+                              std::uint16_t(height), std::uint16_t(width), std::uint16_t(y), std::uint16_t(x)},
+                     packedBitmap);
+    }
+    // STRETCHDIB of `source` counted from the bitmap's origin (its bottom row when bottom-up).
+    void stretchDib(int x, int y, int width, int height, const QByteArray &packedBitmap, int sourceX, int sourceY,
+                    int sourceWidth, int sourceHeight, std::uint32_t rop)
+    {
+        bitmapRecord(0x0F43, {std::uint16_t(rop), std::uint16_t(rop >> 16), 0, std::uint16_t(sourceHeight),
+                              std::uint16_t(sourceWidth), std::uint16_t(sourceY), std::uint16_t(sourceX),
+                              std::uint16_t(height), std::uint16_t(width), std::uint16_t(y), std::uint16_t(x)},
+                     packedBitmap);
     }
     // The size of the object table the header gives; by default, the objects made.
     void setObjectCount(int count) { m_objectCount = count; }
@@ -72,6 +87,12 @@ public:
     }
 
 private:
+    void bitmapRecord(std::uint16_t function, QList<std::uint16_t> words, const QByteArray &packedBitmap)
+    {
+        for (qsizetype i = 0; i + 1 < packedBitmap.size(); i += 2)
+            words << qFromLittleEndian<std::uint16_t>(packedBitmap.constData() + i);
+        record(function, words);
+    }
     void select(int index) { record(0x012D, {std::uint16_t(index)}); }
     void record(std::uint16_t function, const QList<std::uint16_t> &words)
     {
