@@ -21,7 +21,6 @@ public:
     void clear();
 
     bool hasPicture() const { return !m_picture.image.isNull(); }
-    bool isDecoding() const { return m_decoder.isBusy(); }
     const picture::Picture &picture() const { return m_picture; }
     // Where the picture is drawn, in the widget.
     QRect pictureRect() const;

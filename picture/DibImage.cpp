@@ -193,4 +193,11 @@ QImage dibToPremultipliedImage(const unsigned char *header, std::size_t headerLe
     return image;
 }
 
+QRectF dibSourceRect(QRectF source, int imageHeight, bool bottomUp, SourceRows rows)
+{
+    if (bottomUp && rows == SourceRows::FromDibOrigin)
+        source.moveTop(imageHeight - source.top() - source.height());
+    return source;
+}
+
 } // namespace picture

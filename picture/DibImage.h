@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRectF>
 #include <cstddef>
 
 namespace picture {
@@ -26,5 +27,15 @@ QImage dibToPremultipliedImage(const unsigned char *header, std::size_t headerLe
 
 // Whether the bitmap's rows are stored bottom-up (a positive height).
 bool dibIsBottomUp(const unsigned char *header, std::size_t headerLength);
+
+// How a metafile record counts its source rectangle: the blits copy from a device
+// context, whose rows run from the top of the picture as seen; the records that set
+// bitmap bits (StretchDIBits, SetDIBitsToDevice) count from the bitmap's origin, its
+// bottom row when the rows are stored bottom-up.
+enum class SourceRows { FromTop, FromDibOrigin };
+
+// The source rectangle counted from the top of an image `imageHeight` rows high made
+// from a bitmap stored `bottomUp` or not.
+QRectF dibSourceRect(QRectF source, int imageHeight, bool bottomUp, SourceRows rows);
 
 } // namespace picture

@@ -62,9 +62,13 @@ QTransform xform(RecordReader &r)
     return QTransform(m11, m12, m21, m22, dx, dy);
 }
 
-QPolygonF points(RecordReader &r, std::size_t count, bool shortPoints)
+// Points are held several times over while drawn (as read, mapped, cut to the output).
+constexpr std::int64_t bytesPerPoint = 4 * sizeof(QPointF);
+
+QPolygonF points(const GdiPlayer &player, RecordReader &r, std::size_t count, bool shortPoints)
 {
     r.span(r.position(), count, shortPoints ? 4 : 8);
+    player.requireMemory(std::int64_t(count) * bytesPerPoint);
     QPolygonF result;
     result.reserve(qsizetype(count));
     for (std::size_t i = 0; i < count; ++i) {
@@ -110,21 +114,13 @@ QImage bitmapAt(const GdiPlayer &player, RecordReader &r, const BitmapPlace &pla
                       place.usage == dibPaletteColours);
 }
 
-// The source rectangle counted from the top of the image the bitmap became.
-QRectF sourceInImage(QRectF source, const QImage &image, bool bottomUp)
-{
-    if (bottomUp)
-        source.moveTop(image.height() - source.top() - source.height());
-    return source;
-}
-
 void drawBitmap(GdiPlayer &player, RecordReader &r, const QRectF &target, const QRectF &source, unsigned rop,
-                const BitmapPlace &place)
+                const BitmapPlace &place, SourceRows rows)
 {
     bool bottomUp = false;
     const QImage image = bitmapAt(player, r, place, bottomUp);
     if (!image.isNull())
-        player.drawImage(target, image, sourceInImage(source, image, bottomUp), rop);
+        player.drawImage(target, image, dibSourceRect(source, image.height(), bottomUp, rows), rop);
 }
 
 // BITBLT, STRETCHBLT and ALPHABLEND share their layout; the last two add a source size.
@@ -148,7 +144,7 @@ void blit(GdiPlayer &player, RecordReader &r, std::uint32_t type)
         return;
     }
     if (type != emr::alphaBlend) {
-        drawBitmap(player, r, target, QRectF(sourceOrigin, sourceSize), rop, place);
+        drawBitmap(player, r, target, QRectF(sourceOrigin, sourceSize), rop, place, SourceRows::FromTop);
         return;
     }
     const int constantAlpha = int((rop >> 16) & 0xFF);
@@ -156,7 +152,7 @@ void blit(GdiPlayer &player, RecordReader &r, std::uint32_t type)
     bool bottomUp = false;
     const QImage image = bitmapAt(player, r, place, bottomUp, perPixel ? Alpha::Premultiplied : Alpha::Opaque);
     if (!image.isNull())
-        player.alphaBlend(target, image, sourceInImage(QRectF(sourceOrigin, sourceSize), image, bottomUp), constantAlpha);
+        player.alphaBlend(target, image, QRectF(sourceOrigin, sourceSize), constantAlpha);
 }
 
 void textOut(GdiPlayer &player, const RecordReader &r, std::size_t offString, std::size_t count, bool wide,
@@ -220,7 +216,7 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         const bool shortPoints = type >= emr::polyBezier16;
         const std::uint32_t kind = shortPoints ? type - emr::polyBezier16 + emr::polyBezier : type;
         r.skip(16);
-        const QPolygonF shape = points(r, r.u32(), shortPoints);
+        const QPolygonF shape = points(player, r, r.u32(), shortPoints);
         switch (kind) {
         case emr::polyBezier: player.polyBezier(shape); break;
         case emr::polygon: player.polygon(shape); break;
@@ -235,13 +231,14 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         r.skip(16);
         const std::size_t polygonCount = r.u32();
         r.skip(4); // total point count
+        player.requireMemory(std::int64_t(r.remaining() / 4) * bytesPerPoint);
         r.span(r.position(), polygonCount, 4);
         QList<std::size_t> sizes;
         for (std::size_t i = 0; i < polygonCount; ++i)
             sizes << r.u32();
         QList<QPolygonF> shapes;
         for (std::size_t size : sizes)
-            shapes << points(r, size, shortPoints);
+            shapes << points(player, r, size, shortPoints);
         if (type == emr::polyPolygon || type == emr::polyPolygon16)
             player.polyPolygon(shapes);
         else
@@ -251,7 +248,7 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
     case emr::polyDraw: case emr::polyDraw16: {
         r.skip(16);
         const std::size_t count = r.u32();
-        const QPolygonF shape = points(r, count, type == emr::polyDraw16);
+        const QPolygonF shape = points(player, r, count, type == emr::polyDraw16);
         const unsigned char *kinds = r.take(count);
         QList<unsigned> types(kinds, kinds + count);
         player.polyDraw(shape, types);
@@ -300,7 +297,7 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         const std::uint32_t index = r.u32();
         GdiPen pen;
         pen.style = r.u32();
-        pen.width = std::abs(r.i32());
+        pen.width = std::abs(double(r.i32()));
         r.skip(4);
         pen.colour = colourFromRef(r.u32());
         player.storeObject(index, pen);
@@ -431,7 +428,8 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         r.skip(4); // colour usage
         const unsigned rop = r.u32();
         const QSizeF destinationSize = sizeL(r);
-        drawBitmap(player, r, QRectF(destination, destinationSize), QRectF(sourceOrigin, sourceSize), rop, place);
+        drawBitmap(player, r, QRectF(destination, destinationSize), QRectF(sourceOrigin, sourceSize), rop, place,
+                   SourceRows::FromDibOrigin);
         break;
     }
     case emr::setDiBitsToDevice: {
@@ -442,7 +440,8 @@ void play(GdiPlayer &player, std::uint32_t type, RecordReader &r)
         RecordReader usageField = r;
         usageField.skip(16);
         const BitmapPlace place = bitmapPlace(r, usageField.u32());
-        drawBitmap(player, r, QRectF(destination, size), QRectF(sourceOrigin, size), gdi::srcCopy, place);
+        drawBitmap(player, r, QRectF(destination, size), QRectF(sourceOrigin, size), gdi::srcCopy, place,
+                   SourceRows::FromDibOrigin);
         break;
     }
     case emr::extTextOutA: text(player, r, false); break;
@@ -510,6 +509,7 @@ void playEmf(const unsigned char *data, std::size_t length, const EmfHeader &hea
             return;
         RecordReader record(data + offset, size, offset);
         record.seek(8);
+        player.checkBudget();
         play(player, type, record);
         offset += size;
     }

@@ -8,8 +8,17 @@
 #include <cerrno>
 
 namespace picture {
+namespace {
+
+PictureError changedWhileRead(const QString &fileName)
+{
+    return PictureError::forFile(fileName, QStringLiteral("il file è cambiato mentre lo si leggeva."));
+}
+
+} // namespace
 
 FileBytes::FileBytes(const QString &fileName, qint64 maxBytes)
+    : m_fileName(fileName)
 {
     // A pipe or a device would keep the reading thread waiting for good.
     const QString native = platform::toNativePath(fileName);
@@ -20,25 +29,24 @@ FileBytes::FileBytes(const QString &fileName, qint64 maxBytes)
         throw platform::FileOpenError::forFile(fileName, platform::systemErrorText(errno));
     if (!m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         throw platform::FileOpenError::forFile(fileName, m_file.errorString());
-    m_size = m_file.size();
-    if (m_size == 0)
+    const qint64 size = m_file.size();
+    m_modified = m_file.fileTime(QFileDevice::FileModificationTime);
+    if (size == 0)
         throw PictureError::forFile(fileName, QStringLiteral("il file è vuoto."));
-    if (m_size > maxBytes)
+    if (size > maxBytes)
         throw PictureError::forFile(fileName, QStringLiteral("il file è troppo grande (%1 byte; se ne leggono al massimo %2).")
-                                                  .arg(m_size).arg(maxBytes));
-    m_data = m_file.map(0, m_size);
-    if (!m_data) {
-        m_copy = m_file.readAll();
-        if (m_copy.size() != m_size)
-            throw PictureError::forFile(fileName, QStringLiteral("il file non si può leggere (%1).").arg(m_file.errorString()));
-        m_data = reinterpret_cast<const uchar *>(m_copy.constData());
-    }
+                                                  .arg(size).arg(maxBytes));
+    m_bytes = m_file.read(size + 1);
+    if (m_file.error() != QFileDevice::NoError)
+        throw PictureError::forFile(fileName, QStringLiteral("il file non si può leggere (%1).").arg(m_file.errorString()));
+    if (m_bytes.size() != size)
+        throw changedWhileRead(fileName);
 }
 
-FileBytes::~FileBytes()
+void FileBytes::requireUnchanged()
 {
-    if (m_copy.isEmpty() && m_data)
-        m_file.unmap(const_cast<uchar *>(m_data));
+    if (m_file.size() != m_bytes.size() || m_file.fileTime(QFileDevice::FileModificationTime) != m_modified)
+        throw changedWhileRead(m_fileName);
 }
 
 } // namespace picture

@@ -29,10 +29,6 @@ public:
     // UTF-16 units (and one advance per unit, or none).
     DrawnText fromUnits(const QString &units, const QList<double> &advances) const;
 
-    // The code page name byte text is read in.
-    QByteArray codePage() const { return m_codePage; }
-    bool isSymbolFace() const { return m_symbols != nullptr; }
-
 private:
     QString symbolPlace(unsigned code) const;
 

@@ -1,6 +1,8 @@
 #include "picture/GdiPlayer.h"
 
 #include "picture/FontEncoding.h"
+#include "picture/RenderBudget.h"
+#include "picture/VisibleShape.h"
 
 #include <QFontMetricsF>
 #include <QLineF>
@@ -11,10 +13,32 @@
 namespace picture {
 namespace {
 
-constexpr std::size_t maxObjects = 65536;
 constexpr std::size_t maxSavedStates = 1024;
-constexpr double everywhere = 1e7;
 constexpr double defaultFontDevicePixels = 16;
+// Beyond this no coordinate of a mapping means anything on a page, and products of
+// such coordinates stay finite.
+constexpr double largestMappingElement = 1e12;
+// Shapes of more elements than this are not drawn in one call: they are cut to what
+// shows and stroked a piece at a time, so that the budget is checked in between.
+constexpr int directElements = 512;
+// Ellipses smaller than this across (plot markers) are drawn from sprites.
+constexpr double smallShapePixels = 2;
+// A pen this thin costs little whatever the length of its outline inside the output.
+constexpr double thinPenPixels = 2;
+constexpr int strokePieceElements = 128;
+// More dashes than this on one outline cannot be told apart at preview size: the
+// outline is drawn solid.
+constexpr double maxDashes = 20000;
+constexpr std::int64_t pathElementBytes = 48;
+constexpr std::int64_t regionRectBytes = 32;
+
+bool isUsable(const QTransform &t)
+{
+    for (double element : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()})
+        if (!std::isfinite(element) || std::abs(element) > largestMappingElement)
+            return false;
+    return true;
+}
 
 double determinant(const QTransform &t)
 {
@@ -26,6 +50,32 @@ QPainterPath rectPath(const QRectF &rect)
     QPainterPath path;
     path.addRect(rect.normalized());
     return path;
+}
+
+// The pixels whose centres lie inside an output rectangle.
+QRect coveredPixels(const QRectF &rect)
+{
+    const QRectF r = rect.normalized();
+    const auto edge = [](double value) { return int(std::clamp(std::ceil(value - 0.5), -1e9, 1e9)); };
+    return QRect(QPoint(edge(r.left()), edge(r.top())), QPoint(edge(r.right()) - 1, edge(r.bottom()) - 1));
+}
+
+// The region of many rectangles, united in pairs so that no step grows with their number.
+QRegion unitedRegion(QList<QRegion> parts, const std::function<void()> &between)
+{
+    if (parts.isEmpty())
+        return QRegion();
+    while (parts.size() > 1) {
+        QList<QRegion> merged;
+        merged.reserve(parts.size() / 2 + 1);
+        for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+            merged << parts[i].united(parts[i + 1]);
+        if (parts.size() % 2)
+            merged << parts.last();
+        parts = std::move(merged);
+        between();
+    }
+    return parts.first();
 }
 
 QPolygonF withStart(const QPointF &start, const QPolygonF &points)
@@ -44,35 +94,81 @@ void addBeziers(QPainterPath &path, const QPolygonF &controls, qsizetype from)
 
 } // namespace
 
-GdiPlayer::GdiPlayer(QPainter *painter)
+GdiPlayer::GdiPlayer(QPainter *painter, const RenderBudget *budget)
     : m_painter(painter)
+    , m_budget(budget)
 {
+    if (m_painter && m_painter->device())
+        m_output = QRect(0, 0, m_painter->device()->width(), m_painter->device()->height());
+}
+
+void GdiPlayer::checkBudget() const
+{
+    if (m_budget)
+        m_budget->check();
+}
+
+void GdiPlayer::requireMemory(std::int64_t bytes) const
+{
+    if (!m_budget)
+        return;
+    const std::int64_t output = std::int64_t(m_output.width()) * m_output.height() * 4;
+    const std::int64_t held = m_state.path.elementCount() * pathElementBytes
+                            + m_state.clip.rectCount() * regionRectBytes + m_objectBytes;
+    m_budget->requireMemory(output + held + bytes);
 }
 
 // ----- mapping -----
 
+template <typename Change>
+void GdiPlayer::changeMapping(Change change)
+{
+    const State before = m_state;
+    change(m_state);
+    m_toOutputKnown = false;
+    if (!isUsable(logicalToOutput())) {
+        m_state = before;
+        m_toOutputKnown = false;
+    }
+}
+
+void GdiPlayer::setMapMode(int mode)
+{
+    changeMapping([&](State &state) { state.mapMode = mode; });
+}
+
+void GdiPlayer::setWindowOrg(const QPointF &origin)
+{
+    changeMapping([&](State &state) { state.windowOrg = origin; });
+}
+
+void GdiPlayer::offsetWindowOrg(const QPointF &offset)
+{
+    changeMapping([&](State &state) { state.windowOrg += offset; });
+}
+
 void GdiPlayer::setWindowExt(const QSizeF &extent)
 {
     if (extent.width() != 0 && extent.height() != 0)
-        m_state.windowExt = extent;
+        changeMapping([&](State &state) { state.windowExt = extent; });
 }
 
 void GdiPlayer::setViewportOrg(const QPointF &origin)
 {
     if (m_viewportHonoured)
-        m_state.viewportOrg = origin;
+        changeMapping([&](State &state) { state.viewportOrg = origin; });
 }
 
 void GdiPlayer::setViewportExt(const QSizeF &extent)
 {
     if (m_viewportHonoured && extent.width() != 0 && extent.height() != 0)
-        m_state.viewportExt = extent;
+        changeMapping([&](State &state) { state.viewportExt = extent; });
 }
 
 void GdiPlayer::offsetViewportOrg(const QPointF &offset)
 {
     if (m_viewportHonoured)
-        m_state.viewportOrg += offset;
+        changeMapping([&](State &state) { state.viewportOrg += offset; });
 }
 
 void GdiPlayer::scaleWindowExt(double xNum, double xDenom, double yNum, double yDenom)
@@ -87,15 +183,22 @@ void GdiPlayer::scaleViewportExt(double xNum, double xDenom, double yNum, double
         setViewportExt(QSizeF(m_state.viewportExt.width() * xNum / xDenom, m_state.viewportExt.height() * yNum / yDenom));
 }
 
+void GdiPlayer::setWorldTransform(const QTransform &transform)
+{
+    changeMapping([&](State &state) { state.world = transform; });
+}
+
 void GdiPlayer::modifyWorldTransform(const QTransform &transform, int mode)
 {
-    switch (mode) {
-    case 1: m_state.world = QTransform(); break;
-    case 2: m_state.world = transform * m_state.world; break;
-    case 3: m_state.world = m_state.world * transform; break;
-    case 4: m_state.world = transform; break;
-    default: break;
-    }
+    changeMapping([&](State &state) {
+        switch (mode) {
+        case 1: state.world = QTransform(); break;
+        case 2: state.world = transform * state.world; break;
+        case 3: state.world = state.world * transform; break;
+        case 4: state.world = transform; break;
+        default: break;
+        }
+    });
 }
 
 QTransform GdiPlayer::pageTransform() const
@@ -128,9 +231,13 @@ QTransform GdiPlayer::pageTransform() const
                       m_state.viewportOrg.y() - m_state.windowOrg.y() * sy);
 }
 
-QTransform GdiPlayer::logicalToOutput() const
+const QTransform &GdiPlayer::logicalToOutput() const
 {
-    return m_state.world * pageTransform() * m_deviceToOutput;
+    if (!m_toOutputKnown) {
+        m_toOutput = m_state.world * pageTransform() * m_deviceToOutput;
+        m_toOutputKnown = true;
+    }
+    return m_toOutput;
 }
 
 double GdiPlayer::outputScale() const
@@ -140,38 +247,49 @@ double GdiPlayer::outputScale() const
 
 // ----- objects -----
 
+namespace {
+
+std::int64_t imageBytes(const GdiObject &object)
+{
+    const auto *brush = std::get_if<GdiBrush>(&object);
+    return brush ? brush->pattern.sizeInBytes() : 0;
+}
+
+} // namespace
+
 void GdiPlayer::resizeObjectTable(std::size_t size)
 {
-    m_objects.resize(std::min(size, maxObjects));
-    m_used.resize(m_objects.size());
+    m_slots.resize(size);
+    m_objects.resize(m_slots.size());
 }
 
 void GdiPlayer::storeObject(std::size_t index, GdiObject object)
 {
-    if (index >= maxObjects)
+    if (index >= ObjectSlots::maxSlots)
         return;
-    if (index >= m_objects.size())
+    if (index >= m_objects.size()) {
+        m_slots.resize(index + 1);
         m_objects.resize(index + 1);
+    }
+    const std::int64_t bytes = imageBytes(object);
+    requireMemory(bytes);
+    m_objectBytes += bytes - imageBytes(m_objects[index]);
     m_objects[index] = std::move(object);
-    m_used.resize(m_objects.size());
-    m_used[index] = true;
+    m_slots.take(index);
 }
 
 int GdiPlayer::storeObjectInFreeSlot(GdiObject object)
 {
-    m_used.resize(m_objects.size());
-    for (std::size_t index = 0; index < m_objects.size(); ++index) {
-        if (!m_used[index]) {
-            storeObject(index, std::move(object));
-            return int(index);
-        }
-    }
-    return -1;
+    const std::size_t index = m_slots.lowestFree();
+    if (index >= m_slots.size())
+        return -1;
+    storeObject(index, std::move(object));
+    return int(index);
 }
 
 void GdiPlayer::selectObject(std::size_t index)
 {
-    if (index >= m_objects.size() || index >= m_used.size() || !m_used[index])
+    if (!m_slots.isTaken(index))
         return;
     const GdiObject &object = m_objects[index];
     if (const auto *pen = std::get_if<GdiPen>(&object))
@@ -184,7 +302,7 @@ void GdiPlayer::selectObject(std::size_t index)
 
 void GdiPlayer::selectPalette(std::size_t index)
 {
-    if (index < m_objects.size() && index < m_used.size() && m_used[index])
+    if (m_slots.isTaken(index))
         if (const auto *palette = std::get_if<GdiPalette>(&m_objects[index]))
             m_state.palette = palette->colours;
 }
@@ -210,8 +328,9 @@ void GdiPlayer::selectStockObject(unsigned stock)
 
 void GdiPlayer::deleteObject(std::size_t index)
 {
-    if (index < m_used.size()) {
-        m_used[index] = false;
+    if (m_slots.isTaken(index)) {
+        m_slots.release(index);
+        m_objectBytes -= imageBytes(m_objects[index]);
         m_objects[index] = GdiPlaceholder();
     }
 }
@@ -225,7 +344,9 @@ QPen GdiPlayer::outputPen() const
     if (style == gdi::psNull)
         return Qt::NoPen;
     QPen result(pen.colour);
-    result.setWidthF(std::max(1.0, pen.width * outputScale()));
+    // A pen wider than the output covers it whatever its path; QPen takes no more than 2^15.
+    const double widest = std::min(32767.0, m_painter ? 2.0 * (m_output.width() + m_output.height()) : 32767.0);
+    result.setWidthF(std::clamp(pen.width * outputScale(), 1.0, std::max(1.0, widest)));
     switch (style) {
     case gdi::psDash: result.setStyle(Qt::DashLine); break;
     case gdi::psDot: result.setStyle(Qt::DotLine); break;
@@ -272,19 +393,25 @@ void GdiPlayer::measure(const QRectF &outputRect)
 
 void GdiPlayer::applyClip()
 {
+    m_directReady = false;
     m_painter->resetTransform();
     if (m_appliedClip == m_clipVersion)
         return;
     if (m_state.clipped)
-        m_painter->setClipPath(m_state.clip);
+        m_painter->setClipRegion(m_state.clip);
     else
         m_painter->setClipping(false);
     m_appliedClip = m_clipVersion;
 }
 
+QRectF GdiPlayer::visibleArea(double margin) const
+{
+    return QRectF(m_output).adjusted(-margin - 2, -margin - 2, margin + 2, margin + 2);
+}
+
 void GdiPlayer::renderPath(const QPainterPath &output, bool fill, bool stroke)
 {
-    const QPen pen = stroke ? outputPen() : QPen(Qt::NoPen);
+    QPen pen = stroke ? outputPen() : QPen(Qt::NoPen);
     const QBrush brush = fill ? outputBrush() : QBrush(Qt::NoBrush);
     if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
         return;
@@ -293,8 +420,14 @@ void GdiPlayer::renderPath(const QPainterPath &output, bool fill, bool stroke)
         measure(output.boundingRect().adjusted(-margin, -margin, margin, margin));
         return;
     }
-    QPainterPath shape = output;
+    const double margin = pen.style() == Qt::NoPen ? 0 : pen.widthF();
+    QPainterPath shape = visiblePart(output, visibleArea(margin), fill);
     shape.setFillRule(m_state.fillRule);
+    if (pen.style() != Qt::NoPen && pen.style() != Qt::SolidLine) {
+        const double period = 6 * pen.widthF(); // the longest dash and its gap
+        if (outlineLength(shape) / period > maxDashes)
+            pen.setStyle(Qt::SolidLine);
+    }
     if (m_state.rop2 != gdi::r2CopyPen) {
         const double margin = pen.style() == Qt::NoPen ? 0 : pen.widthF() / 2 + 1;
         combineWithPage(shape.boundingRect().adjusted(-margin, -margin, margin, margin),
@@ -306,9 +439,40 @@ void GdiPlayer::renderPath(const QPainterPath &output, bool fill, bool stroke)
         return;
     }
     applyClip();
+    if (shape.elementCount() <= strokePieceElements || pen.style() == Qt::NoPen) {
+        m_painter->setPen(pen);
+        m_painter->setBrush(brush);
+        m_painter->drawPath(shape);
+        return;
+    }
+    if (brush.style() != Qt::NoBrush)
+        m_painter->fillPath(shape, brush);
     m_painter->setPen(pen);
-    m_painter->setBrush(brush);
-    m_painter->drawPath(shape);
+    m_painter->setBrush(Qt::NoBrush);
+    strokeInPieces(shape);
+}
+
+void GdiPlayer::strokeInPieces(const QPainterPath &outline)
+{
+    QPainterPath piece;
+    for (int i = 0; i < outline.elementCount(); ++i) {
+        const QPainterPath::Element element = outline.elementAt(i);
+        if (element.isMoveTo()) {
+            piece.moveTo(element);
+        } else if (element.isLineTo()) {
+            piece.lineTo(element);
+        } else if (element.isCurveTo() && i + 2 < outline.elementCount()) {
+            piece.cubicTo(element, outline.elementAt(i + 1), outline.elementAt(i + 2));
+            i += 2;
+        }
+        if (piece.elementCount() >= strokePieceElements) {
+            m_painter->drawPath(piece);
+            checkBudget();
+            const QPointF last = piece.currentPosition();
+            piece = QPainterPath(last);
+        }
+    }
+    m_painter->drawPath(piece);
 }
 
 bool GdiPlayer::drawsDirectly() const
@@ -325,16 +489,50 @@ bool GdiPlayer::setUpDirectDrawing(bool fill, bool stroke)
     if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
         return false;
     pen.setCosmetic(true);
+    const QTransform toOutput = logicalToOutput();
+    if (m_directReady && m_appliedClip == m_clipVersion && toOutput == m_directTransform && pen == m_directPen
+        && brush == m_directBrush)
+        return true;
     applyClip();
-    m_painter->setTransform(logicalToOutput());
+    m_painter->setTransform(toOutput);
     m_painter->setPen(pen);
     m_painter->setBrush(brush);
+    m_directTransform = toOutput;
+    m_directPen = pen;
+    m_directBrush = brush;
+    m_directReady = true;
+    return true;
+}
+
+bool GdiPlayer::drawnAsSmallEllipse(const QRectF &rect)
+{
+    const QRectF output = logicalToOutput().mapRect(rect.normalized());
+    if (output.width() >= smallShapePixels || output.height() >= smallShapePixels)
+        return false;
+    const bool rectilinear = logicalToOutput().type() <= QTransform::TxScale;
+    if (!rectilinear || !setUpDirectDrawing(true, true))
+        return rectilinear;
+    if (m_directBrush.style() != Qt::SolidPattern && m_directBrush.style() != Qt::NoBrush)
+        return false;
+    QPoint topLeft;
+    const QImage &sprite = m_sprites.ellipse(output, m_directPen, m_directBrush, topLeft);
+    if (m_directTransform.type() != QTransform::TxNone) {
+        // The painter's transform is the only state the copy needs changed.
+        m_painter->resetTransform();
+        m_directTransform = QTransform();
+    }
+    m_painter->drawImage(topLeft, sprite);
     return true;
 }
 
 void GdiPlayer::drawShape(const QPainterPath &logical, bool fill, bool stroke)
 {
-    if (drawsDirectly()) {
+    // Shapes wholly on the output, small or drawn with a thin pen, go straight to the
+    // painter; others are cut to what shows first and stroked in pieces.
+    const bool thinPen = !stroke || m_state.pen.width * outputScale() <= thinPenPixels;
+    if (drawsDirectly() && (logical.elementCount() <= directElements || thinPen)
+        && (m_state.pen.style & gdi::psStyleMask) == gdi::psSolid
+        && visibleArea(0).contains(logicalToOutput().mapRect(logical.controlPointRect()))) {
         if (!setUpDirectDrawing(fill, stroke))
             return;
         if (logical.fillRule() == m_state.fillRule) {
@@ -348,7 +546,7 @@ void GdiPlayer::drawShape(const QPainterPath &logical, bool fill, bool stroke)
     }
     const QTransform toOutput = logicalToOutput();
     if (m_state.inPath) {
-        m_state.path.addPath(toOutput.map(logical));
+        appendToPath(toOutput.map(logical));
         return;
     }
     if (!m_painter) {
@@ -356,6 +554,12 @@ void GdiPlayer::drawShape(const QPainterPath &logical, bool fill, bool stroke)
         return;
     }
     renderPath(toOutput.map(logical), fill, stroke);
+}
+
+void GdiPlayer::appendToPath(const QPainterPath &output)
+{
+    requireMemory(output.elementCount() * pathElementBytes);
+    m_state.path.addPath(output);
 }
 
 void GdiPlayer::measureShape(const QRectF &logicalBounds, bool fill, bool stroke)
@@ -394,6 +598,7 @@ void GdiPlayer::polylineTo(const QPolygonF &points)
     if (points.isEmpty())
         return;
     if (m_state.inPath) {
+        requireMemory(points.size() * pathElementBytes);
         const QTransform toOutput = logicalToOutput();
         if (m_state.path.elementCount() == 0)
             m_state.path.moveTo(toOutput.map(m_state.current));
@@ -446,6 +651,7 @@ void GdiPlayer::polyBezierTo(const QPolygonF &points)
     if (points.size() < 3)
         return;
     if (m_state.inPath) {
+        requireMemory(points.size() * pathElementBytes);
         const QTransform toOutput = logicalToOutput();
         if (m_state.path.elementCount() == 0)
             m_state.path.moveTo(toOutput.map(m_state.current));
@@ -493,8 +699,9 @@ void GdiPlayer::roundRectangle(const QRectF &rect, const QSizeF &corner)
 
 void GdiPlayer::ellipse(const QRectF &rect)
 {
-    if (drawsDirectly()) {
-        if (setUpDirectDrawing(true, true))
+    if (drawsDirectly() && (m_state.pen.style & gdi::psStyleMask) == gdi::psSolid
+        && visibleArea(0).contains(logicalToOutput().mapRect(rect.normalized()))) {
+        if (!drawnAsSmallEllipse(rect) && setUpDirectDrawing(true, true))
             m_painter->drawEllipse(rect.normalized());
         return;
     }
@@ -588,7 +795,7 @@ void GdiPlayer::drawText(const QPointF &reference, const DrawnText &drawn, const
             measure(area.boundingRect());
         else {
             applyClip();
-            m_painter->fillPath(area, m_state.backgroundColour);
+            m_painter->fillPath(visiblePart(area, visibleArea(0), true), m_state.backgroundColour);
         }
     }
     if (text.isEmpty())
@@ -657,7 +864,7 @@ void GdiPlayer::drawText(const QPointF &reference, const DrawnText &drawn, const
     }
     applyClip();
     if (clipRect.isValid()) {
-        m_painter->setClipPath(toOutput.map(rectPath(clipRect)), Qt::IntersectClip);
+        m_painter->setClipRegion(outputRegion(toOutput.map(QPolygonF(clipRect))), Qt::IntersectClip);
         m_appliedClip = -1;
     }
     m_painter->setTransform(placement);
@@ -668,8 +875,11 @@ void GdiPlayer::drawText(const QPointF &reference, const DrawnText &drawn, const
     if (offsets.isEmpty()) {
         m_painter->drawText(QPointF(x, y), text);
     } else {
-        for (qsizetype i = 0; i < drawn.places.size(); ++i)
+        for (qsizetype i = 0; i < drawn.places.size(); ++i) {
             m_painter->drawText(QPointF(x + offsets[i], y), drawn.places[i]);
+            if (i % 256 == 255)
+                checkBudget();
+        }
     }
 }
 
@@ -715,12 +925,13 @@ void GdiPlayer::patternFill(const QRectF &target, unsigned rasterOperation)
     const RasterOperation operation = RasterOperation::fromTernary(rasterOperation);
     if (operation.usesSource())
         return; // the source would be another device's pixels, which a metafile does not hold
+    const QPainterPath shown = visiblePart(area, visibleArea(0), true);
     if (operation.isPatternCopy()) {
         applyClip();
-        m_painter->fillPath(area, outputBrush());
+        m_painter->fillPath(shown, outputBrush());
         return;
     }
-    combineWithPage(area.boundingRect(), operation, [&](QPainter &layer) { layer.fillPath(area, Qt::white); });
+    combineWithPage(shown.boundingRect(), operation, [&](QPainter &layer) { layer.fillPath(shown, Qt::white); });
 }
 
 void GdiPlayer::alphaBlend(const QRectF &target, const QImage &image, const QRectF &source, int constantAlpha)
@@ -755,7 +966,7 @@ void GdiPlayer::combineWithPage(const QRectF &outputBounds, RasterOperation oper
         QPainter painter(&layer);
         painter.translate(-bounds.topLeft());
         if (m_state.clipped)
-            painter.setClipPath(m_state.clip);
+            painter.setClipRegion(m_state.clip);
         paint(painter);
     }
     QImage pattern;
@@ -786,45 +997,74 @@ void GdiPlayer::combineWithPage(const QRectF &outputBounds, RasterOperation oper
     }
     m_painter->begin(page);
     m_appliedClip = -1;
+    m_directReady = false;
     m_painter->setRenderHints(hints);
 }
 
 // ----- clipping -----
+//
+// The clip is a region of output pixels within the output, so that no sequence of
+// clip records makes it more complex than the output has pixels. Measuring ignores it.
 
-void GdiPlayer::combineClip(const QPainterPath &area, int mode)
+QRegion GdiPlayer::outputRegion(const QPolygonF &polygon, Qt::FillRule rule) const
 {
-    QPainterPath base = m_state.clip;
-    if (!m_state.clipped)
-        base = rectPath(QRectF(-everywhere, -everywhere, 2 * everywhere, 2 * everywhere));
+    const QPolygonF inside = polygonInside(polygon, QRectF(m_output).adjusted(-1, -1, 1, 1));
+    if (inside.size() < 3)
+        return QRegion();
+    // A rectangle, as most clip records give, keeps exactly the pixels whose centres it covers.
+    const QRectF bounds = inside.boundingRect();
+    const bool axisAligned = std::all_of(inside.begin(), inside.end(), [&](const QPointF &corner) {
+        return (corner.x() == bounds.left() || corner.x() == bounds.right())
+            && (corner.y() == bounds.top() || corner.y() == bounds.bottom());
+    });
+    if (axisAligned)
+        return QRegion(coveredPixels(bounds)).intersected(m_output);
+    return QRegion(inside.toPolygon(), rule).intersected(m_output);
+}
+
+QRegion GdiPlayer::outputRegion(const QPainterPath &path) const
+{
+    const QPainterPath inside = visiblePart(path, QRectF(m_output).adjusted(-1, -1, 1, 1), true);
+    return outputRegion(inside.toFillPolygon(), path.fillRule());
+}
+
+void GdiPlayer::combineClip(const QRegion &area, int mode)
+{
+    const QRegion base = m_state.clipped ? m_state.clip : QRegion(m_output);
     switch (mode) {
     case gdi::rgnAnd: m_state.clip = base.intersected(area); break;
     case gdi::rgnOr: m_state.clip = base.united(area); break;
-    case gdi::rgnXor: m_state.clip = base.subtracted(area).united(area.subtracted(base)); break;
+    case gdi::rgnXor: m_state.clip = base.xored(area); break;
     case gdi::rgnDiff: m_state.clip = base.subtracted(area); break;
     case gdi::rgnCopy: m_state.clip = area; break;
     default: return;
     }
     m_state.clipped = true;
     ++m_clipVersion;
+    requireMemory(0);
 }
 
 void GdiPlayer::intersectClipRect(const QRectF &rect)
 {
-    combineClip(logicalToOutput().map(rectPath(rect)), gdi::rgnAnd);
+    if (m_painter)
+        combineClip(outputRegion(logicalToOutput().map(QPolygonF(rect.normalized()))), gdi::rgnAnd);
 }
 
 void GdiPlayer::excludeClipRect(const QRectF &rect)
 {
-    combineClip(logicalToOutput().map(rectPath(rect)), gdi::rgnDiff);
+    if (m_painter)
+        combineClip(outputRegion(logicalToOutput().map(QPolygonF(rect.normalized()))), gdi::rgnDiff);
 }
 
 void GdiPlayer::offsetClip(const QPointF &offset)
 {
-    if (!m_state.clipped)
+    if (!m_painter || !m_state.clipped)
         return;
     const QTransform toOutput = logicalToOutput();
     const QPointF shift = toOutput.map(offset) - toOutput.map(QPointF(0, 0));
-    m_state.clip.translate(shift);
+    const double limit = m_output.width() + m_output.height() + 2.0;
+    const QPoint pixels(int(std::clamp(std::round(shift.x()), -limit, limit)), int(std::clamp(std::round(shift.y()), -limit, limit)));
+    m_state.clip = m_state.clip.translated(pixels).intersected(m_output);
     ++m_clipVersion;
 }
 
@@ -834,15 +1074,22 @@ void GdiPlayer::selectClipRegion(const QList<QRectF> &deviceRects, int mode)
         resetClip();
         return;
     }
-    QPainterPath area;
-    for (const QRectF &rect : deviceRects)
-        area.addRect(rect.normalized());
-    combineClip(m_deviceToOutput.map(area.simplified()), mode);
+    if (!m_painter)
+        return;
+    requireMemory(deviceRects.size() * regionRectBytes);
+    QList<QRegion> parts;
+    parts.reserve(deviceRects.size());
+    for (const QRectF &rect : deviceRects) {
+        const QRegion part = outputRegion(m_deviceToOutput.map(QPolygonF(rect.normalized())));
+        if (!part.isEmpty())
+            parts << part;
+    }
+    combineClip(unitedRegion(std::move(parts), [this] { checkBudget(); }), mode);
 }
 
 void GdiPlayer::resetClip()
 {
-    m_state.clip = QPainterPath();
+    m_state.clip = QRegion();
     m_state.clipped = false;
     ++m_clipVersion;
 }
@@ -877,7 +1124,11 @@ void GdiPlayer::finishPath(bool fill, bool stroke)
 void GdiPlayer::selectClipPath(int mode)
 {
     m_state.inPath = false;
-    combineClip(m_state.path, mode);
+    if (m_painter) {
+        QPainterPath path = m_state.path;
+        path.setFillRule(m_state.fillRule);
+        combineClip(outputRegion(path), mode);
+    }
     m_state.path = QPainterPath();
 }
 
@@ -895,6 +1146,7 @@ void GdiPlayer::restoreDC(int which)
     if (target < 0 || target >= qint64(m_saved.size()))
         return;
     m_state = m_saved[std::size_t(target)];
+    m_toOutputKnown = false;
     ++m_clipVersion;
     m_saved.resize(std::size_t(target));
 }

@@ -4,12 +4,17 @@
 // measure instead of draw, to find the extent of a metafile that gives none.
 
 #include "picture/GdiObjects.h"
+#include "picture/MarkerSprites.h"
+#include "picture/ObjectSlots.h"
 #include "picture/RasterOperation.h"
 
+#include <QBrush>
 #include <QList>
 #include <QPainterPath>
+#include <QPen>
 #include <QPolygonF>
 #include <QRectF>
+#include <QRegion>
 #include <QTransform>
 #include <functional>
 #include <vector>
@@ -19,6 +24,7 @@ class QPainter;
 namespace picture {
 
 struct DrawnText;
+class RenderBudget;
 
 namespace gdi {
 inline constexpr int mmText = 1, mmLoMetric = 2, mmHiMetric = 3, mmLoEnglish = 4, mmHiEnglish = 5,
@@ -40,26 +46,34 @@ enum class ArcKind { Arc, Chord, Pie };
 
 class GdiPlayer {
 public:
-    // Draws on `painter`, or only measures when it is null.
-    explicit GdiPlayer(QPainter *painter);
+    // Draws on `painter`, or only measures when it is null; `budget` (when given)
+    // bounds the time and memory the drawing takes.
+    explicit GdiPlayer(QPainter *painter, const RenderBudget *budget = nullptr);
+
+    // Raises RenderBudget::Cancelled or Exceeded when the drawing should stop; the
+    // readers call it between records.
+    void checkBudget() const;
+    // Raises RenderBudget::Exceeded when `bytes` more would pass the memory budget.
+    void requireMemory(std::int64_t bytes) const;
 
     // Mapping from the metafile's device space to the output, and its reference
     // device's resolution (pixels per millimetre) for the metric mapping modes.
-    void setDeviceToOutput(const QTransform &transform) { m_deviceToOutput = transform; }
-    void setDeviceResolution(const QSizeF &pixelsPerMillimetre) { m_pixelsPerMm = pixelsPerMillimetre; }
+    void setDeviceToOutput(const QTransform &transform) { m_deviceToOutput = transform; m_toOutputKnown = false; }
+    void setDeviceResolution(const QSizeF &pixelsPerMillimetre) { m_pixelsPerMm = pixelsPerMillimetre; m_toOutputKnown = false; }
     void setViewportRecordsHonoured(bool honoured) { m_viewportHonoured = honoured; }
 
-    // Mapping.
-    void setMapMode(int mode) { m_state.mapMode = mode; }
-    void setWindowOrg(const QPointF &origin) { m_state.windowOrg = origin; }
+    // Mapping. A change that would make the mapping from logical units to the output
+    // not finite, or beyond any coordinate a drawing could use, is ignored.
+    void setMapMode(int mode);
+    void setWindowOrg(const QPointF &origin);
     void setWindowExt(const QSizeF &extent);
     void setViewportOrg(const QPointF &origin);
     void setViewportExt(const QSizeF &extent);
-    void offsetWindowOrg(const QPointF &offset) { m_state.windowOrg += offset; }
+    void offsetWindowOrg(const QPointF &offset);
     void offsetViewportOrg(const QPointF &offset);
     void scaleWindowExt(double xNum, double xDenom, double yNum, double yDenom);
     void scaleViewportExt(double xNum, double xDenom, double yNum, double yDenom);
-    void setWorldTransform(const QTransform &transform) { m_state.world = transform; }
+    void setWorldTransform(const QTransform &transform);
     void modifyWorldTransform(const QTransform &transform, int mode);
 
     // Attributes.
@@ -163,14 +177,18 @@ private:
         QSizeF viewportExt {1, 1};
         QTransform world;
         QPointF current;
-        QPainterPath clip; // output coordinates
+        QRegion clip; // output pixels
         bool clipped = false;
         QPainterPath path; // output coordinates
         bool inPath = false;
     };
 
+    // Applies a change to the mapping unless it leaves the mapping unusable.
+    template <typename Change>
+    void changeMapping(Change change);
     QTransform pageTransform() const;
-    QTransform logicalToOutput() const;
+    // The whole mapping, worked out again only after a change to one of its parts.
+    const QTransform &logicalToOutput() const;
     double outputScale() const;
     void drawShape(const QPainterPath &logical, bool fill, bool stroke);
     // Whether shapes go straight to the painter: not into a path, not measured, not
@@ -178,10 +196,21 @@ private:
     // would show).
     bool drawsDirectly() const;
     bool setUpDirectDrawing(bool fill, bool stroke);
+    // Draws an ellipse under smallShapePixels across, on an output not rotated, from
+    // a sprite; false when it is drawn otherwise.
+    bool drawnAsSmallEllipse(const QRectF &rect);
     void measureShape(const QRectF &logicalBounds, bool fill, bool stroke);
     void renderPath(const QPainterPath &output, bool fill, bool stroke);
+    // Strokes a long outline a piece at a time, checking the budget between pieces.
+    void strokeInPieces(const QPainterPath &outline);
+    // Where drawing can still show: the output with room for the pen's width.
+    QRectF visibleArea(double margin) const;
     void applyClip();
-    void combineClip(const QPainterPath &area, int mode);
+    void combineClip(const QRegion &area, int mode);
+    // The output pixels whose centres an output polygon covers, within the output.
+    QRegion outputRegion(const QPolygonF &polygon, Qt::FillRule rule = Qt::OddEvenFill) const;
+    QRegion outputRegion(const QPainterPath &path) const;
+    void appendToPath(const QPainterPath &output);
     QPen outputPen() const;
     QBrush outputBrush() const;
     void drawText(const QPointF &reference, const DrawnText &text, const QRectF &opaqueRect, const QRectF &clipRect);
@@ -195,17 +224,30 @@ private:
     QPainterPath arcPath(const QRectF &rect, const QPointF &start, const QPointF &end, ArcKind kind) const;
 
     QPainter *m_painter;
+    const RenderBudget *m_budget;
+    QRect m_output; // the painter's whole device
     QTransform m_deviceToOutput;
     QSizeF m_pixelsPerMm {96 / 25.4, 96 / 25.4};
     bool m_viewportHonoured = true;
     State m_state;
     std::vector<State> m_saved;
     std::vector<GdiObject> m_objects;
-    std::vector<bool> m_used;
+    ObjectSlots m_slots;
+    std::int64_t m_objectBytes = 0; // held by the images of stored objects
     QRectF m_measured;
     // The clip the painter holds is the state's while these agree.
     qint64 m_clipVersion = 0;
     qint64 m_appliedClip = -1;
+    // What the painter was last set up with for direct drawing, valid until another
+    // kind of drawing changes the painter: records that change nothing of it change
+    // nothing on the painter either.
+    bool m_directReady = false;
+    mutable bool m_toOutputKnown = false;
+    mutable QTransform m_toOutput;
+    QTransform m_directTransform;
+    QPen m_directPen;
+    QBrush m_directBrush;
+    MarkerSprites m_sprites;
 };
 
 } // namespace picture

@@ -6,9 +6,11 @@
 #include "picture/PictureError.h"
 #include "picture/PictureLimits.h"
 #include "picture/PreviewGeometry.h"
+#include "picture/RenderBudget.h"
 #include "picture/WmfReader.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -27,9 +29,8 @@ using Prepare = std::function<void(GdiPlayer &, const QSize &output)>;
 // The size in pixels an output may have: at least one pixel, at most the decoded limit.
 QSize outputSize(const QSizeF &natural, const QSize &box)
 {
-    QSize size = fittedSize(QSize(std::max(1, int(std::lround(natural.width()))),
-                                  std::max(1, int(std::lround(natural.height())))),
-                            box, true);
+    const auto side = [](double length) { return int(std::clamp(std::round(length), 1.0, 1e6)); };
+    QSize size = fittedSize(QSize(side(natural.width()), side(natural.height())), box, true);
     const double pixels = double(size.width()) * size.height();
     if (pixels > maxDecodedPixels) {
         const double factor = std::sqrt(maxDecodedPixels / pixels);
@@ -38,9 +39,11 @@ QSize outputSize(const QSizeF &natural, const QSize &box)
     return size;
 }
 
-Picture render(const QSizeF &natural, const QSize &box, const Prepare &prepare, const Play &play)
+Picture render(const QSizeF &natural, const QSize &box, const RenderBudget &budget, const Prepare &prepare,
+               const Play &play)
 {
     const QSize size = outputSize(natural, box);
+    budget.requireMemory(std::int64_t(size.width()) * size.height() * 4);
     // The page the records were made for: white and opaque, so that raster operations
     // that combine with it (an OR over white, a mask and its image) come out as there.
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -48,7 +51,7 @@ Picture render(const QSizeF &natural, const QSize &box, const Prepare &prepare, 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    GdiPlayer player(&painter);
+    GdiPlayer player(&painter, &budget);
     prepare(player, size);
     play(player);
     painter.end();
@@ -63,9 +66,9 @@ QTransform frameToOutput(const QRectF &frame, const QSize &output)
 }
 
 // The extent of what the records draw, in the player's output space.
-QRectF measuredExtent(const std::function<void(GdiPlayer &)> &playUnscaled)
+QRectF measuredExtent(const RenderBudget &budget, const std::function<void(GdiPlayer &)> &playUnscaled)
 {
-    GdiPlayer measurer(nullptr);
+    GdiPlayer measurer(nullptr, &budget);
     playUnscaled(measurer);
     return measurer.measuredBounds();
 }
@@ -82,7 +85,7 @@ QRectF requireArea(const QRectF &frame)
     return frame;
 }
 
-Picture renderWmf(const unsigned char *data, std::size_t length, const QSize &box)
+Picture renderWmf(const unsigned char *data, std::size_t length, const QSize &box, const RenderBudget &budget)
 {
     const WmfHeader header = readWmfHeader(data, length);
     const auto playOn = [&](GdiPlayer &player) { playWmf(data, length, header, player); };
@@ -96,7 +99,7 @@ Picture renderWmf(const unsigned char *data, std::size_t length, const QSize &bo
         window = header.firstWindow;
         natural = QSizeF(std::abs(window.width()), std::abs(window.height()));
     } else {
-        window = requireArea(measuredExtent([&](GdiPlayer &measurer) {
+        window = requireArea(measuredExtent(budget, [&](GdiPlayer &measurer) {
             measurer.setMapMode(gdi::mmAnisotropic);
             measurer.setViewportRecordsHonoured(false);
             playOn(measurer);
@@ -112,10 +115,10 @@ Picture renderWmf(const unsigned char *data, std::size_t length, const QSize &bo
         player.setWindowExt(window.size());
         player.setViewportRecordsHonoured(false);
     };
-    return render(natural, box, prepare, playOn);
+    return render(natural, box, budget, prepare, playOn);
 }
 
-Picture renderEmf(const unsigned char *data, std::size_t length, const QSize &box)
+Picture renderEmf(const unsigned char *data, std::size_t length, const QSize &box, const RenderBudget &budget)
 {
     const EmfHeader header = readEmfHeader(data, length);
     const auto playOn = [&](GdiPlayer &player) { playEmf(data, length, header, player); };
@@ -138,7 +141,7 @@ Picture renderEmf(const unsigned char *data, std::size_t length, const QSize &bo
     }
     // Some writers state a frame in the wrong units; when nothing is drawn inside it,
     // the frame is what the records draw.
-    const QRectF drawn = measuredExtent([&](GdiPlayer &measurer) {
+    const QRectF drawn = measuredExtent(budget, [&](GdiPlayer &measurer) {
         measurer.setDeviceResolution(pixelsPerMm);
         playOn(measurer);
     });
@@ -152,18 +155,21 @@ Picture renderEmf(const unsigned char *data, std::size_t length, const QSize &bo
         player.setDeviceResolution(pixelsPerMm);
         player.setDeviceToOutput(frameToOutput(frameDevice, output));
     };
-    return render(natural, box, prepare, playOn);
+    return render(natural, box, budget, prepare, playOn);
 }
 
 } // namespace
 
-Picture renderMetafile(const unsigned char *data, std::size_t length, const QSize &box, const QString &fileName)
+Picture renderMetafile(const unsigned char *data, std::size_t length, const QSize &box, const QString &fileName,
+                       const RenderBudget &budget)
 {
     try {
         if (looksLikeEmf(data, length))
-            return renderEmf(data, length, box);
+            return renderEmf(data, length, box, budget);
         if (looksLikeWmf(data, length))
-            return renderWmf(data, length, box);
+            return renderWmf(data, length, box, budget);
+    } catch (const RenderBudget::Exceeded &exceeded) {
+        throw PictureError::forFile(fileName, exceeded.reason);
     } catch (const MetafileDamage &damage) {
         throw PictureError::forFile(fileName, QStringLiteral("metafile danneggiato: %1").arg(damage.reason()));
     } catch (const OnlyEmfPlus &) {

@@ -32,24 +32,24 @@ Kind kindOf(const QString &extension)
 
 } // namespace
 
-bool isPictureExtension(const QString &extension)
-{
-    return kindOf(extension) != Kind::None;
-}
-
-Picture loadPicture(const QString &fileName, const QSize &box)
+Picture loadPicture(const QString &fileName, const QSize &box, const RenderBudget &budget)
 {
     const QString suffix = QFileInfo(fileName).suffix();
     const Kind kind = suffix.isEmpty() ? Kind::None : kindOf(u'.' + ascii::toLower(suffix));
     if (kind == Kind::None)
         throw PictureError::forFile(fileName, QStringLiteral("l'anteprima non mostra file di questo tipo."));
-    const FileBytes bytes(fileName, kind == Kind::Metafile ? maxMetafileBytes : maxPictureFileBytes);
-    switch (kind) {
-    case Kind::Jpeg: return decodeJpeg(bytes.data(), std::size_t(bytes.size()), box, fileName);
-    case Kind::Metafile: return renderMetafile(bytes.data(), std::size_t(bytes.size()), box, fileName);
-    case Kind::Bmp: return readWithQt(fileName, bytes, "bmp");
-    default: return readWithQt(fileName, bytes, "ico");
-    }
+    FileBytes bytes(fileName, kind == Kind::Metafile ? maxMetafileBytes : maxPictureFileBytes);
+    const auto decoded = [&] {
+        switch (kind) {
+        case Kind::Jpeg: return decodeJpeg(bytes.data(), std::size_t(bytes.size()), box, fileName);
+        case Kind::Metafile: return renderMetafile(bytes.data(), std::size_t(bytes.size()), box, fileName, budget);
+        case Kind::Bmp: return readWithQt(fileName, bytes, "bmp");
+        default: return readWithQt(fileName, bytes, "ico");
+        }
+    };
+    const Picture picture = decoded();
+    bytes.requireUnchanged();
+    return picture;
 }
 
 } // namespace picture

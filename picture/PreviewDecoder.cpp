@@ -32,7 +32,6 @@ struct ResultEvent : QEvent {
 // and where to post results (none once the decoder is gone).
 struct PreviewDecoder::Shared {
     std::atomic<quint64> generation {0};
-    std::atomic<int> running {0};
     QMutex mutex;
     QObject *receiver = nullptr;
 };
@@ -57,13 +56,16 @@ void PreviewDecoder::request(const QString &fileName, const QSize &box, Errors e
 {
     const quint64 generation = ++m_shared->generation;
     std::shared_ptr<Shared> shared = m_shared;
-    ++shared->running;
     m_pool.start([shared, generation, fileName, box, errors] {
         Picture picture;
         std::exception_ptr error;
         if (shared->generation == generation) {
+            // A newer request or the decoder's end stops the drawing between records.
+            const RenderBudget budget(RenderBudget::defaultMilliseconds, RenderBudget::defaultBytes,
+                                      [&] { return shared->generation == generation; });
             try {
-                picture = loadPicture(fileName, box);
+                picture = loadPicture(fileName, box, budget);
+            } catch (const RenderBudget::Cancelled &) {
             } catch (...) {
                 if (errors == Errors::Raise)
                     error = std::current_exception();
@@ -74,18 +76,12 @@ void PreviewDecoder::request(const QString &fileName, const QSize &box, Errors e
             if (shared->receiver && shared->generation == generation)
                 QCoreApplication::postEvent(shared->receiver, new ResultEvent(generation, fileName, std::move(picture), error));
         }
-        --shared->running;
     });
 }
 
 void PreviewDecoder::cancel()
 {
     ++m_shared->generation;
-}
-
-bool PreviewDecoder::isBusy() const
-{
-    return m_shared->running > 0;
 }
 
 bool PreviewDecoder::waitForDone(int milliseconds)

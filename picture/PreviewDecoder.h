@@ -26,7 +26,6 @@ public:
     void request(const QString &fileName, const QSize &box, Errors errors = Errors::Raise);
     // Drops whatever was requested: nothing more is delivered until the next request.
     void cancel();
-    bool isBusy() const;
     // Waits for every decode under way (for tests and benchmarks).
     bool waitForDone(int milliseconds = -1);
 

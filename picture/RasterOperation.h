@@ -16,16 +16,13 @@ public:
     static RasterOperation fromTernary(quint32 code) { return RasterOperation((code >> 16) & 0xFF); }
     // From a binary mode, 1 (black) to 16 (white); 13 copies the drawing colour.
     static RasterOperation fromBinary(int mode);
-    static RasterOperation sourceCopy() { return RasterOperation(0xCC); }
 
     quint32 apply(quint32 pattern, quint32 source, quint32 destination) const;
 
     bool usesPattern() const { return ((m_index >> 4) ^ m_index) & 0x0F; }
     bool usesSource() const { return ((m_index >> 2) ^ m_index) & 0x33; }
-    bool usesDestination() const { return ((m_index >> 1) ^ m_index) & 0x55; }
     bool isSourceCopy() const { return m_index == 0xCC; }
     bool isPatternCopy() const { return m_index == 0xF0; }
-    unsigned index() const { return m_index; }
 
 private:
     explicit RasterOperation(unsigned index) : m_index(index) {}

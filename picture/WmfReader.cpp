@@ -72,11 +72,15 @@ QRectF rect(RecordReader &r) // stored bottom, right, top, left
     return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
-QPolygonF points(RecordReader &r, std::size_t count)
+// Points are held several times over while drawn (as read, mapped, cut to the output).
+constexpr std::int64_t bytesPerPoint = 4 * sizeof(QPointF);
+
+QPolygonF points(const GdiPlayer &player, RecordReader &r, std::size_t count)
 {
+    r.span(r.position(), count, 4);
+    player.requireMemory(std::int64_t(count) * bytesPerPoint);
     QPolygonF result;
     result.reserve(qsizetype(count));
-    r.span(r.position(), count, 4);
     for (std::size_t i = 0; i < count; ++i) {
         const double x = r.i16();
         result << QPointF(x, r.i16());
@@ -136,12 +140,12 @@ PackedBitmap oldBitmap(const GdiPlayer &player, RecordReader &r)
     return {image, false};
 }
 
-void drawBitmap(GdiPlayer &player, const QRectF &target, const PackedBitmap &bitmap, QRectF source, unsigned rop)
+void drawBitmap(GdiPlayer &player, const QRectF &target, const PackedBitmap &bitmap, QRectF source, unsigned rop,
+                SourceRows rows)
 {
     if (bitmap.image.isNull())
         return;
-    if (bitmap.bottomUp)
-        source.moveTop(bitmap.image.height() - source.top() - source.height());
+    source = dibSourceRect(source, bitmap.image.height(), bitmap.bottomUp, rows);
     player.drawImage(target, bitmap.image, source, rop);
 }
 
@@ -189,7 +193,7 @@ void blit(GdiPlayer &player, const Record &record, RecordReader &r)
     }
     const bool old = record.function == fn::bitBlt || record.function == fn::stretchBlt;
     drawBitmap(player, target, old ? oldBitmap(player, r) : packedBitmap(player, r),
-               QRectF(xSource, ySource, sourceWidth, sourceHeight), rop);
+               QRectF(xSource, ySource, sourceWidth, sourceHeight), rop, SourceRows::FromTop);
 }
 
 void play(GdiPlayer &player, Record &record)
@@ -270,7 +274,7 @@ void play(GdiPlayer &player, Record &record)
     }
     case fn::polygon:
     case fn::polyline: {
-        const QPolygonF shape = points(r, r.u16());
+        const QPolygonF shape = points(player, r, r.u16());
         if (record.function == fn::polygon)
             player.polygon(shape);
         else
@@ -279,13 +283,14 @@ void play(GdiPlayer &player, Record &record)
     }
     case fn::polyPolygon: {
         const std::size_t count = r.u16();
+        player.requireMemory(std::int64_t(r.remaining() / 4) * bytesPerPoint);
         r.span(r.position(), count, 2);
         QList<std::size_t> sizes;
         for (std::size_t i = 0; i < count; ++i)
             sizes << r.u16();
         QList<QPolygonF> polygons;
         for (std::size_t size : sizes)
-            polygons << points(r, size);
+            polygons << points(player, r, size);
         player.polyPolygon(polygons);
         break;
     }
@@ -294,7 +299,7 @@ void play(GdiPlayer &player, Record &record)
     case fn::createPenIndirect: {
         GdiPen pen;
         pen.style = r.u16();
-        pen.width = std::abs(r.i16());
+        pen.width = std::abs(double(r.i16()));
         r.skip(2);
         pen.colour = colourFromRef(r.u32());
         player.storeObjectInFreeSlot(pen);
@@ -345,14 +350,15 @@ void play(GdiPlayer &player, Record &record)
         const double sourceHeight = r.i16(), sourceWidth = r.i16(), ySource = r.i16(), xSource = r.i16();
         const double height = r.i16(), width = r.i16(), y = r.i16(), x = r.i16();
         drawBitmap(player, QRectF(x, y, width, height), packedBitmap(player, r, usage),
-                   QRectF(xSource, ySource, sourceWidth, sourceHeight), rop);
+                   QRectF(xSource, ySource, sourceWidth, sourceHeight), rop, SourceRows::FromDibOrigin);
         break;
     }
     case fn::setDibToDev: {
         const std::uint16_t usage = r.u16();
         r.skip(4); // scan count, start scan
         const double yDib = r.i16(), xDib = r.i16(), height = r.i16(), width = r.i16(), y = r.i16(), x = r.i16();
-        drawBitmap(player, QRectF(x, y, width, height), packedBitmap(player, r, usage), QRectF(xDib, yDib, width, height), gdi::srcCopy);
+        drawBitmap(player, QRectF(x, y, width, height), packedBitmap(player, r, usage), QRectF(xDib, yDib, width, height), gdi::srcCopy,
+                   SourceRows::FromDibOrigin);
         break;
     }
     default: break; // records that do not draw, or seldom seen, are skipped
@@ -412,7 +418,10 @@ WmfHeader readWmfHeader(const unsigned char *data, std::size_t length)
 void playWmf(const unsigned char *data, std::size_t length, const WmfHeader &header, GdiPlayer &player)
 {
     player.resizeObjectTable(header.objectCount);
-    forEachRecord(data, length, header.recordsOffset, [&](Record &record) { play(player, record); });
+    forEachRecord(data, length, header.recordsOffset, [&](Record &record) {
+        player.checkBudget();
+        play(player, record);
+    });
 }
 
 } // namespace picture

@@ -5,6 +5,7 @@
 // metafile plot rendered for the preview, against the 100 ms a preview may take.
 
 #include "EmfWriter.h"
+#include "PlotMetafile.h"
 #include "picture/MetafileRenderer.h"
 #include "picture/PictureLoader.h"
 #include "picture/PreviewDecoder.h"
@@ -181,38 +182,6 @@ void PreviewDecodeOffTheWindowThread(benchmark::State &state)
     state.counters["decode_until_shown_ms"] = decodeNs / 1e6 / double(state.iterations());
     state.counters["longest_wait_decoding_ms"] = longestDecoding / 1e6;
     state.counters["longest_wait_idle_ms"] = longestIdle / 1e6;
-}
-
-// A plot of about 2 MB: `markers` scatter points (a record each), lines of `linePoints`
-// points in all, and labels.
-QByteArray writePlot(int markers, int linePoints)
-{
-    EmfWriter emf(960);
-    QRandomGenerator random(7);
-    emf.pen(1, qRgb(20, 20, 120), 1);
-    emf.select(1);
-    emf.solidBrush(2, qRgb(200, 60, 60));
-    emf.select(2);
-    for (int i = 0; i < markers; ++i) {
-        const int x = int(random.bounded(940)), y = int(random.bounded(940));
-        emf.ellipse(x, y, x + 6, y + 6);
-    }
-    for (int line = 0; line < 20; ++line) {
-        // A series that wanders, as measurements do.
-        QList<QPoint> points;
-        const int count = linePoints / 20;
-        int y = 480;
-        for (int i = 0; i < count; ++i) {
-            y = std::clamp(y + int(random.bounded(7)) - 3, 20, 940);
-            points << QPoint(i * 960 / count, y);
-        }
-        emf.polyline(points);
-    }
-    emf.font(3, QStringLiteral("DejaVu Sans"), -14, 0);
-    emf.select(3);
-    for (int i = 0; i < 200; ++i)
-        emf.text(10 + (i % 10) * 90, 10 + (i / 10) * 45, QByteArray("label ") + QByteArray::number(i), QList<int>());
-    return emf.finish();
 }
 
 // Argument 0: a scatter plot of 60,000 markers; 1: a line plot of 400,000 points.

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QtEndian>
 #include <cstdint>
@@ -54,14 +55,80 @@ public:
         i32s({left, top, right, bottom});
         end();
     }
-    void pen(std::uint32_t index, QRgb colour, int width)
+    void pen(std::uint32_t index, QRgb colour, int width, std::uint32_t style = 0)
     {
         begin(38);
-        u32s({index, 0});
+        u32s({index, style});
         i32s({width, 0});
         u32(ref(colour));
         end();
     }
+    void setWorldTransform(float m11, float m12, float m21, float m22, float dx, float dy)
+    {
+        begin(35);
+        floats({m11, m12, m21, m22, dx, dy});
+        end();
+    }
+    void modifyWorldTransform(float m11, float m12, float m21, float m22, float dx, float dy, std::uint32_t mode)
+    {
+        begin(36);
+        floats({m11, m12, m21, m22, dx, dy});
+        u32(mode);
+        end();
+    }
+    void excludeClipRect(int left, int top, int right, int bottom) { box(29, left, top, right, bottom); }
+    void intersectClipRect(int left, int top, int right, int bottom) { box(30, left, top, right, bottom); }
+    // EXTSELECTCLIPRGN with a region of rectangles in device pixels.
+    void clipRegion(const QList<QRect> &rects, std::uint32_t mode)
+    {
+        begin(75);
+        u32s({std::uint32_t(32 + 16 * rects.size()), mode, 32, 1, std::uint32_t(rects.size()), std::uint32_t(16 * rects.size())});
+        i32s({0, 0, 0, 0});
+        for (const QRect &rect : rects)
+            i32s({rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1});
+        end();
+    }
+    // POLYGON with 32-bit points.
+    void polygon(const QList<QPoint> &points)
+    {
+        begin(3);
+        i32s({0, 0, -1, -1, int(points.size())});
+        for (const QPoint &point : points)
+            i32s({point.x(), point.y()});
+        end();
+    }
+    // POLYPOLYGON16 with 16-bit points.
+    void polyPolygon(const QList<QList<QPoint>> &polygons)
+    {
+        begin(91);
+        qsizetype total = 0;
+        for (const auto &polygon : polygons)
+            total += polygon.size();
+        i32s({0, 0, -1, -1, int(polygons.size()), int(total)});
+        for (const auto &polygon : polygons)
+            u32(std::uint32_t(polygon.size()));
+        for (const auto &polygon : polygons)
+            for (const QPoint &point : polygon) {
+                u16(std::uint16_t(point.x()));
+                u16(std::uint16_t(point.y()));
+            }
+        end();
+    }
+    void moveTo(int x, int y) { record(27, {std::uint32_t(x), std::uint32_t(y)}); }
+    // POLYLINETO16 from the current position.
+    void polylineTo(const QList<QPoint> &points)
+    {
+        begin(89);
+        i32s({0, 0, -1, -1, int(points.size())});
+        for (const QPoint &point : points) {
+            u16(std::uint16_t(point.x()));
+            u16(std::uint16_t(point.y()));
+        }
+        end();
+    }
+    void beginPath() { record(59, {}); }
+    void endPath() { record(60, {}); }
+    void strokePath() { record(64, {0, 0, 0, 0}); }
     void ellipse(int left, int top, int right, int bottom)
     {
         begin(42);
@@ -155,9 +222,14 @@ public:
 
     void stretchDiBits(int x, int y, int width, int height, const Bitmap &bitmap, std::uint32_t rop)
     {
+        stretchDiBits(x, y, width, height, bitmap, QRect(0, 0, bitmap.width, bitmap.height), rop);
+    }
+    // `source` counted from the bitmap's origin (its bottom row for a bottom-up bitmap).
+    void stretchDiBits(int x, int y, int width, int height, const Bitmap &bitmap, const QRect &source, std::uint32_t rop)
+    {
         const QByteArray info = bitmap.info();
         begin(81);
-        i32s({x, y, x + width - 1, y + height - 1, x, y, 0, 0, bitmap.width, bitmap.height});
+        i32s({x, y, x + width - 1, y + height - 1, x, y, source.x(), source.y(), source.width(), source.height()});
         u32s({80, std::uint32_t(info.size()), std::uint32_t(80 + info.size()), std::uint32_t(bitmap.rows.size()),
               bitmap.usage, rop});
         i32s({width, height});
@@ -186,6 +258,24 @@ public:
         floats({1, 0, 0, 1, 0, 0});
         u32s({0, 0, 108, std::uint32_t(info.size()), std::uint32_t(108 + info.size()), std::uint32_t(bitmap.rows.size())});
         i32s({bitmap.width, bitmap.height});
+        m_data += info + bitmap.rows;
+        end();
+    }
+    // EMR_STRETCHBLT of `source` (counted from the top, as in a device context) of the
+    // bitmap; EMR_BITBLT when `stretched` is false (the source as large as the target).
+    void stretchBlt(int x, int y, int width, int height, const Bitmap &bitmap, const QRect &source, std::uint32_t rop,
+                    bool stretched = true)
+    {
+        const QByteArray info = bitmap.info();
+        const std::uint32_t offset = stretched ? 108 : 100;
+        begin(stretched ? 77 : 76);
+        i32s({x, y, x + width - 1, y + height - 1, x, y, width, height});
+        u32(rop);
+        i32s({source.x(), source.y()});
+        floats({1, 0, 0, 1, 0, 0});
+        u32s({0, 0, offset, std::uint32_t(info.size()), std::uint32_t(offset + info.size()), std::uint32_t(bitmap.rows.size())});
+        if (stretched)
+            i32s({source.width(), source.height()});
         m_data += info + bitmap.rows;
         end();
     }
@@ -264,6 +354,12 @@ private:
         m_data += stored;
         for (int i = 0; i < count && !advances.isEmpty(); ++i)
             i32s({advances.value(i)});
+        end();
+    }
+    void box(std::uint32_t type, int left, int top, int right, int bottom)
+    {
+        begin(type);
+        i32s({left, top, right, bottom});
         end();
     }
     static std::uint32_t ref(QRgb colour) { return std::uint32_t(qRed(colour) | qGreen(colour) << 8 | qBlue(colour) << 16); }

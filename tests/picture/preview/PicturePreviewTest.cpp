@@ -1,12 +1,15 @@
 // The preview widget: a picture centred and fitted in its area, nothing when empty.
 
+#include "HostileMetafiles.h"
 #include "PictureTestData.h"
 #include "app/PicturePreview.h"
 #include "picture/PictureError.h"
 #include "tests/common/TempFolder.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QThread>
 #include <gmock/gmock.h>
 
 namespace {
@@ -95,6 +98,43 @@ TEST(PicturePreview, DecodesInTheBackgroundAndShowsOnlyTheLatestFile)
     EXPECT_NO_THROW(preview.waitForDecoding());
     EXPECT_FALSE(preview.hasPicture());
     EXPECT_EQ(shown.count(), 1);
+}
+
+TEST(PicturePreview, ClosingTheWindowStopsTheRenderAtOnce)
+{
+    TempFolder folder;
+    folder.write("endless.emf", hostile::endlessRasterWork());
+    auto *window = new QWidget;
+    auto *preview = new PicturePreview(window);
+    preview->resize(273, 184);
+    window->show();
+    preview->load(QStringLiteral("endless.emf"));
+    QThread::msleep(200); // well into the drawing
+    ASSERT_FALSE(preview->hasPicture()); // the drawing takes longer than this
+    QElapsedTimer timer;
+    timer.start();
+    delete window;
+    const qint64 closing = timer.elapsed();
+    std::cout << "  closing the window took " << closing << " ms\n";
+    EXPECT_LT(closing, 200);
+}
+
+TEST(PicturePreview, ANewerPictureStopsTheOlderRenders)
+{
+    TempFolder folder;
+    folder.write("endless.emf", hostile::endlessRasterWork());
+    PicturePreview preview;
+    preview.resize(273, 184);
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 3; ++i)
+        preview.load(QStringLiteral("endless.emf"));
+    QThread::msleep(100);
+    preview.load(pictureData("scene.ico"));
+    preview.waitForDecoding();
+    // Without stopping, two renders would each run to their whole budget first.
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(preview.picture().image.size(), QSize(48, 48));
 }
 
 } // namespace
