@@ -5,15 +5,6 @@
 namespace platform {
 
 namespace {
-MessageButton firstOffered(MessageButtons buttons)
-{
-    for (int bit = 1; bit <= int(MessageButton::NoToAll); bit <<= 1) {
-        if (buttons & bit)
-            return MessageButton(bit);
-    }
-    return MessageButton::Ok;
-}
-
 MessagePresenter &currentPresenter()
 {
     static MessagePresenter presenter;
@@ -28,7 +19,7 @@ MessageButton showMessage(MessageKind kind, const QString &caption, const QStrin
     if (currentPresenter())
         return currentPresenter()(request);
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-    return firstOffered(buttons);
+    return defaultAnswer(buttons);
 }
 
 MessagePresenter setMessagePresenter(MessagePresenter presenter)
@@ -38,30 +29,13 @@ MessagePresenter setMessagePresenter(MessagePresenter presenter)
     return previous;
 }
 
-ScriptedMessageResponder::ScriptedMessageResponder()
+MessageButton defaultAnswer(MessageButtons buttons)
 {
-    m_previous = setMessagePresenter([this](const MessageRequest &request) { return answer(request); });
-}
-
-ScriptedMessageResponder::~ScriptedMessageResponder()
-{
-    setMessagePresenter(std::move(m_previous));
-}
-
-QStringList ScriptedMessageResponder::texts() const
-{
-    QStringList result;
-    for (const MessageRequest &request : m_requests)
-        result.append(request.text);
-    return result;
-}
-
-MessageButton ScriptedMessageResponder::answer(const MessageRequest &request)
-{
-    m_requests.append(request);
-    if (!m_answers.isEmpty())
-        return m_answers.takeFirst();
-    return firstOffered(request.buttons);
+    for (int bit = 1; bit <= int(MessageButton::NoToAll); bit <<= 1) {
+        if (buttons & bit)
+            return MessageButton(bit);
+    }
+    return MessageButton::Ok;
 }
 
 } // namespace platform

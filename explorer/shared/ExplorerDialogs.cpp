@@ -1,5 +1,6 @@
 #include "explorer/shared/ExplorerDialogs.h"
 
+#include "explorer/shared/LanguageTables.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
@@ -9,22 +10,22 @@ using platform::MessageKind;
 
 void showErrorDialog(const QString &text)
 {
-    platform::showMessage(MessageKind::Error, QStringLiteral("Error"), text);
+    platform::showMessage(MessageKind::Error, dialogText("captionError"), text);
 }
 
 void showWarningDialog(const QString &text)
 {
-    platform::showMessage(MessageKind::Warning, QStringLiteral("Warning"), text);
+    platform::showMessage(MessageKind::Warning, dialogText("captionWarning"), text);
 }
 
 void showInformationDialog(const QString &text)
 {
-    platform::showMessage(MessageKind::Information, QStringLiteral("Information"), text);
+    platform::showMessage(MessageKind::Information, dialogText("captionInformation"), text);
 }
 
 bool askConfirmation(const QString &text)
 {
-    return platform::showMessage(MessageKind::Question, QStringLiteral("Confirm"), text,
+    return platform::showMessage(MessageKind::Question, dialogText("captionConfirm"), text,
                                  int(MessageButton::Yes) | int(MessageButton::No))
            == MessageButton::Yes;
 }

@@ -1,4 +1,5 @@
 #include "explorer/shared/ShellFileOp.h"
+#include "explorer/shared/LanguageTables.h"
 
 #include "explorer/shared/FileOperationProgressDialog.h"
 #include "explorer/shared/PathUtils.h"
@@ -29,7 +30,8 @@ bool ShellFileOp(QWidget *, int operation, const QString &sources, const QString
         return false;
     const std::unique_ptr<platform::FileOperationProgress> progress = progressFactory()();
     const platform::FileOperationResult result = platform::performFileOperation(
-        platform::FileOperationKind(operation), nullSeparated(sources), nullSeparated(targets), progress.get());
+        platform::FileOperationKind(operation), nullSeparated(sources), nullSeparated(targets), progress.get(),
+        [](const char *name) { return dialogText(name); });
     return result.succeeded && !result.aborted;
 }
 

@@ -1,7 +1,8 @@
+#include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/FileOperationProgressDialog.h"
 #include "explorer/shared/ShellFileOp.h"
 #include "platform/DrivePaths.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/common/TempFolder.h"
 #include "tests/explorer/ScratchMount.h"
 #include "tests/explorer_filelist/OtherUser.h"
@@ -38,6 +39,7 @@ class ShellFileOpTest : public ::testing::Test {
 protected:
     ShellFileOpTest()
     {
+        DialogTextLanguage = lnEnglish;
         m_previous = setFileOperationProgressFactory([this] {
             return std::unique_ptr<platform::FileOperationProgress>(std::make_unique<ScriptedProgress>(
                 [this](const QString &name, qint64 done) { return onAdvance ? onAdvance(name, done) : true; }));
@@ -443,6 +445,7 @@ TEST_F(ShellFileOpTest, AFullDiskRemovesThePartialCopyAndReports)
 
 TEST(FileOperationProgressDialogTest, ShowsTheWorkAndCancels)
 {
+    DialogTextLanguage = lnEnglish;
     FileOperationProgressDialog progress(0);
     progress.start(platform::FileOperationKind::Copy, 100);
     EXPECT_TRUE(progress.advance("a.mp3", 50));

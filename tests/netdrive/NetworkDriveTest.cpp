@@ -3,7 +3,8 @@
 #include "platform/DriveSpaceQuery.h"
 #include "platform/DriveTable.h"
 #include "platform/FileOperation.h"
-#include "platform/MessageBox.h"
+#include "tests/common/EnglishTexts.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "platform/NetworkDrives.h"
 #include "tests/common/TempFolder.h"
 #include "tests/netdrive/ModalAnswer.h"
@@ -143,15 +144,15 @@ TEST_F(NetworkDriveTest, AShareMapsToTheNextLetterAndFilesGoOnItAndBack)
     TempFolder local(false);
     local.write("new.mp3", "fresh bytes");
     using platform::FileOperationKind;
-    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Copy, {local.filePath("new.mp3")}, {drive}, nullptr).succeeded)
+    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Copy, {local.filePath("new.mp3")}, {drive}, nullptr, englishFileOperationTexts()).succeeded)
         << boxes.texts().join("\n").toStdString();
     EXPECT_EQ(namesIn(drive), QStringList({"new.mp3", "song.mp3"}));
-    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Copy, {drive + "song.mp3"}, {local.path() + "/"}, nullptr)
+    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Copy, {drive + "song.mp3"}, {local.path() + "/"}, nullptr, englishFileOperationTexts())
                     .succeeded);
     EXPECT_EQ(local.read("song.mp3"), "ID3 and audio");
     // a move keeps the permissions where the file system keeps any; a share keeps none
     local.write("moved.mp3", "moved bytes");
-    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Move, {local.filePath("moved.mp3")}, {drive}, nullptr)
+    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Move, {local.filePath("moved.mp3")}, {drive}, nullptr, englishFileOperationTexts())
                     .succeeded)
         << boxes.texts().join("\n").toStdString();
     EXPECT_FALSE(local.exists("moved.mp3"));
