@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 #include <QFile>
@@ -142,7 +143,8 @@ bool loadQtTranslation(int language)
         loaded = nullptr;
     }
     auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(QStringLiteral("qtbase_") + languageTableName(language),
+    // by locale, so "pt" finds qtbase_pt_BR and "zh_TW" qtbase_zh_TW
+    if (!translator->load(QLocale(languageTableName(language)), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     loaded = translator.release();
