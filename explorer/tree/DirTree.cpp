@@ -127,8 +127,9 @@ void TZuDirTree21::SetLanguage(TLanguage language)
     rebuildPopUpMenu();
     SetPopUpMenuEnabled(true);
     // The control's window is made anew in the new language, holding the root alone;
-    // before it has a window (while its form is being built) nothing is reset.
-    if (testAttribute(Qt::WA_WState_Created))
+    // before it has a window (while its form is being built) only nodes already made
+    // are, so that none keeps a caption of the old language.
+    if (testAttribute(Qt::WA_WState_Created) || topLevelItemCount() > 0)
         LoadRootNode();
 }
 

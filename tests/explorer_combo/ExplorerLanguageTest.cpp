@@ -192,6 +192,11 @@ TEST_P(ExplorerLanguageTest, EveryDialogOfTheCommandsSpeaksTheLanguage)
     expectTranslated(QStringLiteral("properties"), visibleTexts(&properties));
     PropertiesDialog driveProperties(QStringLiteral("C:\\"), &window);
     expectTranslated(QStringLiteral("properties of C:"), visibleTexts(&driveProperties));
+
+    // the tree's nodes made before the window had its language
+    ASSERT_GT(window.tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(window.tree()->topLevelItem(0)->text(0), languageRow(GetParam())->dialogs.value(QStringLiteral("computer")));
+    expectTranslated(QStringLiteral("tree root"), {window.tree()->topLevelItem(0)->child(0)->text(0)});
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ExplorerLanguageTest, ::testing::Values(lnItalian, lnJapanese, lnGerman),
