@@ -1,4 +1,5 @@
 #include "explorer/netdrive/NetworkDriveCommands.h"
+#include "explorer/shared/ShellUtils.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveSpaceQuery.h"
 #include "platform/DriveTable.h"
@@ -134,7 +135,7 @@ TEST_F(NetworkDriveTest, AShareMapsToTheNextLetterAndFilesGoOnItAndBack)
 
     // typed as \\server:port\share\folder
     const NetworkResult mapped = map(uncOf(server->guestAddress()) + "\\Rock");
-    ASSERT_EQ(mapped.code, 0) << platform::networkResultText(mapped).toStdString();
+    ASSERT_EQ(mapped.code, 0) << networkResultMessage(mapped).toStdString();
     EXPECT_TRUE(boxes.requests().isEmpty());
     EXPECT_EQ(QString(mapped.letter) + ":", offered);
     EXPECT_EQ(platform::driveKind(mapped.letter), platform::DriveKind::Network);
@@ -161,7 +162,7 @@ TEST_F(NetworkDriveTest, AShareMapsToTheNextLetterAndFilesGoOnItAndBack)
         << QFile(server->guestFolder() + "/Rock/new.mp3").size();
 
     const NetworkResult disconnected = disconnect(mapped.letter);
-    EXPECT_EQ(disconnected.code, 0) << platform::networkResultText(disconnected).toStdString();
+    EXPECT_EQ(disconnected.code, 0) << networkResultMessage(disconnected).toStdString();
     EXPECT_EQ(platform::driveKind(mapped.letter), platform::DriveKind::NotPresent);
     EXPECT_TRUE(platform::mappedDrives().isEmpty());
     EXPECT_FALSE(lettersBefore.contains(mapped.letter));
@@ -173,7 +174,7 @@ TEST_F(NetworkDriveTest, AShareWithAPasswordAsksForItAndRefusesAWrongOne)
     const NetworkResult wrong = map(server->secureAddress(), false, "not the password");
     EXPECT_EQ(wrong.code, platform::netLogonFailure) << wrong.detail.toStdString();
     const NetworkResult right = map(server->secureAddress(), false, server->password());
-    ASSERT_EQ(right.code, 0) << platform::networkResultText(right).toStdString();
+    ASSERT_EQ(right.code, 0) << networkResultMessage(right).toStdString();
     EXPECT_TRUE(QFileInfo(platform::toNativePath(QString(right.letter) + ":\\")).isDir());
     ASSERT_EQ(boxes.requests().size(), 1);
     EXPECT_EQ(boxes.requests().at(0).caption, "Error while connecting!");
@@ -200,7 +201,7 @@ TEST_F(NetworkDriveTest, AKeptDriveIsMountedAgainAtStartAndAFailureIsToldOnce)
 {
     QDir().mkpath(server->guestFolder() + "/Rock");
     const NetworkResult kept = map(server->guestAddress(), true);
-    ASSERT_EQ(kept.code, 0) << platform::networkResultText(kept).toStdString();
+    ASSERT_EQ(kept.code, 0) << networkResultMessage(kept).toStdString();
     const NetworkResult forgotten = map(uncOf(server->guestAddress()) + "\\Rock", false);
     ASSERT_EQ(forgotten.code, 0);
 
@@ -232,7 +233,7 @@ TEST_F(NetworkDriveTest, AKeptDriveIsMountedAgainAtStartAndAFailureIsToldOnce)
 TEST_F(NetworkDriveTest, AServerThatStopsAnsweringLeavesTheWindowResponsive)
 {
     const NetworkResult mapped = map(server->guestAddress());
-    ASSERT_EQ(mapped.code, 0) << platform::networkResultText(mapped).toStdString();
+    ASSERT_EQ(mapped.code, 0) << networkResultMessage(mapped).toStdString();
     platform::DriveSpaceQuery sizes;
     QSignalSpy answered(&sizes, &platform::DriveSpaceQuery::answered);
     sizes.query(mapped.letter);
