@@ -49,7 +49,7 @@ void KestravaApplication::showCurrentError()
     } catch (const std::exception &error) {
         text = QString::fromLocal8Bit(error.what());
     } catch (...) {
-        text = QStringLiteral("Unexpected error");
+        text = QStringLiteral("Errore imprevisto"); // the program speaks Italian
     }
     platform::showMessage(platform::MessageKind::Error, QCoreApplication::applicationName(), text);
 }

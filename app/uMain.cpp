@@ -113,6 +113,7 @@ void TfrmMain::configureExplorer()
     list->SetLanguage(lnItalian);
     list->SetMultiSelect(false);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->SetReadOnly(true); // no caption editing: F2 and the menu's rename say so
     list->SetShowFolders(false);
     list->SetParentDirEnabled(false);
     list->SetFileType(shown);

@@ -70,7 +70,7 @@ private:
 
 CopyStatus failure(int error)
 {
-    return {CopyOutcome::Failed, systemErrorText(error)};
+    return {CopyOutcome::Failed, error};
 }
 
 // Copies the whole source to the target's descriptor, telling `onChunk` of each chunk;
@@ -175,7 +175,7 @@ CopyStatus publish(TemporaryName &temporary, const QString &target, bool replace
             return failure(errno);
     }
     temporary.keep();
-    return {CopyOutcome::Done, QString()};
+    return {CopyOutcome::Done, 0};
 }
 
 } // namespace
@@ -199,7 +199,7 @@ CopyStatus copyFile(const QString &source, const QString &target, bool replace, 
                           ? BackgroundTransfer().run(in.get(), out.get(), onBytes)
                           : transferHere(in.get(), out.get(), onBytes);
     if (error == ECANCELED)
-        return {CopyOutcome::Cancelled, QString()};
+        return {CopyOutcome::Cancelled, 0};
     if (error != 0)
         return failure(error);
 
@@ -208,7 +208,7 @@ CopyStatus copyFile(const QString &source, const QString &target, bool replace, 
     if (::fstat(out.get(), &copied) != 0 || ::fstat(in.get(), &now) != 0)
         return failure(errno);
     if (copied.st_size < std::min(info.st_size, now.st_size))
-        return {CopyOutcome::Failed, QStringLiteral("The copy is shorter than the original.")};
+        return failure(EIO);
 
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     if (::futimens(out.get(), times) != 0)

@@ -14,7 +14,7 @@ enum class CopyOutcome { Done, Cancelled, Failed };
 
 struct CopyStatus {
     CopyOutcome outcome = CopyOutcome::Failed;
-    QString reason; // why it failed, as the system words it
+    int error = 0; // why it failed: the system's error number (EIO for a copy shorter than its source)
 };
 
 // What a copy keeps of the source besides its bytes and times.

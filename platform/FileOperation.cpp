@@ -80,14 +80,14 @@ bool readFolder(const QString &native, QStringList &names)
 }
 
 // "a.mp3" -> "a - Copy.mp3", "a - Copy (2).mp3" ... : the first name not in use.
-QString copyNameFor(const QString &native, bool isFolder)
+QString copyNameFor(const QString &native, bool isFolder, const FileOperationTexts &texts)
 {
     const QString name = nameOf(native);
     const qsizetype dot = isFolder ? -1 : name.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot > 0 ? name.left(dot) : name;
     const QString extension = dot > 0 ? name.mid(dot) : QString();
     for (int number = 1;; ++number) {
-        const QString suffix = number == 1 ? QStringLiteral(" - Copy") : QStringLiteral(" - Copy (%1)").arg(number);
+        const QString suffix = number == 1 ? texts("copyName") : texts("copyNameNumbered").arg(number);
         const QString candidate = nativeFolderOf(native) + QLatin1Char('/') + stem + suffix + extension;
         struct stat unused {};
         if (!lstatNative(candidate, unused))
@@ -107,18 +107,18 @@ bool isInside(const QString &folder, const QString &target)
            && (canonicalAncestor + QLatin1Char('/')).startsWith(canonicalFolder + QLatin1Char('/'));
 }
 
-QString describe(const struct stat &info)
+QString describe(const struct stat &info, const FileOperationTexts &texts)
 {
     const QDateTime modified = QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec);
-    return QStringLiteral("    %1 bytes, modified on %2")
+    return texts("fileDescription")
         .arg(qint64(info.st_size))
         .arg(QLocale().toString(modified, QLocale::ShortFormat));
 }
 
 class Operation {
 public:
-    Operation(FileOperationKind kind, FileOperationProgress *progress)
-        : m_kind(kind), m_move(kind == FileOperationKind::Move), m_progress(progress) {}
+    Operation(FileOperationKind kind, FileOperationProgress *progress, const FileOperationTexts &texts)
+        : m_kind(kind), m_move(kind == FileOperationKind::Move), m_progress(progress), m_texts(texts) {}
     ~Operation()
     {
         for (const int fd : std::as_const(m_flushDescriptors))
@@ -147,16 +147,29 @@ public:
 private:
     enum class Answer { Yes, No, Cancel };
 
-    QString verb() const { return m_move ? QStringLiteral("move") : QStringLiteral("copy"); }
+    // "Cannot copy "a.mp3"" or "Cannot move "a.mp3"" followed by the reason.
+    QString cannot(const QString &native, const QString &reason) const
+    {
+        return because(m_texts(m_move ? "cannotMove" : "cannotCopy").arg(quoted(native)), reason);
+    }
+
+    QString because(const QString &sentence, const QString &reason) const
+    {
+        return m_texts("reasonFormat").arg(sentence, reason);
+    }
+
+    // The table's words for the common errors, the system's own text for the others.
+    QString errorText(int error) const
+    {
+        const char *name = commonErrorName(error);
+        return name ? m_texts(name) : systemErrorText(error);
+    }
 
     void fail(const QString &text)
     {
-        static const QString captions[] = {QString(), QStringLiteral("Error Moving File or Folder"),
-                                           QStringLiteral("Error Copying File or Folder"),
-                                           QStringLiteral("Error Deleting File or Folder"),
-                                           QStringLiteral("Error Renaming File or Folder")};
+        static const char *const captions[] = {"", "errorMove", "errorCopy", "errorDelete", "errorRename"};
         m_failed = true;
-        showMessage(MessageKind::Error, captions[int(m_kind)], text);
+        showMessage(MessageKind::Error, m_texts(captions[int(m_kind)]), text);
     }
 
     void cancel()
@@ -176,19 +189,13 @@ private:
     {
         if (m_replaceAll)
             return Answer::Yes;
-        const QString text =
-            folder ? QStringLiteral("This folder already contains a folder named %1.\r\n\r\nIf the files in the existing "
-                                    "folder have the same name as files in the folder you are moving or copying, they "
-                                    "will be replaced. Do you still want to move or copy the folder?")
-                         .arg(quoted(target))
-                   : QStringLiteral("This folder already contains a file named %1.\r\n\r\nWould you like to replace the "
-                                    "existing file\r\n\r\n%2\r\n\r\nwith this one?\r\n\r\n%3")
-                         .arg(quoted(target), describe(existing), describe(source));
+        const QString text = folder ? m_texts("replaceFolder").arg(quoted(target))
+                                    : m_texts("replaceFile").arg(quoted(target), describe(existing, m_texts),
+                                                                 describe(source, m_texts));
         const MessageButtons buttons =
             int(MessageButton::Yes) | int(MessageButton::YesToAll) | int(MessageButton::No) | int(MessageButton::Cancel);
         const MessageButton answer = showMessage(
-            MessageKind::Question, folder ? QStringLiteral("Confirm Folder Replace") : QStringLiteral("Confirm File Replace"),
-            text, buttons);
+            MessageKind::Question, m_texts(folder ? "replaceFolderCaption" : "replaceFileCaption"), text, buttons);
         if (answer == MessageButton::YesToAll)
             m_replaceAll = true;
         if (answer == MessageButton::Yes || answer == MessageButton::YesToAll)
@@ -211,7 +218,7 @@ private:
     void transferAll(const QStringList &sources, const QStringList &targets)
     {
         if (sources.isEmpty() || targets.isEmpty() || nativeOf(targets.value(0)).isEmpty()) {
-            fail(QStringLiteral("Cannot %1: no destination was given.").arg(verb()));
+            fail(m_texts("noDestination"));
             return;
         }
         if (m_progress)
@@ -255,7 +262,7 @@ private:
     {
         struct stat info {}, existing {};
         if (!lstatNative(source, info)) {
-            fail(QStringLiteral("Cannot %1 %2: it was not found.").arg(verb(), quoted(source)));
+            fail(cannot(source, m_texts("reasonNotFound")));
             return;
         }
         const bool folder = S_ISDIR(info.st_mode);
@@ -263,14 +270,13 @@ private:
         bool replace = false;
         if (exists && leadsTo(source, info, existing)) {
             if (m_move) {
-                fail(QStringLiteral("Cannot move %1: the source and destination are the same.").arg(quoted(source)));
+                fail(cannot(source, m_texts("reasonSameFile")));
                 return;
             }
-            target = copyNameFor(target, folder);
+            target = copyNameFor(target, folder, m_texts);
             exists = false;
         } else if (exists && folder != S_ISDIR(existing.st_mode)) {
-            fail(QStringLiteral("Cannot %1 %2: an item of that name of another kind is already there.")
-                     .arg(verb(), quoted(source)));
+            fail(cannot(source, m_texts("reasonOtherKind")));
             return;
         } else if (exists) {
             const Answer answer = askReplace(target, folder, info, existing);
@@ -283,7 +289,7 @@ private:
             replace = true;
         }
         if (folder && isInside(source, target)) {
-            fail(QStringLiteral("Cannot %1 %2: the destination folder is inside the source folder.").arg(verb(), quoted(source)));
+            fail(cannot(source, m_texts("reasonInsideSource")));
             return;
         }
         makeNativeFolders(nativeFolderOf(target)); // as the shell, create the destination folder
@@ -310,7 +316,7 @@ private:
         }
         QStringList entries;
         if (!readFolder(source, entries)) {
-            fail(QStringLiteral("Cannot %1 %2: %3").arg(verb(), quoted(source), systemErrorText(errno)));
+            fail(cannot(source, errorText(errno)));
             return;
         }
         const QByteArray folder = encodeNativeName(target);
@@ -320,7 +326,7 @@ private:
         // stopped by a kill leaves it no more open than its source; its own mode and times
         // follow whenever the work stops
         if (!merging && ::mkdir(folder.constData(), (info.st_mode & 0777) | S_IRWXU) != 0) {
-            fail(QStringLiteral("Cannot create the folder %1: %2").arg(quoted(target), systemErrorText(errno)));
+            fail(because(m_texts("cannotCreateFolder").arg(quoted(target)), errorText(errno)));
             return;
         }
         const auto finish = qScopeGuard([&] {
@@ -353,7 +359,7 @@ private:
             return InPlace::Done;
         if (errno == EXDEV)
             return InPlace::OtherFileSystem;
-        fail(QStringLiteral("Cannot move %1: %2").arg(quoted(source), systemErrorText(errno)));
+        fail(cannot(source, errorText(errno)));
         return InPlace::Failed;
     }
 
@@ -380,7 +386,7 @@ private:
                 return tick(source);
             });
         } else {
-            fail(QStringLiteral("Cannot %1 %2: it is neither a file nor a folder.").arg(verb(), quoted(source)));
+            fail(cannot(source, m_texts("reasonNotFileOrFolder")));
             return;
         }
         if (status.outcome == CopyOutcome::Cancelled) {
@@ -388,7 +394,7 @@ private:
             return;
         }
         if (status.outcome == CopyOutcome::Failed) {
-            fail(QStringLiteral("Cannot %1 %2: %3").arg(verb(), quoted(source), status.reason));
+            fail(cannot(source, errorText(status.error)));
             return;
         }
         if (m_move)
@@ -407,7 +413,7 @@ private:
             return true;
         const int fd = ::open(encodeNativeName(targetFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0 || ::fstat(fd, &info) != 0) {
-            fail(QStringLiteral("Cannot move to %1: %2").arg(quoted(targetFolder), systemErrorText(errno)));
+            fail(because(m_texts("cannotMoveTo").arg(quoted(targetFolder)), errorText(errno)));
             if (fd >= 0)
                 ::close(fd);
             return false;
@@ -437,8 +443,7 @@ private:
             return;
         for (const int fd : std::as_const(m_flushDescriptors)) {
             if (::syncfs(fd) != 0) {
-                fail(QStringLiteral("The copies could not be written to disk: %1. The originals were kept.")
-                         .arg(systemErrorText(errno)));
+                fail(m_texts("notFlushed").arg(errorText(errno)));
                 m_pendingRemovals.clear();
                 m_pendingBytes = 0;
                 return;
@@ -450,9 +455,9 @@ private:
             if (S_ISDIR(copied.st_mode))
                 ::rmdir(path.constData()); // stays when a part of it was kept
             else if (::lstat(path.constData(), &now) == 0 && !unchanged(copied, now))
-                fail(QStringLiteral("%1 was changed while it was moved: the original was kept.").arg(quoted(source)));
+                fail(m_texts("changedWhileMoved").arg(quoted(source)));
             else if (::unlink(path.constData()) != 0)
-                fail(QStringLiteral("%1 was copied, but the original could not be removed: %2").arg(quoted(source), systemErrorText(errno)));
+                fail(m_texts("originalNotRemoved").arg(quoted(source), errorText(errno)));
         }
         m_pendingRemovals.clear();
         m_pendingBytes = 0;
@@ -466,14 +471,12 @@ private:
         if (natives.isEmpty())
             return;
         const bool folder = isNativeFolder(natives.first());
-        const QString caption = natives.size() > 1 ? QStringLiteral("Confirm Multiple File Delete")
-                                : folder           ? QStringLiteral("Confirm Folder Delete")
-                                                   : QStringLiteral("Confirm File Delete");
-        const QString text = natives.size() > 1
-                                 ? QStringLiteral("Are you sure you want to move these %1 items to the trash?").arg(natives.size())
-                             : folder ? QStringLiteral("Are you sure you want to move the folder %1 and all its contents to the trash?")
-                                            .arg(quoted(natives.first()))
-                                      : QStringLiteral("Are you sure you want to move %1 to the trash?").arg(quoted(natives.first()));
+        const QString caption = m_texts(natives.size() > 1 ? "deleteCaptionMany"
+                                        : folder           ? "deleteCaptionFolder"
+                                                           : "deleteCaptionFile");
+        const QString text = natives.size() > 1 ? m_texts("deleteMany").arg(natives.size())
+                             : folder           ? m_texts("deleteFolder").arg(quoted(natives.first()))
+                                                : m_texts("deleteFile").arg(quoted(natives.first()));
         if (showMessage(MessageKind::Question, caption, text, int(MessageButton::Yes) | int(MessageButton::No))
             != MessageButton::Yes) {
             m_aborted = true;
@@ -484,9 +487,9 @@ private:
         for (const QString &native : natives) {
             struct stat info {};
             if (!lstatNative(native, info))
-                fail(QStringLiteral("Cannot delete %1: it was not found.").arg(quoted(native)));
+                fail(because(m_texts("cannotDelete").arg(quoted(native)), m_texts("reasonNotFound")));
             else if (!moveNativeToTrash(native))
-                fail(QStringLiteral("Cannot move %1 to the trash.").arg(quoted(native)));
+                fail(m_texts("cannotTrash").arg(quoted(native)));
             ++m_done;
             if (!tick(native))
                 break;
@@ -495,17 +498,22 @@ private:
             m_progress->finish();
     }
 
+    QString cannotRename(const QString &native, const QString &reason) const
+    {
+        return because(m_texts("cannotRename").arg(quoted(native)), reason);
+    }
+
     void renameFirst(const QString &from, const QString &to)
     {
         const QString source = nativeOf(from);
         const QString target = nativeOf(to);
         struct stat info {};
         if (!lstatNative(source, info)) {
-            fail(QStringLiteral("Cannot rename %1: it was not found.").arg(quoted(source)));
+            fail(cannotRename(source, m_texts("reasonNotFound")));
             return;
         }
         if (target.isEmpty() || nameOf(target).isEmpty() || nativeFolderOf(absoluteNativePath(target)) != nativeFolderOf(absoluteNativePath(source))) {
-            fail(QStringLiteral("Cannot rename %1: the new name is not valid.").arg(quoted(source)));
+            fail(cannotRename(source, m_texts("reasonInvalidName")));
             return;
         }
         if (source == target)
@@ -514,24 +522,21 @@ private:
         case RenameResult::Done:
             return;
         case RenameResult::TargetExists:
-            fail(QStringLiteral("Cannot rename %1: a file with the name you specified already exists. "
-                                "Specify a different file name.")
-                     .arg(quoted(source)));
+            fail(cannotRename(source, m_texts("reasonNameExists")));
             return;
         case RenameResult::NameTooLong:
-            fail(QStringLiteral("Cannot rename %1: the new name is too long.").arg(quoted(source)));
+            fail(cannotRename(source, m_texts("reasonNameTooLong")));
             return;
         case RenameResult::NameRefused:
-            fail(QStringLiteral("Cannot rename %1: the new name cannot contain the character %2 here.")
-                     .arg(quoted(source), quoted(characterRefusedByShares(nameOf(target)))));
+            fail(cannotRename(source, m_texts("reasonRefusedCharacter").arg(quoted(characterRefusedByShares(nameOf(target))))));
             return;
         case RenameResult::AccessDenied:
-            fail(QStringLiteral("Cannot rename %1: access is denied.").arg(quoted(source)));
+            fail(cannotRename(source, m_texts("reasonAccessDenied")));
             return;
         case RenameResult::SourceMissing:
         case RenameResult::Busy:
         case RenameResult::Failed:
-            fail(QStringLiteral("Cannot rename %1: %2").arg(quoted(source), systemErrorText(errno)));
+            fail(cannotRename(source, errorText(errno)));
             return;
         }
     }
@@ -539,6 +544,7 @@ private:
     FileOperationKind m_kind;
     bool m_move;
     FileOperationProgress *m_progress;
+    const FileOperationTexts &m_texts;
     bool m_replaceAll = false;
     bool m_failed = false;
     bool m_aborted = false;
@@ -554,9 +560,10 @@ private:
 } // namespace
 
 FileOperationResult performFileOperation(FileOperationKind kind, const QStringList &sources,
-                                         const QStringList &targets, FileOperationProgress *progress)
+                                         const QStringList &targets, FileOperationProgress *progress,
+                                         const FileOperationTexts &texts)
 {
-    return Operation(kind, progress).run(sources, targets);
+    return Operation(kind, progress, texts).run(sources, targets);
 }
 
 } // namespace platform

@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace platform {
 
@@ -31,6 +32,11 @@ public:
     virtual void finish() = 0;
 };
 
+// The words of the operation's questions, captions and errors, looked up by name (the
+// names of the explorer's language tables: "replaceFile", "cannotCopy", "copyName",
+// "errNoSpace" ...). Placeholders are %1, %2 ... as in those tables.
+using FileOperationTexts = std::function<QString(const char *name)>;
+
 struct FileOperationResult {
     bool succeeded = false; // every part was done without an error
     bool aborted = false;   // the user cancelled, or declined a part of it
@@ -41,10 +47,11 @@ struct FileOperationResult {
 // to its own target; otherwise the one target is a folder to put the sources in
 // when it ends in "\", is an existing folder of another name, or there are several
 // sources (it is then created), and the source's new name otherwise. A file copied
-// onto itself gets a new name ("a - Copy.mp3").
+// onto itself gets a new name ("a - Copy.mp3", in the words of "copyName").
 // Rename: the first source takes the first target's name; an existing target is an
 // error. Delete: the sources go to the trash; targets are not used.
 FileOperationResult performFileOperation(FileOperationKind kind, const QStringList &sources,
-                                         const QStringList &targets, FileOperationProgress *progress);
+                                         const QStringList &targets, FileOperationProgress *progress,
+                                         const FileOperationTexts &texts);
 
 } // namespace platform

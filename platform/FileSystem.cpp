@@ -201,4 +201,39 @@ QString systemErrorText(int errorNumber)
     return QString::fromLocal8Bit(std::strerror(errorNumber));
 }
 
+const char *commonErrorName(int errorNumber)
+{
+    switch (errorNumber) {
+    case ENOSPC:
+    case EDQUOT:
+        return "errNoSpace";
+    case EACCES:
+    case EPERM:
+        return "errAccessDenied";
+    case EROFS:
+        return "errReadOnly";
+    case EBUSY:
+    case ETXTBSY:
+        return "errInUse";
+    case ENOENT:
+        return "errNotFound";
+    case EIO:
+        return "errIO";
+    case ENAMETOOLONG:
+        return "errNameTooLong";
+    case ENETDOWN:
+    case ENETUNREACH:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENOTCONN:
+    case ECONNRESET:
+    case ECONNABORTED:
+        return "errNetworkDown";
+    case ETIMEDOUT:
+        return "errTimedOut";
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace platform

@@ -61,4 +61,8 @@ int pathLookupError(const QString &nativePath);
 // The system's text for the last error number, as the program shows it.
 QString systemErrorText(int errorNumber);
 
+// The name of a common error in the explorer's language tables ("errNoSpace",
+// "errAccessDenied" ...); nullptr for an error the system's own text describes.
+const char *commonErrorName(int errorNumber);
+
 } // namespace platform

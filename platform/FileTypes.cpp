@@ -87,17 +87,12 @@ QString computerIconName()
     return QStringLiteral("computer");
 }
 
-QString driveDisplayName(QChar letter)
+QString driveDisplayName(QChar letter, const QString &rootName)
 {
     const QString root = driveRoots().value(letter);
-    const QString volume = root == QLatin1String("/") || root.isEmpty() ? QStringLiteral("File System")
-                                                                         : QFileInfo(root).fileName();
+    const QString volume = root == QLatin1String("/") || root.isEmpty() ? rootName : QFileInfo(root).fileName();
     return QStringLiteral("%1 (%2:)").arg(volume, QString(letter));
 }
 
-QString computerDisplayName()
-{
-    return QStringLiteral("Computer");
-}
 
 } // namespace platform

@@ -24,8 +24,8 @@ QString fileIconName(const QString &name, bool isFolder, bool open);
 QString driveIconName(DriveKind kind);
 QString computerIconName();
 
-// "<volume name> (X:)" of an upper-case letter: "File System (C:)", "USB STICK (E:)".
-QString driveDisplayName(QChar letter);
-QString computerDisplayName();
+// "<volume name> (X:)" of an upper-case letter: "USB STICK (E:)"; the root of the
+// file system is named by the caller ("File System (C:)").
+QString driveDisplayName(QChar letter, const QString &rootName);
 
 } // namespace platform

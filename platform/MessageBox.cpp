@@ -5,15 +5,6 @@
 namespace platform {
 
 namespace {
-MessageButton firstOffered(MessageButtons buttons)
-{
-    for (int bit = 1; bit <= int(MessageButton::NoToAll); bit <<= 1) {
-        if (buttons & bit)
-            return MessageButton(bit);
-    }
-    return MessageButton::Ok;
-}
-
 ErrorCollector *&currentCollector()
 {
     static ErrorCollector *collector = nullptr;
@@ -38,7 +29,7 @@ MessageButton showMessage(MessageKind kind, const QString &caption, const QStrin
     if (currentPresenter())
         return currentPresenter()(request);
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-    return firstOffered(buttons);
+    return defaultAnswer(buttons);
 }
 
 MessagePresenter setMessagePresenter(MessagePresenter presenter)
@@ -63,30 +54,13 @@ const QList<MessageRequest> &ErrorCollector::finish()
     return m_errors;
 }
 
-ScriptedMessageResponder::ScriptedMessageResponder()
+MessageButton defaultAnswer(MessageButtons buttons)
 {
-    m_previous = setMessagePresenter([this](const MessageRequest &request) { return answer(request); });
-}
-
-ScriptedMessageResponder::~ScriptedMessageResponder()
-{
-    setMessagePresenter(std::move(m_previous));
-}
-
-QStringList ScriptedMessageResponder::texts() const
-{
-    QStringList result;
-    for (const MessageRequest &request : m_requests)
-        result.append(request.text);
-    return result;
-}
-
-MessageButton ScriptedMessageResponder::answer(const MessageRequest &request)
-{
-    m_requests.append(request);
-    if (!m_answers.isEmpty())
-        return m_answers.takeFirst();
-    return firstOffered(request.buttons);
+    for (int bit = 1; bit <= int(MessageButton::NoToAll); bit <<= 1) {
+        if (buttons & bit)
+            return MessageButton(bit);
+    }
+    return MessageButton::Ok;
 }
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
 // Every message box of the program goes through showMessage(). The program installs
-// a presenter that shows a real dialog; tests install a ScriptedMessageResponder.
+// a presenter that shows a real dialog; tests install one that answers by script.
 
 #include <QList>
 #include <QString>
@@ -49,26 +49,7 @@ private:
     bool m_finished = false;
 };
 
-// Records every box and answers it from a queue (Ok, or the first button offered,
-// when the queue is empty). Installed for its lifetime.
-class ScriptedMessageResponder {
-public:
-    ScriptedMessageResponder();
-    ~ScriptedMessageResponder();
-    ScriptedMessageResponder(const ScriptedMessageResponder &) = delete;
-    ScriptedMessageResponder &operator=(const ScriptedMessageResponder &) = delete;
-
-    void queueAnswer(MessageButton answer) { m_answers.append(answer); }
-    const QList<MessageRequest> &requests() const { return m_requests; }
-    QStringList texts() const;
-    void clear() { m_requests.clear(); }
-
-private:
-    MessageButton answer(const MessageRequest &request);
-
-    QList<MessageRequest> m_requests;
-    QList<MessageButton> m_answers;
-    MessagePresenter m_previous;
-};
+// The answer of a box nobody answers: Ok, or the first button offered.
+MessageButton defaultAnswer(MessageButtons buttons);
 
 } // namespace platform

@@ -120,13 +120,6 @@ NetworkResult waitFor(Job start)
 
 } // namespace
 
-QString networkResultText(const NetworkResult &result)
-{
-    if (result.code == netExtendedError && !result.detail.isEmpty())
-        return result.detail;
-    return networkErrorText(result.code);
-}
-
 NetworkDriveJob::NetworkDriveJob(QObject *parent)
     : QObject(parent)
 {

@@ -50,9 +50,6 @@ struct NetworkResult {
     QString detail; // the desktop's own words, when it gave any
 };
 
-// The text to show for a result: the system's text for its code, or the desktop's
-// own words for a failure that has no code of its own.
-QString networkResultText(const NetworkResult &result);
 
 class NetworkDriveJob : public QObject {
     Q_OBJECT

@@ -8,7 +8,7 @@
 #include "app/uMain.h"
 #include "explorer/filelist/FileListView.h"
 #include "platform/DrivePaths.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 #include "tests/tags/TagBytes.h"

@@ -1,8 +1,10 @@
 #include "explorer/netdrive/NetworkDriveCommands.h"
 
+#include "explorer/shared/LanguageTables.h"
 #include "explorer/netdrive/TNetCredentialsDlg.h"
 #include "explorer/netdrive/TNetDisconnectDlg.h"
 #include "explorer/shared/ExplorerDialogs.h"
+#include "explorer/shared/ShellUtils.h"
 
 #include <QProgressDialog>
 #include <QUrl>
@@ -56,7 +58,7 @@ void NetworkDriveCommands::connectDrive(const QString &drive, const QString &pat
                                         const platform::NetworkCredentials &credentials)
 {
     platform::NetworkDriveJob *job = newJob();
-    showProgress(job, QStringLiteral("Connecting to ") + path + QStringLiteral(" ..."));
+    showProgress(job, dialogText("netConnecting").arg(path));
     const bool askedCredentials = !credentials.isEmpty();
     connect(job, &platform::NetworkDriveJob::finished, this,
             [this, drive, reconnect, askedCredentials](const platform::NetworkResult &result) {
@@ -82,7 +84,7 @@ void NetworkDriveCommands::connected(const platform::NetworkResult &result, cons
     if (result.code == platform::netSucceeded)
         emit driveMapped(QString(result.letter) + QStringLiteral(":\\"));
     else if (result.code != platform::netCancelled)
-        showPlainMessage(connectErrorCaption, connectErrorText + platform::networkResultText(result));
+        showPlainMessage(connectErrorCaption, connectErrorText + networkResultMessage(result));
     emit finished(result);
 }
 
@@ -96,12 +98,11 @@ bool NetworkDriveCommands::DisconnectNetworkDrive()
         if (result.code == platform::netSucceeded)
             emit driveDisconnected(result.letter);
         else if (result.code != platform::netCancelled)
-            showPlainMessage(QStringLiteral("Error while disconnecting!"),
-                             QStringLiteral("An error occured while disconnecting:\r\n")
-                                 + platform::networkResultText(result));
+            showPlainMessage(dialogText("netDisconnectErrorCaption"),
+                             dialogText("netDisconnectError") + networkResultMessage(result));
         emit finished(result);
     });
-    showProgress(job, QStringLiteral("Disconnecting ") + QString(dialog.Drive) + QStringLiteral(": ..."));
+    showProgress(job, dialogText("netDisconnecting").arg(dialog.Drive));
     job->disconnectDrive(dialog.Drive);
     return true;
 }
@@ -114,7 +115,7 @@ void NetworkDriveCommands::restoreAtStart()
             QStringList lines;
             for (const platform::NetworkResult &failure : failures)
                 lines.append(QString(failure.letter) + QStringLiteral(": ") + failure.remote + QStringLiteral(" - ")
-                             + platform::networkResultText(failure));
+                             + networkResultMessage(failure));
             showPlainMessage(connectErrorCaption, connectErrorText + lines.join(QStringLiteral("\r\n")));
         }
         emit drivesRestored();
@@ -125,9 +126,10 @@ void NetworkDriveCommands::restoreAtStart()
 void NetworkDriveCommands::showProgress(platform::NetworkDriveJob *job, const QString &text)
 {
     // Not modal: the window stays usable; shown only when the network takes its time.
-    auto *progress = new QProgressDialog(text, QStringLiteral("Cancel"), 0, 0, m_owner);
+    auto *progress = new QProgressDialog(text, QString(), 0, 0, m_owner);
+    progress->setCancelButtonText(QProgressDialog::tr("Cancel"));
     progress->setObjectName(QStringLiteral("NetProgress"));
-    progress->setWindowTitle(QStringLiteral("Network Drive"));
+    progress->setWindowTitle(dialogText("netProgressTitle"));
     progress->setWindowModality(Qt::NonModal);
     progress->setMinimumDuration(progressDelayMs);
     connect(progress, &QProgressDialog::canceled, job, &platform::NetworkDriveJob::cancel);

@@ -1,5 +1,6 @@
 #include "explorer/netdrive/TNetCredentialsDlg.h"
 
+#include "explorer/shared/LanguageTables.h"
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -12,17 +13,17 @@ TNetCredentialsDlg::TNetCredentialsDlg(const QString &share, QWidget *owner)
     , m_password(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("NetCredentialsDlg"));
-    setWindowTitle(QStringLiteral("Connect to ") + share);
+    setWindowTitle(dialogText("netConnectTitle").arg(share));
     m_user->setObjectName(QStringLiteral("edtUser"));
     m_domain->setObjectName(QStringLiteral("edtDomain"));
     m_password->setObjectName(QStringLiteral("edtPassword"));
     m_password->setEchoMode(QLineEdit::Password);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto *layout = new QFormLayout(this);
-    layout->addRow(new QLabel(QStringLiteral("Enter user and password for ") + share, this));
-    layout->addRow(QStringLiteral("User"), m_user);
-    layout->addRow(QStringLiteral("Domain"), m_domain);
-    layout->addRow(QStringLiteral("Password"), m_password);
+    layout->addRow(new QLabel(dialogText("netCredentials").arg(share), this));
+    layout->addRow(dialogText("netUser"), m_user);
+    layout->addRow(dialogText("netDomain"), m_domain);
+    layout->addRow(dialogText("netPassword"), m_password);
     layout->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -1,5 +1,6 @@
 #include "explorer/netdrive/TNetDisconnectDlg.h"
 
+#include "explorer/shared/LanguageTables.h"
 #include "platform/DriveTable.h"
 
 #include <QDialogButtonBox>
@@ -13,11 +14,11 @@ TNetDisconnectDlg::TNetDisconnectDlg(QWidget *owner)
     , m_list(new QTreeWidget(this))
 {
     setObjectName(QStringLiteral("NetDisconnectDlg"));
-    setWindowTitle(QStringLiteral("Disconnect Network Drive"));
+    setWindowTitle(dialogText("netDisconnectTitle"));
     resize(420, 220);
     m_list->setObjectName(QStringLiteral("lvwDrives"));
     m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({QStringLiteral("Drive"), QStringLiteral("Network Path"), QStringLiteral("Status")});
+    m_list->setHeaderLabels({dialogText("netDrive"), dialogText("netPath"), dialogText("netStatus")});
     m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("buttons"));
@@ -34,7 +35,7 @@ TNetDisconnectDlg::TNetDisconnectDlg(QWidget *owner)
             continue;
         const bool mounted = present & (1u << (mapped.letter.unicode() - 'A'));
         auto *item = new QTreeWidgetItem(m_list, {QString(mapped.letter) + QLatin1Char(':'), mapped.remote,
-                                                  mounted ? QStringLiteral("Connected") : QStringLiteral("Not connected")});
+                                                  dialogText(mounted ? "netConnected" : "netNotConnected")});
         item->setData(0, Qt::UserRole, mapped.letter);
     }
     if (m_list->topLevelItemCount() > 0)

@@ -1,7 +1,6 @@
 #include "explorer/shared/ExplorerDialogs.h"
 
 #include "explorer/shared/LanguageTables.h"
-
 #include "platform/MessageBox.h"
 
 #include <QApplication>
@@ -11,7 +10,7 @@ using platform::MessageKind;
 
 void showErrorDialog(const QString &text)
 {
-    platform::showMessage(MessageKind::Error, QStringLiteral("Error"), text);
+    platform::showMessage(MessageKind::Error, dialogText("captionError"), text);
 }
 
 void showErrorSummary(const QList<platform::MessageRequest> &errors, int language)
@@ -29,17 +28,17 @@ void showErrorSummary(const QList<platform::MessageRequest> &errors, int languag
 
 void showWarningDialog(const QString &text)
 {
-    platform::showMessage(MessageKind::Warning, QStringLiteral("Warning"), text);
+    platform::showMessage(MessageKind::Warning, dialogText("captionWarning"), text);
 }
 
 void showInformationDialog(const QString &text)
 {
-    platform::showMessage(MessageKind::Information, QStringLiteral("Information"), text);
+    platform::showMessage(MessageKind::Information, dialogText("captionInformation"), text);
 }
 
 bool askConfirmation(const QString &text)
 {
-    return platform::showMessage(MessageKind::Question, QStringLiteral("Confirm"), text,
+    return platform::showMessage(MessageKind::Question, dialogText("captionConfirm"), text,
                                  int(MessageButton::Yes) | int(MessageButton::No))
            == MessageButton::Yes;
 }

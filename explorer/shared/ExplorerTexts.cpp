@@ -5,6 +5,7 @@
 TExplorerTexts ExplorerTexts;
 TLanguage ListTextLanguage = lnSysDefault;
 TLanguage TreeTextLanguage = lnSysDefault;
+TLanguage DialogTextLanguage = lnSysDefault;
 
 namespace {
 
@@ -51,6 +52,10 @@ void loadSlots(TLanguage selector, bool ExplorerTextSlot::*writtenByLoader)
     for (const ExplorerTextSlot &slot : slotTable) {
         if (slot.*writtenByLoader)
             ExplorerTexts.*slot.text = row->messages.value(QLatin1String(slot.name));
+    }
+    if (DialogTextLanguage != selector) {
+        DialogTextLanguage = selector;
+        loadQtTranslation(selector);
     }
 }
 

@@ -46,6 +46,9 @@ struct TExplorerTexts {
 extern TExplorerTexts ExplorerTexts;
 extern TLanguage ListTextLanguage;
 extern TLanguage TreeTextLanguage;
+// The language of the shared dialogs (captions, file operations, network and
+// properties dialogs): that of the loader run last, as for the slots both write.
+extern TLanguage DialogTextLanguage;
 
 // Copies the file list's 15 slots from the row of ListTextLanguage.
 void LoadListTexts();

@@ -1,4 +1,5 @@
 #include "explorer/shared/FileOperationProgressDialog.h"
+#include "explorer/shared/LanguageTables.h"
 
 #include <QApplication>
 
@@ -11,10 +12,9 @@ FileOperationProgressDialog::~FileOperationProgressDialog()
 
 void FileOperationProgressDialog::start(platform::FileOperationKind kind, qint64 total)
 {
-    static const QString verbs[] = {QString(), QStringLiteral("Moving"), QStringLiteral("Copying"),
-                                    QStringLiteral("Deleting"), QStringLiteral("Renaming")};
+    static const char *const kinds[] = {"", "Move", "Copy", "Delete", "Rename"};
     finish();
-    m_verb = verbs[int(kind)];
+    m_kind = QByteArray(kinds[int(kind)]);
     m_total = total;
     m_running = true;
     m_sinceStart.start();
@@ -25,7 +25,7 @@ void FileOperationProgressDialog::show()
 {
     m_dialog = new QProgressDialog(QApplication::activeWindow());
     m_dialog->setObjectName(QStringLiteral("FileOperationProgress"));
-    m_dialog->setWindowTitle(m_verb + QStringLiteral("..."));
+    m_dialog->setWindowTitle(dialogText(("progress" + m_kind).constData()));
     m_dialog->setWindowModality(Qt::ApplicationModal);
     m_dialog->setAutoClose(false);
     m_dialog->setAutoReset(false);
@@ -43,7 +43,7 @@ bool FileOperationProgressDialog::advance(const QString &currentName, qint64 don
     if (!m_shown && m_sinceStart.elapsed() >= m_delayMs)
         show();
     if (m_dialog) {
-        m_dialog->setLabelText(QStringLiteral("%1 \"%2\"").arg(m_verb, currentName));
+        m_dialog->setLabelText(dialogText(("progressItem" + m_kind).constData()).arg(currentName));
         const qint64 step = m_total > 0 ? std::min<qint64>(steps, done * steps / m_total) : 0;
         m_dialog->setValue(int(std::max<qint64>(step, m_dialog->value())));
     }

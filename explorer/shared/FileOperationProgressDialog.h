@@ -29,7 +29,7 @@ private:
     static constexpr int pumpIntervalMs = 50;
     int m_delayMs;
     qint64 m_total = 0;
-    QString m_verb;
+    QByteArray m_kind; // "Move", "Copy" ... : the end of the progress texts' names
     QPointer<QProgressDialog> m_dialog;
     bool m_running = false;
     bool m_shown = false;

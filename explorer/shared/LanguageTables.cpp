@@ -1,12 +1,19 @@
 #include "explorer/shared/LanguageTables.h"
 
+#include "explorer/shared/ExplorerTexts.h"
 #include "platform/Locale.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <array>
+#include <memory>
 
 namespace {
 
@@ -40,6 +47,9 @@ LanguageRow readRow(const QString &tableName)
     const QJsonObject commands = table.value(QLatin1String("fileListCommands")).toObject();
     for (auto it = commands.begin(); it != commands.end(); ++it)
         row.fileListCommands.insert(it.key(), it.value().toString());
+    const QJsonObject dialogs = table.value(QLatin1String("dialogs")).toObject();
+    for (auto it = dialogs.begin(); it != dialogs.end(); ++it)
+        row.dialogs.insert(it.key(), it.value().toString());
     return row;
 }
 
@@ -111,4 +121,33 @@ QString fileListCommandText(int language, const QString &name)
     if (row && row->fileListCommands.contains(name))
         return row->fileListCommands.value(name);
     return languageRow(lnEnglish)->fileListCommands.value(name);
+}
+
+QString dialogText(const char *name)
+{
+    const QString key = QLatin1String(name);
+    const LanguageRow *row = languageRow(DialogTextLanguage);
+    if (row && row->dialogs.contains(key))
+        return row->dialogs.value(key);
+    return languageRow(lnEnglish)->dialogs.value(key);
+}
+
+bool loadQtTranslation(int language)
+{
+    static QTranslator *loaded = nullptr;
+    if (!QCoreApplication::instance() || !isConcreteLanguage(language))
+        return false;
+    if (loaded) {
+        QCoreApplication::removeTranslator(loaded);
+        delete loaded;
+        loaded = nullptr;
+    }
+    auto translator = std::make_unique<QTranslator>();
+    // by locale, so "pt" finds qtbase_pt_BR and "zh_TW" qtbase_zh_TW
+    if (!translator->load(QLocale(languageTableName(language)), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    loaded = translator.release();
+    QCoreApplication::installTranslator(loaded);
+    return true;
 }

@@ -22,6 +22,7 @@ struct LanguageRow {
     QStringList fileListPopUp;        // Open ... DeskTop as ShortCut
     QStringList treePopUp;            // New Folder ... Property
     QHash<QString, QString> fileListCommands; // confirmations and the find window of the file list, by name
+    QHash<QString, QString> dialogs;  // captions, file operations, network and properties dialogs, by name
 };
 
 // True for the thirteen members that name a language (not lnSysDefault, nor a value
@@ -34,6 +35,14 @@ const LanguageRow *languageRow(int language);
 // A text of the file list's commands in the language; the English text where the
 // language has none.
 QString fileListCommandText(int language, const QString &name);
+
+// A text of the shared dialogs in DialogTextLanguage; the English text where that
+// language has none.
+QString dialogText(const char *name);
+
+// Loads Qt's own translation of the language (its standard buttons, dialogs and edit
+// menus) in place of the one loaded before; false when Qt has none for it.
+bool loadQtTranslation(int language);
 
 // Name of a language's string table ("it" for lnItalian); empty for other values.
 QString languageTableName(int language);

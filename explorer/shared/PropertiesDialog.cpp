@@ -1,5 +1,7 @@
 #include "explorer/shared/PropertiesDialog.h"
 
+#include "explorer/shared/ExplorerTexts.h"
+#include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellFileInfo.h"
 #include "explorer/shared/SystemImageList.h"
@@ -17,6 +19,12 @@
 #include <QVBoxLayout>
 
 namespace {
+// Numbers and dates in the dialog's language.
+QLocale languageLocale()
+{
+    return QLocale(languageTableName(DialogTextLanguage));
+}
+
 QLabel *valueLabel(const QString &text, const char *name)
 {
     auto *label = new QLabel(text);
@@ -29,9 +37,9 @@ QString sizeText(const QFileInfo &info)
 {
     if (info.isDir()) {
         const qsizetype count = QDir(info.filePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size();
-        return QStringLiteral("%1 items").arg(count);
+        return dialogText("propItems").arg(count);
     }
-    return QStringLiteral("%1 (%2 bytes)").arg(QLocale().formattedDataSize(info.size()), QLocale().toString(info.size()));
+    return dialogText("propBytes").arg(languageLocale().formattedDataSize(info.size()), languageLocale().toString(info.size()));
 }
 
 QCheckBox *attributeBox(const QString &caption, bool set)
@@ -50,21 +58,21 @@ PropertiesDialog::PropertiesDialog(const QString &path, QWidget *parent) : QDial
     const QString native = platform::toNativePath(path);
     const QFileInfo info(native);
     const QString name = shellDisplayName(path);
-    setWindowTitle(QStringLiteral("%1 Properties").arg(name));
+    setWindowTitle(dialogText("propertiesTitle").arg(name));
 
     auto *icon = new QLabel;
     icon->setPixmap(SystemImageList::instance().largePixmap(SmallIconIndex(path)));
     auto *form = new QFormLayout;
     form->addRow(icon, valueLabel(name, "name"));
-    form->addRow(QStringLiteral("Type:"), valueLabel(fileTypeNameOf(info.fileName(), info.isDir()), "type"));
-    form->addRow(QStringLiteral("Location:"), valueLabel(folderPart(DelSlash(path)), "location"));
-    form->addRow(QStringLiteral("Size:"), valueLabel(sizeText(info), "size"));
-    form->addRow(QStringLiteral("Modified:"), valueLabel(QLocale().toString(info.lastModified(), QLocale::LongFormat), "modified"));
+    form->addRow(dialogText("propType"), valueLabel(fileTypeNameOf(info.fileName(), info.isDir()), "type"));
+    form->addRow(dialogText("propLocation"), valueLabel(folderPart(DelSlash(path)), "location"));
+    form->addRow(dialogText("propSize"), valueLabel(sizeText(info), "size"));
+    form->addRow(dialogText("propModified"), valueLabel(languageLocale().toString(info.lastModified(), QLocale::LongFormat), "modified"));
     const int attributes = platform::fileAttributes(path);
     auto *attributeRow = new QHBoxLayout;
-    attributeRow->addWidget(attributeBox(QStringLiteral("Read-only"), attributes & platform::faReadOnly));
-    attributeRow->addWidget(attributeBox(QStringLiteral("Hidden"), attributes & platform::faHidden));
-    form->addRow(QStringLiteral("Attributes:"), attributeRow);
+    attributeRow->addWidget(attributeBox(dialogText("propReadOnly"), attributes & platform::faReadOnly));
+    attributeRow->addWidget(attributeBox(dialogText("propHidden"), attributes & platform::faHidden));
+    form->addRow(dialogText("propAttributes"), attributeRow);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);

@@ -1,5 +1,6 @@
 #include "explorer/shared/ShellFileInfo.h"
 
+#include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/DriveUtils.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/SystemImageList.h"
@@ -49,7 +50,7 @@ QString fileTypeNameOf(const QString &name, bool isFolder)
 QString shellDisplayName(const QString &path)
 {
     if (isDriveRoot(path))
-        return platform::driveDisplayName(driveLetterOf(path));
+        return platform::driveDisplayName(driveLetterOf(path), dialogText("rootVolume"));
     return fileNamePart(DelSlash(path));
 }
 

@@ -1,4 +1,5 @@
 #include "explorer/shared/ShellFileOp.h"
+#include "explorer/shared/LanguageTables.h"
 
 #include "explorer/shared/ExplorerDialogs.h"
 #include "explorer/shared/ExplorerTexts.h"
@@ -35,7 +36,8 @@ bool ShellFileOp(QWidget *, int operation, const QString &sources, const QString
     platform::ErrorCollector errors;
     const auto tell = qScopeGuard([&] { showErrorSummary(errors.finish(), ListTextLanguage); });
     const platform::FileOperationResult result = platform::performFileOperation(
-        platform::FileOperationKind(operation), nullSeparated(sources), nullSeparated(targets), progress.get());
+        platform::FileOperationKind(operation), nullSeparated(sources), nullSeparated(targets), progress.get(),
+        [](const char *name) { return dialogText(name); });
     return result.succeeded && !result.aborted;
 }
 

@@ -1,5 +1,6 @@
 #include "explorer/shared/ShellUtils.h"
 
+#include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/ExplorerDialogs.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/PathUtils.h"
@@ -105,11 +106,26 @@ void ShowProperties(const QString &path)
     dialog->show();
 }
 
+QString networkResultMessage(const platform::NetworkResult &result)
+{
+    static const QHash<int, const char *> names = {
+        {platform::netBadNetPath, "netErrBadPath"},     {platform::netBadNetName, "netErrBadName"},
+        {platform::netAlreadyAssigned, "netErrAssigned"}, {platform::netBadDevice, "netErrBadDevice"},
+        {platform::netExtendedError, "netErrExtended"}, {platform::netNoNetwork, "netErrNoNetwork"},
+        {platform::netCancelled, "netErrCancelled"},    {platform::netLogonFailure, "netErrLogon"},
+        {platform::netNotConnected, "netErrNotConnected"}, {platform::netOpenFiles, "netErrOpenFiles"},
+    };
+    if (result.code == platform::netExtendedError && !result.detail.isEmpty())
+        return result.detail;
+    const char *name = names.value(result.code);
+    return name ? dialogText(name) : platform::networkErrorText(result.code);
+}
+
 int ConnectNetDrive(const QString &localDevice, const QString &remote, bool showError, bool silent)
 {
     const int code = platform::connectNetworkDrive(localDevice, remote, silent);
     if (code != platform::netSucceeded && showError)
         showPlainMessage(QStringLiteral("Error while connecting!"),
-                         QStringLiteral("An error occured while connecting:\r\n") + platform::networkErrorText(code));
+                         QStringLiteral("An error occured while connecting:\r\n") + networkResultMessage({code, {}, {}, {}}));
     return code;
 }

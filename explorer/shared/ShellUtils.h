@@ -3,6 +3,8 @@
 // the properties sheet and network drives. Every failure is reported to the user
 // here, through the message function; none is raised to the caller.
 
+#include "platform/NetworkDrives.h"
+
 #include <QString>
 
 class QWidget;
@@ -30,4 +32,8 @@ void ShowProperties(const QString &path);
 // without asking the user and, as the folder tree passes its "Reconnect at logon"
 // state here, also keeps the mapping for the next start. Returns the network code,
 // 0 on success; a failure is shown when showError is set.
+// The words of a network result in DialogTextLanguage: the table's text for its code,
+// the desktop's own words for a failure that has no code of its own.
+QString networkResultMessage(const platform::NetworkResult &result);
+
 int ConnectNetDrive(const QString &localDevice, const QString &remote, bool showError, bool silent);

@@ -127,9 +127,12 @@ void TZuDirTree21::SetLanguage(TLanguage language)
     rebuildPopUpMenu();
     SetPopUpMenuEnabled(true);
     // The control's window is made anew in the new language, holding the root alone;
-    // before it has a window (while its form is being built) nothing is reset.
+    // before it has a window (while its form is being built) the nodes already made
+    // are made again as they were, so that none keeps a caption of the old language.
     if (testAttribute(Qt::WA_WState_Created))
         LoadRootNode();
+    else if (topLevelItemCount() > 0)
+        ReloadTree();
 }
 
 void TZuDirTree21::SetPopUpMenuEnabled(bool enabled)

@@ -1,5 +1,6 @@
 #include "explorer/tree/DirTreeNodes.h"
 
+#include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/ShellFileInfo.h"
 #include "explorer/shared/SystemImageList.h"
 #include "platform/DriveTable.h"
@@ -53,7 +54,7 @@ QIcon iconForImages(int imageIndex, int selectedImageIndex)
 
 QTreeWidgetItem *newComputerNode()
 {
-    const QString caption = platform::computerDisplayName();
+    const QString caption = dialogText("computer");
     const int image = computerIconIndex();
     if (caption.isEmpty() || image < 0)
         return nullptr;

@@ -3,7 +3,7 @@
 // drive it as a user does.
 
 #include "app/uMain.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/common/QtPrinters.h"
 #include "tests/common/TempFolder.h"
 #include "tests/tags/Mp3Files.h"

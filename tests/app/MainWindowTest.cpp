@@ -4,6 +4,7 @@
 #include "app/PicturePreview.h"
 #include "explorer/tree/DirTree.h"
 #include "explorer/filelist/FileListView.h"
+#include "explorer/filelist/TZuFilelistView28PopUp.h"
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
 #include "options/dialog/uOpzioni.h"
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMap>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -565,4 +567,32 @@ TEST_F(MainWindowTest, RinominaAsksBeforeLosingPartsOfATagThatCannotBeRead)
     press("btnRinomina");
     ASSERT_EQ(boxes->requests().size(), 1) << boxes->texts().join(u'\n').toStdString();
     EXPECT_EQ(framesOf(folder->read(u"[Band] - Title.mp3"_s)).size(), 2);
+}
+
+TEST_F(MainWindowTest, TheFileListIsReadOnly)
+{
+    writeMp3(u"a.mp3"_s, {u"Song"_s, u"Band"_s});
+    folder->write(u"b.txt"_s, "b");
+    const auto snapshot = [this] {
+        QMap<QString, QByteArray> files;
+        for (const QString &name : QDir(folder->path()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot))
+            files.insert(name, folder->read(name));
+        return files;
+    };
+    const QMap<QString, QByteArray> before = snapshot();
+    createWindow();
+    clickFolder(folder->path());
+    clickListItem(0);
+
+    QTest::keyClick(list(), Qt::Key_F2);
+    QAction *rename = list()->popUpMenu() ? list()->popUpMenu()->item(u"ItemRename"_s) : nullptr;
+    if (rename && rename->isEnabled())
+        rename->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(list()->viewport()->findChildren<QLineEdit *>().isEmpty()) << "no caption editor opens";
+    ASSERT_FALSE(boxes->texts().isEmpty());
+    for (const QString &text : boxes->texts())
+        EXPECT_EQ(text, u"E' in sola lettura"_s);
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"a.mp3"_s);
 }

@@ -4,7 +4,7 @@
 #include "app/uMain.h"
 #include "options/Opzioni.h"
 #include "platform/Errors.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "platform/Registry.h"
 
 #include <QElapsedTimer>

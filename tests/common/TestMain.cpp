@@ -1,7 +1,7 @@
 // Test entry: offscreen widgets, a private hive, and a scripted message responder so
 // that no test can block on a real dialog.
 
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 #include "explorer/shared/ExplorerTexts.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,8 @@
 #include "explorer/shared/LanguageTables.h"
 #include "tests/explorer/LocaleGuard.h"
 
+#include <QMap>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -68,6 +70,69 @@ TEST(LanguageTablesTest, EveryLanguageHasACompleteTranslatedRow)
     EXPECT_EQ(languageRow(lnSysDefault), nullptr);
     EXPECT_EQ(languageRow(languageCount), nullptr);
     EXPECT_EQ(languageRow(-1), nullptr);
+}
+
+namespace {
+
+// Every text of a row by "table.key" or "table[index]", to compare rows text by text.
+QMap<QString, QString> everyText(const LanguageRow &row)
+{
+    QMap<QString, QString> texts;
+    const auto addHash = [&](const char *table, const QHash<QString, QString> &hash) {
+        for (auto it = hash.begin(); it != hash.end(); ++it)
+            texts.insert(QLatin1String(table) + QLatin1Char('.') + it.key(), it.value());
+    };
+    const auto addList = [&](const char *table, const QStringList &list) {
+        for (qsizetype i = 0; i < list.size(); ++i)
+            texts.insert(QStringLiteral("%1[%2]").arg(QLatin1String(table)).arg(i), list.at(i));
+    };
+    addHash("messages", row.messages);
+    addHash("fileListCommands", row.fileListCommands);
+    addHash("dialogs", row.dialogs);
+    addList("fileColumns", row.fileColumns);
+    addList("driveColumns", row.driveColumns);
+    addList("driveTypes", row.driveTypes);
+    addList("fileListPopUp", row.fileListPopUp);
+    addList("treePopUp", row.treePopUp);
+    return texts;
+}
+
+// What a translation must keep: the placeholders and the line breaks.
+QString shape(const QString &text)
+{
+    QStringList placeholders;
+    static const QRegularExpression placeholder(QStringLiteral("%\\d"));
+    for (auto match = placeholder.globalMatch(text); match.hasNext();)
+        placeholders.append(match.next().captured());
+    placeholders.sort();
+    return placeholders.join(QLatin1Char(' ')) + QStringLiteral(" breaks %1/%2").arg(text.count(QLatin1Char('\r'))).arg(text.count(QLatin1Char('\n')));
+}
+
+} // namespace
+
+TEST(LanguageTablesTest, EveryLanguageTranslatesEveryTextKeepingItsPlaceholders)
+{
+    // words that the language writes as English does
+    const QStringList sameAsEnglish = {"Name", "Type", "Type:", "Status", "Computer", "Information", "Error",
+                                       "ERROR - ", "Password", " file ", "Files in ", "Folder \"", "%1 items",
+                                       "%1 (%2 bytes)"};
+    static const QRegularExpression letter(QStringLiteral("[A-Za-z]"));
+    const QMap<QString, QString> english = everyText(*languageRow(lnEnglish));
+    for (int language = lnEnglish + 1; language <= lnSpanish; ++language) {
+        SCOPED_TRACE(languageTableName(language).toStdString());
+        const QMap<QString, QString> texts = everyText(*languageRow(language));
+        for (auto it = english.begin(); it != english.end(); ++it) {
+            const QString key = it.key();
+            ASSERT_TRUE(texts.contains(key)) << "missing " << key.toStdString();
+            const QString text = texts.value(key);
+            EXPECT_FALSE(text.trimmed().isEmpty()) << key.toStdString();
+            if (text == it.value() && it.value().contains(letter))
+                EXPECT_TRUE(sameAsEnglish.contains(text)) << key.toStdString() << " left in English: " << text.toStdString();
+            EXPECT_EQ(shape(text), shape(it.value())) << key.toStdString() << ": " << text.toStdString();
+        }
+        for (const QString &key : texts.keys())
+            EXPECT_TRUE(english.contains(key)) << "not in English: " << key.toStdString();
+    }
 }
 
 TEST(LanguageTablesTest, ItalianRowIsTheMainWindowsText)

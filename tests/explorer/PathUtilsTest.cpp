@@ -1,7 +1,7 @@
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/PlatformVersion.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>

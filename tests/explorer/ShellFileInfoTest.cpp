@@ -1,3 +1,4 @@
+#include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/ShellFileInfo.h"
 #include "explorer/shared/KnownFolders.h"
 #include "explorer/shared/SystemImageList.h"
@@ -59,7 +60,10 @@ TEST(ShellFileInfoTest, IconIndexesShareOneEntryPerIcon)
 
 TEST(ShellFileInfoTest, DisplayNames)
 {
+    DialogTextLanguage = lnEnglish;
     EXPECT_EQ(shellDisplayName("C:\\"), "File System (C:)");
+    DialogTextLanguage = lnItalian;
+    EXPECT_EQ(shellDisplayName("C:\\"), "File system (C:)");
     EXPECT_EQ(shellDisplayName("C:\\Music\\Rock\\"), "Rock");
     EXPECT_EQ(shellDisplayName("C:\\Music\\a.mp3"), "a.mp3");
     EXPECT_TRUE(isDriveRoot("d:"));

@@ -1,8 +1,11 @@
+#include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/FileOperationProgressDialog.h"
 #include "explorer/shared/ShellFileOp.h"
 #include "platform/DrivePaths.h"
 #include "platform/FileOperation.h"
 #include "platform/MessageBox.h"
+#include "tests/common/EnglishTexts.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/common/TempFolder.h"
 #include "tests/explorer/ScratchMount.h"
 #include "tests/explorer_filelist/OtherUser.h"
@@ -41,6 +44,7 @@ class ShellFileOpTest : public ::testing::Test {
 protected:
     ShellFileOpTest()
     {
+        DialogTextLanguage = lnEnglish;
         m_previous = setFileOperationProgressFactory([this] {
             return std::unique_ptr<platform::FileOperationProgress>(std::make_unique<ScriptedProgress>(
                 [this](const QString &name, qint64 done) { return onAdvance ? onAdvance(name, done) : true; }));
@@ -463,7 +467,7 @@ TEST_F(ShellFileOpTest, AMoveKilledMidwayLeavesNoPartialCopyAfterTheNextOperatio
                 return true;
             });
             platform::performFileOperation(platform::FileOperationKind::Move, {source + "/" + name},
-                                           {folder.filePath("dst") + "/"}, &killer);
+                                           {folder.filePath("dst") + "/"}, &killer, englishFileOperationTexts());
             ::_exit(0);
         }
         int status = 0;
@@ -523,6 +527,7 @@ TEST_F(ShellFileOpTest, AFullDiskRemovesThePartialCopyAndReports)
 
 TEST(FileOperationProgressDialogTest, ShowsTheWorkAndCancels)
 {
+    DialogTextLanguage = lnEnglish;
     FileOperationProgressDialog progress(0);
     progress.start(platform::FileOperationKind::Copy, 100);
     EXPECT_TRUE(progress.advance("a.mp3", 50));

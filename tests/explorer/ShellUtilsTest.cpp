@@ -4,7 +4,7 @@
 #include "explorer/shared/ShellUtils.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "platform/NetworkDrives.h"
 #include "platform/ShellLinks.h"
 #include "tests/common/TempFolder.h"

@@ -7,7 +7,7 @@
 #include "explorer/shared/FileOperationTable.h"
 #include "explorer/tree/DirTree.h"
 #include "platform/DrivePaths.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/common/TempFolder.h"
 
 #include <QApplication>

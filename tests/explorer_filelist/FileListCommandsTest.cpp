@@ -6,7 +6,7 @@
 #include "explorer/filelist/FindFileWindow.h"
 #include "explorer/shared/FileOperationTable.h"
 #include "platform/FileClipboard.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -9,7 +9,7 @@
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/FileOperationTable.h"
 #include "platform/DrivePaths.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "platform/Registry.h"
 #include "platform/ShellLinks.h"
 

@@ -60,7 +60,7 @@ TEST_F(FileListSettingsTest, LanguageSetsColumnsDriveNamesAndMessages)
 
     list.RefreshList(); // the Directory of a new list is "Drives" already
     EXPECT_EQ(headerCaptions(list), (QStringList{"Nome", "Tipo", "Capacità disco", "Disponibile", "Attributi"}));
-    EXPECT_EQ(itemCalled(QStringLiteral(" (C:)  File System ")).subItem(siSize), QStringLiteral("Disco locale"));
+    EXPECT_EQ(itemCalled(QStringLiteral(" (C:)  File system ")).subItem(siSize), QStringLiteral("Disco locale"));
     // The drive list keeps its own columns when the language changes under it.
     list.SetLanguage(lnEnglish);
     EXPECT_EQ(headerCaptions(list), (QStringList{"Name", "Type", "Disk Size", "Free Space", "Attr"}));

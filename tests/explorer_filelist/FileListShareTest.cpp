@@ -4,7 +4,7 @@
 #include "explorer/filelist/FileListCommands.h"
 #include "explorer/filelist/FileListView.h"
 #include "platform/DrivePaths.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/common/SambaShare.h"
 
 #include <QDir>

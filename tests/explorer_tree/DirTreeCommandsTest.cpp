@@ -9,7 +9,7 @@
 #include "explorer/tree/TZuDirTree21PopUp.h"
 #include "platform/DrivePaths.h"
 #include "platform/FileClipboard.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
 #include "explorer/tree/DirTree.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/explorer_filelist/OtherUser.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 

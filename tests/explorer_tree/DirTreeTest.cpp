@@ -1,5 +1,6 @@
 #include "explorer/tree/DirTree.h"
-#include "explorer/tree/DirTreeNodes.h"
+
+#include "explorer/shared/LanguageTables.h"#include "explorer/tree/DirTreeNodes.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/ShellFileInfo.h"
 #include "platform/DrivePaths.h"
@@ -47,7 +48,7 @@ TEST(DirTreeTest, RootHoldsThePresentDrivesInLetterOrderWithTheirPaths)
 
     ASSERT_EQ(tree.topLevelItemCount(), 1);
     const QTreeWidgetItem *root = tree.topLevelItem(0);
-    EXPECT_EQ(root->text(0), platform::computerDisplayName());
+    EXPECT_EQ(root->text(0), dialogText("computer"));
     EXPECT_TRUE(root->isExpanded());
     EXPECT_EQ(tree.GetNodePath(root), QString());
     EXPECT_EQ(tree.GetNodePath(nullptr), QString());
@@ -67,7 +68,7 @@ TEST(DirTreeTest, RootHoldsThePresentDrivesInLetterOrderWithTheirPaths)
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(letters, sorted);
     const qsizetype m = letters.indexOf(QLatin1Char('M'));
-    EXPECT_EQ(root->child(int(m))->text(0), driveCaption(QLatin1Char('M'), platform::driveDisplayName(QLatin1Char('M'))));
+    EXPECT_EQ(root->child(int(m))->text(0), driveCaption(QLatin1Char('M'), platform::driveDisplayName(QLatin1Char('M'), dialogText("rootVolume"))));
 }
 
 TEST(DirTreeTest, OpenPathWalksDownAndEndsWithASeparator)

@@ -1,7 +1,7 @@
 // The tree's Folder Contents window over a real folder.
 
 #include "explorer/tree/FolderContentsWindow.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/common/SambaShare.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 

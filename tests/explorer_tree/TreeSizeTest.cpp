@@ -4,7 +4,7 @@
 #include "explorer/tree/TreeSizeDialog.h"
 #include "explorer/tree/TreeSizeMessage.h"
 #include "platform/FolderSizeCounter.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 
 #include <QElapsedTimer>

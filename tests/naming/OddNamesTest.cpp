@@ -11,7 +11,8 @@
 #include "platform/FileOperation.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
-#include "platform/MessageBox.h"
+#include "tests/common/EnglishTexts.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "platform/NativeNames.h"
 
 #include <QMap>
@@ -222,7 +223,8 @@ TEST_F(OddNamesTest, CopiedMovedAndDeletedByTheFileOperations)
     const QByteArray original = mp3("Vecchio");
 
     auto perform = [](FileOperationKind kind, const QStringList &sources, const QString &target) {
-        return platform::performFileOperation(kind, sources, target.isEmpty() ? QStringList() : QStringList{target}, nullptr);
+        return platform::performFileOperation(kind, sources, target.isEmpty() ? QStringList() : QStringList{target}, nullptr,
+                                             englishFileOperationTexts());
     };
     EXPECT_TRUE(perform(FileOperationKind::Copy, {latin1, cp1251, albumPath}, drive + "dest\\").succeeded);
     const RawFolder copied = rawFolder(here() + "/dest");

@@ -6,7 +6,7 @@
 #include "naming/TKestrava.h"
 #include "tests/common/TempFolder.h"
 
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 
 #include <QByteArray>
 #include <QMap>

@@ -1,9 +1,11 @@
 #include "explorer/netdrive/NetworkDriveCommands.h"
+#include "explorer/shared/ShellUtils.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveSpaceQuery.h"
 #include "platform/DriveTable.h"
 #include "platform/FileOperation.h"
-#include "platform/MessageBox.h"
+#include "tests/common/EnglishTexts.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "platform/NetworkDrives.h"
 #include "tests/common/TempFolder.h"
 #include "tests/netdrive/ModalAnswer.h"
@@ -133,7 +135,7 @@ TEST_F(NetworkDriveTest, AShareMapsToTheNextLetterAndFilesGoOnItAndBack)
 
     // typed as \\server:port\share\folder
     const NetworkResult mapped = map(uncOf(server->guestAddress()) + "\\Rock");
-    ASSERT_EQ(mapped.code, 0) << platform::networkResultText(mapped).toStdString();
+    ASSERT_EQ(mapped.code, 0) << networkResultMessage(mapped).toStdString();
     EXPECT_TRUE(boxes.requests().isEmpty());
     EXPECT_EQ(QString(mapped.letter) + ":", offered);
     EXPECT_EQ(platform::driveKind(mapped.letter), platform::DriveKind::Network);
@@ -143,15 +145,15 @@ TEST_F(NetworkDriveTest, AShareMapsToTheNextLetterAndFilesGoOnItAndBack)
     TempFolder local(false);
     local.write("new.mp3", "fresh bytes");
     using platform::FileOperationKind;
-    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Copy, {local.filePath("new.mp3")}, {drive}, nullptr).succeeded)
+    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Copy, {local.filePath("new.mp3")}, {drive}, nullptr, englishFileOperationTexts()).succeeded)
         << boxes.texts().join("\n").toStdString();
     EXPECT_EQ(namesIn(drive), QStringList({"new.mp3", "song.mp3"}));
-    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Copy, {drive + "song.mp3"}, {local.path() + "/"}, nullptr)
+    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Copy, {drive + "song.mp3"}, {local.path() + "/"}, nullptr, englishFileOperationTexts())
                     .succeeded);
     EXPECT_EQ(local.read("song.mp3"), "ID3 and audio");
     // a move keeps the permissions where the file system keeps any; a share keeps none
     local.write("moved.mp3", "moved bytes");
-    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Move, {local.filePath("moved.mp3")}, {drive}, nullptr)
+    ASSERT_TRUE(platform::performFileOperation(FileOperationKind::Move, {local.filePath("moved.mp3")}, {drive}, nullptr, englishFileOperationTexts())
                     .succeeded)
         << boxes.texts().join("\n").toStdString();
     EXPECT_FALSE(local.exists("moved.mp3"));
@@ -160,7 +162,7 @@ TEST_F(NetworkDriveTest, AShareMapsToTheNextLetterAndFilesGoOnItAndBack)
         << QFile(server->guestFolder() + "/Rock/new.mp3").size();
 
     const NetworkResult disconnected = disconnect(mapped.letter);
-    EXPECT_EQ(disconnected.code, 0) << platform::networkResultText(disconnected).toStdString();
+    EXPECT_EQ(disconnected.code, 0) << networkResultMessage(disconnected).toStdString();
     EXPECT_EQ(platform::driveKind(mapped.letter), platform::DriveKind::NotPresent);
     EXPECT_TRUE(platform::mappedDrives().isEmpty());
     EXPECT_FALSE(lettersBefore.contains(mapped.letter));
@@ -172,7 +174,7 @@ TEST_F(NetworkDriveTest, AShareWithAPasswordAsksForItAndRefusesAWrongOne)
     const NetworkResult wrong = map(server->secureAddress(), false, "not the password");
     EXPECT_EQ(wrong.code, platform::netLogonFailure) << wrong.detail.toStdString();
     const NetworkResult right = map(server->secureAddress(), false, server->password());
-    ASSERT_EQ(right.code, 0) << platform::networkResultText(right).toStdString();
+    ASSERT_EQ(right.code, 0) << networkResultMessage(right).toStdString();
     EXPECT_TRUE(QFileInfo(platform::toNativePath(QString(right.letter) + ":\\")).isDir());
     ASSERT_EQ(boxes.requests().size(), 1);
     EXPECT_EQ(boxes.requests().at(0).caption, "Error while connecting!");
@@ -199,7 +201,7 @@ TEST_F(NetworkDriveTest, AKeptDriveIsMountedAgainAtStartAndAFailureIsToldOnce)
 {
     QDir().mkpath(server->guestFolder() + "/Rock");
     const NetworkResult kept = map(server->guestAddress(), true);
-    ASSERT_EQ(kept.code, 0) << platform::networkResultText(kept).toStdString();
+    ASSERT_EQ(kept.code, 0) << networkResultMessage(kept).toStdString();
     const NetworkResult forgotten = map(uncOf(server->guestAddress()) + "\\Rock", false);
     ASSERT_EQ(forgotten.code, 0);
 
@@ -231,7 +233,7 @@ TEST_F(NetworkDriveTest, AKeptDriveIsMountedAgainAtStartAndAFailureIsToldOnce)
 TEST_F(NetworkDriveTest, AServerThatStopsAnsweringLeavesTheWindowResponsive)
 {
     const NetworkResult mapped = map(server->guestAddress());
-    ASSERT_EQ(mapped.code, 0) << platform::networkResultText(mapped).toStdString();
+    ASSERT_EQ(mapped.code, 0) << networkResultMessage(mapped).toStdString();
     platform::DriveSpaceQuery sizes;
     QSignalSpy answered(&sizes, &platform::DriveSpaceQuery::answered);
     sizes.query(mapped.letter);

@@ -3,7 +3,7 @@
 #include "options/Opzioni.h"
 #include "options/dialog/uOpzioni.h"
 
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "platform/Registry.h"
 
 #include <QButtonGroup>

@@ -1,4 +1,4 @@
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "naming/TKestrava.h"
 #include "platform/DrivePaths.h"
-#include "platform/MessageBox.h"
+#include "tests/common/ScriptedMessageResponder.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 #include "tests/common/SambaShare.h"
