@@ -14,7 +14,7 @@
 #include "explorer/tree/DirTree.h"
 #include "explorer/tree/TreeSizeDialog.h"
 #include "platform/FolderSizeCounter.h"
-#include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/DirTreeNodes.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 
