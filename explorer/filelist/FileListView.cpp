@@ -332,8 +332,8 @@ void TZuFilelistView28::RefreshList()
     });
     m_pending.job = job;
     m_pending.place = std::move(kept);
-    const bool onNetwork = isOnNetworkDrive(m_directory);
-    (onNetwork ? platform::networkThreadPool() : &m_listingPool)->start([job] { job->run(); });
+    const bool onNetwork = platform::isOnNetworkDrive(m_directory);
+    platform::folderReadingPool(m_directory, &m_listingPool)->start([job] { job->run(); });
     // A small folder is shown before returning, as if it had been read here.
     if (job->waitBriefly(shownAtOnceEntries, shownAtOnceMilliseconds)) {
         showListing();
@@ -351,11 +351,6 @@ void TZuFilelistView28::RefreshList()
                 giveUpListing();
         });
     }
-}
-
-bool TZuFilelistView28::isOnNetworkDrive(const QString &folder)
-{
-    return !folder.isEmpty() && platform::driveKind(folder.at(0).toUpper()) == platform::DriveKind::Network;
 }
 
 void TZuFilelistView28::giveUpListing()

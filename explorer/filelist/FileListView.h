@@ -242,7 +242,6 @@ private:
     void cancelListing();
     // A network listing that took too long: dropped, the list left empty, and reported.
     void giveUpListing();
-    static bool isOnNetworkDrive(const QString &folder);
     QString noAnswerText() const;
     void listingDone(quint64 generation);
     void showListing();
