@@ -158,12 +158,9 @@ void FolderWatcher::setFolders(const QStringList &folders)
 {
     QHash<QString, QString> wanted; // native path -> drive path
     const int budget = watchBudget();
-    m_overBudget = 0;
     for (qsizetype i = 0; i < folders.size(); ++i) {
-        if (wanted.size() >= budget) {
-            m_overBudget = int(folders.size() - i);
+        if (wanted.size() >= budget)
             break;
-        }
         const QString &folder = folders.at(i);
         const QString native = nativeFolder(folder);
         if (!native.isEmpty())

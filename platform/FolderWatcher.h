@@ -32,11 +32,6 @@ public:
     // in order of importance: past watchBudget() the rest are left out too.
     void setFolders(const QStringList &folders);
     QStringList folders() const;
-    // How many folders one watcher watches at most: a quarter of the user's kernel
-    // watches, so that other programs of the user keep theirs.
-    static int watchBudget();
-    // Folders of the last setFolders() left out for the budget.
-    int foldersOverBudget() const { return m_overBudget; }
 
 signals:
     // `where` is the folder whose subfolders changed, the watched folder itself when it
@@ -50,6 +45,9 @@ private:
         int watch = -1; // inotify watch descriptor
     };
 
+    // How many folders one watcher watches at most: a quarter of the user's kernel
+    // watches, so that other programs of the user keep theirs.
+    static int watchBudget();
     int addWatch(const QString &nativePath);
     void removeWatch(const QString &nativePath, int watch);
     void readNotifications();
@@ -67,7 +65,6 @@ private:
     QHash<QString, WatchedFolder> m_watched; // by native path
     QSet<QString> m_touched;
     QTimer m_settle;
-    int m_overBudget = 0;
 
     int m_mountTableFd = -1;
     QSocketNotifier *m_mountTableNotifier = nullptr;

@@ -1,5 +1,8 @@
 #include "platform/NetworkThreads.h"
 
+#include "platform/DriveTable.h"
+
+#include <QString>
 #include <QThreadPool>
 
 namespace platform {
@@ -13,6 +16,16 @@ QThreadPool *networkThreadPool()
         return created;
     }();
     return pool;
+}
+
+bool isOnNetworkDrive(const QString &drivePath)
+{
+    return !drivePath.isEmpty() && driveKind(drivePath.at(0).toUpper()) == DriveKind::Network;
+}
+
+QThreadPool *folderReadingPool(const QString &drivePath, QThreadPool *localPool)
+{
+    return isOnNetworkDrive(drivePath) ? networkThreadPool() : localPool;
 }
 
 } // namespace platform

@@ -96,6 +96,16 @@ struct ShownWindow {
     }
     template <typename T>
     T *child(const char *name) { return window.findChild<T *>(QString::fromLatin1(name)); }
+    // Moves the file list to `folder` and waits until its listing is shown: a big
+    // folder is read off the window thread.
+    TZuFilelistView28 *listFolder(const QString &folder)
+    {
+        auto *list = child<TZuFilelistView28>("flsFile");
+        list->SetDirectory(platform::toDrivePath(folder));
+        if (!QTest::qWaitFor([list] { return !list->isListing(); }, 600000))
+            qFatal("the folder was not listed in ten minutes");
+        return list;
+    }
 };
 
 void BM_KeystrokeToProposedName(benchmark::State &state)
@@ -147,7 +157,7 @@ void BM_AvantiOnFolder(benchmark::State &state)
     ShownWindow shown;
     QPushButton *avanti = shown.child<QPushButton>("btnAvanti");
     QPushButton *indietro = shown.child<QPushButton>("btnIndietro");
-    shown.child<TZuFilelistView28>("flsFile")->SetDirectory(platform::toDrivePath(folder));
+    shown.listFolder(folder);
     avanti->click(); // selects and loads the first file
     bool forward = true;
     int steps = 0;
@@ -171,9 +181,12 @@ void BM_RinominaAtRow(benchmark::State &state)
     constexpr int rounds = 40;
     const auto folder = renamingFolder(count, first, rounds + 2);
     ShownWindow shown;
-    auto *list = shown.child<TZuFilelistView28>("flsFile");
     QPushButton *rinomina = shown.child<QPushButton>("btnRinomina");
-    list->SetDirectory(platform::toDrivePath(folder->path()));
+    TZuFilelistView28 *list = shown.listFolder(folder->path());
+    if (list->itemCount() < count) {
+        state.SkipWithError("the folder was not listed whole");
+        return;
+    }
     list->selectItem(first);
     list->scrollItemIntoView(first);
     list->Click(); // loads the file, as a click does

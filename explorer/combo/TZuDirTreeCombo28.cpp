@@ -4,14 +4,14 @@
 #include "explorer/combo/TNewWindowProc.h"
 #include "explorer/combo/TZuDirTreeView.h"
 #include "explorer/combo/TZuSpeedButton.h"
-#include "explorer/filelist/FileListView.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/ListPartner.h"
 #include "explorer/shared/PartnerLink.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/SystemImageList.h"
-#include "explorer/tree/DirTreeFolders.h"
-#include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/DirTreeFolders.h"
+#include "explorer/shared/DirTreeNodes.h"
 #include "platform/FileSystem.h"
 
 #include <QApplication>
@@ -102,22 +102,20 @@ void TZuDirTreeCombo28::SetSelectedPath(const QString &path)
 {
     if (!sameFolderText(m_dropDown->SelectedPath(), path))
         m_dropDown->setSelectedPath(path);
-    if (m_fileList)
-        m_fileList->SetDirectory(m_dropDown->SelectedPath());
+    if (ListPartner *list = listPartner())
+        list->followFolder(m_dropDown->SelectedPath());
 }
 
-TZuFilelistView28 *TZuDirTreeCombo28::FileList() const
+void TZuDirTreeCombo28::listLinked()
 {
-    return m_fileList;
-}
-
-void TZuDirTreeCombo28::SetFileList(TZuFilelistView28 *list)
-{
-    if (m_fileList == list)
-        return;
-    relinkPartner(m_fileList, list, this, &TZuFilelistView28::DirTreeCombo, &TZuFilelistView28::SetDirTreeCombo);
-    if (m_fileList && !SelectedPath().isEmpty())
+    if (!SelectedPath().isEmpty())
         showInFileList(SelectedPath());
+}
+
+void TZuDirTreeCombo28::reloadKeeping(const QString &path)
+{
+    RebuildTree();
+    OpenPath(path);
 }
 
 bool TZuDirTreeCombo28::ExpandRoot() const
@@ -340,11 +338,9 @@ bool TZuDirTreeCombo28::keyDown(int key)
 
 void TZuDirTreeCombo28::refreshByKey()
 {
-    const QString kept = SelectedPath();
-    RebuildTree();
-    OpenPath(kept);
-    if (m_fileList)
-        m_fileList->RefreshList();
+    reloadKeeping(SelectedPath());
+    if (ListPartner *list = listPartner())
+        list->rereadKeepingSelection();
 }
 
 void TZuDirTreeCombo28::comboKeyPress(QKeyEvent *event)
@@ -405,7 +401,7 @@ void TZuDirTreeCombo28::leaveEvent(QEvent *event)
 
 void TZuDirTreeCombo28::showInFileList(const QString &path)
 {
-    m_fileList->showFolder(path, true);
+    listPartner()->showFolder(path, true);
 }
 
 // Reports come in bursts; the drop-down is rebuilt once for each burst.
@@ -426,7 +422,7 @@ void TZuDirTreeCombo28::rebuildAfterChange()
         root->setExpanded(true);
     if (!kept.isEmpty())
         OpenPath(kept == drivesPath ? topNodeCaption() : kept);
-    if (m_fileList)
+    if (listPartner())
         showInFileList(kept);
     m_dropDown->endUpdate();
     setUpdatesEnabled(true);

@@ -7,6 +7,8 @@
 
 #include "explorer/shared/BurstCoalescer.h"
 #include "explorer/shared/ExplorerTypes.h"
+#include "explorer/shared/FolderPartner.h"
+#include "explorer/shared/PartnerLink.h"
 #include "platform/FolderWatcher.h"
 
 #include <QLineEdit>
@@ -20,7 +22,7 @@ class TZuDirTreeView;
 class TZuFilelistView28;
 class TZuSpeedButton;
 
-class TZuDirTreeCombo28 : public QLineEdit {
+class TZuDirTreeCombo28 : public QLineEdit, public FolderPartner {
     Q_OBJECT
 public:
     explicit TZuDirTreeCombo28(QWidget *parent = nullptr);
@@ -31,10 +33,8 @@ public:
     // Stores the path unless it names the stored folder in other letter case; then the
     // linked list shows SelectedPath. Neither the field nor the drop-down changes.
     void SetSelectedPath(const QString &path);
-    TZuFilelistView28 *FileList() const;
-    // Links the list both ways (the previous list is unlinked); the list then shows
-    // SelectedPath, read afresh.
-    void SetFileList(TZuFilelistView28 *list);
+    // FileList() and SetFileList() come with the partner side: linking one side links
+    // the other, the previous list let go.
     bool ExpandRoot() const;
     void SetExpandRoot(bool expandRoot);
     bool HideSelection() const { return m_hideSelection; }
@@ -66,7 +66,16 @@ public:
 
     TZuDirTreeView *dropDown() const { return m_dropDown; }
     TZuSpeedButton *button() const { return m_button; }
-    bool isDroppedDown() const;
+    bool isDroppedDown() const override;
+
+    // The partner side, through which the linked list reaches the combo.
+    Kind partnerKind() const override { return Kind::Combo; }
+    QObject *partnerObject() override { return this; }
+    void followFolder(const QString &path) override { OpenPath(path); }
+    void reloadKeeping(const QString &path) override;
+    QString followedFolder() const override { return SelectedPath(); }
+    QString topCaption() const override { return topNodeCaption(); }
+    void toggleDropDown() override { ToggleDropDown(); }
     // The hint shown while the pointer is over the closed combo.
     QString hintText() const;
 
@@ -79,6 +88,7 @@ signals:
     void OnPathChange(QObject *Sender, QString SelectedPath);
 
 protected:
+    void listLinked() override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -101,7 +111,6 @@ private:
     TZuSpeedButton *m_button;
     TZuDirTreeView *m_dropDown;
     TNewWindowProc *m_wheelHook;
-    QPointer<TZuFilelistView28> m_fileList;
     bool m_hideSelection = true;
     TLanguage m_language = lnSysDefault;
     QPixmap m_glyph;

@@ -1,6 +1,5 @@
 #include "explorer/filelist/FileListCommands.h"
 
-#include "explorer/combo/TZuDirTreeCombo28.h"
 #include "explorer/filelist/FileListView.h"
 #include "explorer/filelist/FindFileWindow.h"
 #include "explorer/shared/ExplorerDialogs.h"
@@ -9,7 +8,6 @@
 #include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellUtils.h"
-#include "explorer/tree/DirTree.h"
 #include "naming/TKestrava.h"
 #include "text/Ascii.h"
 #include "platform/DrivePaths.h"
@@ -337,27 +335,15 @@ void FileListCommands::FindFile()
 void FileListCommands::refreshWithPartners()
 {
     m_list.RefreshList();
-    if (TZuDirTreeCombo28 *combo = m_list.DirTreeCombo()) {
-        const QString selected = combo->SelectedPath();
-        combo->RebuildTree();
-        combo->OpenPath(selected);
-    }
-    if (TZuDirTree21 *tree = m_list.DirTree()) {
-        const QString selected = tree->SelectedPath();
-        tree->ReloadTree();
-        tree->OpenPath(selected);
-    }
+    for (FolderPartner::Kind kind : {FolderPartner::Kind::Combo, FolderPartner::Kind::Tree})
+        if (FolderPartner *partner = m_list.folderPartner(kind))
+            partner->reloadKeeping(partner->followedFolder());
 }
 
 void FileListCommands::updatePartners(const QString &path, PartnerOrder order)
 {
-    TZuDirTreeCombo28 *combo = m_list.DirTreeCombo();
-    TZuDirTree21 *tree = m_list.DirTree();
-    if (combo && (order == PartnerOrder::ComboFirst || !tree)) {
-        combo->RebuildTree();
-        combo->OpenPath(path);
-    } else if (tree) {
-        tree->ReloadTree();
-        tree->OpenPath(path);
-    }
+    FolderPartner *combo = m_list.folderPartner(FolderPartner::Kind::Combo);
+    FolderPartner *tree = m_list.folderPartner(FolderPartner::Kind::Tree);
+    if (FolderPartner *partner = combo && (order == PartnerOrder::ComboFirst || !tree) ? combo : tree)
+        partner->reloadKeeping(path);
 }

@@ -92,23 +92,31 @@ void FileListModel::setRows(std::vector<FileListRow> rows, FileListContext conte
     m_context = std::move(context);
 }
 
+const FileListRow &FileListModel::row(int row) const
+{
+    static const FileListRow none;
+    return row >= 0 && row < count() ? m_rows[size_t(row)] : none;
+}
+
 FileListItem FileListModel::item(int row) const
 {
-    return rowRecord(m_rows[size_t(row)], m_context);
+    return row >= 0 && row < count() ? rowRecord(m_rows[size_t(row)], m_context) : FileListItem{};
 }
 
 QString FileListModel::caption(int row) const
 {
-    return rowCaption(m_rows[size_t(row)], m_context);
+    return row >= 0 && row < count() ? rowCaption(m_rows[size_t(row)], m_context) : QString();
 }
 
 QString FileListModel::path(int row) const
 {
-    return rowPath(m_rows[size_t(row)], m_context);
+    return row >= 0 && row < count() ? rowPath(m_rows[size_t(row)], m_context) : QString();
 }
 
 void FileListModel::renameRow(int row, const QString &name)
 {
+    if (row < 0 || row >= count())
+        return;
     FileListRow &entry = m_rows[size_t(row)];
     entry.name = name;
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));

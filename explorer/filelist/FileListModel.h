@@ -36,9 +36,11 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
     int count() const { return int(m_rows.size()); }
+    // Row access is checked: a row past the ends (one of a listing replaced meanwhile)
+    // reads as an empty row, with no caption and no path.
     // The whole record of a row, its texts made now.
     FileListItem item(int row) const;
-    const FileListRow &row(int row) const { return m_rows[size_t(row)]; }
+    const FileListRow &row(int row) const;
     QString caption(int row) const;
     QString path(int row) const;
     const QList<FileListColumn> &columns() const { return m_columns; }

@@ -1,6 +1,5 @@
 #include "explorer/filelist/FileListView.h"
 
-#include "explorer/tree/DirTree.h"
 #include "explorer/shared/DisplayTexts.h"
 #include "explorer/shared/DriveUtils.h"
 #include "explorer/shared/ExplorerTexts.h"
@@ -19,7 +18,6 @@
 #include "explorer/shared/ShellFileInfo.h"
 #include "explorer/shared/ShellUtils.h"
 #include "explorer/shared/SystemImageList.h"
-#include "explorer/combo/TZuDirTreeCombo28.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
@@ -134,24 +132,38 @@ void TZuFilelistView28::SetDirectory(const QString &value)
     RefreshList();
 }
 
-TZuDirTreeCombo28 *TZuFilelistView28::DirTreeCombo() const
+FolderPartner *TZuFilelistView28::folderPartner(FolderPartner::Kind kind) const
 {
-    return m_dirTreeCombo;
+    return (kind == FolderPartner::Kind::Tree ? m_dirTree : m_dirTreeCombo).get();
 }
 
-TZuDirTree21 *TZuFilelistView28::DirTree() const
+void TZuFilelistView28::linkFolderPartner(FolderPartner *partner, FolderPartner::Kind kind)
 {
-    return m_dirTree;
+    relinkPartner(
+        kind == FolderPartner::Kind::Tree ? m_dirTree : m_dirTreeCombo, partner,
+        [this](FolderPartner *other) { return other->listPartner() == this; },
+        [this](FolderPartner *other, bool link) { other->linkListPartner(link ? this : nullptr); });
 }
 
-void TZuFilelistView28::SetDirTreeCombo(TZuDirTreeCombo28 *combo)
+QStringList TZuFilelistView28::selectedPaths() const
 {
-    relinkPartner(m_dirTreeCombo, combo, this, &TZuDirTreeCombo28::FileList, &TZuDirTreeCombo28::SetFileList);
+    QStringList paths;
+    for (int row : selectedRows())
+        paths.append(item(row).path());
+    return paths;
 }
 
-void TZuFilelistView28::SetDirTree(TZuDirTree21 *tree)
+QStringList TZuFilelistView28::keepSelectedFilesOnly()
 {
-    relinkPartner(m_dirTree, tree, this, &TZuDirTree21::FileList, &TZuDirTree21::SetFileList);
+    QStringList files;
+    for (int row : selectedRows()) {
+        const FileListItem &entry = item(row);
+        if (entry.entryKind != EntryKind::File)
+            deselectItem(row);
+        else
+            files.append(entry.path());
+    }
+    return files;
 }
 
 qint64 TZuFilelistView28::DriveFreeSpace() const
@@ -320,8 +332,8 @@ void TZuFilelistView28::RefreshList()
     });
     m_pending.job = job;
     m_pending.place = std::move(kept);
-    const bool onNetwork = isOnNetworkDrive(m_directory);
-    (onNetwork ? platform::networkThreadPool() : &m_listingPool)->start([job] { job->run(); });
+    const bool onNetwork = platform::isOnNetworkDrive(m_directory);
+    platform::folderReadingPool(m_directory, &m_listingPool)->start([job] { job->run(); });
     // A small folder is shown before returning, as if it had been read here.
     if (job->waitBriefly(shownAtOnceEntries, shownAtOnceMilliseconds)) {
         showListing();
@@ -339,11 +351,6 @@ void TZuFilelistView28::RefreshList()
                 giveUpListing();
         });
     }
-}
-
-bool TZuFilelistView28::isOnNetworkDrive(const QString &folder)
-{
-    return !folder.isEmpty() && platform::driveKind(folder.at(0).toUpper()) == platform::DriveKind::Network;
 }
 
 void TZuFilelistView28::giveUpListing()
@@ -585,10 +592,9 @@ void TZuFilelistView28::GoUp()
     platform::WaitCursor hourglass;
     const QString previous = AddSlash(m_directory);
     if (previous.size() >= 2 && previous.at(previous.size() - 2) == QLatin1Char(':')) {
-        if (m_dirTreeCombo)
-            m_dirTreeCombo->OpenPath(m_dirTreeCombo->topNodeCaption());
-        if (m_dirTree)
-            m_dirTree->OpenPath(m_dirTree->topNodeCaption());
+        for (FolderPartner *partner : {m_dirTreeCombo.get(), m_dirTree.get()})
+            if (partner)
+                partner->followFolder(partner->topCaption());
         SetDirectory(QStringLiteral("Drives"));
         return;
     }
@@ -611,10 +617,9 @@ void TZuFilelistView28::GoUp()
 // folder then finds them, and leaves the list, on the new folder.
 void TZuFilelistView28::showInPartners(const QString &folder)
 {
-    if (m_dirTree)
-        m_dirTree->OpenPath(folder);
-    if (m_dirTreeCombo)
-        m_dirTreeCombo->OpenPath(folder);
+    for (FolderPartner *partner : {m_dirTree.get(), m_dirTreeCombo.get()})
+        if (partner)
+            partner->followFolder(folder);
 }
 
 void TZuFilelistView28::Click()
@@ -844,9 +849,9 @@ bool TZuFilelistView28::KeyDown(int Key, TShortCut Shift)
     }
     // F4 drops a linked combo's tree down or closes it, Escape closes it; without a
     // combo both end here.
-    if ((Key == vkF4 || Key == vkEscape) && m_dirTreeCombo) {
-        if (Key == vkF4 || m_dirTreeCombo->isDroppedDown())
-            m_dirTreeCombo->ToggleDropDown();
+    if (FolderPartner *combo = m_dirTreeCombo.get(); (Key == vkF4 || Key == vkEscape) && combo) {
+        if (Key == vkF4 || combo->isDroppedDown())
+            combo->toggleDropDown();
         return Key == vkF4;
     }
     return Key == vkF4 || Key == vkEscape;

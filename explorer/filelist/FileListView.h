@@ -5,6 +5,8 @@
 // folder tree and folder combo; reports the selected row's full path.
 
 #include "explorer/shared/ExplorerTypes.h"
+#include "explorer/shared/ListPartner.h"
+#include "explorer/shared/PartnerLink.h"
 #include "explorer/filelist/FileListHeader.h"
 #include "explorer/filelist/FileListItem.h"
 #include "explorer/filelist/FileListSort.h"
@@ -15,7 +17,9 @@
 
 #include <QPointer>
 #include <QThreadPool>
+#include <cstddef>
 #include <functional>
+#include <type_traits>
 #include <memory>
 #include <vector>
 #include <QSet>
@@ -28,7 +32,7 @@ class TZuFilelistView28PopUp;
 class TZuDirTree21;
 class TZuDirTreeCombo28;
 
-class TZuFilelistView28 : public QTreeView {
+class TZuFilelistView28 : public QTreeView, public ListPartner {
     Q_OBJECT
 public:
     explicit TZuFilelistView28(QWidget *parent = nullptr);
@@ -59,10 +63,42 @@ public:
     // current folder and is listed; anything else is ignored.
     void SetDirectory(const QString &value);
 
-    TZuDirTreeCombo28 *DirTreeCombo() const;
-    TZuDirTree21 *DirTree() const;
-    void SetDirTreeCombo(TZuDirTreeCombo28 *combo);
-    void SetDirTree(TZuDirTree21 *tree);
+    // The linked controls, typed for callers; the list itself knows them only as
+    // FolderPartners. Linking one side links the other, the previous partner let go.
+    template <typename Combo = TZuDirTreeCombo28>
+    Combo *DirTreeCombo() const
+    {
+        return dynamic_cast<Combo *>(folderPartner(FolderPartner::Kind::Combo));
+    }
+    template <typename Tree = TZuDirTree21>
+    Tree *DirTree() const
+    {
+        return dynamic_cast<Tree *>(folderPartner(FolderPartner::Kind::Tree));
+    }
+    template <typename Combo>
+    void SetDirTreeCombo(Combo *combo)
+    {
+        static_assert(std::is_base_of_v<TZuDirTreeCombo28, Combo>, "the combo slot takes a folder combo");
+        linkFolderPartner(combo, FolderPartner::Kind::Combo);
+    }
+    void SetDirTreeCombo(std::nullptr_t) { linkFolderPartner(nullptr, FolderPartner::Kind::Combo); }
+    template <typename Tree>
+    void SetDirTree(Tree *tree)
+    {
+        static_assert(std::is_base_of_v<TZuDirTree21, Tree>, "the tree slot takes a folder tree");
+        linkFolderPartner(tree, FolderPartner::Kind::Tree);
+    }
+    void SetDirTree(std::nullptr_t) { linkFolderPartner(nullptr, FolderPartner::Kind::Tree); }
+
+    // The partner side, through which a linked tree or combo reaches the list.
+    QObject *partnerObject() override { return this; }
+    void followFolder(const QString &folder) override { SetDirectory(folder); }
+    void showFolder(const QString &path, bool refresh) override;
+    void rereadKeepingSelection() override { RefreshList(); }
+    QStringList selectedPaths() const override;
+    QStringList keepSelectedFilesOnly() override;
+    FolderPartner *folderPartner(FolderPartner::Kind kind) const override;
+    void linkFolderPartner(FolderPartner *partner, FolderPartner::Kind kind) override;
 
     // Free KB of the drive of Directory's first letter; 0 while the drives are listed.
     qint64 DriveFreeSpace() const;
@@ -112,7 +148,6 @@ public:
     void RefreshList();
     // Shows the folder ("Drives" for the drive list); with `refresh` the folder is read
     // again when the list shows it already.
-    void showFolder(const QString &path, bool refresh);
     // True while a folder is being read.
     bool isListing() const;
     // Runs `then` once the listing in progress is shown (at once when none is); dropped
@@ -207,7 +242,6 @@ private:
     void cancelListing();
     // A network listing that took too long: dropped, the list left empty, and reported.
     void giveUpListing();
-    static bool isOnNetworkDrive(const QString &folder);
     QString noAnswerText() const;
     void listingDone(quint64 generation);
     void showListing();
@@ -228,8 +262,8 @@ private:
 
     FileListModel *m_model;
     FileListHeader *m_header;
-    QPointer<TZuDirTree21> m_dirTree;
-    QPointer<TZuDirTreeCombo28> m_dirTreeCombo;
+    PartnerSlot<FolderPartner> m_dirTree;
+    PartnerSlot<FolderPartner> m_dirTreeCombo;
 
     int m_columnWidths[5] = {165, 75, 95, 125, 40};
     TDtFormat m_dateFormat = df_Customize;

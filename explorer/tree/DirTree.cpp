@@ -1,7 +1,7 @@
 #include "explorer/tree/DirTree.h"
 
-#include "explorer/tree/DirTreeFolders.h"
-#include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/DirTreeFolders.h"
+#include "explorer/shared/DirTreeNodes.h"
 #include "explorer/tree/FolderContentsWindow.h"
 #include "explorer/tree/TZuDirTree21PopUp.h"
 #include "explorer/tree/TreeSizeDialog.h"
@@ -10,7 +10,7 @@
 #include "explorer/shared/FileOperationTable.h"
 #include "explorer/shared/PopUpMenuKey.h"
 #include "explorer/shared/ExplorerTexts.h"
-#include "explorer/filelist/FileListView.h"
+#include "explorer/shared/ListPartner.h"
 #include "explorer/netdrive/NetworkDriveCommands.h"
 #include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/NameDisplayDelegate.h"
@@ -102,18 +102,16 @@ TZuDirTree21::TZuDirTree21(QWidget *parent)
 
 TZuDirTree21::~TZuDirTree21() = default;
 
-TZuFilelistView28 *TZuDirTree21::FileList() const
+void TZuDirTree21::listLinked()
 {
-    return m_fileList.data();
+    if (!m_selectedPath.isEmpty())
+        listPartner()->followFolder(m_selectedPath);
 }
 
-void TZuDirTree21::SetFileList(TZuFilelistView28 *fileList)
+void TZuDirTree21::reloadKeeping(const QString &path)
 {
-    if (m_fileList == fileList)
-        return;
-    relinkPartner(m_fileList, fileList, this, &TZuFilelistView28::DirTree, &TZuFilelistView28::SetDirTree);
-    if (m_fileList && !m_selectedPath.isEmpty())
-        m_fileList->SetDirectory(m_selectedPath);
+    ReloadTree();
+    OpenPath(path);
 }
 
 void TZuDirTree21::SetLanguage(TLanguage language)
@@ -536,7 +534,7 @@ TreeDragSource TZuDirTree21::dragSourceOf(const QDropEvent *event) const
     QObject *source = event->source();
     if (qobject_cast<TZuDirTree21 *>(source))
         return TreeDragSource::FolderTree;
-    if (source && source == m_fileList.data())
+    if (source && listPartner() && source == listPartner()->partnerObject())
         return TreeDragSource::FileList;
     return TreeDragSource::Other;
 }
@@ -670,14 +668,14 @@ void TZuDirTree21::refreshByKey()
     ReloadTree();
     // With the root selected the rebuilt root opens again, its drives shown.
     reopen(m_selectedPath);
-    if (m_fileList)
-        m_fileList->RefreshList();
+    if (ListPartner *list = listPartner())
+        list->rereadKeepingSelection();
 }
 
 void TZuDirTree21::tellFileList(const QString &path, bool refresh)
 {
-    if (m_fileList && !path.isEmpty())
-        m_fileList->showFolder(path, refresh);
+    if (ListPartner *list = listPartner(); list && !path.isEmpty())
+        list->showFolder(path, refresh);
 }
 
 // Reports come in bursts; the tree is rebuilt once for each burst.

@@ -6,6 +6,8 @@
 
 #include "explorer/shared/BurstCoalescer.h"
 #include "explorer/shared/ExplorerTypes.h"
+#include "explorer/shared/FolderPartner.h"
+#include "explorer/shared/PartnerLink.h"
 #include "explorer/tree/DirTreeCommands.h"
 #include "platform/FolderWatcher.h"
 
@@ -19,7 +21,7 @@ class NetworkDriveCommands;
 class TZuDirTree21PopUp;
 class TZuFilelistView28;
 
-class TZuDirTree21 : public QTreeWidget {
+class TZuDirTree21 : public QTreeWidget, public FolderPartner {
     Q_OBJECT
 public:
     explicit TZuDirTree21(QWidget *parent = nullptr);
@@ -28,10 +30,16 @@ public:
     // Which folders are listed, by attribute; nodes already loaded are not filtered again.
     TFileType FolderType() const { return m_folderType; }
     void SetFolderType(TFileType folderType) { m_folderType = folderType; }
-    TZuFilelistView28 *FileList() const;
-    // Links the list both ways (the previous list is unlinked); when a path is
-    // selected the list shows it at once.
-    void SetFileList(TZuFilelistView28 *fileList);
+    // FileList() and SetFileList() come with the partner side: linking one side links
+    // the other, the previous list let go.
+
+    // The partner side, through which the linked list reaches the tree.
+    Kind partnerKind() const override { return Kind::Tree; }
+    QObject *partnerObject() override { return this; }
+    void followFolder(const QString &path) override { OpenPath(path); }
+    void reloadKeeping(const QString &path) override;
+    QString followedFolder() const override { return SelectedPath(); }
+    QString topCaption() const override { return topNodeCaption(); }
     TLanguage Language() const { return m_language; }
     void SetLanguage(TLanguage language);
     bool PopUpMenuEnabled() const { return m_popUpMenuEnabled; }
@@ -116,6 +124,7 @@ signals:
     void OnClick(QObject *Sender);
 
 protected:
+    void listLinked() override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -159,7 +168,6 @@ private:
     QTreeWidgetItem *nodeOfPath(const QString &path) const;
 
     TFileType m_folderType = createdFileType;
-    QPointer<TZuFilelistView28> m_fileList;
     TLanguage m_language = lnSysDefault;
     bool m_popUpMenuEnabled = true;
     QString m_selectedPath;

@@ -1,15 +1,14 @@
 #include "explorer/tree/DirTreeCommands.h"
 
-#include "explorer/filelist/FileListItem.h"
-#include "explorer/filelist/FileListView.h"
 #include "explorer/shared/ExplorerDialogs.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/FileOperationTable.h"
 #include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/ListPartner.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellUtils.h"
 #include "explorer/tree/DirTree.h"
-#include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/DirTreeNodes.h"
 #include "platform/DrivePaths.h"
 #include "platform/FileClipboard.h"
 #include "platform/FileCommands.h"
@@ -149,10 +148,9 @@ void DirTreeCommands::FolderEdited(const QString &oldPath, const QString &newTex
     bool aborted = false;
     if (!ShellFileOp(&m_tree, FO_RENAME, DelSlash(oldPath), newPath, aborted))
         return;
-    m_tree.ReloadTree();
-    m_tree.OpenPath(newPath);
-    if (TZuFilelistView28 *list = m_tree.FileList())
-        list->SetDirectory(newPath);
+    m_tree.reloadKeeping(newPath);
+    if (ListPartner *list = m_tree.listPartner())
+        list->followFolder(newPath);
 }
 
 bool DirTreeCommands::DeleteFolder(QTreeWidgetItem *node)
@@ -244,7 +242,7 @@ bool DirTreeCommands::acceptsDrag(TreeDragSource source, const QTreeWidgetItem *
 {
     if (!m_tree.DragDropEnabled())
         return false;
-    if (source == TreeDragSource::Other || (source == TreeDragSource::FileList && !m_tree.FileList()))
+    if (source == TreeDragSource::Other || (source == TreeDragSource::FileList && !m_tree.listPartner()))
         return false;
     return target && !m_tree.isDragSourceNode(target);
 }
@@ -272,25 +270,17 @@ void DirTreeCommands::dropFolder(const QString &sourceFolder, QTreeWidgetItem *t
 
 void DirTreeCommands::dropFileListSelection(QTreeWidgetItem *target)
 {
-    TZuFilelistView28 *list = m_tree.FileList();
+    ListPartner *list = m_tree.listPartner();
     if (!target || m_tree.ReadOnly() || !list)
         return;
     m_dropTargetPath = AddSlash(m_tree.GetNodePath(target));
     if (m_dropTargetPath.isEmpty())
         return;
     const auto refresh = qScopeGuard([this] { showAfterChange(m_dropTargetPath); });
-    const QList<int> rows = list->selectedRows();
-    if (rows.isEmpty())
+    if (list->selectedPaths().isEmpty())
         return;
     // Folders in the list are never dropped.
-    QStringList files;
-    for (int row : rows) {
-        const FileListItem &item = list->item(row);
-        if (item.entryKind != EntryKind::File)
-            list->deselectItem(row);
-        else
-            files.append(item.path());
-    }
+    const QStringList files = list->keepSelectedFilesOnly();
     if (files.isEmpty()) {
         showWarningDialog(ExplorerTexts.msgNoSelection);
         return;

@@ -5,7 +5,6 @@
 #include "explorer/shared/ShellFileInfo.h"
 #include "explorer/shared/ShellUtils.h"
 #include "explorer/shared/SystemImageList.h"
-#include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
 #include "platform/NetworkThreads.h"
@@ -110,10 +109,8 @@ FolderContentsWindow::FolderContentsWindow(QWidget *tree, const QString &content
     // program.
     setCursor(Qt::WaitCursor);
     const QString pattern = AddSlash(m_folder) + QStringLiteral("*.*");
-    const bool onShare = !m_folder.isEmpty() &&
-                         platform::driveKind(m_folder.at(0).toUpper()) == platform::DriveKind::Network;
     QPointer<FolderContentsWindow> window(this);
-    (onShare ? platform::networkThreadPool() : QThreadPool::globalInstance())->start([window, pattern] {
+    platform::folderReadingPool(m_folder, QThreadPool::globalInstance())->start([window, pattern] {
         QStringList names;
         platform::FindFiles finder(pattern, platform::EntryKinds::NonFolders);
         platform::FoundEntry entry;

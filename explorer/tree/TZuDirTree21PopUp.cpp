@@ -5,7 +5,7 @@
 #include "explorer/shared/MenuGlyph.h"
 #include "explorer/tree/DirTree.h"
 #include "explorer/tree/DirTreeCommands.h"
-#include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/DirTreeNodes.h"
 
 namespace {
 struct MenuItem {

@@ -5,7 +5,7 @@
 #include "explorer/combo/TZuDirTreeCombo28.h"
 #include "explorer/combo/TZuDirTreeView.h"
 #include "explorer/filelist/FileListView.h"
-#include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/DirTreeNodes.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 
 #include <QDir>

@@ -1,6 +1,7 @@
 #include "explorer/tree/DirTree.h"
 
-#include "explorer/shared/LanguageTables.h"#include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/DirTreeNodes.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/ShellFileInfo.h"
 #include "platform/DrivePaths.h"

@@ -4,7 +4,7 @@
 // tree over it.
 
 #include "explorer/tree/DirTree.h"
-#include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/DirTreeNodes.h"
 #include "platform/DriveTable.h"
 #include "tests/common/TempFolder.h"
 

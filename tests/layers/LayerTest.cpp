@@ -94,3 +94,38 @@ TEST(LayerTest, FindsLinksAgainstTheTableThroughAggregates)
     };
     EXPECT_EQ(LayerCheck(tree.path(), table, tableName).checkLinks(links), expected);
 }
+
+// The project's own table keeps the three explorer controls apart: each may use the
+// shared folder (and the network drives), never another control.
+TEST(LayerTest, ExplorerControlsMeetOnlyThroughTheSharedFolder)
+{
+    const QString root = QStringLiteral(KESTRAVA_SOURCE_DIR);
+    const LayerTable table(readText(root + QLatin1Char('/') + tableName));
+    TempFolder tree(false);
+    const QByteArray cmake = "# library\n";
+    const QStringList controls = {QStringLiteral("filelist"), QStringLiteral("tree"), QStringLiteral("combo")};
+    for (const QString &folder : controls + QStringList{QStringLiteral("shared"), QStringLiteral("netdrive")})
+        tree.write(QStringLiteral("explorer/%1/CMakeLists.txt").arg(folder), cmake);
+    tree.write(QStringLiteral("explorer/shared/S.h"), "#pragma once\n");
+    tree.write(QStringLiteral("explorer/netdrive/N.h"), "#include \"explorer/shared/S.h\"\n");
+    QStringList expected;
+    for (const QString &user : controls) {
+        QByteArray text = "#include \"explorer/shared/S.h\"\n#include \"explorer/netdrive/N.h\"\n";
+        int line = 2;
+        for (const QString &used : controls) {
+            if (used == user)
+                continue;
+            text += "#include \"explorer/" + used.toLatin1() + "/C.h\"\n";
+            expected << QStringLiteral("explorer/%1/C.cpp:%2 includes \"explorer/%3/C.h\": explorer/%1 (layer view, "
+                                       "also explorer/shared explorer/netdrive) may not use explorer/%3 (layer view, "
+                                       "also explorer/shared explorer/netdrive)")
+                            .arg(user).arg(++line).arg(used);
+        }
+        tree.write(QStringLiteral("explorer/%1/C.h").arg(user), "#pragma once\n");
+        tree.write(QStringLiteral("explorer/%1/C.cpp").arg(user), text);
+    }
+    expected.sort();
+    QStringList found = LayerCheck(tree.path(), table, tableName).checkIncludes();
+    found.sort();
+    EXPECT_EQ(found, expected);
+}

@@ -1,4 +1,4 @@
-#include "explorer/tree/DirTreeNodes.h"
+#include "explorer/shared/DirTreeNodes.h"
 
 #include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/ShellFileInfo.h"

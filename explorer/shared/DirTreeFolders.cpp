@@ -1,4 +1,4 @@
-#include "explorer/tree/DirTreeFolders.h"
+#include "explorer/shared/DirTreeFolders.h"
 
 #include "explorer/shared/PathUtils.h"
 #include "platform/FileSystem.h"
