@@ -6,6 +6,7 @@
 #include "tests/tags/Mp3Files.h"
 #include "tests/tags/TagBytes.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -113,7 +114,7 @@ TEST_F(KestravaTagsTest, HelpListsEveryCommandAndMistakesExitWithTwo)
 {
     const ToolRun help = runTool({u"--help"_s});
     EXPECT_EQ(help.exitCode, 0);
-    for (const QString &command : {u"dump FILE"_s, u"set FILE"_s, u"rename FILE"_s, u"--help"_s})
+    for (const QString &command : {u"dump FILE"_s, u"set FILE"_s, u"rename FILE"_s, u"undo [N]"_s, u"undo --list"_s, u"--help"_s})
         EXPECT_TRUE(help.out.contains(command)) << command.toStdString();
     for (const QStringList &arguments : {QStringList{}, QStringList{u"frob"_s}, QStringList{u"set"_s},
                                          QStringList{u"set"_s, u"a.mp3"_s, u"--colour"_s, u"red"_s}})
@@ -158,4 +159,30 @@ TEST_F(KestravaTagsTest, SetRefusesATagWithUnreadablePartsUnlessForced)
     ASSERT_TRUE(v2.ReadFromFile(folder.filePath(u"d.mp3"_s)));
     EXPECT_EQ(v2.Title(), u"New"_s);
     EXPECT_EQ(v2.Artist(), u"Band"_s);
+}
+
+TEST_F(KestravaTagsTest, UndoTakesBackSetAndRenameInLaterRuns)
+{
+    qputenv("XDG_STATE_HOME", QFile::encodeName(folder.filePath(u"state"_s)));
+    writeMp3(u"01.mp3"_s, u"old title"_s, u"the band"_s, 7);
+    const QByteArray original = folder.read(u"01.mp3"_s);
+    ASSERT_EQ(runTool({u"set"_s, u"01.mp3"_s, u"--album"_s, u"An album"_s}).exitCode, 0);
+    ASSERT_EQ(runTool({u"rename"_s, u"01.mp3"_s, u"--title"_s, u"new"_s}).exitCode, 0);
+
+    const ToolRun list = runTool({u"undo"_s, u"--list"_s});
+    EXPECT_EQ(list.exitCode, 0);
+    const QStringList lines = list.out.trimmed().split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << list.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(u"1\tname and tags\t"_s + folder.filePath(u"01.mp3"_s))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(u"2\ttags\t"_s)) << lines[1].toStdString();
+
+    const ToolRun undone = runTool({u"undo"_s, u"2"_s});
+    EXPECT_EQ(undone.exitCode, 0) << undone.err.toStdString();
+    EXPECT_EQ(folder.read(u"01.mp3"_s), original);
+    EXPECT_EQ(QDir(folder.path()).entryList({u"*.mp3"_s}).size(), 1);
+    const ToolRun nothing = runTool({u"undo"_s});
+    EXPECT_EQ(nothing.exitCode, 1);
+    EXPECT_TRUE(nothing.err.contains(u"nessuna modifica"_s)) << nothing.err.toStdString();
+    EXPECT_EQ(runTool({u"undo"_s, u"x"_s}).exitCode, 2);
+    qunsetenv("XDG_STATE_HOME");
 }
