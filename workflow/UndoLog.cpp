@@ -198,12 +198,12 @@ UndoLog::UndoResult UndoLog::undoLast()
 {
     load();
     if (m_changes.isEmpty())
-        return {false, m_problem.isEmpty() ? QStringLiteral("Non c'è nessuna modifica da annullare.") : m_problem, {}};
+        return {false, m_problem.isEmpty() ? QStringLiteral("Non c'è nessuna modifica da annullare.") : m_problem, {}, {}};
     Change change = m_changes.last();
     const auto refuse = [&](const QString &why) {
         return UndoResult{false, QStringLiteral("Impossibile annullare la modifica del file \"%1\": %2")
                                      .arg(shown(change.newPath), why),
-                          {}};
+                          {}, {}};
     };
     const Fingerprint now = fingerprintOf(change.newPath);
     if (!now.read)
@@ -257,5 +257,5 @@ UndoLog::UndoResult UndoLog::undoLast()
     return UndoResult{true,
                       QStringLiteral("Ripristinati %1 di prima: \"%2\" è di nuovo \"%3\".")
                           .arg(what, shown(change.newPath), shown(change.oldPath)),
-                      change.oldPath};
+                      change.oldPath, change.newPath};
 }

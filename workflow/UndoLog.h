@@ -33,6 +33,7 @@ public:
         bool done = false;
         QString message; // in Italian, for the user: what was restored or why not
         QString restoredPath; // the file's native path after a done undo
+        QString undonePath;   // and before it
     };
 
     UndoLog();

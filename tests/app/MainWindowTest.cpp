@@ -12,6 +12,8 @@
 #include "tags/TID3v2.h"
 #include "tests/tags/TagBytes.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
@@ -21,6 +23,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -565,4 +568,52 @@ TEST_F(MainWindowTest, RinominaAsksBeforeLosingPartsOfATagThatCannotBeRead)
     press("btnRinomina");
     ASSERT_EQ(boxes->requests().size(), 1) << boxes->texts().join(u'\n').toStdString();
     EXPECT_EQ(framesOf(folder->read(u"[Band] - Title.mp3"_s)).size(), 2);
+}
+
+TEST_F(MainWindowTest, CtrlZTakesBackTheLastRinominaAndTheFormFollows)
+{
+    QTemporaryDir stateHome;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(stateHome.path()));
+    writeMp3(u"01.mp3"_s, {u"Bohemian rhapsody"_s, u"Queen"_s, u"Opera"_s, u"Rock"_s, u"1975"_s, {}, {}, 11},
+             {u"Bohemian rhapsody"_s, u"Queen"_s});
+    writeMp3(u"02.mp3"_s, {u"Radio ga ga"_s, u"Queen"_s});
+    const QByteArray original = folder->read(u"01.mp3"_s);
+    createWindow();
+    const QAction *undo = window->findChild<QAction *>(u"actAnnulla"_s);
+    ASSERT_NE(undo, nullptr);
+    EXPECT_EQ(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+    EXPECT_TRUE(window->actions().contains(undo)); // the form's context menu
+    EXPECT_TRUE(window->findChild<QWidget *>(u"btnRinomina"_s)->toolTip().contains(u"Ctrl+Z"_s));
+
+    clickFolder(folder->path());
+    edit("edtTitolo")->clear();
+    type("edtTitolo", u"Killer queen"_s);
+    QTest::keyClick(edit("edtTitolo"), Qt::Key_Return);
+    ASSERT_TRUE(folder->exists(u"[Queen] - Killer queen.mp3"_s));
+    ASSERT_EQ(edit("edtNomeOriginale")->text(), u"02.mp3"_s);
+
+    // Ctrl+Z in a field just loaded (no typing of its own to undo).
+    QWidget *focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    QTest::keyClick(focused, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(folder->exists(u"[Queen] - Killer queen.mp3"_s));
+    EXPECT_EQ(folder->read(u"01.mp3"_s), original);
+    EXPECT_EQ(list()->item(0).caption, u"01.mp3"_s);
+    EXPECT_EQ(list()->selectedIndex(), 0);
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"01.mp3"_s);
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Bohemian rhapsody"_s);
+    EXPECT_EQ(edit("edtTraccia")->text(), u"11"_s);
+    ASSERT_FALSE(boxes->texts().isEmpty());
+    EXPECT_TRUE(boxes->texts().last().startsWith(u"Ripristinati il nome e i tag di prima"_s))
+        << boxes->texts().last().toStdString();
+
+    // Typing is undone in the field first; nothing is left to take back after that.
+    type("edtTitolo", u"x"_s);
+    QTest::keyClick(edit("edtTitolo"), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Bohemian rhapsody"_s);
+    const qsizetype shown = boxes->texts().size();
+    QTest::keyClick(edit("edtTitolo"), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(boxes->texts().size(), shown + 1);
+    EXPECT_EQ(boxes->texts().last(), u"Non c'è nessuna modifica da annullare."_s);
+    qunsetenv("XDG_STATE_HOME");
 }
