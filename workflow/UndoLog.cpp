@@ -24,6 +24,11 @@ QByteArray digest(QByteArrayView bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
+QByteArray tagsChecksum(QByteArrayView id3v2, QByteArrayView id3v1)
+{
+    return digest(id3v2) + digest(id3v1);
+}
+
 // The state of a file that an undo compares with the one recorded: none when it cannot
 // be read.
 struct Fingerprint {
@@ -42,9 +47,8 @@ Fingerprint fingerprintOf(const QString &nativePath)
                              nativePath);
     if (!session.loaded())
         return {};
-    QByteArray tags = session.oldId3v2().toByteArray();
-    tags += session.oldId3v1();
-    return Fingerprint{true, session.fileSize(), session.modifiedTime(), digest(tags)};
+    return Fingerprint{true, session.fileSize(), session.modifiedTime(),
+                       tagsChecksum(session.oldId3v2(), session.oldId3v1())};
 }
 
 QString shown(const QString &nativePath)
@@ -90,7 +94,7 @@ bool UndoLog::load()
             Change change;
             qint64 id3v2Size = 0, id3v1Size = 0;
             in >> change.id >> change.oldPath >> change.newPath >> change.tagsWritten >> id3v2Size >> id3v1Size >>
-                change.size >> change.modified >> change.checksum;
+                change.size >> change.modified >> change.checksum >> change.undoing;
             // The sizes alone stand for the bytes until an undo needs them.
             change.oldId3v2.resize(qsizetype(std::clamp<qint64>(id3v2Size, 0, maxTagBytes)));
             change.oldId3v1.resize(qsizetype(std::clamp<qint64>(id3v1Size, 0, 128)));
@@ -116,7 +120,7 @@ bool UndoLog::save()
     out << m_nextId << quint32(m_changes.size());
     for (const Change &change : std::as_const(m_changes))
         out << change.id << change.oldPath << change.newPath << change.tagsWritten << qint64(change.oldId3v2.size())
-            << qint64(change.oldId3v1.size()) << change.size << change.modified << change.checksum;
+            << qint64(change.oldId3v1.size()) << change.size << change.modified << change.checksum << change.undoing;
     body += digest(body);
     const platform::StateFile index(indexName);
     if (index.write(body))
@@ -194,6 +198,29 @@ void UndoLog::dropLast()
     save();
 }
 
+QString UndoLog::locate(const Change &change) const
+{
+    const Fingerprint atNew = fingerprintOf(change.newPath);
+    if (!change.undoing)
+        return change.size >= 0 && atNew.read && atNew.size == change.size && atNew.modified == change.modified &&
+                       atNew.checksum == change.checksum
+                   ? change.newPath
+                   : QString();
+    // An undo cut short: the file under either name, each tag as the change left it or
+    // as it was before.
+    const QByteArray oldTags = tagsChecksum(change.oldId3v2, change.oldId3v1);
+    const auto isPart = [&](const Fingerprint &now, qsizetype at) {
+        const QByteArray part = now.checksum.sliced(at, digestSize);
+        return part == change.checksum.sliced(at, digestSize) || (change.tagsWritten && part == oldTags.sliced(at, digestSize));
+    };
+    for (const QString &path : {change.newPath, change.oldPath}) {
+        const Fingerprint now = path == change.newPath ? atNew : fingerprintOf(path);
+        if (now.read && change.checksum.size() == 2 * digestSize && isPart(now, 0) && isPart(now, digestSize))
+            return path;
+    }
+    return QString();
+}
+
 UndoLog::UndoResult UndoLog::undoLast()
 {
     load();
@@ -205,16 +232,25 @@ UndoLog::UndoResult UndoLog::undoLast()
                                      .arg(shown(change.newPath), why),
                           {}, {}};
     };
-    const Fingerprint now = fingerprintOf(change.newPath);
-    if (!now.read)
-        return refuse(QStringLiteral("il file non c'è più."));
-    if (change.size < 0 || now.size != change.size || now.modified != change.modified ||
-        now.checksum != change.checksum)
-        return refuse(QStringLiteral("il file è stato cambiato da allora (da un altro programma?)."));
     if (!loadBytes(change))
         return refuse(QStringLiteral("i tag di prima non si possono più leggere dal registro delle modifiche."));
+    const QString at = locate(change);
+    if (at.isEmpty()) {
+        return refuse(fingerprintOf(change.newPath).read
+                          ? QStringLiteral("il file è stato cambiato da allora (da un altro programma?).")
+                          : QStringLiteral("il file non c'è più."));
+    }
     const bool renamed = change.oldPath != change.newPath;
-    if (renamed) {
+    const bool renameNow = renamed && at == change.newPath;
+    if (renameNow && platform::pathLookupError(change.oldPath) == 0)
+        return refuse(QStringLiteral("il nome \"%1\" è già di un altro file.").arg(shown(change.oldPath)));
+    // Marked before anything changes: a crash from here on leaves a state the next undo completes.
+    if (!change.undoing) {
+        m_changes.last().undoing = true;
+        if (!save())
+            return refuse(m_problem);
+    }
+    if (renameNow) {
         switch (platform::renameNoReplace(change.newPath, change.oldPath)) {
         case platform::RenameResult::Done:
             break;
@@ -231,14 +267,13 @@ UndoLog::UndoResult UndoLog::undoLast()
                            change.oldPath);
         if (!session.loaded() || !session.restoreTags(change.oldId3v2, change.oldId3v1)) {
             const int error = session.loaded() ? errno : session.error();
-            if (renamed)
+            if (renameNow)
                 platform::renameNoReplace(change.oldPath, change.newPath);
             return refuse(QStringLiteral("i tag di prima non si possono scrivere: %1")
                               .arg(platform::systemErrorText(error)));
         }
     }
     m_changes.removeLast();
-    dropBytes(change);
     // The file is back in the state the change before it left, but for its time: that
     // change stays one to take back.
     for (qsizetype i = m_changes.size() - 1; i >= 0; --i) {
@@ -250,7 +285,8 @@ UndoLog::UndoResult UndoLog::undoLast()
             earlier.modified = restored.modified;
         break;
     }
-    save();
+    if (save())
+        dropBytes(change);
     const QString what = renamed && change.tagsWritten ? QStringLiteral("il nome e i tag")
                          : renamed                     ? QStringLiteral("il nome")
                                                        : QStringLiteral("i tag");

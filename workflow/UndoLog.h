@@ -27,7 +27,10 @@ public:
         // The new state; size -1 while the change is under way (or was cut short).
         qint64 size = -1;
         qint64 modified = 0;
-        QByteArray checksum;
+        QByteArray checksum; // of the ID3v2 tag, then of the ID3v1 record
+        // An undo of it began and may have been cut short: the file may have either name
+        // and each tag old or new.
+        bool undoing = false;
     };
     struct UndoResult {
         bool done = false;
@@ -53,7 +56,8 @@ public:
     void dropLast();
 
     // Takes back the last change; refused, with nothing changed, when the file changed
-    // since, its old name is taken or the folder refuses.
+    // since, its old name is taken or the folder refuses. The undo is marked in the log
+    // before it begins, so that one cut short (a crash) is completed by the next.
     UndoResult undoLast();
 
 private:
@@ -61,6 +65,8 @@ private:
     bool save();
     void bound();
     void dropBytes(const Change &change);
+    // Where the file of the last change is now, or empty when it changed since.
+    QString locate(const Change &change) const;
     bool loadBytes(Change &change) const;
     static QString bytesName(quint64 id);
 

@@ -1,14 +1,12 @@
 // Undo of renames and tag writes on real MP3 files: names and bytes come back exactly,
 // across new log objects (as after a restart), and never over a change made since.
 
-#include "workflow/RenamingWorkflow.h"
 #include "workflow/UndoLog.h"
 
-#include "naming/TKestrava.h"
 #include "platform/MessageBox.h"
-#include "tags/TID3TagInfo.h"
 #include "tests/common/TempFolder.h"
 #include "tests/tags/TagBytes.h"
+#include "tests/workflow/UndoFiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -22,17 +20,6 @@ using namespace Qt::StringLiterals;
 using namespace tagbytes;
 
 namespace {
-
-QByteArray cover(int size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    quint32 state = 12345;
-    for (char &c : bytes) {
-        state = state * 1103515245u + 12345u;
-        c = char(state >> 16);
-    }
-    return QByteArrayLiteral("\0image/jpeg\0\3\0") + bytes;
-}
 
 class UndoLogTest : public ::testing::Test {
 public:
@@ -49,34 +36,13 @@ public:
         return QCryptographicHash::hash(folder.read(music(name)), QCryptographicHash::Sha256);
     }
 
-    // A file with a cover and a frame the program does not know, besides its text.
     void writeCovered(const QString &name, int padding, bool withId3v1)
     {
-        const QByteArray body = frameV23("TIT2", latin1Text("Alpha")) + frameV23("TPE1", latin1Text("Ann")) +
-                                frameV23("APIC", cover(3000)) + frameV23("XKES", "foreign bytes \x01\x02");
-        QByteArray file = id3v2Tag(3, body, 0, padding) + silentAudio(3);
-        if (withId3v1)
-            file += id3v1("Alpha", "Ann", 3, 17);
-        folder.write(music(name), file);
+        undofiles::writeCovered(folder, music(name), padding, withId3v1);
     }
-
-    // "Rinomina" with the artist and title given; the new name is returned.
     QString rename(const QString &name, const QString &artist, const QString &title)
     {
-        TKestrava engine;
-        TID3TagInfo id3v1;
-        RenamingWorkflow workflow(engine, id3v1);
-        UndoLog log;
-        workflow.setUndoLog(&log);
-        workflow.setFile(folder.drivePath() + u"\\music\\"_s, name);
-        workflow.readTags();
-        TagFieldValues fields = workflow.loadedFields({}, [](TagField) { return false; });
-        fields[TagField::Artist] = artist;
-        fields[TagField::Title] = title;
-        workflow.proposeFromTags(fields);
-        EXPECT_TRUE(workflow.renameAndWriteTags(fields, [](const QString &) { return true; }));
-        EXPECT_TRUE(log.problem().isEmpty()) << log.problem().toStdString();
-        return workflow.fileName();
+        return undofiles::rename(folder, u"music"_s, name, artist, title);
     }
 
     TempFolder folder;
