@@ -372,6 +372,10 @@ bool TfrmMain::renameLoadedFile()
     const QString oldPath = m_workflow->filePath();
     const bool done = m_workflow->renameAndWriteTags(
         shownFields(), [this](const QString &question) { return askBeforeLoss(question); });
+    // The change is made also when it could not be recorded for Ctrl+Z; the user is told.
+    if (const QString problem = m_undoLog->takeProblem(); !problem.isEmpty())
+        platform::showMessage(platform::MessageKind::Warning, QStringLiteral("Kestrava"), problem,
+                              int(platform::MessageButton::Ok));
     if (m_workflow->filePath() != oldPath) {
         // The list shows what is on disk from here on, whatever the tag writes do.
         renameLoadedItem(oldPath);

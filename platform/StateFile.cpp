@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -45,8 +46,10 @@ bool StateFile::write(const QByteArray &contents) const
     if (!QDir().mkpath(parent))
         return false;
     const QByteArray target = QFile::encodeName(m_path);
-    const QByteArray temporary = target + ".new";
-    FileDescriptor fd(::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    // A name of this write's own: two processes (the window and the tool) may write at once.
+    static std::atomic<unsigned> writes{0};
+    const QByteArray temporary = target + ".new-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(++writes);
+    FileDescriptor fd(::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!fd.valid())
         return false;
     const bool written = FileDescriptor::writeFully(fd.get(), contents.constData(), contents.size()) &&

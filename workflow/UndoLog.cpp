@@ -166,13 +166,16 @@ bool UndoLog::recordBefore(Change change)
     change.id = m_nextId++;
     change.size = -1;
     if (change.tagsWritten && !platform::StateFile(bytesName(change.id)).write(change.oldId3v2 + change.oldId3v1)) {
-        m_problem = QStringLiteral("Impossibile salvare i tag di prima per annullare la modifica: %1")
+        m_problem = QStringLiteral("Impossibile salvare i tag di prima: %1. La modifica non si potrà annullare.")
                         .arg(platform::systemErrorText(errno));
         return false;
     }
     m_changes.append(change);
     bound();
-    return save();
+    if (save())
+        return true;
+    m_problem += QStringLiteral(" La modifica non si potrà annullare.");
+    return false;
 }
 
 void UndoLog::recordAfter(const QString &newPath)

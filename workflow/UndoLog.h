@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <utility>
 
 class UndoLog {
 public:
@@ -45,6 +46,8 @@ public:
     QList<Change> changes();
     // Set when the log could not be read (a damaged log, set aside) or written.
     QString problem() const { return m_problem; }
+    // The problem, told once.
+    QString takeProblem() { return std::exchange(m_problem, QString()); }
 
     // Records `change` durably before it is made; false (problem() says why) when it
     // could not be written.

@@ -10,6 +10,7 @@
 #include "platform/DrivePaths.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
+#include "tests/common/StateHome.h"
 #include "tests/tags/TagBytes.h"
 
 #include <QAction>
@@ -572,8 +573,8 @@ TEST_F(MainWindowTest, RinominaAsksBeforeLosingPartsOfATagThatCannotBeRead)
 
 TEST_F(MainWindowTest, CtrlZTakesBackTheLastRinominaAndTheFormFollows)
 {
-    QTemporaryDir stateHome;
-    qputenv("XDG_STATE_HOME", QFile::encodeName(stateHome.path()));
+    QTemporaryDir stateFolder;
+    const StateHome stateHome(stateFolder.path());
     writeMp3(u"01.mp3"_s, {u"Bohemian rhapsody"_s, u"Queen"_s, u"Opera"_s, u"Rock"_s, u"1975"_s, {}, {}, 11},
              {u"Bohemian rhapsody"_s, u"Queen"_s});
     writeMp3(u"02.mp3"_s, {u"Radio ga ga"_s, u"Queen"_s});
@@ -615,5 +616,20 @@ TEST_F(MainWindowTest, CtrlZTakesBackTheLastRinominaAndTheFormFollows)
     QTest::keyClick(edit("edtTitolo"), Qt::Key_Z, Qt::ControlModifier);
     ASSERT_EQ(boxes->texts().size(), shown + 1);
     EXPECT_EQ(boxes->texts().last(), u"Non c'è nessuna modifica da annullare."_s);
-    qunsetenv("XDG_STATE_HOME");
+}
+
+TEST_F(MainWindowTest, ARinominaThatCannotBeRecordedIsMadeAndTheUserIsTold)
+{
+    QTemporaryDir stateFolder;
+    const QString notAFolder = stateFolder.filePath(u"file"_s);
+    QFile(notAFolder).open(QIODevice::WriteOnly);
+    const StateHome stateHome(notAFolder);
+    writeMp3(u"01.mp3"_s, {u"Bohemian rhapsody"_s, u"Queen"_s});
+    createWindow();
+    clickFolder(folder->path());
+    press("btnRinomina");
+    EXPECT_TRUE(folder->exists(u"[Queen] - Bohemian rhapsody.mp3"_s));
+    ASSERT_EQ(boxes->texts().size(), 1);
+    EXPECT_TRUE(boxes->texts().first().endsWith(u"La modifica non si potrà annullare."_s))
+        << boxes->texts().first().toStdString();
 }

@@ -2,6 +2,7 @@
 
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
+#include "tests/common/StateHome.h"
 #include "tests/common/TempFolder.h"
 #include "tests/tags/Mp3Files.h"
 #include "tests/tags/TagBytes.h"
@@ -163,7 +164,7 @@ TEST_F(KestravaTagsTest, SetRefusesATagWithUnreadablePartsUnlessForced)
 
 TEST_F(KestravaTagsTest, UndoTakesBackSetAndRenameInLaterRuns)
 {
-    qputenv("XDG_STATE_HOME", QFile::encodeName(folder.filePath(u"state"_s)));
+    const StateHome stateHome(folder.filePath(u"state"_s));
     writeMp3(u"01.mp3"_s, u"old title"_s, u"the band"_s, 7);
     const QByteArray original = folder.read(u"01.mp3"_s);
     ASSERT_EQ(runTool({u"set"_s, u"01.mp3"_s, u"--album"_s, u"An album"_s}).exitCode, 0);
@@ -184,5 +185,12 @@ TEST_F(KestravaTagsTest, UndoTakesBackSetAndRenameInLaterRuns)
     EXPECT_EQ(nothing.exitCode, 1);
     EXPECT_TRUE(nothing.err.contains(u"nessuna modifica"_s)) << nothing.err.toStdString();
     EXPECT_EQ(runTool({u"undo"_s, u"x"_s}).exitCode, 2);
-    qunsetenv("XDG_STATE_HOME");
+
+    // Another file: only its name is taken back.
+    folder.write(u"notes.txt"_s, "text");
+    ASSERT_EQ(runTool({u"rename"_s, u"notes.txt"_s, u"--name"_s, u"plan"_s}).exitCode, 0);
+    EXPECT_TRUE(runTool({u"undo"_s, u"--list"_s}).out.startsWith(u"1\tname\t"_s));
+    EXPECT_EQ(runTool({u"undo"_s}).exitCode, 0);
+    EXPECT_EQ(folder.read(u"notes.txt"_s), QByteArray("text"));
+    EXPECT_FALSE(folder.exists(u"Plan.txt"_s));
 }

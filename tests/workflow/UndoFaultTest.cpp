@@ -4,6 +4,7 @@
 #include "workflow/UndoLog.h"
 
 #include "tags/TagSession.h"
+#include "tests/common/StateHome.h"
 #include "tests/common/TempFolder.h"
 #include "tests/tags/TagBytes.h"
 #include "tests/workflow/UndoFiles.h"
@@ -40,7 +41,7 @@ TEST(UndoFaultTest, AnUndoKilledAnywhereLeavesTheFileWholeAndTheNextUndoComplete
     for (long killAt = 1;; ++killAt) {
         SCOPED_TRACE(killAt);
         TempFolder folder;
-        qputenv("XDG_STATE_HOME", QFile::encodeName(folder.filePath(u"state"_s)));
+        const StateHome stateHome(folder.filePath(u"state"_s));
         undofiles::writeCovered(folder, u"a.mp3"_s, 4, true); // the undo rewrites the file
         const QByteArray original = folder.read(u"a.mp3"_s);
         const QString renamed = undofiles::rename(folder, {}, u"a.mp3"_s, u"A much longer artist"_s, u"Song"_s);
@@ -73,5 +74,4 @@ TEST(UndoFaultTest, AnUndoKilledAnywhereLeavesTheFileWholeAndTheNextUndoComplete
         EXPECT_FALSE(folder.exists(renamed));
         ASSERT_LT(killAt, 2000);
     }
-    qunsetenv("XDG_STATE_HOME");
 }

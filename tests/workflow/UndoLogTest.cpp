@@ -4,6 +4,7 @@
 #include "workflow/UndoLog.h"
 
 #include "platform/MessageBox.h"
+#include "tests/common/StateHome.h"
 #include "tests/common/TempFolder.h"
 #include "tests/tags/TagBytes.h"
 #include "tests/workflow/UndoFiles.h"
@@ -23,12 +24,7 @@ namespace {
 
 class UndoLogTest : public ::testing::Test {
 public:
-    UndoLogTest()
-    {
-        qputenv("XDG_STATE_HOME", QFile::encodeName(folder.filePath(u"state"_s)));
-        QDir(folder.path()).mkdir(u"music"_s);
-    }
-    ~UndoLogTest() override { qunsetenv("XDG_STATE_HOME"); }
+    UndoLogTest() { QDir(folder.path()).mkdir(u"music"_s); }
 
     QString music(const QString &name) const { return u"music/"_s + name; }
     QByteArray sum(const QString &name) const
@@ -46,6 +42,7 @@ public:
     }
 
     TempFolder folder;
+    StateHome stateHome{folder.filePath(u"state"_s)};
     platform::ScriptedMessageResponder boxes;
 };
 
