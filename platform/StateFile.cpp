@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +66,17 @@ bool StateFile::write(const QByteArray &contents) const
     if (folderFd.valid())
         ::fsync(folderFd.get());
     return true;
+}
+
+bool StateFile::lock(FileDescriptor &held) const
+{
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    held.reset(::open(QFile::encodeName(m_path + QStringLiteral(".lock")).constData(),
+                      O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    int result = -1;
+    while (held.valid() && (result = ::flock(held.get(), LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    return result == 0;
 }
 
 bool StateFile::remove() const

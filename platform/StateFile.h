@@ -3,6 +3,8 @@
 // ~/.local/state/kestrava/): read whole, and replaced whole so that a crash leaves either
 // the old or the new contents (written beside it, flushed, renamed over it).
 
+#include "platform/FileDescriptor.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -23,6 +25,10 @@ public:
     std::optional<QByteArray> read() const;
     // Replaces the contents durably; false with errno set, the old contents kept.
     bool write(const QByteArray &contents) const;
+    // Waits for the file's lock (a ".lock" file beside it) and puts it into `held`, which
+    // holds it until closed, so that processes reading and replacing the file take turns;
+    // false when the lock file cannot be made (the work goes on unlocked).
+    bool lock(FileDescriptor &held) const;
     // Removes the file; true also when there was none.
     bool remove() const;
     // Moves the file aside (name + ".damaged-" + UTC time) so that a new one starts;

@@ -258,7 +258,7 @@ void RenamingWorkflow::finishChange(bool made)
     if (made)
         m_undoLog->recordAfter(nativePathOf(fileName()));
     else
-        m_undoLog->dropLast();
+        m_undoLog->dropPending();
 }
 
 bool RenamingWorkflow::renameFile()

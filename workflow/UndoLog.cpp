@@ -1,5 +1,6 @@
 #include "workflow/UndoLog.h"
 
+#include "platform/FileDescriptor.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
 #include "platform/NativeNames.h"
@@ -162,6 +163,9 @@ bool UndoLog::loadBytes(Change &change) const
 
 bool UndoLog::recordBefore(Change change)
 {
+    platform::FileDescriptor lock;
+    platform::StateFile(indexName).lock(lock);
+    m_pendingId = 0;
     load();
     change.id = m_nextId++;
     change.size = -1;
@@ -172,17 +176,32 @@ bool UndoLog::recordBefore(Change change)
     }
     m_changes.append(change);
     bound();
-    if (save())
+    if (save()) {
+        m_pendingId = change.id;
         return true;
+    }
     m_problem += QStringLiteral(" La modifica non si potrà annullare.");
     return false;
 }
 
+QList<UndoLog::Change>::iterator UndoLog::lockPending(platform::FileDescriptor &lock)
+{
+    if (m_pendingId == 0)
+        return m_changes.end(); // not recorded: the problem was told
+    // Read again: another process may have recorded a change meanwhile.
+    platform::StateFile(indexName).lock(lock);
+    load();
+    return std::find_if(m_changes.begin(), m_changes.end(),
+                        [this](const Change &change) { return change.id == m_pendingId; });
+}
+
 void UndoLog::recordAfter(const QString &newPath)
 {
-    if (m_changes.isEmpty())
+    platform::FileDescriptor lock;
+    const auto pending = lockPending(lock);
+    if (pending == m_changes.end())
         return;
-    Change &last = m_changes.last();
+    Change &last = *pending;
     last.newPath = newPath;
     const Fingerprint now = fingerprintOf(last.newPath);
     if (!now.read)
@@ -193,12 +212,16 @@ void UndoLog::recordAfter(const QString &newPath)
     save();
 }
 
-void UndoLog::dropLast()
+void UndoLog::dropPending()
 {
-    if (m_changes.isEmpty())
+    platform::FileDescriptor lock;
+    const auto pending = lockPending(lock);
+    if (pending == m_changes.end())
         return;
-    dropBytes(m_changes.takeLast());
-    save();
+    const Change dropped = *pending;
+    m_changes.erase(pending);
+    if (save())
+        dropBytes(dropped);
 }
 
 QString UndoLog::locate(const Change &change) const
@@ -226,6 +249,8 @@ QString UndoLog::locate(const Change &change) const
 
 UndoLog::UndoResult UndoLog::undoLast()
 {
+    platform::FileDescriptor lock;
+    platform::StateFile(indexName).lock(lock);
     load();
     if (m_changes.isEmpty())
         return {false, m_problem.isEmpty() ? QStringLiteral("Non c'è nessuna modifica da annullare.") : m_problem, {}, {}};

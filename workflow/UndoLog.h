@@ -5,12 +5,17 @@
 // made; an undo refuses a file that changed since. The index and the tag bytes of each
 // change are state files (see platform/StateFile.h), bounded to the last maxChanges
 // changes and maxTagBytes bytes of tags, the oldest dropped first. A damaged index is set
-// aside and a new log started, the problem told by problem().
+// aside and a new log started, the problem told by problem(). Processes that share the log
+// (the window, the tool) take turns through its lock.
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <utility>
+
+namespace platform {
+class FileDescriptor;
+}
 
 class UndoLog {
 public:
@@ -52,11 +57,11 @@ public:
     // Records `change` durably before it is made; false (problem() says why) when it
     // could not be written.
     bool recordBefore(Change change);
-    // The change recorded last was made (or made in part) and the file is now at
+    // The change recordBefore recorded was made (or made in part) and the file is now at
     // `newPath`: its fingerprint is taken.
     void recordAfter(const QString &newPath);
-    // The change recorded last was not made.
-    void dropLast();
+    // The change recordBefore recorded was not made.
+    void dropPending();
 
     // Takes back the last change; refused, with nothing changed, when the file changed
     // since, its old name is taken or the folder refuses. The undo is marked in the log
@@ -68,6 +73,9 @@ private:
     bool save();
     void bound();
     void dropBytes(const Change &change);
+    // Takes the lock into `lock`, reads the log again and finds the change recordBefore
+    // recorded (end() when none).
+    QList<Change>::iterator lockPending(platform::FileDescriptor &lock);
     // Where the file of the last change is now, or empty when it changed since.
     QString locate(const Change &change) const;
     bool loadBytes(Change &change) const;
@@ -75,5 +83,6 @@ private:
 
     QList<Change> m_changes;
     quint64 m_nextId = 1;
+    quint64 m_pendingId = 0; // the change recordBefore recorded
     QString m_problem;
 };

@@ -14,6 +14,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <cstdio>
+#include <memory>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -193,4 +195,25 @@ TEST_F(KestravaTagsTest, UndoTakesBackSetAndRenameInLaterRuns)
     EXPECT_EQ(runTool({u"undo"_s}).exitCode, 0);
     EXPECT_EQ(folder.read(u"notes.txt"_s), QByteArray("text"));
     EXPECT_FALSE(folder.exists(u"Plan.txt"_s));
+}
+
+TEST_F(KestravaTagsTest, ToolsWritingAtOnceEachRecordTheirChange)
+{
+    const StateHome stateHome(folder.filePath(u"state"_s));
+    constexpr int runs = 6;
+    std::vector<std::unique_ptr<QProcess>> tools;
+    for (int i = 0; i < runs; ++i) {
+        const QString name = QString::number(i) + u".mp3"_s;
+        writeMp3(name, u"title"_s, u"band"_s, i);
+        tools.push_back(std::make_unique<QProcess>());
+        tools.back()->start(QStringLiteral(KESTRAVA_TAGS_TOOL), {u"set"_s, name, u"--album"_s, u"Album"_s});
+    }
+    for (const std::unique_ptr<QProcess> &tool : tools) {
+        ASSERT_TRUE(tool->waitForFinished(30000));
+        EXPECT_EQ(tool->exitCode(), 0) << tool->readAllStandardError().toStdString();
+    }
+    const ToolRun list = runTool({u"undo"_s, u"--list"_s});
+    EXPECT_TRUE(list.err.isEmpty()) << list.err.toStdString();
+    EXPECT_EQ(list.out.trimmed().split(u'\n').size(), runs) << list.out.toStdString();
+    EXPECT_EQ(runTool({u"undo"_s, QString::number(runs)}).exitCode, 0);
 }
