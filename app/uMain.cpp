@@ -17,8 +17,10 @@
 #include "platform/NativePaths.h"
 #include "tags/TID3TagInfo.h"
 #include "workflow/RenamingWorkflow.h"
+#include "workflow/UndoLog.h"
 #include "ui_uMain.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -79,6 +81,8 @@ void TfrmMain::FormCreate()
     m_id3v1 = std::make_unique<TID3TagInfo>();
     m_workflow = std::make_unique<RenamingWorkflow>(*m_kestrava, *m_id3v1);
     m_workflow->setSettings(RenamingWorkflow::Settings::from(*m_opzioni));
+    m_undoLog = std::make_unique<UndoLog>();
+    m_workflow->setUndoLog(m_undoLog.get());
 }
 
 void TfrmMain::FormClose()
@@ -140,6 +144,20 @@ void TfrmMain::connectControls()
     on(ui->btnOpzioni, &TfrmMain::btnOpzioniClick);
     on(ui->btnCredits, &TfrmMain::btnCreditsClick);
     on(ui->btnEsci, &TfrmMain::btnEsciClick);
+    // Ctrl+Z anywhere in the window, and in the form's context menu.
+    m_undoAction = new QAction(QStringLiteral("&Annulla l'ultima ridenominazione"), this);
+    m_undoAction->setObjectName(QStringLiteral("actAnnulla"));
+    m_undoAction->setShortcut(QKeySequence::Undo);
+    m_undoAction->setShortcutContext(Qt::WindowShortcut);
+    connect(m_undoAction, &QAction::triggered, this, [this] { guarded([this] { annullaUltimaModifica(); }); });
+    addAction(m_undoAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    ui->btnRinomina->setToolTip(
+        QStringLiteral("Rinomina il file e scrive i tag (Ctrl+Z annulla l'ultima ridenominazione, nome e tag)"));
+    for (const TagField field : TagFieldValues::all)
+        fieldEdit(field)->installEventFilter(this);
+    for (QLineEdit *edit : {ui->edtRinomina, ui->edtPrima, ui->edtDopo, ui->edtNuovoNome})
+        edit->installEventFilter(this);
     connect(ui->flsFile, &TZuFilelistView28::OnClick, this, [this] { guarded([this] { flsFileClick(); }); });
     connect(ui->dtrDirectory, &TZuDirTree21::OnClick, this, [this] { guarded([this] { dtrDirectoryClick(); }); });
 }
@@ -355,6 +373,10 @@ bool TfrmMain::renameLoadedFile()
     const QString oldPath = m_workflow->filePath();
     const bool done = m_workflow->renameAndWriteTags(
         shownFields(), [this](const QString &question) { return askBeforeLoss(question); });
+    // The change is made also when it could not be recorded for Ctrl+Z; the user is told.
+    if (const QString problem = m_undoLog->takeProblem(); !problem.isEmpty())
+        platform::showMessage(platform::MessageKind::Warning, QStringLiteral("Kestrava"), problem,
+                              int(platform::MessageButton::Ok));
     if (m_workflow->filePath() != oldPath) {
         // The list shows what is on disk from here on, whatever the tag writes do.
         renameLoadedItem(oldPath);
@@ -378,6 +400,45 @@ bool TfrmMain::renameLoadedFile()
         break;
     }
     return false;
+}
+
+void TfrmMain::annullaUltimaModifica()
+{
+    const UndoLog::UndoResult result = m_undoLog->undoLast();
+    if (!result.done) {
+        platform::showMessage(platform::MessageKind::Warning, QStringLiteral("Kestrava"), result.message,
+                              int(platform::MessageButton::Ok));
+        return;
+    }
+    // The list follows: the row of the file gets its old name back and is loaded.
+    TZuFilelistView28 *list = ui->flsFile;
+    const QString undone = platform::toDrivePath(result.undonePath);
+    int row = -1;
+    for (int index = 0; index < list->itemCount() && row < 0; ++index) {
+        if (list->item(index).path() == undone)
+            row = index;
+    }
+    if (row >= 0) {
+        list->renameItem(row, platform::toDrivePath(platform::nativeNameOf(result.restoredPath)));
+        list->selectItem(row);
+        list->scrollItemIntoView(row);
+        loadItem(row);
+    } else {
+        openPath(result.restoredPath);
+    }
+    platform::showMessage(platform::MessageKind::Information, QStringLiteral("Kestrava"), result.message,
+                          int(platform::MessageButton::Ok));
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // Left unaccepted, the key goes on to the window's Ctrl+Z.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *edit = qobject_cast<QLineEdit *>(watched);
+        if (edit && !edit->isUndoAvailable() && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Undo))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfrmMain::renameLoadedItem(const QString &oldPath)

@@ -16,6 +16,8 @@ class TfrmAbout;
 class TfrmOpzioni;
 class TClickableImage;
 class RenamingWorkflow;
+class UndoLog;
+class QAction;
 namespace Ui {
 class frmMain;
 }
@@ -75,6 +77,10 @@ private:
     static bool askBeforeLoss(const QString &question); // the Yes/No box
     void btnRinominaClick();
     bool renameLoadedFile(); // false when the rename or a tag write failed (the user was told)
+    // Ctrl+Z: takes back the last rename or tag write; the file is selected and loaded.
+    void annullaUltimaModifica();
+    // Keeps Ctrl+Z in a form field for the field's own undo while it has one.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     // Gives the list item loaded last the name of the renamed file.
     void renameLoadedItem(const QString &oldPath);
 
@@ -108,6 +114,8 @@ private:
     std::unique_ptr<TOpzioni> m_opzioni;
     std::unique_ptr<TID3TagInfo> m_id3v1;
     std::unique_ptr<RenamingWorkflow> m_workflow;
+    std::unique_ptr<UndoLog> m_undoLog;
+    QAction *m_undoAction = nullptr;
     TfrmAbout *m_about = nullptr;
     TfrmOpzioni *m_options = nullptr;
     int m_loadedRow = -1; // the list row loaded last, -1 for none

@@ -31,6 +31,8 @@ public:
     // The error number of the failed open (NotRegularFile for a folder, FIFO or device).
     int error() const { return m_error; }
     qint64 size() const { return m_size; }
+    // The modification time, in nanoseconds, at the open or at the last write.
+    qint64 modified() const { return m_modified; }
 
     // All `size` bytes at `offset`; false with errno set.
     bool readAt(char *data, qint64 size, qint64 offset) const;

@@ -112,6 +112,11 @@ bool TagSession::current()
     if (m_file.unchanged())
         return true;
     // Another program changed or replaced the file: what it holds now is read again.
+    return readAgain();
+}
+
+bool TagSession::readAgain()
+{
     m_file.close();
     open();
     if (!loaded()) {
@@ -174,6 +179,14 @@ bool TagSession::writeId3v1(const QByteArray &record)
         return false;
     }
     const qint64 offset = hadRecord ? m_size - Id3v1Size : m_size;
+    if (!writeId3v1At(offset, record))
+        return false;
+    m_writtenId3v1 = {offset, Id3v1Size};
+    return true;
+}
+
+bool TagSession::writeId3v1At(qint64 offset, const QByteArray &record)
+{
     if (!m_file.writeAt(offset, record)) {
         // A file system without in-place writes (an SMB share through GVfs): the file is rewritten.
         if (errno != EOPNOTSUPP || !m_file.replaceRange(offset, m_size - offset, record))
@@ -181,6 +194,48 @@ bool TagSession::writeId3v1(const QByteArray &record)
     }
     m_size = m_file.size();
     m_id3v1 = record;
-    m_writtenId3v1 = {offset, Id3v1Size};
     return true;
+}
+
+bool TagSession::restoreTags(const QByteArray &id3v2, const QByteArray &id3v1)
+{
+    if (!current())
+        return false;
+    if (!restoreId3v1(id3v1))
+        return false;
+    const qint64 oldSize = m_id3v2Size;
+    bool restored = false;
+    if (oldSize > 0 && id3v2.size() == oldSize) {
+        switch (m_file.overwrite(0, id3v2, m_buffer.first(qsizetype(oldSize)))) {
+        case platform::RegionJournal::Result::Written:
+            restored = true;
+            break;
+        case platform::RegionJournal::Result::Failed:
+            return false;
+        case platform::RegionJournal::Result::Unsupported:
+            break;
+        }
+    }
+    if (!restored && (oldSize != 0 || !id3v2.isEmpty()) && !m_file.replaceRange(0, oldSize, id3v2))
+        return false;
+    return readAgain();
+}
+
+bool TagSession::restoreId3v1(const QByteArray &record)
+{
+    const bool hasRecord = !m_id3v1.isEmpty();
+    if (!hasRecord && record.isEmpty())
+        return true;
+    if (hasRecord && record.isEmpty()) {
+        if (!m_file.replaceRange(m_size - Id3v1Size, Id3v1Size, QByteArray()))
+            return false;
+        m_size = m_file.size();
+        m_id3v1.clear();
+        return true;
+    }
+    if (record.size() != Id3v1Size) {
+        errno = EINVAL;
+        return false;
+    }
+    return writeId3v1At(hasRecord ? m_size - Id3v1Size : m_size, record);
 }

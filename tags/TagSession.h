@@ -36,6 +36,8 @@ public:
     QByteArrayView oldId3v2() const { return QByteArrayView(m_loaded).first(qsizetype(m_loadedId3v2Size)); }
     QByteArray oldId3v1() const { return m_loadedId3v1; }
     qint64 fileSize() const { return m_size; }
+    // The modification time (nanoseconds) as read or last written.
+    qint64 modifiedTime() const { return m_file.modified(); }
     // Whether the file ends with an ID3v1 record now.
     bool endsWithId3v1() const { return !m_id3v1.isEmpty(); }
 
@@ -58,6 +60,12 @@ public:
     // file that had none; false with errno set (EAGAIN when the end changed since the read).
     bool writeId3v1(const QByteArray &record);
 
+    // Puts back tags exactly as another session's oldId3v2() and oldId3v1() held them,
+    // keeping the audio: the ID3v2 tag in place through the journal when it has the same
+    // size, else by the file's rewrite; an ID3v1 record written over, appended or cut off.
+    // False with errno set; afterwards the file is read again.
+    bool restoreTags(const QByteArray &id3v2, const QByteArray &id3v1);
+
     // Reads the file again when another program changed or replaced it since; false with
     // errno set when that read failed (or an earlier one did).
     bool readAgainIfChanged() { return current(); }
@@ -76,6 +84,10 @@ private:
     bool readAt(char *data, qint64 size, qint64 offset);
     // Reads the file again when another program changed it since; false with errno set.
     bool current();
+    // Opens and reads the file anew; false with errno set.
+    bool readAgain();
+    bool restoreId3v1(const QByteArray &record);
+    bool writeId3v1At(qint64 offset, const QByteArray &record);
 
     int m_folderFd;
     QByteArray m_nativeName;

@@ -9,6 +9,11 @@
 #include "naming/RenameFileSystem.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TagSession.h"
+#include "workflow/UndoLog.h"
+#include "platform/DrivePaths.h"
+#include "platform/NativePaths.h"
+
+#include <QScopeGuard>
 
 #include <cerrno>
 
@@ -204,10 +209,56 @@ void RenamingWorkflow::writeId3v1()
 
 bool RenamingWorkflow::writeTags(const TagFieldValues &fields)
 {
-    if (!saveTags(fields))
-        return false;
-    writeId3v1();
-    return true;
+    if (!m_session)
+        m_session = openSession();
+    m_session->readAgainIfChanged();
+    recordChange(fileName(), true);
+    return writeRecordedTags(fields, false);
+}
+
+bool RenamingWorkflow::writeRecordedTags(const TagFieldValues &fields, bool renamed)
+{
+    bool written = false;
+    try {
+        written = saveTags(fields);
+        if (written)
+            writeId3v1();
+    } catch (...) {
+        finishChange(renamed || written);
+        throw;
+    }
+    finishChange(renamed || written);
+    return written;
+}
+
+QString RenamingWorkflow::nativePathOf(const QString &name) const
+{
+    return platform::absoluteNativePath(platform::toNativePath(m_folder + name));
+}
+
+void RenamingWorkflow::recordChange(const QString &newName, bool tags)
+{
+    if (!m_undoLog)
+        return;
+    UndoLog::Change change;
+    change.oldPath = nativePathOf(fileName());
+    change.newPath = nativePathOf(newName);
+    change.tagsWritten = tags && m_session && m_session->loaded();
+    if (change.tagsWritten) {
+        change.oldId3v2 = m_session->oldId3v2().toByteArray();
+        change.oldId3v1 = m_session->oldId3v1();
+    }
+    m_undoLog->recordBefore(change);
+}
+
+void RenamingWorkflow::finishChange(bool made)
+{
+    if (!m_undoLog)
+        return;
+    if (made)
+        m_undoLog->recordAfter(nativePathOf(fileName()));
+    else
+        m_undoLog->dropPending();
 }
 
 bool RenamingWorkflow::renameFile()
@@ -267,18 +318,18 @@ bool RenamingWorkflow::renameAndWriteTags(const TagFieldValues &fields, const Lo
             }
         }
     }
-    if (!renameFile())
+    recordChange(m_engine.NewName() + m_engine.Extension(), m_loadedAsMp3);
+    if (!renameFile()) {
+        finishChange(false);
         return false;
-    if (!m_loadedAsMp3)
+    }
+    if (!m_loadedAsMp3) {
+        finishChange(true);
         return true;
-    const bool despite = m_writeDespiteLoss;
+    }
+    const auto restoreDespite = qScopeGuard([this, despite = m_writeDespiteLoss] { m_writeDespiteLoss = despite; });
     m_writeDespiteLoss = true; // asked above
-    const bool written = saveTags(fields);
-    m_writeDespiteLoss = despite;
-    if (!written)
-        return false;
-    writeId3v1();
-    return true;
+    return writeRecordedTags(fields, true);
 }
 
 int RenamingWorkflow::nextIndex(int selected, int count)

@@ -20,6 +20,7 @@ class FolderHandle;
 }
 class TID3TagInfo;
 class TOpzioni;
+class UndoLog;
 
 class RenamingWorkflow {
 public:
@@ -40,6 +41,9 @@ public:
     void setSettings(const Settings &settings) { m_settings = settings; }
     const Settings &settings() const { return m_settings; }
     TKestrava &engine() { return m_engine; }
+    // Where the renames and tag writes are recorded before they are made, so that they
+    // can be taken back; none (the default) records nothing.
+    void setUndoLog(UndoLog *log) { m_undoLog = log; }
 
     // Takes `name` (a bare name, empty for no file) of `folder` (a drive path ending in
     // its separator; empty for the current folder) as the file in work.
@@ -117,6 +121,15 @@ public:
 
 private:
     bool folderStillThere() const;
+    QString nativePathOf(const QString &name) const;
+    // Records the change about to be made to the file in work (renamed to `newName`,
+    // its tags written when `tags`); finishChange follows it with whether it was made.
+    void recordChange(const QString &newName, bool tags);
+    void finishChange(bool made);
+    // saveTags then writeId3v1, the change recorded as made when the file was `renamed`
+    // or a tag written, also when a write throws.
+    bool writeRecordedTags(const TagFieldValues &fields, bool renamed);
+
     std::unique_ptr<TagSession> openSession() const;
 
     TKestrava &m_engine;
@@ -128,4 +141,5 @@ private:
     TID3v2::SaveResult m_lastSave;
     std::unique_ptr<platform::FolderHandle> m_folderHandle; // the folder loaded from
     std::unique_ptr<TagSession> m_session;
+    UndoLog *m_undoLog = nullptr;
 };

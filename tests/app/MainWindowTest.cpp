@@ -11,8 +11,11 @@
 #include "platform/DrivePaths.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
+#include "tests/common/StateHome.h"
 #include "tests/tags/TagBytes.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
@@ -23,6 +26,7 @@
 #include <QImage>
 #include <QMap>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -595,4 +599,67 @@ TEST_F(MainWindowTest, TheFileListIsReadOnly)
         EXPECT_EQ(text, u"E' in sola lettura"_s);
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(edit("edtNomeOriginale")->text(), u"a.mp3"_s);
+}
+
+TEST_F(MainWindowTest, CtrlZTakesBackTheLastRinominaAndTheFormFollows)
+{
+    QTemporaryDir stateFolder;
+    const StateHome stateHome(stateFolder.path());
+    writeMp3(u"01.mp3"_s, {u"Bohemian rhapsody"_s, u"Queen"_s, u"Opera"_s, u"Rock"_s, u"1975"_s, {}, {}, 11},
+             {u"Bohemian rhapsody"_s, u"Queen"_s});
+    writeMp3(u"02.mp3"_s, {u"Radio ga ga"_s, u"Queen"_s});
+    const QByteArray original = folder->read(u"01.mp3"_s);
+    createWindow();
+    const QAction *undo = window->findChild<QAction *>(u"actAnnulla"_s);
+    ASSERT_NE(undo, nullptr);
+    EXPECT_EQ(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+    EXPECT_TRUE(window->actions().contains(undo)); // the form's context menu
+    EXPECT_TRUE(window->findChild<QWidget *>(u"btnRinomina"_s)->toolTip().contains(u"Ctrl+Z"_s));
+
+    clickFolder(folder->path());
+    edit("edtTitolo")->clear();
+    type("edtTitolo", u"Killer queen"_s);
+    QTest::keyClick(edit("edtTitolo"), Qt::Key_Return);
+    ASSERT_TRUE(folder->exists(u"[Queen] - Killer queen.mp3"_s));
+    ASSERT_EQ(edit("edtNomeOriginale")->text(), u"02.mp3"_s);
+
+    // Ctrl+Z in a field just loaded (no typing of its own to undo).
+    QWidget *focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    QTest::keyClick(focused, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(folder->exists(u"[Queen] - Killer queen.mp3"_s));
+    EXPECT_EQ(folder->read(u"01.mp3"_s), original);
+    EXPECT_EQ(list()->item(0).caption, u"01.mp3"_s);
+    EXPECT_EQ(list()->selectedIndex(), 0);
+    EXPECT_EQ(edit("edtNomeOriginale")->text(), u"01.mp3"_s);
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Bohemian rhapsody"_s);
+    EXPECT_EQ(edit("edtTraccia")->text(), u"11"_s);
+    ASSERT_FALSE(boxes->texts().isEmpty());
+    EXPECT_TRUE(boxes->texts().last().startsWith(u"Ripristinati il nome e i tag di prima"_s))
+        << boxes->texts().last().toStdString();
+
+    // Typing is undone in the field first; nothing is left to take back after that.
+    type("edtTitolo", u"x"_s);
+    QTest::keyClick(edit("edtTitolo"), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit("edtTitolo")->text(), u"Bohemian rhapsody"_s);
+    const qsizetype shown = boxes->texts().size();
+    QTest::keyClick(edit("edtTitolo"), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(boxes->texts().size(), shown + 1);
+    EXPECT_EQ(boxes->texts().last(), u"Non c'è nessuna modifica da annullare."_s);
+}
+
+TEST_F(MainWindowTest, ARinominaThatCannotBeRecordedIsMadeAndTheUserIsTold)
+{
+    QTemporaryDir stateFolder;
+    const QString notAFolder = stateFolder.filePath(u"file"_s);
+    QFile(notAFolder).open(QIODevice::WriteOnly);
+    const StateHome stateHome(notAFolder);
+    writeMp3(u"01.mp3"_s, {u"Bohemian rhapsody"_s, u"Queen"_s});
+    createWindow();
+    clickFolder(folder->path());
+    press("btnRinomina");
+    EXPECT_TRUE(folder->exists(u"[Queen] - Bohemian rhapsody.mp3"_s));
+    ASSERT_EQ(boxes->texts().size(), 1);
+    EXPECT_TRUE(boxes->texts().first().endsWith(u"La modifica non si potrà annullare."_s))
+        << boxes->texts().first().toStdString();
 }

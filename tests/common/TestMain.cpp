@@ -1,4 +1,4 @@
-// Test entry: offscreen widgets, a private hive, and a scripted message responder so
+// Test entry: offscreen widgets, a private hive and state folder, and a scripted message responder so
 // that no test can block on a real dialog.
 
 #include "tests/common/ScriptedMessageResponder.h"
@@ -21,6 +21,8 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     QTemporaryDir dataHome;
     qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    QTemporaryDir stateHome;
+    qputenv("XDG_STATE_HOME", stateHome.path().toLocal8Bit());
     const std::unique_ptr<QApplication> application = createTestApplication(argc, argv);
     platform::ScriptedMessageResponder unexpectedBoxes;
     ::testing::InitGoogleMock(&argc, argv);

@@ -2,16 +2,20 @@
 
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
+#include "tests/common/StateHome.h"
 #include "tests/common/TempFolder.h"
 #include "tests/tags/Mp3Files.h"
 #include "tests/tags/TagBytes.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <cstdio>
+#include <memory>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -113,7 +117,7 @@ TEST_F(KestravaTagsTest, HelpListsEveryCommandAndMistakesExitWithTwo)
 {
     const ToolRun help = runTool({u"--help"_s});
     EXPECT_EQ(help.exitCode, 0);
-    for (const QString &command : {u"dump FILE"_s, u"set FILE"_s, u"rename FILE"_s, u"--help"_s})
+    for (const QString &command : {u"dump FILE"_s, u"set FILE"_s, u"rename FILE"_s, u"undo [N]"_s, u"undo --list"_s, u"--help"_s})
         EXPECT_TRUE(help.out.contains(command)) << command.toStdString();
     for (const QStringList &arguments : {QStringList{}, QStringList{u"frob"_s}, QStringList{u"set"_s},
                                          QStringList{u"set"_s, u"a.mp3"_s, u"--colour"_s, u"red"_s}})
@@ -158,4 +162,58 @@ TEST_F(KestravaTagsTest, SetRefusesATagWithUnreadablePartsUnlessForced)
     ASSERT_TRUE(v2.ReadFromFile(folder.filePath(u"d.mp3"_s)));
     EXPECT_EQ(v2.Title(), u"New"_s);
     EXPECT_EQ(v2.Artist(), u"Band"_s);
+}
+
+TEST_F(KestravaTagsTest, UndoTakesBackSetAndRenameInLaterRuns)
+{
+    const StateHome stateHome(folder.filePath(u"state"_s));
+    writeMp3(u"01.mp3"_s, u"old title"_s, u"the band"_s, 7);
+    const QByteArray original = folder.read(u"01.mp3"_s);
+    ASSERT_EQ(runTool({u"set"_s, u"01.mp3"_s, u"--album"_s, u"An album"_s}).exitCode, 0);
+    ASSERT_EQ(runTool({u"rename"_s, u"01.mp3"_s, u"--title"_s, u"new"_s}).exitCode, 0);
+
+    const ToolRun list = runTool({u"undo"_s, u"--list"_s});
+    EXPECT_EQ(list.exitCode, 0);
+    const QStringList lines = list.out.trimmed().split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << list.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(u"1\tname and tags\t"_s + folder.filePath(u"01.mp3"_s))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(u"2\ttags\t"_s)) << lines[1].toStdString();
+
+    const ToolRun undone = runTool({u"undo"_s, u"2"_s});
+    EXPECT_EQ(undone.exitCode, 0) << undone.err.toStdString();
+    EXPECT_EQ(folder.read(u"01.mp3"_s), original);
+    EXPECT_EQ(QDir(folder.path()).entryList({u"*.mp3"_s}).size(), 1);
+    const ToolRun nothing = runTool({u"undo"_s});
+    EXPECT_EQ(nothing.exitCode, 1);
+    EXPECT_TRUE(nothing.err.contains(u"nessuna modifica"_s)) << nothing.err.toStdString();
+    EXPECT_EQ(runTool({u"undo"_s, u"x"_s}).exitCode, 2);
+
+    // Another file: only its name is taken back.
+    folder.write(u"notes.txt"_s, "text");
+    ASSERT_EQ(runTool({u"rename"_s, u"notes.txt"_s, u"--name"_s, u"plan"_s}).exitCode, 0);
+    EXPECT_TRUE(runTool({u"undo"_s, u"--list"_s}).out.startsWith(u"1\tname\t"_s));
+    EXPECT_EQ(runTool({u"undo"_s}).exitCode, 0);
+    EXPECT_EQ(folder.read(u"notes.txt"_s), QByteArray("text"));
+    EXPECT_FALSE(folder.exists(u"Plan.txt"_s));
+}
+
+TEST_F(KestravaTagsTest, ToolsWritingAtOnceEachRecordTheirChange)
+{
+    const StateHome stateHome(folder.filePath(u"state"_s));
+    constexpr int runs = 6;
+    std::vector<std::unique_ptr<QProcess>> tools;
+    for (int i = 0; i < runs; ++i) {
+        const QString name = QString::number(i) + u".mp3"_s;
+        writeMp3(name, u"title"_s, u"band"_s, i);
+        tools.push_back(std::make_unique<QProcess>());
+        tools.back()->start(QStringLiteral(KESTRAVA_TAGS_TOOL), {u"set"_s, name, u"--album"_s, u"Album"_s});
+    }
+    for (const std::unique_ptr<QProcess> &tool : tools) {
+        ASSERT_TRUE(tool->waitForFinished(30000));
+        EXPECT_EQ(tool->exitCode(), 0) << tool->readAllStandardError().toStdString();
+    }
+    const ToolRun list = runTool({u"undo"_s, u"--list"_s});
+    EXPECT_TRUE(list.err.isEmpty()) << list.err.toStdString();
+    EXPECT_EQ(list.out.trimmed().split(u'\n').size(), runs) << list.out.toStdString();
+    EXPECT_EQ(runTool({u"undo"_s, QString::number(runs)}).exitCode, 0);
 }

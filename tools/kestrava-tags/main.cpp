@@ -2,6 +2,7 @@
 // File names are taken as the system gives them.
 
 #include "workflow/RenamingWorkflow.h"
+#include "workflow/UndoLog.h"
 
 #include "naming/TKestrava.h"
 #include "platform/DrivePaths.h"
@@ -14,6 +15,7 @@
 #include "tags/TagSession.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -36,6 +38,10 @@ const QString usageText = QStringLiteral(
     "                            what the main window's \"Rinomina\" does: the file is\n"
     "                            renamed to the proposed name and, for an MP3 file,\n"
     "                            both tags are written into it; prints the new name\n"
+    "  undo [N]                  takes back the last N (default 1) renames and tag\n"
+    "                            writes of this tool and the main window: old name and\n"
+    "                            old tag bytes; refused for a file changed since\n"
+    "  undo --list               the changes that can be taken back, last first\n"
     "  help, --help              this text\n"
     "\n"
     "tag options (MP3 files):\n"
@@ -150,6 +156,41 @@ int dump(const QStringList &files)
     return 0;
 }
 
+void printLogProblem(const UndoLog &log)
+{
+    if (!log.problem().isEmpty())
+        print(stderr, QStringLiteral("kestrava-tags: %1").arg(log.problem()));
+}
+
+int undo(const QStringList &arguments)
+{
+    UndoLog log;
+    if (arguments == QStringList{QStringLiteral("--list")}) {
+        const QList<UndoLog::Change> changes = log.changes();
+        printLogProblem(log);
+        for (qsizetype i = changes.size() - 1; i >= 0; --i) {
+            const UndoLog::Change &change = changes.at(i);
+            const QString what = change.oldPath == change.newPath ? QStringLiteral("tags")
+                                 : change.tagsWritten             ? QStringLiteral("name and tags")
+                                                                  : QStringLiteral("name");
+            print(stdout, QStringLiteral("%1\t%2\t%3 -> %4")
+                              .arg(QString::number(changes.size() - i), what, change.oldPath, change.newPath));
+        }
+        return 0;
+    }
+    bool valid = arguments.size() <= 1;
+    const int count = arguments.isEmpty() ? 1 : arguments.at(0).toInt(&valid);
+    if (!valid || count < 1)
+        return usageError(QStringLiteral("undo takes --list or a number of changes"));
+    for (int i = 0; i < count; ++i) {
+        const UndoLog::UndoResult result = log.undoLast();
+        print(result.done ? stdout : stderr, result.message);
+        if (!result.done)
+            return exitFailed;
+    }
+    return 0;
+}
+
 // The options after FILE: tag fields given, and the rename settings.
 struct Options {
     TagFieldValues fields;
@@ -239,9 +280,12 @@ int set(const QString &file, const QStringList &arguments)
     TKestrava engine;
     TID3TagInfo v1;
     RenamingWorkflow workflow(engine, v1);
+    UndoLog undoLog;
+    workflow.setUndoLog(&undoLog);
     const FileArgument argument(file);
     workflow.setFile(argument.folder, argument.name);
     workflow.setWriteDespiteLoss(options.force);
+    const auto tellLogProblem = qScopeGuard([&] { printLogProblem(undoLog); });
     if (!workflow.writeTags(loadedFieldsWith(workflow, options))) {
         printSaveFailure(file, QStringLiteral("the ID3v2 tag could not be written"), workflow.lastSaveResult());
         return exitFailed;
@@ -257,6 +301,9 @@ int rename(const QString &file, const QStringList &arguments)
     TKestrava engine;
     TID3TagInfo v1;
     RenamingWorkflow workflow(engine, v1);
+    UndoLog undoLog;
+    workflow.setUndoLog(&undoLog);
+    const auto tellLogProblem = qScopeGuard([&] { printLogProblem(undoLog); });
     workflow.setSettings(options.settings);
     const FileArgument argument(file);
     workflow.setFile(argument.folder, argument.name);
@@ -303,6 +350,8 @@ int main(int argc, char *argv[])
             return dump(arguments.mid(1));
         if (command == QLatin1String("set") && arguments.size() >= 2)
             return set(arguments.at(1), arguments.mid(2));
+        if (command == QLatin1String("undo"))
+            return undo(arguments.mid(1));
         if (command == QLatin1String("rename") && arguments.size() >= 2)
             return rename(arguments.at(1), arguments.mid(2));
     } catch (const platform::Error &error) {

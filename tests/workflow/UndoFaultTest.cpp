@@ -1,0 +1,77 @@
+// An undo killed at each of its system calls in turn (the preloaded fault shim, in a
+// child process): the file is never broken, and the next undo completes it byte for byte.
+
+#include "workflow/UndoLog.h"
+
+#include "tags/TagSession.h"
+#include "tests/common/StateHome.h"
+#include "tests/common/TempFolder.h"
+#include "tests/tags/TagBytes.h"
+#include "tests/workflow/UndoFiles.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+struct UndoRun {
+    int exitCode = -1; // -1 when killed
+    long calls = 0;
+    QString err;
+};
+
+UndoRun runUndo(long killAt)
+{
+    QProcess undo;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"LD_PRELOAD"_s, QStringLiteral(TAG_FAULT_SHIM));
+    undo.setProcessEnvironment(environment);
+    undo.start(QStringLiteral(UNDO_PROCESS), {QString::number(killAt), u"5"_s, u"1"_s});
+    undo.waitForFinished(30000);
+    return {undo.exitStatus() == QProcess::NormalExit ? undo.exitCode() : -1,
+            undo.readAllStandardOutput().trimmed().toLong(), QString::fromLocal8Bit(undo.readAllStandardError())};
+}
+} // namespace
+
+TEST(UndoFaultTest, AnUndoKilledAnywhereLeavesTheFileWholeAndTheNextUndoCompletesIt)
+{
+    for (long killAt = 1;; ++killAt) {
+        SCOPED_TRACE(killAt);
+        TempFolder folder;
+        const StateHome stateHome(folder.filePath(u"state"_s));
+        undofiles::writeCovered(folder, u"a.mp3"_s, 4, true); // the undo rewrites the file
+        const QByteArray original = folder.read(u"a.mp3"_s);
+        const QString renamed = undofiles::rename(folder, {}, u"a.mp3"_s, u"A much longer artist"_s, u"Song"_s);
+        const QByteArray changed = folder.read(renamed);
+
+        const UndoRun run = runUndo(killAt);
+        if (run.exitCode == 0) {
+            EXPECT_EQ(folder.read(u"a.mp3"_s), original);
+            EXPECT_GT(killAt, 20) << "the shim counted too few calls";
+            break;
+        }
+        ASSERT_EQ(run.exitCode, -1) << run.err.toStdString();
+        // One name, a file whose tags read and whose audio is whole.
+        const bool atOld = folder.exists(u"a.mp3"_s);
+        ASSERT_NE(atOld, folder.exists(renamed));
+        const QString name = atOld ? u"a.mp3"_s : renamed;
+        const TagSession session(folder.filePath(name));
+        EXPECT_TRUE(session.loaded()) << session.errorMessage().toStdString();
+        EXPECT_EQ(tagbytes::afterTag(folder.read(name)).chopped(128), tagbytes::afterTag(original).chopped(128));
+        if (!atOld) {
+            EXPECT_EQ(folder.read(renamed), changed);
+        }
+
+        // Killed after the undo was done and noted (while the old tags' copy was removed),
+        // nothing is left to complete.
+        const bool finished = atOld && folder.read(u"a.mp3"_s) == original && UndoLog().changes().isEmpty();
+        const UndoLog::UndoResult again = UndoLog().undoLast();
+        EXPECT_TRUE(again.done || finished) << again.message.toStdString();
+        EXPECT_EQ(folder.read(u"a.mp3"_s), original);
+        EXPECT_FALSE(folder.exists(renamed));
+        ASSERT_LT(killAt, 2000);
+    }
+}
