@@ -1,6 +1,7 @@
 #include "platform/DriveTable.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/MountTable.h"
 #include "platform/NativeNames.h"
 #include "platform/NetworkThreads.h"
 #include "platform/Registry.h"
@@ -14,8 +15,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QMutex>
+#include <QRecursiveMutex>
 #include <QSet>
 #include <algorithm>
+#include <optional>
 #include <dirent.h>
 #include <sys/statvfs.h>
 
@@ -141,12 +145,19 @@ QString readSysText(const QString &path)
 }
 
 struct DriveState {
+    // Refreshes and look-ups come from the window thread and from listing workers.
+    QRecursiveMutex lock;
     QList<DriveInfo> drives;
+    bool built = false;
     QSet<QChar> registered;
     // what the drives were made from
     QByteArray mountTable;
+    quint64 mountGeneration = 0;
     QList<MappedDrive> mapped;
     QList<bool> mappedPresent;
+    // per mapped drive: whether its presence is known from a desktop share listing
+    // (looked at by a refresh only) rather than from its folder
+    QList<bool> mappedInShares;
     bool mappedRead = false;
 };
 
@@ -200,8 +211,7 @@ int daysSinceEpoch()
 
 QByteArray readMountTable()
 {
-    QFile file(QStringLiteral("/proc/self/mountinfo"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return MountTable::instance().text();
 }
 
 // The names in a folder, without looking at the entries themselves.
@@ -220,13 +230,20 @@ QSet<QString> namesIn(const QString &folder)
 // A mapped folder inside the desktop's share folder is there while its share is
 // mounted, which the share folder's listing tells without asking the server; any
 // other mapped folder while it exists.
-bool isMappedFolderPresent(const QString &nativeRoot, const QList<MountEntry> &mounts)
+const MountEntry *desktopSharesMountOf(const QString &nativeRoot, const QList<MountEntry> &mounts)
 {
     for (const MountEntry &mount : mounts) {
-        if (mount.fsType != desktopSharesType || !isBelow(nativeRoot, mount.root) || nativeRoot == mount.root)
-            continue;
-        const QString share = nativeRoot.mid(mount.root.size() + 1).section(QLatin1Char('/'), 0, 0);
-        return namesIn(mount.root).contains(share);
+        if (mount.fsType == desktopSharesType && isBelow(nativeRoot, mount.root) && nativeRoot != mount.root)
+            return &mount;
+    }
+    return nullptr;
+}
+
+bool isMappedFolderPresent(const QString &nativeRoot, const QList<MountEntry> &mounts)
+{
+    if (const MountEntry *mount = desktopSharesMountOf(nativeRoot, mounts)) {
+        const QString share = nativeRoot.mid(mount->root.size() + 1).section(QLatin1Char('/'), 0, 0);
+        return namesIn(mount->root).contains(share);
     }
     return QFileInfo(nativeRoot).isDir();
 }
@@ -245,14 +262,32 @@ void registerRoots(const QList<DriveInfo> &drives)
     state().registered = now;
 }
 
-const DriveInfo *findDrive(QChar letter)
+// Whether a mapped folder outside the desktop's shares has come or gone since the last
+// refresh: a look at the folder itself, nothing listed.
+bool mappedFolderCameOrWent(const DriveState &current)
 {
-    refreshDrives();
-    for (const DriveInfo &drive : state().drives) {
-        if (drive.letter == letter)
-            return &drive;
+    for (qsizetype i = 0; i < current.mapped.size() && i < current.mappedInShares.size(); ++i) {
+        if (!current.mappedInShares.at(i) && QFileInfo(current.mapped.at(i).nativeRoot).isDir() != current.mappedPresent.value(i))
+            return true;
     }
-    return nullptr;
+    return false;
+}
+
+// The drive of a letter in the table as last built: a look-up. The table is made again
+// only when the mount table has changed (which costs a poll to know) or a drive has
+// been mapped or unmapped; a mapped share's folder is looked at by refreshDrives().
+std::optional<DriveInfo> findDrive(QChar letter)
+{
+    DriveState &current = state();
+    QMutexLocker locker(&current.lock);
+    if (!current.built || !current.mappedRead || MountTable::instance().generation() != current.mountGeneration
+        || mappedFolderCameOrWent(current))
+        refreshDrives();
+    for (const DriveInfo &drive : current.drives) {
+        if (drive.letter == letter)
+            return drive;
+    }
+    return std::nullopt;
 }
 
 // A network drive is asked on a thread of its own, and one that has not answered
@@ -262,7 +297,7 @@ constexpr int networkAnswerMs = 3000;
 
 qint64 fileSystemBytes(QChar letter, bool freeOnly)
 {
-    const DriveInfo *drive = findDrive(letter);
+    const std::optional<DriveInfo> drive = findDrive(letter);
     if (!drive)
         return -1;
     FileSystemSpace space;
@@ -412,6 +447,7 @@ QList<MappedDrive> mappedDrives()
 
 bool mapDrive(const MappedDrive &drive)
 {
+    QMutexLocker locker(&state().lock);
     state().mappedRead = false;
     RegistryKey key;
     const QString letter(drive.letter);
@@ -422,6 +458,7 @@ bool mapDrive(const MappedDrive &drive)
 
 bool unmapDrive(QChar letter)
 {
+    QMutexLocker locker(&state().lock);
     state().mappedRead = false;
     RegistryKey key;
     return key.openKey(mappingsKey) && key.writeString(QString(letter), QString());
@@ -430,18 +467,24 @@ bool unmapDrive(QChar letter)
 QList<DriveInfo> refreshDrives()
 {
     DriveState &current = state();
+    QMutexLocker locker(&current.lock);
     if (!current.mappedRead) {
         current.mapped = mappedDrives();
         current.mappedRead = true;
-        current.drives.clear();
+        current.built = false;
     }
+    const quint64 mountGeneration = MountTable::instance().generation();
     const QByteArray mountTable = readMountTable();
     const QList<MountEntry> mounts = parseMountInfo(mountTable);
     QList<bool> mappedPresent;
-    for (const MappedDrive &mapped : current.mapped)
+    current.mappedInShares.clear();
+    for (const MappedDrive &mapped : current.mapped) {
         mappedPresent.append(isMappedFolderPresent(mapped.nativeRoot, mounts));
+        current.mappedInShares.append(desktopSharesMountOf(mapped.nativeRoot, mounts) != nullptr);
+    }
     // made again only when the mounts or the mapped folders have changed
-    if (!current.drives.isEmpty() && mountTable == current.mountTable && mappedPresent == current.mappedPresent)
+    current.mountGeneration = mountGeneration;
+    if (current.built && mountTable == current.mountTable && mappedPresent == current.mappedPresent)
         return current.drives;
 
     QList<DriveInfo> drives{{QLatin1Char('C'), QStringLiteral("/"), DriveKind::Fixed, QStringLiteral("/")}};
@@ -468,6 +511,7 @@ QList<DriveInfo> refreshDrives()
     std::sort(drives.begin(), drives.end(), [](const DriveInfo &a, const DriveInfo &b) { return a.letter < b.letter; });
     registerRoots(drives);
     current.drives = drives;
+    current.built = true;
     current.mountTable = mountTable;
     current.mappedPresent = mappedPresent;
     return drives;
@@ -483,7 +527,7 @@ quint32 presentDriveMask()
 
 DriveKind driveKind(QChar letter)
 {
-    const DriveInfo *drive = findDrive(letter);
+    const std::optional<DriveInfo> drive = findDrive(letter);
     return drive ? drive->kind : DriveKind::NotPresent;
 }
 

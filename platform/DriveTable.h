@@ -71,7 +71,9 @@ LetterRecords assignVolumeLetters(QList<DriveInfo> &volumes, LetterRecords recor
 QList<DriveInfo> refreshDrives();
 // Bit n set for each present letter ('A' + n), after a refresh.
 quint32 presentDriveMask();
-// The kind of a drive after a refresh; NotPresent for a letter with no drive.
+// The kind of a drive: a look-up in the table as last built, made again only when the
+// mount table has changed or a drive was mapped or unmapped (the mount table is read
+// once per change); NotPresent for a letter with no drive.
 DriveKind driveKind(QChar letter);
 // Total and free (available to the user) bytes of the file system holding a folder;
 // -1 for both on failure. It may wait on the network: see DriveSpaceQuery.h.

@@ -3,6 +3,7 @@
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FindFiles.h"
+#include "platform/MountTable.h"
 #include "platform/NativeNames.h"
 
 #include <QFile>
@@ -17,7 +18,6 @@ namespace platform {
 
 namespace {
 constexpr int settleMilliseconds = 60;
-constexpr const char *mountTablePath = "/proc/self/mountinfo";
 constexpr const char *watchLimitPath = "/proc/sys/fs/inotify/max_user_watches";
 constexpr int assumedWatchLimit = 8192; // the kernel's old default
 
@@ -54,17 +54,13 @@ bool readSubfolders(const QString &nativePath, QSet<QByteArray> &names)
     return true;
 }
 
-// The roots of the drives in the process's mount table, read from its start: mounts
-// that are not drives (RAM and pseudo file systems, bound folders) are not reported.
-QSet<QString> readMountPoints(int fd)
+// The roots of the drives in the process's mount table: mounts that are not drives (RAM
+// and pseudo file systems, bound folders) are not reported.
+QSet<QString> readMountPoints()
 {
-    QByteArray table;
-    char buffer[16384];
-    ::lseek(fd, 0, SEEK_SET);
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
-        table.append(buffer, got);
     QSet<QString> points;
-    for (const DriveInfo &volume : volumesFromMounts(parseMountInfo(table), isRemovableBlockDevice))
+    for (const DriveInfo &volume :
+         volumesFromMounts(parseMountInfo(MountTable::instance().text()), isRemovableBlockDevice))
         points.insert(volume.nativeRoot);
     return points;
 }
@@ -82,20 +78,14 @@ FolderWatcher::FolderWatcher(QObject *parent)
         connect(m_inotifyNotifier, &QSocketNotifier::activated, this, &FolderWatcher::readNotifications);
     }
 
-    m_mountTableFd = ::open(mountTablePath, O_RDONLY | O_CLOEXEC);
-    if (m_mountTableFd >= 0) {
-        m_mountPoints = readMountPoints(m_mountTableFd);
-        // The kernel marks the table as urgent data when a mount comes or goes.
-        m_mountTableNotifier = new QSocketNotifier(m_mountTableFd, QSocketNotifier::Exception, this);
-        connect(m_mountTableNotifier, &QSocketNotifier::activated, this, &FolderWatcher::examineMountTable);
-    }
+    MountTable &mounts = MountTable::instance();
+    mounts.notifyChanges();
+    m_mountPoints = readMountPoints();
+    connect(&mounts, &MountTable::changed, this, &FolderWatcher::examineMountTable);
 }
 
 FolderWatcher::~FolderWatcher()
 {
-    delete m_mountTableNotifier;
-    if (m_mountTableFd >= 0)
-        ::close(m_mountTableFd);
     delete m_inotifyNotifier;
     if (m_inotifyFd >= 0)
         ::close(m_inotifyFd);
@@ -240,7 +230,7 @@ void FolderWatcher::examineFolder(const QString &nativePath)
 
 void FolderWatcher::examineMountTable()
 {
-    const QSet<QString> now = readMountPoints(m_mountTableFd);
+    const QSet<QString> now = readMountPoints();
     const QSet<QString> added = now - m_mountPoints;
     const QSet<QString> removed = m_mountPoints - now;
     m_mountPoints = now;

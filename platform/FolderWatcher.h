@@ -66,8 +66,6 @@ private:
     QSet<QString> m_touched;
     QTimer m_settle;
 
-    int m_mountTableFd = -1;
-    QSocketNotifier *m_mountTableNotifier = nullptr;
     QSet<QString> m_mountPoints;
 };
 

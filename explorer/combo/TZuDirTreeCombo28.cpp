@@ -57,7 +57,6 @@ TZuDirTreeCombo28::TZuDirTreeCombo28(QWidget *parent)
     , m_button(new TZuSpeedButton(this))
     , m_dropDown(new TZuDirTreeView(this))
     , m_wheelHook(new TNewWindowProc(this))
-    , m_watcher(this)
 {
     resize(216, 21);
     setReadOnly(true);
@@ -68,9 +67,8 @@ TZuDirTreeCombo28::TZuDirTreeCombo28(QWidget *parent)
     m_dropDown->resize(width(), m_treeHeight);
     m_dropDown->setIconSize(QSize(SystemImageList::smallSize, SystemImageList::smallSize));
     SetHideSelection(true); // as a tree view hides it
-    connect(m_dropDown, &TZuDirTreeView::shownFoldersChanged, this,
-            [this] { m_watcher.setFolders(shownFolderPaths(m_dropDown)); });
-    connect(&m_watcher, &platform::FolderWatcher::changed, this, &TZuDirTreeCombo28::folderStructureChanged);
+    connect(m_dropDown, &FolderTree::drivesChanged, this, [this] { m_rebuild.request(); });
+    connect(m_dropDown, &FolderTree::selectedFolderRemoved, this, &TZuDirTreeCombo28::followRemovedFolder);
     SetLanguage(lnSysDefault);
 
     m_button->setGeometry(width() - buttonSize - 4, 2, buttonSize, buttonSize);
@@ -404,12 +402,18 @@ void TZuDirTreeCombo28::showInFileList(const QString &path)
     listPartner()->showFolder(path, true);
 }
 
-// Reports come in bursts; the drop-down is rebuilt once for each burst.
-void TZuDirTreeCombo28::folderStructureChanged()
+void TZuDirTreeCombo28::followRemovedFolder()
 {
-    m_rebuild.request();
+    const QString path = SelectedPath();
+    if (path.isEmpty() || path == drivesPath || DirExists(path))
+        return;
+    const QString kept = nearestExistingFolder(path, drivesPath);
+    OpenPath(kept == drivesPath ? topNodeCaption() : kept);
+    if (listPartner())
+        showInFileList(kept);
 }
 
+// Drives come and go in bursts; the drop-down is rebuilt once for each burst.
 void TZuDirTreeCombo28::rebuildAfterChange()
 {
     // A chosen folder that is gone leaves its nearest remaining parent chosen.

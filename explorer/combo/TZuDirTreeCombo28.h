@@ -103,8 +103,9 @@ private:
     void selectRootWhenNothingIsSelected();
     void takeSelectionByEnter();
     void refreshByKey();
-    void folderStructureChanged();
     void rebuildAfterChange();
+    // The chosen folder went: the nearest folder left is chosen and shown in the list.
+    void followRemovedFolder();
     // Moves the linked list to the path; one that stays reads its folder again.
     void showInFileList(const QString &path);
 
@@ -117,5 +118,4 @@ private:
     int m_treeHeight = 240;
     int m_iconIndex = -1;
     BurstCoalescer m_rebuild{this, [this] { rebuildAfterChange(); }};
-    platform::FolderWatcher m_watcher;
 };

@@ -5,57 +5,28 @@
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/DirTreeFolders.h"
 #include "explorer/shared/DirTreeNodes.h"
-#include "explorer/shared/NameDisplayDelegate.h"
 #include "platform/DriveTable.h"
-#include "platform/WaitCursor.h"
 
-#include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyleOptionViewItem>
 
 namespace {
 const QString drivesPath = QStringLiteral("Drives");
-
-// Every subfolder is listed, whatever its attributes.
-constexpr int everyFolder = folderFilterBits;
 } // namespace
 
 TZuDirTreeView::TZuDirTreeView(TZuDirTreeCombo28 *combo)
-    : QTreeWidget(combo)
+    : FolderTree(combo)
     , m_combo(combo)
 {
     // A window of its own over every other, placed in screen coordinates.
     setWindowFlags(Qt::Popup);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
-    setColumnCount(1);
-    header()->hide();
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(false);
-    setItemDelegate(new NameDisplayDelegate(this));
     setMouseTracking(true);
-    // Children come only with the first expansion, sorted then: they stay in order.
+    // Every subfolder is listed, whatever its attributes, and probed on network drives too.
+    setAllowedAttributes(folderFilterBits);
+    setProbesNetworkFolders(true);
     connect(this, &QTreeWidget::itemExpanded, this, &TZuDirTreeView::NodeExpanding);
-    connect(this, &QTreeWidget::currentItemChanged, this, [this] {
-        if (m_updateDepth == 0)
-            emit shownFoldersChanged();
-    });
-}
-
-void TZuDirTreeView::beginUpdate()
-{
-    if (m_updateDepth++ == 0)
-        setUpdatesEnabled(false);
-}
-
-void TZuDirTreeView::endUpdate()
-{
-    if (m_updateDepth == 0 || --m_updateDepth > 0)
-        return;
-    setUpdatesEnabled(true);
-    emit shownFoldersChanged();
 }
 
 void TZuDirTreeView::SetExpandRoot(bool expandRoot)
@@ -68,46 +39,15 @@ void TZuDirTreeView::SetExpandRoot(bool expandRoot)
 void TZuDirTreeView::LoadDrives()
 {
     beginUpdate();
-    clear();
-    if (QTreeWidgetItem *root = newComputerNode()) {
-        addTopLevelItem(root);
-        QList<QTreeWidgetItem *> driveNodes;
-        for (const platform::DriveInfo &drive : platform::refreshDrives())
-            driveNodes.append(newDriveNode(drive.letter));
-        root->addChildren(driveNodes);
-    }
-    endUpdate();
-}
-
-void TZuDirTreeView::NodeExpanding(QTreeWidgetItem *node)
-{
-    if (node->childCount() > 0 || !node->parent())
-        return;
-    platform::WaitCursor waitCursor;
-    beginUpdate();
-    const QString folder = AddSlash(nodePath(node));
-    setHasChildren(node, false);
-    QList<QTreeWidgetItem *> children;
-    for (const QString &name : listedSubfolders(folder, everyFolder))
-        children.append(newFolderNode(name, hasListedSubfolder(folder + name, everyFolder)));
-    node->addChildren(children);
-    sortChildrenByCaption(node);
-    setSubfoldersLoaded(node);
+    loadRootNode();
+    loadDrives();
     endUpdate();
 }
 
 void TZuDirTreeView::OpenPath(const QString &path)
 {
-    QTreeWidgetItem *root = topLevelItem(0);
-    if (!root)
-        return;
-    beginUpdate();
-    if (root->isExpanded())
-        collapseRecursively(root);
     bool complete = false;
-    QTreeWidgetItem *reached = openNodesAlong(root, path, &complete);
-    scrollToItem(reached);
-    endUpdate();
+    openNodesTo(path, &complete);
 }
 
 void TZuDirTreeView::TakeSelection()

@@ -4,12 +4,13 @@
 // first expands. The selection follows the pointer; a click on a folder chooses it,
 // a click outside closes the drop-down.
 
+#include "explorer/shared/FolderTree.h"
+
 #include <QString>
-#include <QTreeWidget>
 
 class TZuDirTreeCombo28;
 
-class TZuDirTreeView : public QTreeWidget {
+class TZuDirTreeView : public FolderTree {
     Q_OBJECT
 public:
     explicit TZuDirTreeView(TZuDirTreeCombo28 *combo);
@@ -34,15 +35,7 @@ public:
     // Hides the drop-down, giving the keyboard focus back to the combo.
     void CloseUp();
     // Lists a node's subfolders the first time it expands.
-    void NodeExpanding(QTreeWidgetItem *node);
-
-    // Bulk changes: painting is suspended from the first begin to the matching end.
-    void beginUpdate();
-    void endUpdate();
-
-signals:
-    // The folders it shows have changed: the loaded levels or the selection.
-    void shownFoldersChanged();
+    void NodeExpanding(QTreeWidgetItem *node) { loadSubfolders(node); }
 
 protected:
     bool event(QEvent *event) override;
@@ -59,5 +52,4 @@ private:
     QString m_previousPath;
     bool m_expandRoot = false;
     bool m_mouseInside = false;
-    int m_updateDepth = 0;
 };

@@ -158,6 +158,28 @@ void sortChildrenByCaption(QTreeWidgetItem *node)
     node->addChildren(sorted);
 }
 
+void insertChildByCaption(QTreeWidgetItem *node, QTreeWidgetItem *child)
+{
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const bool plain = collator.locale().language() == QLocale::C;
+    const QString caption = child->text(0);
+    const auto before = [&](const QString &other) {
+        const int order = plain ? caption.compare(other, Qt::CaseInsensitive) : collator.compare(caption, other);
+        return order != 0 ? order < 0 : caption < other;
+    };
+    int low = 0;
+    int high = node->childCount();
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (before(node->child(middle)->text(0)))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    node->insertChild(low, child);
+}
+
 void setHasChildren(QTreeWidgetItem *node, bool hasChildren)
 {
     node->setChildIndicatorPolicy(hasChildren ? QTreeWidgetItem::ShowIndicator

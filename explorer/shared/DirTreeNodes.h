@@ -36,6 +36,8 @@ QTreeWidgetItem *childWithKey(const QTreeWidgetItem *node, const QString &key);
 // Sorts the node's children by caption, letter case ignored, as the user's locale
 // orders text.
 void sortChildrenByCaption(QTreeWidgetItem *node);
+// Inserts a child among children already in that order; the others keep their state.
+void insertChildByCaption(QTreeWidgetItem *node, QTreeWidgetItem *child);
 
 // The has-children flag: an expand button before any child exists.
 void setHasChildren(QTreeWidgetItem *node, bool hasChildren);

@@ -68,33 +68,24 @@ private:
 };
 
 TZuDirTree21::TZuDirTree21(QWidget *parent)
-    : QTreeWidget(parent)
+    : FolderTree(parent)
     , m_rebuild(this, [this] { rebuildAfterChange(); })
-    , m_watcher(this)
 {
     resize(180, 120);
-    setColumnCount(1);
-    header()->hide();
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(false);
-    setItemDelegate(new NameDisplayDelegate(this));
+    setProbesNetworkFolders(false);
+    setAllowedAttributes(allowedFolderAttributes(m_folderType));
     setAcceptDrops(true);
     setDropIndicatorShown(false);
     m_commands = new DirTreeCommands(*this);
     SetLanguage(lnEnglish);
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) { NodeExpanding(node); });
-    connect(&m_watcher, &platform::FolderWatcher::changed, this, &TZuDirTree21::folderStructureChanged);
-    connect(this, &QTreeWidget::currentItemChanged, this, [this] {
-        if (m_updateDepth == 0)
-            watchShownFolders();
-    });
+    connect(this, &FolderTree::drivesChanged, this, &TZuDirTree21::drivesChanged);
+    connect(this, &FolderTree::selectedFolderRemoved, this, &TZuDirTree21::followRemovedSelection);
     m_networkDrives = new NetworkDriveCommands(this);
     connect(m_networkDrives, &NetworkDriveCommands::driveMapped, this, &TZuDirTree21::showMappedDrive);
     connect(m_networkDrives, &NetworkDriveCommands::driveDisconnected, this, &TZuDirTree21::showDisconnectedDrive);
     // GVfs mounts leave the mount table alone: the restored drives are shown from here.
-    connect(m_networkDrives, &NetworkDriveCommands::drivesRestored, this, &TZuDirTree21::folderStructureChanged);
+    connect(m_networkDrives, &NetworkDriveCommands::drivesRestored, this, &TZuDirTree21::drivesChanged);
     ReloadTree();
     if (QTreeWidgetItem *root = topLevelItem(0))
         root->setExpanded(true);
@@ -112,6 +103,12 @@ void TZuDirTree21::reloadKeeping(const QString &path)
 {
     ReloadTree();
     OpenPath(path);
+}
+
+void TZuDirTree21::SetFolderType(TFileType folderType)
+{
+    m_folderType = folderType;
+    setAllowedAttributes(allowedFolderAttributes(folderType));
 }
 
 void TZuDirTree21::SetLanguage(TLanguage language)
@@ -200,6 +197,9 @@ void TZuDirTree21::editCaption(QTreeWidgetItem *node)
     scrollToItem(node);
     editItem(node);
     node->setFlags(node->flags() & ~Qt::ItemIsEditable);
+    // The whole name is selected, to be typed over.
+    if (auto *line = qobject_cast<QLineEdit *>(indexWidget(indexFromItem(node))))
+        line->selectAll();
 }
 
 // The editor never changes the caption itself: the rename rebuilds the tree.
@@ -225,10 +225,10 @@ void TZuDirTree21::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHi
         QMetaObject::invokeMethod(this, [this, oldPath] { m_commands->FolderEdited(oldPath, QString()); },
                                   Qt::QueuedConnection);
     }
-    QTreeWidget::closeEditor(editor, hint);
+    FolderTree::closeEditor(editor, hint);
     if (m_rebuildAfterEdit) {
         m_rebuildAfterEdit = false;
-        folderStructureChanged();
+        drivesChanged();
     }
 }
 
@@ -288,20 +288,6 @@ void TZuDirTree21::showDisconnectedDrive()
     tellFileList(m_selectedPath, true);
 }
 
-void TZuDirTree21::beginUpdate()
-{
-    if (m_updateDepth++ == 0)
-        setUpdatesEnabled(false);
-}
-
-void TZuDirTree21::endUpdate()
-{
-    if (m_updateDepth == 0 || --m_updateDepth > 0)
-        return;
-    watchShownFolders();
-    setUpdatesEnabled(true);
-}
-
 void TZuDirTree21::ReloadTree()
 {
     platform::WaitCursor waitCursor;
@@ -310,63 +296,14 @@ void TZuDirTree21::ReloadTree()
     LoadDrives();
 }
 
-void TZuDirTree21::LoadRootNode()
-{
-    UpdateBracket bracket(this);
-    clear();
-    if (QTreeWidgetItem *root = newComputerNode())
-        addTopLevelItem(root);
-}
-
-void TZuDirTree21::LoadDrives()
-{
-    UpdateBracket bracket(this);
-    QTreeWidgetItem *root = topLevelItem(0);
-    if (!root)
-        return;
-    QList<QTreeWidgetItem *> driveNodes;
-    for (const platform::DriveInfo &drive : platform::refreshDrives()) {
-        driveNodes.append(newDriveNode(drive.letter));
-        if (const int index = driveIndex(drive.letter); index >= 0)
-            m_networkDriveFlags[index] = drive.kind == platform::DriveKind::Network;
-    }
-    root->addChildren(driveNodes);
-}
-
 QString TZuDirTree21::GetNodePath(const QTreeWidgetItem *node) const
 {
     return nodePath(node);
 }
 
-bool TZuDirTree21::HasSubFolders(const QString &folderPath) const
-{
-    return hasListedSubfolder(folderPath, allowedFolderAttributes(m_folderType));
-}
-
-void TZuDirTree21::AddSubFolders(const QString &folderPath, QTreeWidgetItem *node)
-{
-    const int allowed = allowedFolderAttributes(m_folderType);
-    const QString folder = AddSlash(folderPath);
-    const int drive = folder.isEmpty() ? -1 : driveIndex(folder.at(0));
-    // Folders of network drives are never probed: they all get an expand button.
-    const bool network = drive >= 0 && m_networkDriveFlags[drive];
-    QList<QTreeWidgetItem *> children;
-    for (const QString &name : listedSubfolders(folder, allowed))
-        children.append(newFolderNode(name, network || hasListedSubfolder(folder + name, allowed)));
-    node->addChildren(children);
-}
-
 void TZuDirTree21::NodeExpanding(QTreeWidgetItem *node)
 {
-    if (node->childCount() > 0)
-        return;
-    platform::WaitCursor waitCursor;
-    UpdateBracket bracket(this);
-    const QString path = GetNodePath(node);
-    setHasChildren(node, false);
-    AddSubFolders(path, node);
-    sortChildrenByCaption(node);
-    setSubfoldersLoaded(node);
+    loadSubfolders(node);
 }
 
 QString TZuDirTree21::topNodeCaption() const
@@ -384,21 +321,10 @@ void TZuDirTree21::OpenPath(const QString &path)
     if (path.size() <= 1 || !DirExists(path))
         return;
     const QString wanted = AddSlash(path);
-    {
-        UpdateBracket bracket(this);
-        QTreeWidgetItem *root = topLevelItem(0);
-        if (!root)
-            return;
-        if (root->childCount() == 0)
-            LoadDrives();
-        if (root->isExpanded())
-            collapseRecursively(root);
-        bool complete = false;
-        QTreeWidgetItem *current = openNodesAlong(root, wanted, &complete);
-        if (!complete)
-            return;
-        scrollToItem(current);
-    }
+    bool complete = false;
+    openNodesTo(wanted, &complete);
+    if (!complete)
+        return;
     if (m_selectedPath != wanted)
         m_selectedPath = wanted;
     emit OnDirChange(this, m_selectedPath);
@@ -521,14 +447,6 @@ void TZuDirTree21::startFolderDrag()
     drag->exec(Qt::CopyAction | Qt::MoveAction, DragOperation == opCopy ? Qt::CopyAction : Qt::MoveAction);
 }
 
-QTreeWidgetItem *TZuDirTree21::nodeOfPath(const QString &path) const
-{
-    QTreeWidgetItem *node = topLevelItem(0);
-    for (const QString &key : path.split(QLatin1Char('\\'), Qt::SkipEmptyParts))
-        node = node ? childWithKey(node, key) : nullptr;
-    return node;
-}
-
 TreeDragSource TZuDirTree21::dragSourceOf(const QDropEvent *event) const
 {
     QObject *source = event->source();
@@ -603,44 +521,50 @@ void TZuDirTree21::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    // The view's own Copy would put the caption on the clipboard in place of the folder.
-    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut)) {
+    // The commands' keys act when pressed, once however long they are held.
+    if (const int command = commandOfKey(event); command >= 0) {
         event->accept();
+        if (!event->isAutoRepeat() && currentItem()) {
+            if (command == commandRefresh)
+                refreshByKey();
+            else
+                m_commands->action(TZuTreeAction(command))->trigger();
+        }
         return;
     }
     QTreeWidget::keyPressEvent(event);
 }
 
-void TZuDirTree21::keyReleaseEvent(QKeyEvent *event)
+int TZuDirTree21::commandOfKey(const QKeyEvent *event)
 {
-    // Held keys repeat their presses only: the release that ends them counts once.
-    if (event->isAutoRepeat())
-        return;
-    if (isArrowKey(event->key())) {
-        QTreeWidget::keyReleaseEvent(event);
-        selectionMovedByKey();
-    }
-    if (!currentItem() || state() == QAbstractItemView::EditingState)
-        return;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const auto run = [this](TZuTreeAction which) { m_commands->action(which)->trigger(); };
     if (modifiers == Qt::ControlModifier) {
         switch (event->key()) {
-        case Qt::Key_N: run(taNewFolder); return;
-        case Qt::Key_C: run(taCopy); return;
-        case Qt::Key_X: run(taCut); return;
-        case Qt::Key_V: run(taPaste); return;
-        default: return;
+        case Qt::Key_N: return taNewFolder;
+        case Qt::Key_C: return taCopy;
+        case Qt::Key_X: return taCut;
+        case Qt::Key_V: return taPaste;
+        default: return -1;
         }
     }
-    if (modifiers == Qt::AltModifier && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-        run(taProperties);
+    if (modifiers == Qt::AltModifier && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter))
+        return taProperties;
+    if (modifiers == Qt::NoModifier && event->key() == Qt::Key_F2)
+        return taRename;
+    if (modifiers == Qt::NoModifier && event->key() == Qt::Key_F5)
+        return commandRefresh;
+    return -1;
+}
+
+void TZuDirTree21::keyReleaseEvent(QKeyEvent *event)
+{
+    // A held arrow key moves the selection by its presses; the list follows at the release.
+    if (event->isAutoRepeat() || !isArrowKey(event->key())) {
+        QTreeWidget::keyReleaseEvent(event);
         return;
     }
-    if (modifiers == Qt::NoModifier && event->key() == Qt::Key_F2)
-        run(taRename);
-    else if (modifiers == Qt::NoModifier && event->key() == Qt::Key_F5)
-        refreshByKey();
+    QTreeWidget::keyReleaseEvent(event);
+    selectionMovedByKey();
 }
 
 // Type-ahead selects a node the way the arrow keys do.
@@ -672,16 +596,41 @@ void TZuDirTree21::refreshByKey()
         list->rereadKeepingSelection();
 }
 
+void TZuDirTree21::selectChangedFolder(const QString &path)
+{
+    const QString folder = DelSlash(path);
+    if (folder.size() > 3)
+        updateFolderNode(folderPart(folder));
+    QTreeWidgetItem *node = nodeOfPath(folder);
+    if (!node) {
+        OpenPath(path);
+        return;
+    }
+    for (QTreeWidgetItem *parent = node->parent(); parent; parent = parent->parent())
+        parent->setExpanded(true);
+    setCurrentItem(node);
+    scrollToItem(node);
+    m_selectedPath = node->parent() ? AddSlash(GetNodePath(node)) : drivesPath;
+    emit OnDirChange(this, m_selectedPath);
+}
+
 void TZuDirTree21::tellFileList(const QString &path, bool refresh)
 {
     if (ListPartner *list = listPartner(); list && !path.isEmpty())
         list->showFolder(path, refresh);
 }
 
-// Reports come in bursts; the tree is rebuilt once for each burst.
-void TZuDirTree21::folderStructureChanged()
+// Drives come in bursts; the tree is rebuilt once for each burst.
+void TZuDirTree21::drivesChanged()
 {
     m_rebuild.request();
+}
+
+void TZuDirTree21::followRemovedSelection(const QString &path)
+{
+    m_selectedPath = AddSlash(path);
+    emit OnDirChange(this, m_selectedPath);
+    tellFileList(m_selectedPath);
 }
 
 void TZuDirTree21::rebuildAfterChange()
@@ -692,6 +641,7 @@ void TZuDirTree21::rebuildAfterChange()
         return;
     }
     // A selected folder that is gone leaves its nearest remaining parent selected.
+    const QString before = m_selectedPath;
     const QString kept = m_selectedPath.isEmpty() || m_selectedPath == drivesPath
                              ? m_selectedPath
                              : nearestExistingFolder(m_selectedPath, drivesPath);
@@ -700,14 +650,10 @@ void TZuDirTree21::rebuildAfterChange()
     if (QTreeWidgetItem *root = topLevelItem(0); root && !root->isExpanded())
         root->setExpanded(true);
     reopen(kept);
-    tellFileList(kept, true);
-}
-
-// One watch per shown folder: a change inside a loaded folder changes its children,
-// one inside a folder not loaded yet its expand button.
-void TZuDirTree21::watchShownFolders()
-{
-    m_watcher.setFolders(shownFolderPaths(this));
+    // The list reads its folder again only when that folder has gone with its drive, or
+    // when it shows the drives.
+    if (kept == drivesPath || AddSlash(kept) != AddSlash(before))
+        tellFileList(kept, true);
 }
 
 double TZuDirTree21::ShowTreeSize()

@@ -1,27 +1,26 @@
 #pragma once
 // The folder tree: the computer, its drives and their folders, each level loaded when
 // its node first expands. A click or an arrow-key move selects a path, raises
-// OnDirChange and moves the linked file list there; the tree rebuilds itself and
-// reopens the selected path when folders or drives come, go or are renamed.
+// OnDirChange and moves the linked file list there. A folder that comes, goes or is
+// renamed changes its parent's node only; the tree rebuilds itself and reopens the
+// selected path when drives come or go.
 
 #include "explorer/shared/BurstCoalescer.h"
 #include "explorer/shared/ExplorerTypes.h"
 #include "explorer/shared/FolderPartner.h"
+#include "explorer/shared/FolderTree.h"
 #include "explorer/shared/PartnerLink.h"
 #include "explorer/tree/DirTreeCommands.h"
-#include "platform/FolderWatcher.h"
 
 #include <QPointer>
 #include <QString>
-#include <QTreeWidget>
-#include <array>
 
 class DirTreeCommands;
 class NetworkDriveCommands;
 class TZuDirTree21PopUp;
 class TZuFilelistView28;
 
-class TZuDirTree21 : public QTreeWidget, public FolderPartner {
+class TZuDirTree21 : public FolderTree, public FolderPartner {
     Q_OBJECT
 public:
     explicit TZuDirTree21(QWidget *parent = nullptr);
@@ -29,7 +28,7 @@ public:
 
     // Which folders are listed, by attribute; nodes already loaded are not filtered again.
     TFileType FolderType() const { return m_folderType; }
-    void SetFolderType(TFileType folderType) { m_folderType = folderType; }
+    void SetFolderType(TFileType folderType);
     // FileList() and SetFileList() come with the partner side: linking one side links
     // the other, the previous list let go.
 
@@ -70,13 +69,13 @@ public:
     virtual QString topNodeCaption() const;
     QString GetNodePath(const QTreeWidgetItem *node) const;
     // Clears the tree and adds the computer's node.
-    void LoadRootNode();
+    void LoadRootNode() { loadRootNode(); }
     // Adds a node per present drive under the root.
-    void LoadDrives();
+    void LoadDrives() { loadDrives(); }
     // Adds the listed subfolders of the folder as children of the node, in the order
     // the file system gives them.
-    void AddSubFolders(const QString &folderPath, QTreeWidgetItem *node);
-    bool HasSubFolders(const QString &folderPath) const;
+    void AddSubFolders(const QString &folderPath, QTreeWidgetItem *node) { addSubfolders(folderPath, node); }
+    bool HasSubFolders(const QString &folderPath) const { return hasSubfolders(folderPath); }
 
     // The folder commands (DirTreeCommands.h): the keys and the pop-up menu trigger their actions.
     DirTreeCommands &commands() const { return *m_commands; }
@@ -100,6 +99,10 @@ public:
     // Whether the node is the one the last left-button press landed on.
     bool isDragSourceNode(const QTreeWidgetItem *node) const;
     QString DragSourceFolder() const { return m_dragSourceFolder; }
+    // After a command changed folders: the parent's node brought in step, then the
+    // path's node selected (its parents expanded, nothing else collapsed) and OnDirChange
+    // raised. The list is not told.
+    void selectChangedFolder(const QString &path);
     // Moves the linked list to the path; with `refresh` the list reads the path once
     // more when it already shows it.
     void tellFileList(const QString &path, bool refresh = false);
@@ -110,10 +113,6 @@ public:
     void DisconnectNetworkDrive();
     // Mounts the drives kept from the last session; the tree shows them when they come.
     void restoreNetworkDrives();
-
-    // Bulk changes: painting is suspended from the first begin to the matching end.
-    void beginUpdate();
-    void endUpdate();
 
     void keyboardSearch(const QString &search) override;
 
@@ -156,16 +155,17 @@ private:
     bool selectedDriveReady();
     void selectionMovedByKey();
     void refreshByKey();
-    void folderStructureChanged();
+    // The command a key runs (a TZuTreeAction, or commandRefresh for F5); -1 for none.
+    static constexpr int commandRefresh = 1000;
+    static int commandOfKey(const QKeyEvent *event);
+    void drivesChanged();
     void rebuildAfterChange();
-    void watchShownFolders();
+    void followRemovedSelection(const QString &path);
     void showMappedDrive(const QString &drivePath);
     void showDisconnectedDrive();
     void rebuildPopUpMenu();
     void startFolderDrag();
     TreeDragSource dragSourceOf(const QDropEvent *event) const;
-    // The loaded node of a path; nullptr when the tree does not hold it.
-    QTreeWidgetItem *nodeOfPath(const QString &path) const;
 
     TFileType m_folderType = createdFileType;
     TLanguage m_language = lnSysDefault;
@@ -176,10 +176,7 @@ private:
     bool m_readOnly = false;
 
     QString m_previousPath;
-    std::array<bool, 26> m_networkDriveFlags{};
-    int m_updateDepth = 0;
     BurstCoalescer m_rebuild;
-    platform::FolderWatcher m_watcher;
     NetworkDriveCommands *m_networkDrives = nullptr;
     DirTreeCommands *m_commands = nullptr;
     TZuDirTree21PopUp *m_popUp = nullptr;

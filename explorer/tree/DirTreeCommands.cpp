@@ -90,15 +90,13 @@ bool DirTreeCommands::AddNewFolder(QTreeWidgetItem *node, const QString &name)
         newPath = base + folderName + QStringLiteral("(%1)").arg(number);
     newPath = AddSlash(newPath);
 
-    m_tree.beginUpdate();
-    const auto endUpdate = qScopeGuard([this] { m_tree.endUpdate(); });
     if (!platform::createFolder(DelSlash(newPath)))
         return false;
-    m_tree.ReloadTree();
-    m_tree.OpenPath(newPath);
+    m_tree.selectChangedFolder(newPath);
     m_tree.tellFileList(m_tree.SelectedPath());
-    if (m_tree.currentItem() && defaultName)
-        BeginRename();
+    // The editor is opened on the new folder's own node.
+    if (QTreeWidgetItem *created = m_tree.nodeOfPath(newPath); created && defaultName && CanEdit(created))
+        m_tree.editCaption(created);
     return true;
 }
 
@@ -148,7 +146,7 @@ void DirTreeCommands::FolderEdited(const QString &oldPath, const QString &newTex
     bool aborted = false;
     if (!ShellFileOp(&m_tree, FO_RENAME, DelSlash(oldPath), newPath, aborted))
         return;
-    m_tree.reloadKeeping(newPath);
+    m_tree.selectChangedFolder(newPath);
     if (ListPartner *list = m_tree.listPartner())
         list->followFolder(newPath);
 }
@@ -173,12 +171,12 @@ bool DirTreeCommands::DeleteFolder(QTreeWidgetItem *node)
         showErrorDialog(text("trashFailed").arg(name));
         return false;
     }
-    QTreeWidgetItem *parent = node->parent();
-    if (parent)
-        m_tree.setCurrentItem(parent);
-    delete node;
-    if (parent) {
-        m_tree.SetSelectedPath(m_tree.GetNodePath(parent));
+    // The parent is selected in place of a deleted selected folder, and shown in the list.
+    const bool wasSelected = node == m_tree.currentItem();
+    const QString parentPath = m_tree.GetNodePath(node->parent());
+    m_tree.updateFolderNode(parentPath);
+    if (wasSelected) {
+        m_tree.selectChangedFolder(parentPath);
         m_tree.tellFileList(m_tree.SelectedPath());
     }
     return true;
@@ -298,7 +296,7 @@ void DirTreeCommands::dropFileListSelection(QTreeWidgetItem *target)
 void DirTreeCommands::showAfterChange(const QString &path)
 {
     platform::processPendingMessages();
-    m_tree.ReloadTree();
-    m_tree.OpenPath(path);
+    m_tree.updateFolderNode(path);
+    m_tree.selectChangedFolder(path);
     m_tree.tellFileList(path, true);
 }

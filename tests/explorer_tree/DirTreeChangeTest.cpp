@@ -4,7 +4,10 @@
 #include "tests/explorer/ScratchMount.h"
 #include "tests/explorer_tree/TreeOnFolder.h"
 
+#include <QLineEdit>
+#include <QPointer>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -19,6 +22,25 @@ void run(const QString &program, const QStringList &arguments)
 {
     ASSERT_EQ(QProcess::execute(program, arguments), 0) << qPrintable(program);
 }
+
+// Another program making and removing a folder inside `folder` every 50 ms.
+class FolderChurn {
+public:
+    FolderChurn(const QString &folder, int seconds)
+    {
+        m_process.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                              QStringLiteral("end=$(($(date +%s) + %1)); while [ $(date +%s) -lt $end ]; do "
+                                                             "mkdir \"$1/churn\"; sleep 0.05; rmdir \"$1/churn\"; sleep 0.05; done")
+                                                  .arg(seconds),
+                                              QStringLiteral("churn"), folder});
+    }
+    ~FolderChurn() { m_process.waitForFinished(); }
+    bool running() const { return m_process.state() != QProcess::NotRunning; }
+    bool finish(int patience) { return QTest::qWaitFor([this] { return !running(); }, patience); }
+
+private:
+    QProcess m_process;
+};
 
 bool isDriveReport(const QList<QVariant> &report)
 {
@@ -90,9 +112,10 @@ TEST(DirTreeChangeTest, RenamingAFileInAShownFolderRebuildsNeitherTheTreeNorTheL
         EXPECT_EQ(list.item(0).caption, QStringLiteral("01 song.mp3")); // not listed again
     }
 
-    // A folder made in the same place does rebuild it.
+    // A folder made in the same place adds its node alone.
     QDir(fixture.nativePath(QStringLiteral("Music/Rock"))).mkdir(QStringLiteral("Live"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !rebuilds.isEmpty(); }, patienceMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.node(QStringLiteral("Music/Rock/Live")) != nullptr; }, patienceMs));
+    EXPECT_TRUE(rebuilds.isEmpty());
 }
 
 TEST(DirTreeChangeTest, WhenTheSelectedFolderIsRemovedItsParentIsSelected)
@@ -155,4 +178,90 @@ TEST(DirTreeChangeTest, AFolderNotExpandedYetFollowsSubfoldersMadeAndRemovedInsi
         return node && !hasChildren(node);
     }, patienceMs));
     EXPECT_EQ(fixture.tree.SelectedPath(), fixture.path(QStringLiteral("Music")) + QLatin1Char('\\'));
+}
+
+// Build folders, caches and temporary folders change all day in folders the tree shows
+// collapsed: nothing the user sees may move because of it.
+TEST(DirTreeChangeTest, ChurnInACollapsedShownFolderMovesNothingAndLeavesTheEditorAlone)
+{
+    QStringList folders{QStringLiteral("Music/Rock"), QStringLiteral("Music/Busy")};
+    for (int i = 0; i < 40; ++i)
+        folders.append(QStringLiteral("Music/Album %1").arg(i, 2, 10, QLatin1Char('0')));
+    TreeOnFolder fixture(folders);
+    fixture.tree.resize(300, 240);
+    for (const char *name : {"01 a.mp3", "02 b.mp3", "03 c.mp3"})
+        fixture.folder.write(QStringLiteral("Music/Rock/") + QLatin1String(name), "audio");
+    TZuFilelistView28 list;
+    list.SetParentDirEnabled(false);
+    list.SetDirTree(&fixture.tree);
+    fixture.tree.OpenPath(fixture.path(QStringLiteral("Music/Rock")));
+    fixture.tree.tellFileList(fixture.tree.SelectedPath());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.model()->rowCount() == 3; }, patienceMs));
+    list.selectItem(1);
+    QTreeWidgetItem *rock = fixture.node(QStringLiteral("Music/Rock"));
+    const int scroll = fixture.tree.verticalScrollBar()->value();
+    ASSERT_GT(scroll, 0);
+    QSignalSpy treeRebuilds(fixture.tree.model(), &QAbstractItemModel::modelAboutToBeReset);
+    QSignalSpy listReads(list.model(), &QAbstractItemModel::modelAboutToBeReset);
+
+    {
+        FolderChurn churn(fixture.nativePath(QStringLiteral("Music/Busy")), 5);
+        ASSERT_TRUE(churn.finish(10000));
+    }
+    QTest::qWait(300);
+    EXPECT_TRUE(treeRebuilds.isEmpty());
+    EXPECT_LE(listReads.size(), 1);
+    EXPECT_EQ(fixture.selected(), rock);
+    EXPECT_EQ(fixture.tree.verticalScrollBar()->value(), scroll);
+    EXPECT_EQ(list.selectedIndex(), 1);
+    EXPECT_FALSE(hasChildren(fixture.node(QStringLiteral("Music/Busy"))));
+
+    // An editor opened before the churn keeps its text and caret through it.
+    fixture.tree.setFocus();
+    QTest::keyClick(&fixture.tree, Qt::Key_F2);
+    QPointer<QLineEdit> editor = fixture.tree.viewport()->findChild<QLineEdit *>();
+    ASSERT_TRUE(editor);
+    {
+        FolderChurn churn(fixture.nativePath(QStringLiteral("Music/Busy")), 2);
+        QTest::qWait(500);
+        ASSERT_TRUE(editor);
+        QTest::keyClick(editor, Qt::Key_Home);
+        QTest::qWait(800);
+        ASSERT_TRUE(editor);
+        QTest::keyClicks(editor, QStringLiteral("X"));
+        ASSERT_TRUE(churn.finish(10000));
+    }
+    QTest::qWait(300);
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->text(), QStringLiteral("XRock"));
+    EXPECT_EQ(editor->cursorPosition(), 1);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_TRUE(treeRebuilds.isEmpty());
+    EXPECT_EQ(fixture.tree.verticalScrollBar()->value(), scroll);
+}
+
+TEST(DirTreeChangeTest, ANewFolderNamedDuringChurnIsMadeWithThatName)
+{
+    TreeOnFolder fixture({QStringLiteral("Music/Busy"), QStringLiteral("Music/Rock")});
+    fixture.tree.SetLanguage(lnItalian);
+    fixture.tree.OpenPath(fixture.path(QStringLiteral("Music")));
+    FolderChurn churn(fixture.nativePath(QStringLiteral("Music/Busy")), 2);
+    QTest::qWait(300);
+    fixture.tree.setFocus();
+    QTest::keyClick(&fixture.tree, Qt::Key_N, Qt::ControlModifier);
+    QLineEdit *editor = fixture.tree.viewport()->findChild<QLineEdit *>();
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("Nuova cartella"));
+    QTest::qWait(400);
+    QTest::keyClicks(editor, QStringLiteral("Dischi"));
+    QTest::qWait(400);
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(churn.finish(10000));
+    QTest::qWait(300);
+    EXPECT_TRUE(QFileInfo::exists(fixture.nativePath(QStringLiteral("Music/Dischi"))));
+    EXPECT_FALSE(QFileInfo::exists(fixture.nativePath(QStringLiteral("Music/Nuova cartella"))));
+    EXPECT_TRUE(QFileInfo::exists(fixture.nativePath(QStringLiteral("Music/Rock"))));
+    EXPECT_EQ(childCaptions(fixture.node(QStringLiteral("Music"))),
+              (QStringList{QStringLiteral("Busy"), QStringLiteral("Dischi"), QStringLiteral("Rock")}));
+    EXPECT_EQ(fixture.tree.SelectedPath(), fixture.path(QStringLiteral("Music\\Dischi\\")));
 }

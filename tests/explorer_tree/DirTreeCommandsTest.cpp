@@ -195,8 +195,12 @@ TEST_F(DirTreeCommandsTest, NewFolderOnTheRootIsRefusedAndElsewhereOpensTheEdito
         EXPECT_EQ(tree().SelectedPath(), fixture.path(u"B\\"_s + c.defaultName + u"\\"_s));
         ASSERT_NE(captionEditor(), nullptr);
         EXPECT_TRUE(tree().commands().NewFolderMode());
-        // The name typed there is taken without a question.
-        finishEdit(u"Dischi "_s + c.defaultName.left(3));
+        // The whole default name is selected: the name typed there replaces it, and is
+        // taken without a question.
+        EXPECT_EQ(captionEditor()->selectedText(), c.defaultName);
+        QTest::keyClicks(captionEditor(), u"Dischi "_s + c.defaultName.left(3));
+        QTest::keyClick(captionEditor(), Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !tree().commands().NewFolderMode(); }, patienceMs));
         EXPECT_TRUE(exists(u"B/Dischi "_s + c.defaultName.left(3)));
         EXPECT_FALSE(exists(u"B/"_s + c.defaultName));
         EXPECT_FALSE(tree().commands().NewFolderMode());

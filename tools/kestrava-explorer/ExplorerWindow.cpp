@@ -2,6 +2,7 @@
 
 #include "explorer/combo/TZuDirTreeCombo28.h"
 #include "explorer/filelist/FileListView.h"
+#include "explorer/shared/PathUtils.h"
 #include "explorer/tree/DirTree.h"
 
 #include <QComboBox>
@@ -70,6 +71,26 @@ ExplorerWindow::ExplorerWindow(QWidget *parent)
 
     m_fileList->SetDirTree(m_tree);
     m_fileList->SetDirTreeCombo(m_combo);
+    connect(m_tree, &TZuDirTree21::OnDirChange, this,
+            [this](QObject *, const QString &path) { followInOtherControl(m_tree, path); });
+    connect(m_combo, &TZuDirTreeCombo28::OnPathChange, this,
+            [this](QObject *, const QString &path) { followInOtherControl(m_combo, path); });
+}
+
+void ExplorerWindow::followInOtherControl(QObject *chosenIn, const QString &path)
+{
+    if (m_following || path.isEmpty())
+        return;
+    m_following = true;
+    const bool drives = path == QLatin1String("Drives");
+    const auto samePlace = [&](const QString &shown) { return drives ? shown == path : AddSlash(shown) == AddSlash(path); };
+    if (chosenIn == m_tree) {
+        if (!samePlace(m_combo->SelectedPath()))
+            m_combo->OpenPath(drives ? m_combo->topNodeCaption() : path);
+    } else if (!samePlace(m_tree->SelectedPath())) {
+        m_tree->OpenPath(drives ? m_tree->topNodeCaption() : path);
+    }
+    m_following = false;
 }
 
 void ExplorerWindow::setLanguage(TLanguage language)

@@ -28,6 +28,11 @@ public:
     void openFolder(const QString &path);
 
 private:
+    // A folder chosen in the tree or the combo is shown in the other one (the list is
+    // moved by the control chosen in); what that raises is not passed back.
+    void followInOtherControl(QObject *chosenIn, const QString &path);
+
+    bool m_following = false;
     TZuDirTreeCombo28 *m_combo;
     TZuDirTree21 *m_tree;
     TZuFilelistView28 *m_fileList;

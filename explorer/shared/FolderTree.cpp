@@ -1,0 +1,242 @@
+#include "explorer/shared/FolderTree.h"
+
+#include "explorer/shared/DirTreeFolders.h"
+#include "explorer/shared/DirTreeNodes.h"
+#include "explorer/shared/NameDisplayDelegate.h"
+#include "explorer/shared/PathUtils.h"
+#include "platform/DriveTable.h"
+#include "platform/WaitCursor.h"
+
+#include <QHeaderView>
+#include <QSet>
+#include <utility>
+
+namespace {
+int driveIndex(QChar letter)
+{
+    const char16_t code = letter.unicode() & ~char16_t(0x20);
+    return code >= u'A' && code <= u'Z' ? code - u'A' : -1;
+}
+
+bool isInside(const QTreeWidgetItem *node, const QTreeWidgetItem *ancestor)
+{
+    for (; node; node = node->parent()) {
+        if (node == ancestor)
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+FolderTree::FolderTree(QWidget *parent)
+    : QTreeWidget(parent)
+    , m_allowedAttributes(folderFilterBits)
+    , m_watcher(this)
+{
+    setColumnCount(1);
+    header()->hide();
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setItemDelegate(new NameDisplayDelegate(this));
+    connect(&m_watcher, &platform::FolderWatcher::changed, this, &FolderTree::folderChanged);
+    // Every folder shown is watched: the selected one, the loaded ones, then the rest.
+    connect(this, &QTreeWidget::currentItemChanged, this, [this] {
+        if (m_updateDepth == 0)
+            watchShownFolders();
+    });
+    connect(this, &QTreeWidget::itemExpanded, this, [this] {
+        if (m_updateDepth == 0)
+            watchShownFolders();
+    });
+}
+
+void FolderTree::beginUpdate()
+{
+    if (m_updateDepth++ == 0)
+        setUpdatesEnabled(false);
+}
+
+void FolderTree::endUpdate()
+{
+    if (m_updateDepth == 0 || --m_updateDepth > 0)
+        return;
+    watchShownFolders();
+    setUpdatesEnabled(true);
+}
+
+void FolderTree::watchShownFolders()
+{
+    m_watcher.setFolders(shownFolderPaths(this));
+}
+
+void FolderTree::loadRootNode()
+{
+    beginUpdate();
+    clear();
+    m_pendingUpdates.clear();
+    if (QTreeWidgetItem *root = newComputerNode())
+        addTopLevelItem(root);
+    endUpdate();
+}
+
+void FolderTree::loadDrives()
+{
+    QTreeWidgetItem *root = topLevelItem(0);
+    if (!root)
+        return;
+    beginUpdate();
+    QList<QTreeWidgetItem *> driveNodes;
+    m_networkDrives.fill(false);
+    for (const platform::DriveInfo &drive : platform::refreshDrives()) {
+        driveNodes.append(newDriveNode(drive.letter));
+        if (const int index = driveIndex(drive.letter); index >= 0)
+            m_networkDrives[size_t(index)] = drive.kind == platform::DriveKind::Network;
+    }
+    root->addChildren(driveNodes);
+    endUpdate();
+}
+
+bool FolderTree::isOnNetworkDrive(const QString &folder) const
+{
+    const int drive = folder.isEmpty() ? -1 : driveIndex(folder.at(0));
+    return drive >= 0 && m_networkDrives[size_t(drive)];
+}
+
+bool FolderTree::hasSubfolders(const QString &folderPath) const
+{
+    return hasListedSubfolder(folderPath, m_allowedAttributes);
+}
+
+void FolderTree::addSubfolders(const QString &folderPath, QTreeWidgetItem *node)
+{
+    const QString folder = AddSlash(folderPath);
+    // Folders of network drives are not probed unless asked: they all get an expand button.
+    const bool everyOneExpands = !m_probesNetworkFolders && isOnNetworkDrive(folder);
+    QList<QTreeWidgetItem *> children;
+    for (const QString &name : listedSubfolders(folder, m_allowedAttributes))
+        children.append(newFolderNode(name, everyOneExpands || hasSubfolders(folder + name)));
+    node->addChildren(children);
+}
+
+bool FolderTree::loadSubfolders(QTreeWidgetItem *node)
+{
+    if (!node || !node->parent())
+        return false;
+    if (node->childCount() > 0 || subfoldersLoaded(node))
+        return true;
+    platform::WaitCursor waitCursor;
+    beginUpdate();
+    setHasChildren(node, false);
+    addSubfolders(nodePath(node), node);
+    sortChildrenByCaption(node);
+    setSubfoldersLoaded(node);
+    endUpdate();
+    return true;
+}
+
+QTreeWidgetItem *FolderTree::openNodesTo(const QString &pathWithSlash, bool *complete)
+{
+    *complete = false;
+    QTreeWidgetItem *root = topLevelItem(0);
+    if (!root)
+        return nullptr;
+    beginUpdate();
+    if (root->childCount() == 0)
+        loadDrives();
+    if (root->isExpanded())
+        collapseRecursively(root);
+    QTreeWidgetItem *reached = openNodesAlong(root, pathWithSlash, complete);
+    scrollToItem(reached);
+    endUpdate();
+    return reached;
+}
+
+QTreeWidgetItem *FolderTree::nodeOfPath(const QString &path) const
+{
+    QTreeWidgetItem *node = topLevelItem(0);
+    for (const QString &key : path.split(QLatin1Char('\\'), Qt::SkipEmptyParts))
+        node = node ? childWithKey(node, key) : nullptr;
+    return node;
+}
+
+bool FolderTree::mayUpdateNode(const QTreeWidgetItem *) const
+{
+    return state() != QAbstractItemView::EditingState;
+}
+
+void FolderTree::folderChanged(platform::FolderWatcher::Change change, const QString &where)
+{
+    if (change == platform::FolderWatcher::Change::DriveAdded || change == platform::FolderWatcher::Change::DriveRemoved) {
+        emit drivesChanged();
+        return;
+    }
+    updateFolderNode(where);
+}
+
+void FolderTree::updateFolderNode(const QString &folderPath)
+{
+    QTreeWidgetItem *node = nodeOfPath(folderPath);
+    if (!node || !node->parent())
+        return;
+    if (!mayUpdateNode(node)) {
+        // Applied once the caption editor has closed.
+        if (!m_pendingUpdates.contains(folderPath))
+            m_pendingUpdates.append(folderPath);
+        return;
+    }
+    const QString folder = nodePath(node);
+    if (!DirExists(folder)) {
+        if (nodeLevel(node) > 1)
+            updateFolderNode(nodePath(node->parent()));
+        return;
+    }
+    if (!subfoldersLoaded(node)) {
+        if (node->childCount() == 0)
+            setHasChildren(node, (!m_probesNetworkFolders && isOnNetworkDrive(folder)) || hasSubfolders(folder));
+        return;
+    }
+    const QStringList names = listedSubfolders(AddSlash(folder), m_allowedAttributes);
+    const QSet<QString> present(names.cbegin(), names.cend());
+    QSet<QString> shown;
+    QTreeWidgetItem *selected = currentItem();
+    bool selectionMoved = false;
+    for (int i = node->childCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem *child = node->child(i);
+        if (present.contains(child->text(0))) {
+            shown.insert(child->text(0));
+            continue;
+        }
+        if (isInside(selected, child)) {
+            setCurrentItem(node);
+            selectionMoved = true;
+        }
+        delete node->takeChild(i);
+    }
+    const bool everyOneExpands = !m_probesNetworkFolders && isOnNetworkDrive(folder);
+    for (const QString &name : names) {
+        if (!shown.contains(name))
+            insertChildByCaption(node, newFolderNode(name, everyOneExpands || hasSubfolders(AddSlash(folder) + name)));
+    }
+    if (node->childCount() == 0)
+        setHasChildren(node, false);
+    if (m_updateDepth == 0)
+        watchShownFolders();
+    if (selectionMoved)
+        emit selectedFolderRemoved(folder);
+}
+
+void FolderTree::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTreeWidget::closeEditor(editor, hint);
+    if (!m_pendingUpdates.isEmpty())
+        QMetaObject::invokeMethod(this, &FolderTree::applyPendingUpdates, Qt::QueuedConnection);
+}
+
+void FolderTree::applyPendingUpdates()
+{
+    const QStringList pending = std::exchange(m_pendingUpdates, {});
+    for (const QString &folder : pending)
+        updateFolderNode(folder);
+}
