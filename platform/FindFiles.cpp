@@ -75,7 +75,8 @@ bool examineEntry(int folder, const char *rawName, const QString &name, EntryKin
             return false;
     }
     const bool isFolder = S_ISDIR(info.st_mode);
-    if ((kinds == EntryKinds::FoldersOnly && !isFolder) || (kinds == EntryKinds::NonFolders && isFolder))
+    const bool foldersOnly = kinds == EntryKinds::FoldersOnly || kinds == EntryKinds::Subfolders;
+    if ((foldersOnly && !isFolder) || (kinds == EntryKinds::NonFolders && isFolder))
         return false;
     entry.name = name;
     entry.attributes = attributesFromMode(name, info.st_mode, false);
@@ -131,7 +132,7 @@ FindFiles::FindFiles(const QString &pattern, EntryKinds kinds)
         return;
     while (nativeFolder.size() > 1 && nativeFolder.endsWith(QLatin1Char('/')))
         nativeFolder.chop(1);
-    m_atDriveRoot = isDriveRoot(nativeFolder);
+    m_atDriveRoot = (kinds == EntryKinds::All || kinds == EntryKinds::FoldersOnly) && isDriveRoot(nativeFolder);
     m_dir = ::opendir(encodeNativeName(nativeFolder).constData());
     m_serverUnreachable = !m_dir && isServerGone(errno);
 }
@@ -173,7 +174,7 @@ bool FindFiles::next(FoundEntry &entry)
 bool FindFiles::wanted(const dirent *raw) const
 {
     if (isDotEntry(raw->d_name))
-        return !m_atDriveRoot && m_kinds != EntryKinds::NonFolders;
+        return !m_atDriveRoot && (m_kinds == EntryKinds::All || m_kinds == EntryKinds::FoldersOnly);
     switch (raw->d_type) {
     case DT_DIR:
         return m_kinds != EntryKinds::NonFolders;
@@ -181,7 +182,7 @@ bool FindFiles::wanted(const dirent *raw) const
     case DT_UNKNOWN:
         return true;
     default:
-        return m_kinds != EntryKinds::FoldersOnly;
+        return m_kinds != EntryKinds::FoldersOnly && m_kinds != EntryKinds::Subfolders;
     }
 }
 

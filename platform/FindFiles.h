@@ -19,8 +19,9 @@ struct FoundEntry {
     qint64 lastWriteTime = 0; // UTC, 100-ns units since 1601-01-01
 };
 
-// Lets a listing skip entries of the other kind without examining them.
-enum class EntryKinds { All, FoldersOnly, NonFolders };
+// Lets a listing skip entries of the other kind without examining them. Subfolders are
+// the folders without "." and "..".
+enum class EntryKinds { All, FoldersOnly, NonFolders, Subfolders };
 
 class FindFiles {
 public:

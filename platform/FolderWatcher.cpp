@@ -29,31 +29,15 @@ QString nativeFolder(const QString &drivePath)
     return native;
 }
 
-// Names of the subfolders (links to folders included); false when the folder cannot
-// be read. Only the directory entries' types are consulted where they are known, so
-// this stays cheap on folders holding thousands of entries.
-bool readSubfolders(const QString &nativePath, QSet<QByteArray> &names)
+// Whether an entry created in or moved into a folder, not marked as a folder by the
+// kernel, is a link to a folder.
+bool isLinkToFolder(const QString &nativeFolder, const char *name)
 {
-    DIR *dir = ::opendir(encodeNativeName(nativePath).constData());
-    if (!dir)
-        return false;
-    names.clear();
-    while (const dirent *entry = ::readdir(dir)) {
-        const char *name = entry->d_name;
-        if (isDotEntry(name))
-            continue;
-        bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat info {};
-            isFolder = ::fstatat(::dirfd(dir), name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-        }
-        if (isFolder)
-            names.insert(QByteArray(name));
-    }
-    ::closedir(dir);
-    return true;
+    const QByteArray path = encodeNativeName(nativeFolder) + '/' + name;
+    struct stat info {};
+    return ::lstat(path.constData(), &info) == 0 && S_ISLNK(info.st_mode) && ::stat(path.constData(), &info) == 0
+           && S_ISDIR(info.st_mode);
 }
-
 // The roots of the drives in the process's mount table: mounts that are not drives (RAM
 // and pseudo file systems, bound folders) are not reported.
 QSet<QString> readMountPoints()
@@ -119,12 +103,18 @@ void FolderWatcher::readNotifications()
             const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
             at += ssize_t(sizeof(inotify_event) + event->len);
             if (event->mask & IN_Q_OVERFLOW) {
+                // Events were lost: every folder may have changed either way.
                 for (const QString &nativePath : m_watched.keys())
-                    folderTouched(nativePath);
+                    folderTouched(nativePath, SubfolderCreated | SubfolderRemoved);
                 continue;
             }
-            for (const QString &nativePath : m_pathsOfWatch.values(event->wd))
-                folderTouched(nativePath);
+            const QStringList paths = m_pathsOfWatch.values(event->wd);
+            for (const QString &nativePath : paths) {
+                if (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED))
+                    folderTouched(nativePath, FolderGone);
+                else if (const int kind = subfolderChange(nativePath, event))
+                    folderTouched(nativePath, kind);
+            }
             if (event->mask & IN_IGNORED) // the folder is gone: its watch with it
                 m_pathsOfWatch.remove(event->wd);
         }
@@ -168,14 +158,10 @@ void FolderWatcher::setFolders(const QStringList &folders)
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         if (m_watched.contains(it.key()))
             continue;
-        // Watch first, then read: a subfolder made in between is reported, not lost.
-        WatchedFolder watched{it.value(), {}, addWatch(it.key())};
-        if (watched.watch < 0)
-            continue;
-        if (readSubfolders(it.key(), watched.subfolders))
+        // Only the kernel's events are kept: nothing is read from the folder.
+        WatchedFolder watched{it.value(), addWatch(it.key())};
+        if (watched.watch >= 0)
             m_watched.insert(it.key(), watched);
-        else
-            removeWatch(it.key(), watched.watch);
     }
 }
 
@@ -187,45 +173,49 @@ QStringList FolderWatcher::folders() const
     return result;
 }
 
-void FolderWatcher::folderTouched(const QString &nativePath)
+int FolderWatcher::subfolderChange(const QString &nativePath, const inotify_event *event)
+{
+    const bool created = event->mask & (IN_CREATE | IN_MOVED_TO);
+    const bool removed = event->mask & (IN_DELETE | IN_MOVED_FROM);
+    if (!created && !removed)
+        return 0;
+    // Files never count; a link to a folder shows as a folder when it comes.
+    const bool folder = (event->mask & IN_ISDIR) || (created && event->len > 0 && isLinkToFolder(nativePath, event->name));
+    if (!folder)
+        return 0;
+    return created ? SubfolderCreated : SubfolderRemoved;
+}
+
+void FolderWatcher::folderTouched(const QString &nativePath, int kinds)
 {
     if (!m_watched.contains(nativePath))
         return;
-    m_touched.insert(nativePath);
+    m_touched[nativePath] |= kinds;
     if (!m_settle.isActive())
         m_settle.start();
 }
 
 void FolderWatcher::examineTouchedFolders()
 {
-    const QSet<QString> touched = std::exchange(m_touched, {});
-    for (const QString &nativePath : touched)
-        examineFolder(nativePath);
-}
-
-void FolderWatcher::examineFolder(const QString &nativePath)
-{
-    auto it = m_watched.find(nativePath);
-    if (it == m_watched.end())
-        return;
-    QSet<QByteArray> now;
-    if (!readSubfolders(nativePath, now)) {
-        const QString where = it->drivePath;
-        removeWatch(nativePath, it->watch);
-        m_watched.erase(it);
-        emit changed(Change::FolderRemoved, where);
-        return;
+    const QHash<QString, int> touched = std::exchange(m_touched, {});
+    for (auto it = touched.cbegin(); it != touched.cend(); ++it) {
+        auto watched = m_watched.find(it.key());
+        if (watched == m_watched.end())
+            continue;
+        const QString where = watched->drivePath;
+        const int kinds = it.value();
+        if (kinds & FolderGone) {
+            removeWatch(it.key(), watched->watch);
+            m_watched.erase(watched);
+            emit changed(Change::FolderRemoved, where);
+        } else if ((kinds & SubfolderCreated) && (kinds & SubfolderRemoved)) {
+            emit changed(Change::FolderRenamed, where);
+        } else if (kinds & SubfolderCreated) {
+            emit changed(Change::FolderCreated, where);
+        } else if (kinds & SubfolderRemoved) {
+            emit changed(Change::FolderRemoved, where);
+        }
     }
-    const bool added = !(now - it->subfolders).isEmpty();
-    const bool removed = !(it->subfolders - now).isEmpty();
-    it->subfolders = std::move(now);
-    const QString where = it->drivePath;
-    if (added && removed)
-        emit changed(Change::FolderRenamed, where);
-    else if (added)
-        emit changed(Change::FolderCreated, where);
-    else if (removed)
-        emit changed(Change::FolderRemoved, where);
 }
 
 void FolderWatcher::examineMountTable()

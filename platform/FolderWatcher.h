@@ -4,7 +4,9 @@
 // or unmounted. Files being created, renamed or rewritten never count. Reports arrive
 // on the thread that owns the watcher, a moment after the change, so that one burst
 // of changes (a folder tree being copied, a rename through a temporary name) is
-// examined once.
+// reported once per folder. They come from the kernel's events alone: no watched
+// folder is ever read, so that watching thousands of folders, or one holding
+// thousands of files, costs nothing while they are quiet.
 
 #include <QByteArray>
 #include <QHash>
@@ -15,6 +17,7 @@
 #include <QTimer>
 
 class QSocketNotifier;
+struct inotify_event;
 
 namespace platform {
 
@@ -41,9 +44,10 @@ signals:
 private:
     struct WatchedFolder {
         QString drivePath;
-        QSet<QByteArray> subfolders;
         int watch = -1; // inotify watch descriptor
     };
+    // What the kernel told of a watched folder since the last examination.
+    enum TouchKind { SubfolderCreated = 1, SubfolderRemoved = 2, FolderGone = 4 };
 
     // How many folders one watcher watches at most: a quarter of the user's kernel
     // watches, so that other programs of the user keep theirs.
@@ -52,9 +56,10 @@ private:
     void removeWatch(const QString &nativePath, int watch);
     void readNotifications();
 
-    void folderTouched(const QString &nativePath);
+    // The TouchKind of an event in a watched folder; 0 for one about files.
+    static int subfolderChange(const QString &nativePath, const ::inotify_event *event);
+    void folderTouched(const QString &nativePath, int kinds);
     void examineTouchedFolders();
-    void examineFolder(const QString &nativePath);
     void examineMountTable();
 
     // inotify on the names' bytes: one watch per folder, shared by the native paths
@@ -63,7 +68,7 @@ private:
     QSocketNotifier *m_inotifyNotifier = nullptr;
     QMultiHash<int, QString> m_pathsOfWatch;
     QHash<QString, WatchedFolder> m_watched; // by native path
-    QSet<QString> m_touched;
+    QHash<QString, int> m_touched; // TouchKind bits by native path
     QTimer m_settle;
 
     QSet<QString> m_mountPoints;

@@ -11,7 +11,7 @@ using platform::FoundEntry;
 namespace {
 FindFiles listFolders(const QString &folderPath)
 {
-    return FindFiles(AddSlash(folderPath) + QStringLiteral("*.*"), EntryKinds::FoldersOnly);
+    return FindFiles(AddSlash(folderPath) + QStringLiteral("*.*"), EntryKinds::Subfolders);
 }
 } // namespace
 

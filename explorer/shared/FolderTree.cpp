@@ -9,6 +9,7 @@
 
 #include <QHeaderView>
 #include <QSet>
+#include <QtConcurrent/QtConcurrentMap>
 #include <utility>
 
 namespace {
@@ -112,19 +113,38 @@ bool FolderTree::hasSubfolders(const QString &folderPath) const
 void FolderTree::addSubfolders(const QString &folderPath, QTreeWidgetItem *node)
 {
     const QString folder = AddSlash(folderPath);
-    // Folders of network drives are not probed unless asked: they all get an expand button.
-    const bool everyOneExpands = !m_probesNetworkFolders && isOnNetworkDrive(folder);
+    const QStringList names = listedSubfolders(folder, m_allowedAttributes);
+    const QList<bool> expandable = probeSubfolders(folder, names);
     QList<QTreeWidgetItem *> children;
-    for (const QString &name : listedSubfolders(folder, m_allowedAttributes))
-        children.append(newFolderNode(name, everyOneExpands || hasSubfolders(folder + name)));
+    children.reserve(names.size());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        children.append(newFolderNode(names.at(i), expandable.at(i)));
     node->addChildren(children);
+}
+
+QList<bool> FolderTree::probeSubfolders(const QString &folder, const QStringList &names) const
+{
+    // Folders of network drives are not probed unless asked: they all get an expand button.
+    if (!m_probesNetworkFolders && isOnNetworkDrive(folder))
+        return QList<bool>(names.size(), true);
+    const int allowed = m_allowedAttributes;
+    const auto probe = [&folder, allowed](const QString &name) { return hasListedSubfolder(folder + name, allowed); };
+    // Many local folders are probed side by side; a server is asked one folder at a time.
+    constexpr qsizetype sideBySideFrom = 64;
+    if (names.size() >= sideBySideFrom && !isOnNetworkDrive(folder))
+        return QtConcurrent::blockingMapped<QList<bool>>(names, probe);
+    QList<bool> expandable;
+    expandable.reserve(names.size());
+    for (const QString &name : names)
+        expandable.append(probe(name));
+    return expandable;
 }
 
 bool FolderTree::loadSubfolders(QTreeWidgetItem *node)
 {
     if (!node || !node->parent())
         return false;
-    if (node->childCount() > 0 || subfoldersLoaded(node))
+    if (node->childCount() > 0)
         return true;
     platform::WaitCursor waitCursor;
     beginUpdate();
@@ -214,11 +234,14 @@ void FolderTree::updateFolderNode(const QString &folderPath)
         }
         delete node->takeChild(i);
     }
-    const bool everyOneExpands = !m_probesNetworkFolders && isOnNetworkDrive(folder);
+    QStringList added;
     for (const QString &name : names) {
         if (!shown.contains(name))
-            insertChildByCaption(node, newFolderNode(name, everyOneExpands || hasSubfolders(AddSlash(folder) + name)));
+            added.append(name);
     }
+    const QList<bool> expandable = probeSubfolders(AddSlash(folder), added);
+    for (qsizetype i = 0; i < added.size(); ++i)
+        insertChildByCaption(node, newFolderNode(added.at(i), expandable.at(i)));
     if (node->childCount() == 0)
         setHasChildren(node, false);
     if (m_updateDepth == 0)

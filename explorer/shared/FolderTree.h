@@ -73,6 +73,8 @@ private:
     void watchShownFolders();
     void applyPendingUpdates();
     bool isOnNetworkDrive(const QString &folder) const;
+    // Whether each of the named subfolders of `folder` gets an expand button.
+    QList<bool> probeSubfolders(const QString &folder, const QStringList &names) const;
 
     int m_allowedAttributes = 0;
     bool m_probesNetworkFolders = true;

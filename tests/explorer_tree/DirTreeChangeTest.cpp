@@ -203,12 +203,16 @@ TEST(DirTreeChangeTest, ChurnInACollapsedShownFolderMovesNothingAndLeavesTheEdit
     ASSERT_GT(scroll, 0);
     QSignalSpy treeRebuilds(fixture.tree.model(), &QAbstractItemModel::modelAboutToBeReset);
     QSignalSpy listReads(list.model(), &QAbstractItemModel::modelAboutToBeReset);
+    // A volume mounted meanwhile by another program (or test) rebuilds the tree rightly.
+    QSignalSpy driveChanges(&fixture.tree, &FolderTree::drivesChanged);
 
     {
         FolderChurn churn(fixture.nativePath(QStringLiteral("Music/Busy")), 5);
         ASSERT_TRUE(churn.finish(10000));
     }
     QTest::qWait(300);
+    if (!driveChanges.isEmpty())
+        GTEST_SKIP() << "a volume came or went during the churn";
     EXPECT_TRUE(treeRebuilds.isEmpty());
     EXPECT_LE(listReads.size(), 1);
     EXPECT_EQ(fixture.selected(), rock);
@@ -236,6 +240,8 @@ TEST(DirTreeChangeTest, ChurnInACollapsedShownFolderMovesNothingAndLeavesTheEdit
     EXPECT_EQ(editor->text(), QStringLiteral("XRock"));
     EXPECT_EQ(editor->cursorPosition(), 1);
     QTest::keyClick(editor, Qt::Key_Escape);
+    if (!driveChanges.isEmpty())
+        GTEST_SKIP() << "a volume came or went during the churn";
     EXPECT_TRUE(treeRebuilds.isEmpty());
     EXPECT_EQ(fixture.tree.verticalScrollBar()->value(), scroll);
 }
