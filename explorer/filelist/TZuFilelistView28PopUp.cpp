@@ -72,6 +72,7 @@ void TZuFilelistView28PopUp::Build()
     addSeparator();
     m_sendTo = new QMenu(captions[cSendTo], this);
     m_sendTo->setObjectName(QStringLiteral("SubMenuSend"));
+    connect(m_sendTo, &QMenu::aboutToShow, this, &TZuFilelistView28PopUp::refreshSendTo);
     QAction *sendTo = addMenu(m_sendTo);
     sendTo->setObjectName(QStringLiteral("SubMenuSend"));
     sendTo->setData(3);
@@ -95,8 +96,19 @@ void TZuFilelistView28PopUp::Build()
     fillSendTo();
 }
 
+void TZuFilelistView28PopUp::refreshSendTo()
+{
+    if (FileListSendTo::sendToFolderState() == m_sendToState)
+        return;
+    const QList<QAction *> items = m_sendTo->actions();
+    for (qsizetype index = builtInDestinations; index < items.size(); ++index)
+        delete items[index];
+    fillSendTo();
+}
+
 void TZuFilelistView28PopUp::fillSendTo()
 {
+    m_sendToState = FileListSendTo::sendToFolderState();
     m_sendToList.clear();
     const QList<SendToEntry> entries = FileListSendTo::sendToEntries();
     for (const SendToEntry &entry : entries) {
