@@ -7,7 +7,6 @@
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellUtils.h"
 #include "explorer/shared/SystemImageList.h"
-#include "platform/FileClipboard.h"
 #include "text/Ascii.h"
 
 #include <QFileInfo>
@@ -146,7 +145,7 @@ void TZuFilelistView28PopUp::updateEnabled()
                              "Send_To0", "Send_To2", "Send_To3"})
         enable(name, any);
     enable("ItemView", any && viewable.contains(extension));
-    enable("ItemOpPaste", !m_list.commands().ClipboardList().isEmpty() || platform::clipboardHoldsFiles());
+    enable("ItemOpPaste", m_list.commands().canPaste());
     enable("ItemRename", selected == 1);
     enable("ItemFolder", !m_list.isDriveList());
     // Every viewable extension but the two web-page ones.

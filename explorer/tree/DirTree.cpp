@@ -114,6 +114,11 @@ void TZuDirTree21::reloadKeeping(const QString &path)
     OpenPath(path);
 }
 
+bool TZuDirTree21::nameNewFolder(const QString &path)
+{
+    return m_commands->nameNewFolder(path);
+}
+
 void TZuDirTree21::SetLanguage(TLanguage language)
 {
     language = ResolveLanguage(language);
@@ -199,7 +204,10 @@ void TZuDirTree21::editCaption(QTreeWidgetItem *node)
     node->setFlags(node->flags() | Qt::ItemIsEditable);
     scrollToItem(node);
     editItem(node);
+    // Changing the flags wrote the caption into the editor again: select it all anew.
     node->setFlags(node->flags() & ~Qt::ItemIsEditable);
+    if (auto *line = viewport()->findChild<QLineEdit *>(QString(), Qt::FindDirectChildrenOnly))
+        line->selectAll();
 }
 
 // The editor never changes the caption itself: the rename rebuilds the tree.

@@ -102,6 +102,17 @@ bool DirTreeCommands::AddNewFolder(QTreeWidgetItem *node, const QString &name)
     return true;
 }
 
+bool DirTreeCommands::nameNewFolder(const QString &path)
+{
+    m_tree.reloadKeeping(path);
+    QTreeWidgetItem *node = m_tree.currentItem();
+    if (!node || nodeLevel(node) <= 1 || AddSlash(m_tree.GetNodePath(node)) != AddSlash(path))
+        return false;
+    m_newFolderMode = true;
+    m_tree.editCaption(node);
+    return true;
+}
+
 bool DirTreeCommands::CanEdit(const QTreeWidgetItem *node) const
 {
     return node && nodeLevel(node) > 1 && !m_tree.ReadOnly();

@@ -42,6 +42,9 @@ public:
     // A new folder under the node (nullptr: the selected one). An empty name takes the
     // default one (made unique with "(2)", "(3)"…) and opens the caption editor on it.
     bool AddNewFolder(QTreeWidgetItem *node, const QString &name = QString());
+    // Shows the folder `path`, just made by the linked list, and opens the caption editor
+    // on it as on a new folder of the tree's own; a read-only tree names it too.
+    bool nameNewFolder(const QString &path);
     // Whether the caption editor may open on the node.
     bool CanEdit(const QTreeWidgetItem *node) const;
     // Opens the caption editor on the selected node when it may.
