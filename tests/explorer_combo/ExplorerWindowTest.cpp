@@ -8,6 +8,8 @@
 #include "tools/kestrava-explorer/ExplorerWindow.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QSplitter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,4 +55,21 @@ TEST(ExplorerWindowTest, TheLanguageBoxSwitchesTheThreeControlsAtOnce)
         // The tree is back on its folder in the new language.
         EXPECT_EQ(window.tree()->SelectedPath(), shown);
     }
+}
+
+TEST(ExplorerWindowTest, TheTreeGetsAShareOfAWideWindow)
+{
+    ExplorerWindow window;
+    window.show();
+    auto *splitter = window.findChild<QSplitter *>(QStringLiteral("splExplorer"));
+    ASSERT_NE(splitter, nullptr);
+    const int narrow = window.tree()->width();
+    EXPECT_GE(narrow, 200);
+
+    window.resize(1900, 1000); // a maximised window on a common screen
+    QCoreApplication::processEvents();
+    const double share = double(window.tree()->width()) / splitter->width();
+    EXPECT_GT(window.tree()->width(), narrow + 150);
+    EXPECT_GT(share, 0.2);
+    EXPECT_LT(share, 0.4);
 }
