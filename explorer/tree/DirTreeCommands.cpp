@@ -94,21 +94,24 @@ bool DirTreeCommands::AddNewFolder(QTreeWidgetItem *node, const QString &name)
     const auto endUpdate = qScopeGuard([this] { m_tree.endUpdate(); });
     if (!platform::createFolder(DelSlash(newPath)))
         return false;
-    m_tree.ReloadTree();
-    m_tree.OpenPath(newPath);
+    if (defaultName && nameNewFolder(newPath))
+        return true;
+    m_tree.reloadKeeping(newPath);
     m_tree.tellFileList(m_tree.SelectedPath());
-    if (m_tree.currentItem() && defaultName)
-        BeginRename();
     return true;
 }
 
 bool DirTreeCommands::nameNewFolder(const QString &path)
 {
     m_tree.reloadKeeping(path);
+    // The list reads the folder first: that may let a pending rebuild of the tree run, so
+    // the node is looked up afterwards, and the editor opens only on the new folder itself.
+    m_tree.tellFileList(m_tree.SelectedPath());
     QTreeWidgetItem *node = m_tree.currentItem();
     if (!node || nodeLevel(node) <= 1 || AddSlash(m_tree.GetNodePath(node)) != AddSlash(path))
         return false;
     m_newFolderMode = true;
+    m_newFolderPath = AddSlash(path);
     m_tree.editCaption(node);
     return true;
 }
@@ -135,6 +138,11 @@ void DirTreeCommands::FolderEdited(const QString &oldPath, const QString &newTex
             showErrorDialog(ExplorerTexts.msgBadDirName + QLatin1Char('\r') + newText);
         return;
     }
+    // Only the folder just made takes its name without a question; a read-only tree
+    // renames no other.
+    const bool justMade = m_newFolderMode && AddSlash(oldPath) == m_newFolderPath;
+    if (!justMade && m_tree.ReadOnly())
+        return;
     const QString oldName = nodeName(oldPath);
     // The name confirmed as it was: nothing to rename.
     if (newText == oldName) {
@@ -148,7 +156,7 @@ void DirTreeCommands::FolderEdited(const QString &oldPath, const QString &newTex
         m_newFolderMode = false;
     });
     const QString newPath = folderPart(DelSlash(oldPath)) + newText;
-    if (!m_newFolderMode) {
+    if (!justMade) {
         const QString indent(4, QLatin1Char(' '));
         const QString question = ExplorerTexts.msgRenameFolder + QStringLiteral("\r\r") + indent
                                  + ExplorerTexts.msgFrom + oldName + QLatin1Char('\r') + indent + ExplorerTexts.msgTo

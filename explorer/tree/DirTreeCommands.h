@@ -42,8 +42,8 @@ public:
     // A new folder under the node (nullptr: the selected one). An empty name takes the
     // default one (made unique with "(2)", "(3)"…) and opens the caption editor on it.
     bool AddNewFolder(QTreeWidgetItem *node, const QString &name = QString());
-    // Shows the folder `path`, just made by the linked list, and opens the caption editor
-    // on it as on a new folder of the tree's own; a read-only tree names it too.
+    // Shows the folder `path`, just made here or by the linked list, in the tree and the
+    // list and opens the caption editor on it; a read-only tree names a new folder too.
     bool nameNewFolder(const QString &path);
     // Whether the caption editor may open on the node.
     bool CanEdit(const QTreeWidgetItem *node) const;
@@ -88,5 +88,6 @@ private:
     QString m_clipboardFolder;
     bool m_pasteEnabled = false;
     bool m_newFolderMode = false;
+    QString m_newFolderPath; // the folder whose editor nameNewFolder opened last
     QString m_dropTargetPath;
 };
