@@ -6,6 +6,7 @@
 #include "app/KestravaApplication.h"
 #include "app/PicturePreview.h"
 #include "explorer/tree/DirTree.h"
+#include "explorer/filelist/FileListCommands.h"
 #include "explorer/filelist/FileListView.h"
 #include "naming/TKestrava.h"
 #include "options/Opzioni.h"
@@ -130,6 +131,22 @@ void TfrmMain::configureExplorer()
     list->SetColWidth_Attr(0);
     tree->SetFileList(list);
     list->SetDirectory(QStringLiteral("Drives"));
+
+    // Paste and new folder by key as by the list's menu, whatever the list holds (the
+    // list's own keys want a selected row).
+    const auto bindKey = [list](TZuListViewAction which, const std::function<bool()> &wanted) {
+        auto *key = new QAction(list);
+        key->setObjectName(list->commands().action(which)->objectName() + QStringLiteral("Key"));
+        key->setShortcut(keySequenceOf(list->ShortCuts().shortCutOf(which)));
+        key->setShortcutContext(Qt::WidgetShortcut);
+        connect(key, &QAction::triggered, list, [list, which, wanted] {
+            if (wanted())
+                list->commands().action(which)->trigger();
+        });
+        list->addAction(key);
+    };
+    bindKey(vaPaste, [list] { return list->commands().canPaste(); });
+    bindKey(vaNewFolder, [list] { return !list->isDriveList(); });
 }
 
 void TfrmMain::connectControls()

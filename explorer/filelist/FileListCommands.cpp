@@ -118,6 +118,11 @@ void FileListCommands::CutCopy(int operation)
         platform::putFilesOnClipboard(nativePathsOf(m_clipboardList), operation == opMove);
 }
 
+bool FileListCommands::canPaste() const
+{
+    return !m_clipboardList.isEmpty() || platform::clipboardHoldsFiles();
+}
+
 void FileListCommands::Paste()
 {
     platform::WaitCursor hourglass;
@@ -293,6 +298,10 @@ void FileListCommands::NewFolder()
         name = base + QStringLiteral("(%1)").arg(number);
     platform::createFolder(name);
     m_list.RefreshList();
+    // No row to name it on: the linked tree shows it and names it in its own editor.
+    if (FolderPartner *tree = m_list.folderPartner(FolderPartner::Kind::Tree);
+        !m_list.ShowFolders() && tree && tree->nameNewFolder(name))
+        return;
     // A big folder is read in the background: the editor opens once its rows are shown.
     m_list.whenListed([this, name] {
         m_list.clearSelection();

@@ -41,7 +41,8 @@ public:
     bool CanEdit(int row);
     // The in-place edit was confirmed with a new caption.
     void Edit(const QString &newCaption);
-    // Creates "New Folder" (or "New Folder(2)" ...) and starts editing its caption.
+    // Creates "New Folder" (or "New Folder(2)" ...) and starts editing its caption; a list
+    // that shows no folders has the linked tree edit it.
     void NewFolder();
     // Opens the selected file with the desktop's viewer for its type (view table only).
     void ViewSelected();
@@ -56,6 +57,8 @@ public:
     void dropFiles(const QStringList &paths);
 
     const QStringList &ClipboardList() const { return m_clipboardList; }
+    // Whether a paste has anything to paste: ClipboardList or files on the desktop's clipboard.
+    bool canPaste() const;
     QString OldPath() const { return m_oldPath; }
     // The list's own find window while it is open.
     FindFileWindow *findFileWindow() const;

@@ -26,18 +26,39 @@ FileListSendTo::FileListSendTo(TZuFilelistView28 &list)
 {
 }
 
-QList<SendToEntry> FileListSendTo::sendToEntries()
+namespace {
+// The link files of the send-to folder, in no particular order.
+QList<platform::FoundEntry> sendToLinkFiles(const QString &folder)
 {
-    QList<SendToEntry> entries;
-    const QString folder = SpecialFolderPath(5);
+    QList<platform::FoundEntry> files;
     if (folder.isEmpty())
-        return entries;
-    QStringList names;
+        return files;
     platform::FoundEntry found;
     platform::FindFiles links(JoinPath(folder, QLatin1Char('*') + platform::shellLinkExtension),
                               platform::EntryKinds::NonFolders);
     while (links.next(found))
-        names.append(found.name);
+        files.append(found);
+    return files;
+}
+} // namespace
+
+QString FileListSendTo::sendToFolderState()
+{
+    const QString folder = SpecialFolderPath(5);
+    QStringList lines;
+    for (const platform::FoundEntry &file : sendToLinkFiles(folder))
+        lines.append(QStringLiteral("%1/%2/%3").arg(file.name).arg(file.size).arg(file.lastWriteTime));
+    std::sort(lines.begin(), lines.end());
+    return folder + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
+}
+
+QList<SendToEntry> FileListSendTo::sendToEntries()
+{
+    QList<SendToEntry> entries;
+    const QString folder = SpecialFolderPath(5);
+    QStringList names;
+    for (const platform::FoundEntry &file : sendToLinkFiles(folder))
+        names.append(file.name);
     std::sort(names.begin(), names.end());
     for (const QString &name : std::as_const(names)) {
         const QString path = JoinPath(folder, name);

@@ -21,6 +21,9 @@ public:
 
     // The links of the user's send-to folder, by file name; none when it is missing.
     static QList<SendToEntry> sendToEntries();
+    // The names, sizes and write times of the send-to folder's link files: it differs
+    // once a link was added, removed or rewritten, without reading any link.
+    static QString sendToFolderState();
 
     // Asks for a folder (the destination dialog and its Browse loop) and copies the
     // selection into it.

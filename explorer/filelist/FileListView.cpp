@@ -831,7 +831,7 @@ bool TZuFilelistView28::KeyDown(int Key, TShortCut Shift)
         fire(vaView);
         fire(vaDelete);
         fire(vaRename);
-        if (!m_commands->ClipboardList().isEmpty() || platform::clipboardHoldsFiles())
+        if (m_commands->canPaste())
             fire(vaPaste);
         if (!isDriveList())
             fire(vaNewFolder);

@@ -7,7 +7,6 @@
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellUtils.h"
 #include "explorer/shared/SystemImageList.h"
-#include "platform/FileClipboard.h"
 #include "text/Ascii.h"
 
 #include <QFileInfo>
@@ -72,6 +71,7 @@ void TZuFilelistView28PopUp::Build()
     addSeparator();
     m_sendTo = new QMenu(captions[cSendTo], this);
     m_sendTo->setObjectName(QStringLiteral("SubMenuSend"));
+    connect(m_sendTo, &QMenu::aboutToShow, this, &TZuFilelistView28PopUp::refreshSendTo);
     QAction *sendTo = addMenu(m_sendTo);
     sendTo->setObjectName(QStringLiteral("SubMenuSend"));
     sendTo->setData(3);
@@ -95,8 +95,19 @@ void TZuFilelistView28PopUp::Build()
     fillSendTo();
 }
 
+void TZuFilelistView28PopUp::refreshSendTo()
+{
+    if (FileListSendTo::sendToFolderState() == m_sendToState)
+        return;
+    const QList<QAction *> items = m_sendTo->actions();
+    for (qsizetype index = builtInDestinations; index < items.size(); ++index)
+        delete items[index];
+    fillSendTo();
+}
+
 void TZuFilelistView28PopUp::fillSendTo()
 {
+    m_sendToState = FileListSendTo::sendToFolderState();
     m_sendToList.clear();
     const QList<SendToEntry> entries = FileListSendTo::sendToEntries();
     for (const SendToEntry &entry : entries) {
@@ -134,7 +145,7 @@ void TZuFilelistView28PopUp::updateEnabled()
                              "Send_To0", "Send_To2", "Send_To3"})
         enable(name, any);
     enable("ItemView", any && viewable.contains(extension));
-    enable("ItemOpPaste", !m_list.commands().ClipboardList().isEmpty() || platform::clipboardHoldsFiles());
+    enable("ItemOpPaste", m_list.commands().canPaste());
     enable("ItemRename", selected == 1);
     enable("ItemFolder", !m_list.isDriveList());
     // Every viewable extension but the two web-page ones.

@@ -16,7 +16,8 @@ class TZuFilelistView28PopUp : public QMenu {
 public:
     explicit TZuFilelistView28PopUp(TZuFilelistView28 &list);
 
-    // Captions in ListTextLanguage, the items, then the send-to entries. Runs once.
+    // Captions in ListTextLanguage, the items, then the send-to entries. Runs once; the
+    // send-to entries follow the folder each time the submenu opens.
     void Build();
     // Sets which items are enabled, then shows the menu at (X + 10, Y + 10) (global).
     void Popup(int X, int Y);
@@ -32,6 +33,8 @@ public:
 
 private:
     QAction *addItem(QMenu *menu, const QString &name, int tag, const QString &caption, const QString &glyph);
+    // Lists the send-to folder's links anew when the folder changed since they were listed.
+    void refreshSendTo();
     void fillSendTo();
     void runSendTo(int number);
 
@@ -39,5 +42,6 @@ private:
     FileListSendTo m_sendToCommands;
     QMenu *m_sendTo = nullptr;
     QStringList m_sendToList;
+    QString m_sendToState; // the folder as the links were listed (FileListSendTo::sendToFolderState)
     bool m_built = false;
 };

@@ -6,6 +6,8 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -19,7 +21,6 @@ TNetDisconnectDlg::TNetDisconnectDlg(QWidget *owner)
     m_list->setObjectName(QStringLiteral("lvwDrives"));
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels({dialogText("netDrive"), dialogText("netPath"), dialogText("netStatus")});
-    m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("buttons"));
     auto *layout = new QVBoxLayout(this);
@@ -40,7 +41,25 @@ TNetDisconnectDlg::TNetDisconnectDlg(QWidget *owner)
     }
     if (m_list->topLevelItemCount() > 0)
         m_list->setCurrentItem(m_list->topLevelItem(0));
+    fitColumns();
     buttons->button(QDialogButtonBox::Ok)->setEnabled(m_list->topLevelItemCount() > 0);
+}
+
+void TNetDisconnectDlg::fitColumns()
+{
+    // Every column as wide as its widest text; the dialog as wide as the columns, up to
+    // the screen's width.
+    int columnsWidth = 0;
+    for (int column = 0; column < m_list->columnCount(); ++column) {
+        m_list->resizeColumnToContents(column);
+        columnsWidth += m_list->columnWidth(column);
+    }
+    const QMargins margins = layout()->contentsMargins();
+    int wanted = columnsWidth + 2 * m_list->frameWidth() + margins.left() + margins.right()
+                 + m_list->verticalScrollBar()->sizeHint().width();
+    if (const QScreen *shown = screen())
+        wanted = qMin(wanted, shown->availableGeometry().width());
+    resize(qMax(width(), wanted), height());
 }
 
 bool TNetDisconnectDlg::Execute()

@@ -18,5 +18,7 @@ public:
     QChar Drive; // the drive picked
 
 private:
+    void fitColumns();
+
     QTreeWidget *m_list;
 };

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,10 +19,9 @@
 namespace {
 
 template <typename Control>
-Control *place(Control *control, const char *name, int left, int top, int width, int height)
+Control *named(Control *control, const char *name)
 {
     control->setObjectName(QLatin1String(name));
-    control->setGeometry(left, top, width, height);
     return control;
 }
 
@@ -44,7 +44,6 @@ TNetPathDlg::TNetPathDlg(QWidget *owner, FolderBrowser browser)
 {
     m_form->setObjectName(QStringLiteral("NetPathDlg"));
     m_form->setWindowTitle(QStringLiteral("Map Network Drive"));
-    m_form->setFixedSize(382, 160);
     // The form's font, or the nearest of the same metrics a desktop has.
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
@@ -54,27 +53,50 @@ TNetPathDlg::TNetPathDlg(QWidget *owner, FolderBrowser browser)
     m_form->setBackgroundRole(QPalette::Button);
     m_form->setAutoFillBackground(true);
 
-    auto *prompt = place(new QLabel(QStringLiteral("Specify an avilable Drive Letter in My Computer for the connection \r"
+    // The design's arrangement; the fields (189) and buttons (75) keep at least the
+    // design's widths, and everything grows with the font to show its whole text. The
+    // prompt breaks its line where the design's text has its carriage return.
+    auto *prompt = named(new QLabel(QStringLiteral("Specify an avilable Drive Letter in My Computer for the connection \n"
                                                    "and the path to the Network Computer that you want to connect to:"),
                                     m_form),
-                         "prompt", 28, 8, 326, 26);
-    prompt->setWordWrap(true);
-    place(new QLabel(QStringLiteral("Drive"), m_form), "lblDrive", 28, 56, 25, 13);
-    place(new QLabel(QStringLiteral("Path"), m_form), "lblPath", 28, 88, 25, 13);
-    m_driveField = place(new QComboBox(m_form), "cbxDrive", 60, 52, 189, 21);
+                         "prompt");
+    auto *driveLabel = named(new QLabel(QStringLiteral("Drive"), m_form), "lblDrive");
+    auto *pathLabel = named(new QLabel(QStringLiteral("Path"), m_form), "lblPath");
+    m_driveField = named(new QComboBox(m_form), "cbxDrive");
     m_driveField->setEditable(true);
-    m_pathField = place(new QLineEdit(m_form), "edtPath", 60, 84, 189, 21);
-    m_okButton = place(new QPushButton(QStringLiteral("OK"), m_form), "btnOK", 272, 52, 75, 23);
+    m_pathField = named(new QLineEdit(m_form), "edtPath");
+    m_okButton = named(new QPushButton(QStringLiteral("OK"), m_form), "btnOK");
     m_okButton->setDefault(true);
-    auto *cancelButton = place(new QPushButton(QStringLiteral("Cancel"), m_form), "btnCancel", 272, 116, 75, 23);
-    auto *browseButton = place(new QPushButton(QStringLiteral("Browse"), m_form), "btnBrowse", 272, 84, 75, 23);
+    auto *cancelButton = named(new QPushButton(QStringLiteral("Cancel"), m_form), "btnCancel");
+    auto *browseButton = named(new QPushButton(QStringLiteral("Browse"), m_form), "btnBrowse");
     browseButton->setAutoDefault(false);
     cancelButton->setAutoDefault(false);
-    m_reconnectBox = place(new QCheckBox(QStringLiteral("Reconnect at logon"), m_form), "ckbReconnect", 60, 116, 141, 21);
+    m_reconnectBox = named(new QCheckBox(QStringLiteral("Reconnect at logon"), m_form), "ckbReconnect");
     m_reconnectBox->setChecked(true);
-    m_noLetterLabel = place(new QLabel(QStringLiteral("Every drive letter up to Z: is in use."), m_form), "lblNoLetter",
-                            60, 140, 300, 16);
+    m_noLetterLabel = named(new QLabel(QStringLiteral("Every drive letter up to Z: is in use."), m_form), "lblNoLetter");
     m_noLetterLabel->hide();
+    for (QWidget *field : {static_cast<QWidget *>(m_driveField), static_cast<QWidget *>(m_pathField)})
+        field->setMinimumWidth(189);
+    for (QPushButton *button : {m_okButton, cancelButton, browseButton})
+        button->setMinimumWidth(75);
+
+    auto *grid = new QGridLayout(m_form);
+    grid->setContentsMargins(28, 8, 28, 8);
+    grid->setHorizontalSpacing(7);
+    grid->setVerticalSpacing(9);
+    grid->addWidget(prompt, 0, 0, 1, 4);
+    grid->setRowMinimumHeight(1, 9);
+    grid->addWidget(driveLabel, 2, 0);
+    grid->addWidget(m_driveField, 2, 1);
+    grid->addWidget(m_okButton, 2, 3);
+    grid->addWidget(pathLabel, 3, 0);
+    grid->addWidget(m_pathField, 3, 1);
+    grid->addWidget(browseButton, 3, 3);
+    grid->addWidget(m_reconnectBox, 4, 1);
+    grid->addWidget(cancelButton, 4, 3);
+    grid->addWidget(m_noLetterLabel, 5, 1, 1, 3);
+    grid->setColumnMinimumWidth(2, 9); // the gap between the fields and the buttons
+    grid->setSizeConstraint(QLayout::SetFixedSize);
 
     QWidget::setTabOrder(m_driveField, m_pathField);
     QWidget::setTabOrder(m_pathField, m_okButton);

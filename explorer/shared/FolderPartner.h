@@ -27,6 +27,10 @@ public:
     virtual void reloadKeeping(const QString &path) = 0;
     // The chosen folder.
     virtual QString followedFolder() const = 0;
+    // A folder just made under the chosen one, in a list that shows no folders: the
+    // partner shows it and opens its own name editor on it, the name given as a new
+    // folder's. False when the partner has no editor for it.
+    virtual bool nameNewFolder(const QString &) { return false; }
     // The caption of the top node: following it shows the drives.
     virtual QString topCaption() const = 0;
     // A partner with a drop-down answers the list's F4 and Escape; others have none.

@@ -111,6 +111,11 @@ void TZuDirTree21::SetFolderType(TFileType folderType)
     setAllowedAttributes(allowedFolderAttributes(folderType));
 }
 
+bool TZuDirTree21::nameNewFolder(const QString &path)
+{
+    return m_commands->nameNewFolder(path);
+}
+
 void TZuDirTree21::SetLanguage(TLanguage language)
 {
     language = ResolveLanguage(language);
@@ -196,8 +201,8 @@ void TZuDirTree21::editCaption(QTreeWidgetItem *node)
     node->setFlags(node->flags() | Qt::ItemIsEditable);
     scrollToItem(node);
     editItem(node);
+    // Changing the flags wrote the caption into the editor again: select it all anew.
     node->setFlags(node->flags() & ~Qt::ItemIsEditable);
-    // The whole name is selected, to be typed over.
     if (auto *line = qobject_cast<QLineEdit *>(indexWidget(indexFromItem(node))))
         line->selectAll();
 }

@@ -38,6 +38,7 @@ public:
     void followFolder(const QString &path) override { OpenPath(path); }
     void reloadKeeping(const QString &path) override;
     QString followedFolder() const override { return SelectedPath(); }
+    bool nameNewFolder(const QString &path) override;
     QString topCaption() const override { return topNodeCaption(); }
     TLanguage Language() const { return m_language; }
     void SetLanguage(TLanguage language);

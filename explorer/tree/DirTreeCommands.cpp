@@ -92,11 +92,25 @@ bool DirTreeCommands::AddNewFolder(QTreeWidgetItem *node, const QString &name)
 
     if (!platform::createFolder(DelSlash(newPath)))
         return false;
+    if (defaultName && nameNewFolder(newPath))
+        return true;
     m_tree.selectChangedFolder(newPath);
     m_tree.tellFileList(m_tree.SelectedPath());
-    // The editor is opened on the new folder's own node.
-    if (QTreeWidgetItem *created = m_tree.nodeOfPath(newPath); created && defaultName && CanEdit(created))
-        m_tree.editCaption(created);
+    return true;
+}
+
+bool DirTreeCommands::nameNewFolder(const QString &path)
+{
+    m_tree.selectChangedFolder(path);
+    // The list reads the folder first: the node is looked up afterwards, and the editor
+    // opens only on the new folder itself.
+    m_tree.tellFileList(m_tree.SelectedPath());
+    QTreeWidgetItem *node = m_tree.currentItem();
+    if (!node || nodeLevel(node) <= 1 || AddSlash(m_tree.GetNodePath(node)) != AddSlash(path))
+        return false;
+    m_newFolderMode = true;
+    m_newFolderPath = AddSlash(path);
+    m_tree.editCaption(node);
     return true;
 }
 
@@ -122,6 +136,11 @@ void DirTreeCommands::FolderEdited(const QString &oldPath, const QString &newTex
             showErrorDialog(ExplorerTexts.msgBadDirName + QLatin1Char('\r') + newText);
         return;
     }
+    // Only the folder just made takes its name without a question; a read-only tree
+    // renames no other.
+    const bool justMade = m_newFolderMode && AddSlash(oldPath) == m_newFolderPath;
+    if (!justMade && m_tree.ReadOnly())
+        return;
     const QString oldName = nodeName(oldPath);
     // The name confirmed as it was: nothing to rename.
     if (newText == oldName) {
@@ -135,7 +154,7 @@ void DirTreeCommands::FolderEdited(const QString &oldPath, const QString &newTex
         m_newFolderMode = false;
     });
     const QString newPath = folderPart(DelSlash(oldPath)) + newText;
-    if (!m_newFolderMode) {
+    if (!justMade) {
         const QString indent(4, QLatin1Char(' '));
         const QString question = ExplorerTexts.msgRenameFolder + QStringLiteral("\r\r") + indent
                                  + ExplorerTexts.msgFrom + oldName + QLatin1Char('\r') + indent + ExplorerTexts.msgTo

@@ -42,6 +42,9 @@ public:
     // A new folder under the node (nullptr: the selected one). An empty name takes the
     // default one (made unique with "(2)", "(3)"…) and opens the caption editor on it.
     bool AddNewFolder(QTreeWidgetItem *node, const QString &name = QString());
+    // Shows the folder `path`, just made here or by the linked list, in the tree and the
+    // list and opens the caption editor on it; a read-only tree names a new folder too.
+    bool nameNewFolder(const QString &path);
     // Whether the caption editor may open on the node.
     bool CanEdit(const QTreeWidgetItem *node) const;
     // Opens the caption editor on the selected node when it may.
@@ -85,5 +88,6 @@ private:
     QString m_clipboardFolder;
     bool m_pasteEnabled = false;
     bool m_newFolderMode = false;
+    QString m_newFolderPath; // the folder whose editor nameNewFolder opened last
     QString m_dropTargetPath;
 };

@@ -84,8 +84,10 @@ void TZuDirTree21PopUp::updateEnabled()
     };
     for (const char *name : {"AddNode", "GetTreeSize", "ShowFolderContents", "ItemProperty"})
         enable(name, level > 0);
-    for (const char *name : {"EditNode", "DelNode", "CutNode", "CopyNode"})
+    for (const char *name : {"DelNode", "CutNode", "CopyNode"})
         enable(name, level > 1);
+    // A read-only tree renames nothing.
+    enable("EditNode", m_tree.commands().CanEdit(node));
     // A paste from the menu follows each cut or copy once, or what another program cut or copied.
     enable("PasteNode", level > 1 && (m_tree.PasteEnabled() || m_tree.commands().foreignFilesOnClipboard()));
     enable("ConnectNetResource", true);

@@ -14,6 +14,8 @@
 #include <QComboBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <QCoreApplication>
+#include <QSplitter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -105,4 +107,21 @@ TEST(ExplorerWindowTest, AChoiceInTheComboOrTheTreeShowsTheFolderInTheOtherTwoOn
     EXPECT_EQ(AddSlash(window.combo()->SelectedPath()), popPath);
     EXPECT_EQ(window.combo()->text(), QStringLiteral("Pop"));
     EXPECT_EQ(listReads.size(), 2);
+}
+
+TEST(ExplorerWindowTest, TheTreeGetsAShareOfAWideWindow)
+{
+    ExplorerWindow window;
+    window.show();
+    auto *splitter = window.findChild<QSplitter *>(QStringLiteral("splExplorer"));
+    ASSERT_NE(splitter, nullptr);
+    const int narrow = window.tree()->width();
+    EXPECT_GE(narrow, 200);
+
+    window.resize(1900, 1000); // a maximised window on a common screen
+    QCoreApplication::processEvents();
+    const double share = double(window.tree()->width()) / splitter->width();
+    EXPECT_GT(window.tree()->width(), narrow + 150);
+    EXPECT_GT(share, 0.2);
+    EXPECT_LT(share, 0.4);
 }

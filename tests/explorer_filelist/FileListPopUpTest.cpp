@@ -346,3 +346,37 @@ TEST_F(FileListPopUpTest, OpensOverAFolderByMouseAndKeysNeverOverTheDrives)
     QTest::keyClick(&list, Qt::Key_Menu);
     EXPECT_FALSE(menu().isVisible());
 }
+
+TEST_F(FileListPopUpTest, SendToFollowsLinksAddedAndRemovedWhileTheProgramRuns)
+{
+    makeFolder(u"first"_s);
+    makeFolder(u"second"_s);
+    addLink(u"first.desktop"_s, drivePathOf(u"first"_s), u"First"_s);
+    rebuildMenu();
+    const auto openSendTo = [this] {
+        menu().sendToMenu()->popup(QPoint(0, 0));
+        menu().sendToMenu()->hide();
+    };
+    openSendTo();
+    ASSERT_EQ(menu().SendToList().size(), 1);
+    const QPointer<QAction> firstItem = menu().item(u"Send_To4"_s);
+
+    // An unchanged folder keeps its items; a link added shows the next time the submenu opens.
+    openSendTo();
+    EXPECT_EQ(menu().item(u"Send_To4"_s), firstItem.data()) << "links read again with no change";
+    addLink(u"second.desktop"_s, drivePathOf(u"second"_s), u"Second"_s);
+    openSendTo();
+    ASSERT_EQ(menu().SendToList().size(), 2);
+    EXPECT_EQ(menu().item(u"Send_To5"_s)->text(), u"Second"_s);
+    EXPECT_EQ(menu().sendToMenu()->actions().size(), 6);
+    select({u"a.mp3"_s});
+    click(u"Send_To5"_s);
+    EXPECT_EQ(folder.read(u"second/a.mp3"_s), "a.mp3");
+
+    // A link removed goes, its item with it.
+    ASSERT_TRUE(QFile::remove(folder.filePath(u"sendto/first.desktop"_s)));
+    openSendTo();
+    ASSERT_EQ(menu().SendToList().size(), 1);
+    EXPECT_EQ(menu().item(u"Send_To4"_s)->text(), u"Second"_s);
+    EXPECT_EQ(menu().item(u"Send_To5"_s), nullptr);
+}

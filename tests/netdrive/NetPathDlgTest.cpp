@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHeaderView>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -53,33 +55,31 @@ int highestPresent()
 
 } // namespace
 
-TEST(NetPathDlgTest, FormControlsBoundsTextsAndTabOrder)
+TEST(NetPathDlgTest, FormControlsTextsArrangementAndTabOrder)
 {
     TNetPathDlg dialog(nullptr);
     QDialog *form = dialog.form();
+    form->show();
     EXPECT_EQ(form->windowTitle(), "Map Network Drive");
-    EXPECT_EQ(form->size(), QSize(382, 160));
     const struct {
         const char *name;
-        QRect bounds;
         const char *text;
     } controls[] = {
-        {"prompt", {28, 8, 326, 26},
-         "Specify an avilable Drive Letter in My Computer for the connection \rand the path to the Network Computer "
+        {"prompt",
+         "Specify an avilable Drive Letter in My Computer for the connection \nand the path to the Network Computer "
          "that you want to connect to:"},
-        {"lblDrive", {28, 56, 25, 13}, "Drive"},
-        {"lblPath", {28, 88, 25, 13}, "Path"},
-        {"cbxDrive", {60, 52, 189, 21}, nullptr},
-        {"edtPath", {60, 84, 189, 21}, nullptr},
-        {"btnOK", {272, 52, 75, 23}, "OK"},
-        {"btnCancel", {272, 116, 75, 23}, "Cancel"},
-        {"btnBrowse", {272, 84, 75, 23}, "Browse"},
-        {"ckbReconnect", {60, 116, 141, 21}, "Reconnect at logon"},
+        {"lblDrive", "Drive"},
+        {"lblPath", "Path"},
+        {"cbxDrive", nullptr},
+        {"edtPath", nullptr},
+        {"btnOK", "OK"},
+        {"btnCancel", "Cancel"},
+        {"btnBrowse", "Browse"},
+        {"ckbReconnect", "Reconnect at logon"},
     };
     for (const auto &control : controls) {
         auto *widget = form->findChild<QWidget *>(control.name);
         ASSERT_NE(widget, nullptr) << control.name;
-        EXPECT_EQ(widget->geometry(), control.bounds) << control.name;
         if (!control.text)
             continue;
         QString text;
@@ -89,6 +89,20 @@ TEST(NetPathDlgTest, FormControlsBoundsTextsAndTabOrder)
             text = button->text();
         EXPECT_EQ(text, control.text) << control.name;
     }
+    // The design's arrangement: captions, then fields, then buttons, row by row.
+    const auto place = [form](const char *name) { return form->findChild<QWidget *>(name)->geometry(); };
+    EXPECT_LT(place("prompt").bottom(), place("cbxDrive").top());
+    for (const auto &row : {std::pair{"lblDrive", "cbxDrive"}, std::pair{"lblPath", "edtPath"}})
+        EXPECT_LT(place(row.first).right(), place(row.second).left()) << row.first;
+    for (const auto &row : {std::pair{"cbxDrive", "btnOK"}, std::pair{"edtPath", "btnBrowse"},
+                            std::pair{"ckbReconnect", "btnCancel"}}) {
+        EXPECT_LT(place(row.first).right(), place(row.second).left()) << row.second;
+        EXPECT_NEAR(place(row.first).center().y(), place(row.second).center().y(), 3) << row.second;
+    }
+    EXPECT_LT(place("btnOK").bottom(), place("btnBrowse").top());
+    EXPECT_LT(place("btnBrowse").bottom(), place("btnCancel").top());
+    EXPECT_GE(place("cbxDrive").width(), 189);
+    EXPECT_GE(place("btnOK").width(), 75);
     EXPECT_TRUE(form->findChild<QPushButton *>("btnOK")->isDefault());
     EXPECT_TRUE(form->findChild<QComboBox *>("cbxDrive")->isEditable());
     QStringList order;
@@ -99,117 +113,74 @@ TEST(NetPathDlgTest, FormControlsBoundsTextsAndTabOrder)
     EXPECT_EQ(order, QStringList({"cbxDrive", "edtPath", "btnOK", "btnCancel", "btnBrowse"}));
 }
 
-TEST(NetPathDlgTest, OffersTheLettersAfterTheHighestPresentOne)
+// Run by NetDialogsTextsTest.FitAt96And144Dpi at each resolution, and as it is at the
+// default one: every text of the two dialogs is shown whole.
+TEST(NetDialogsTextsTest, FitAtThisResolution)
 {
-    MappedLetters d("D");
-    if (highestPresent() != 'D' - 'A')
-        GTEST_SKIP() << "this machine has a drive above D:, so the letters offered start later";
-    TNetPathDlg dialog(nullptr);
-    EXPECT_EQ(dialog.Drive, "E:");
-    EXPECT_EQ(dialog.offeredDrives().size(), 22);
-    EXPECT_EQ(dialog.offeredDrives().constFirst(), "E:");
-    EXPECT_EQ(dialog.offeredDrives().constLast(), "Z:");
-    EXPECT_EQ(dialog.form()->findChild<QComboBox *>("cbxDrive")->count(), 22);
-    EXPECT_FALSE(dialog.form()->findChild<QLabel *>("lblNoLetter")->isVisibleTo(dialog.form()));
-
-    MappedLetters z("Z");
-    TNetPathDlg full(nullptr);
-    EXPECT_EQ(full.Drive, "");
-    EXPECT_TRUE(full.offeredDrives().isEmpty());
-    EXPECT_TRUE(full.form()->findChild<QLabel *>("lblNoLetter")->isVisibleTo(full.form()));
-    EXPECT_FALSE(full.form()->findChild<QPushButton *>("btnOK")->isEnabled());
-}
-
-TEST(NetPathDlgTest, ExecuteReturnsWhatWasTypedOnOkAndFalseOnEscape)
-{
-    for (bool confirm : {true, false}) {
-        TNetPathDlg dialog(nullptr);
-        EXPECT_TRUE(dialog.form()->findChild<QCheckBox *>("ckbReconnect")->isChecked());
-        const QString offered = dialog.Drive;
-        dialog.NetPath = "\\\\nas\\old";
-        whenModalShows("NetPathDlg", [confirm](QWidget *form) {
-            EXPECT_EQ(form->findChild<QLineEdit *>("edtPath")->text(), "\\\\nas\\old");
-            auto *drive = form->findChild<QComboBox *>("cbxDrive");
-            drive->setEditText("Q:");
-            auto *path = form->findChild<QLineEdit *>("edtPath");
-            path->clear();
-            QTest::keyClicks(path, "smb://nas/music");
-            form->findChild<QCheckBox *>("ckbReconnect")->setChecked(false);
-            QTest::keyClick(path, confirm ? Qt::Key_Return : Qt::Key_Escape);
-        });
-        EXPECT_EQ(dialog.Execute(), confirm);
-        EXPECT_FALSE(dialog.Reconnect);
-        EXPECT_EQ(dialog.Drive, confirm ? "Q:" : offered);
-        EXPECT_EQ(dialog.NetPath, confirm ? "smb://nas/music" : "\\\\nas\\old");
+    if (const int dpi = qEnvironmentVariableIntValue("TEST_FONT_DPI"); dpi > 0) {
+        QFont eightPoint;
+        eightPoint.setPointSize(8);
+        ASSERT_NEAR(QFontInfo(eightPoint).pixelSize(), 8 * dpi / 72, 1) << "the screen is not at " << dpi << " dpi";
     }
-}
+    TNetPathDlg mapDialog(nullptr);
+    QDialog *form = mapDialog.form();
+    form->findChild<QLabel *>("lblNoLetter")->show(); // shown when every letter is taken
+    form->show();
+    QCoreApplication::processEvents();
+    for (QWidget *widget : form->findChildren<QWidget *>()) {
+        const bool text = qobject_cast<QLabel *>(widget) || qobject_cast<QAbstractButton *>(widget);
+        if (!text || !widget->isVisible())
+            continue;
+        const QSize needed = widget->sizeHint();
+        EXPECT_GE(widget->width(), needed.width()) << widget->objectName().toStdString();
+        EXPECT_GE(widget->height(), needed.height()) << widget->objectName().toStdString();
+        EXPECT_TRUE(form->rect().contains(widget->geometry())) << widget->objectName().toStdString();
+    }
 
-TEST(NetPathDlgTest, AShareMountedByTheDesktopIsGivenByItsAddress)
-{
-    const QString places = platform::networkPlacesFolder();
-    const struct {
-        QString folder;
-        const char *share;
-    } cases[] = {
-        {places + "/smb-share:server=nas,share=music", "\\\\nas\\music"},
-        {places + "/smb-share:server=nas,share=music/Rock/80s", "\\\\nas\\music\\Rock\\80s"},
-        {places + "/smb-share:port=4450,server=127.0.0.1,share=guest", "smb://127.0.0.1:4450/guest"},
-        {places + "/smb-share:server=nas,share=my%20music,user=ann", "smb://ann@nas/my music"},
-        {places + "/sftp:host=nas", ""},
-        {"/home/ann/Music", ""},
-    };
-    for (const auto &test : cases)
-        EXPECT_EQ(platform::shareOfMountedFolder(test.folder), test.share) << test.folder.toStdString();
-}
-
-TEST(NetDisconnectDlgTest, ListsTheMappedSharesAndReturnsThePickedOne)
-{
     MappedLetters shares("PR", true);
-    MappedLetters local("S");
     TempFolder gone(false);
-    platform::mapDrive({'T', gone.filePath("unmounted"), "smb://nas/photos", true});
-    for (bool confirm : {true, false}) {
+    const QString longShare = "smb://fileserver.office.example.org/Musica condivisa/Collezione di dischi in vinile";
+    platform::mapDrive({'T', gone.filePath("unmounted"), longShare, true});
+    {
         TNetDisconnectDlg dialog(nullptr);
+        dialog.show();
+        QCoreApplication::processEvents();
         auto *list = dialog.findChild<QTreeWidget *>("lvwDrives");
         ASSERT_EQ(list->topLevelItemCount(), 3);
-        EXPECT_EQ(list->topLevelItem(0)->text(0), "P:");
-        EXPECT_EQ(list->topLevelItem(0)->text(1), "\\\\nas\\P");
-        EXPECT_EQ(list->topLevelItem(1)->text(2), "Connected");
-        EXPECT_EQ(list->topLevelItem(2)->text(1), "smb://nas/photos");
-        EXPECT_EQ(list->topLevelItem(2)->text(2), "Not connected");
-        whenModalShows("NetDisconnectDlg", [confirm](QWidget *form) {
-            auto *drives = form->findChild<QTreeWidget *>("lvwDrives");
-            drives->setCurrentItem(drives->topLevelItem(1));
-            QTest::keyClick(drives, confirm ? Qt::Key_Return : Qt::Key_Escape);
-        });
-        EXPECT_EQ(dialog.Execute(), confirm);
-        if (confirm) {
-            EXPECT_EQ(dialog.Drive, QLatin1Char('R'));
+        int columnsWidth = 0;
+        for (int column = 0; column < list->columnCount(); ++column) {
+            // The text and the item's margins (the style's focus frame on each side).
+            int needed = list->header()->sectionSizeHint(column);
+            for (int row = 0; row < list->topLevelItemCount(); ++row)
+                needed = qMax(needed, list->fontMetrics().horizontalAdvance(list->topLevelItem(row)->text(column)) + 6);
+            EXPECT_GE(list->columnWidth(column), needed) << "column " << column;
+            columnsWidth += list->columnWidth(column);
         }
+        EXPECT_LE(columnsWidth, list->viewport()->width()) << "the columns need scrolling";
     }
     platform::unmapDrive('T');
 }
 
-TEST(NetPathDlgTest, BrowsingToAShareFillsThePathWithoutATrailingSeparator)
+TEST(NetDialogsTextsTest, FitAt96And144Dpi)
 {
-    const struct {
-        QString chosen;
-        const char *netPath;
-    } cases[] = {
-        {platform::networkPlacesFolder() + "/smb-share:server=server,share=music", "\\\\server\\music"},
-        {"/home/ann/Music", "C:\\home\\ann\\Music"},
-    };
-    for (const auto &test : cases) {
-        TNetPathDlg dialog(nullptr, [&](QWidget *, QString &path) {
-            path = platform::toDrivePath(test.chosen) + "\\";
-            return true;
-        });
-        dialog.form()->findChild<QPushButton *>("btnBrowse")->click();
-        EXPECT_EQ(dialog.NetPath, test.netPath);
-        EXPECT_EQ(dialog.form()->findChild<QLineEdit *>("edtPath")->text(), test.netPath);
+    // An offscreen screen of that logical resolution whose fonts grow with it, as
+    // QT_FONT_DPI gives on a desktop. (Scaled by a device pixel ratio instead, as by
+    // QT_SCALE_FACTOR, the layout is the one of 96 dpi.)
+    TempFolder screens(false);
+    for (const int dpi : {96, 144}) {
+        const QString config = screens.write(QString("screen%1.json").arg(dpi),
+                                             QString(R"({"screens": [{"name": "screen", "width": 1920, "height": 1080,
+                                                         "logicalDpi": %1}]})").arg(dpi).toUtf8());
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TEST_FONT_DPI", QString::number(dpi));
+        environment.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"-platform", "offscreen:configfile=" + config,
+                     "--gtest_filter=NetDialogsTextsTest.FitAtThisResolution", "--gtest_brief=1"});
+        ASSERT_TRUE(child.waitForFinished(60000)) << dpi;
+        EXPECT_EQ(child.exitCode(), 0) << "at " << dpi << " dpi:\n" << child.readAll().toStdString();
     }
-    TNetPathDlg cancelled(nullptr, [](QWidget *, QString &) { return false; });
-    cancelled.NetPath = "\\\\nas\\old";
-    cancelled.form()->findChild<QPushButton *>("btnBrowse")->click();
-    EXPECT_EQ(cancelled.NetPath, "\\\\nas\\old");
 }

@@ -58,10 +58,14 @@ ExplorerWindow::ExplorerWindow(QWidget *parent)
     top->addStretch(1);
     top->addWidget(m_languageBox);
 
+    // The tree takes a quarter of any width the window gains, the list the rest.
     auto *splitter = new QSplitter(Qt::Horizontal);
+    splitter->setObjectName(QStringLiteral("splExplorer"));
+    splitter->setChildrenCollapsible(false);
     splitter->addWidget(m_tree);
     splitter->addWidget(m_fileList);
-    splitter->setStretchFactor(1, 1);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 3);
     splitter->setSizes({220, 620});
 
     auto *layout = new QVBoxLayout(this);
