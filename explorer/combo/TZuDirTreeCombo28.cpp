@@ -6,6 +6,8 @@
 #include "explorer/combo/TZuSpeedButton.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/ListingSession.h"
+#include "explorer/shared/ExplorerDialogs.h"
 #include "explorer/shared/ListPartner.h"
 #include "explorer/shared/PartnerLink.h"
 #include "explorer/shared/PathUtils.h"
@@ -69,6 +71,10 @@ TZuDirTreeCombo28::TZuDirTreeCombo28(QWidget *parent)
     SetHideSelection(true); // as a tree view hides it
     connect(m_dropDown, &FolderTree::drivesChanged, this, [this] { m_rebuild.request(); });
     connect(m_dropDown, &FolderTree::selectedFolderRemoved, this, &TZuDirTreeCombo28::followRemovedFolder);
+    connect(m_dropDown, &FolderTree::openingResumed, this, &TZuDirTreeCombo28::OpenPath);
+    connect(m_dropDown, &FolderTree::folderGivenUp, this, [this](const QString &folder) {
+        showErrorDialog(ListingSession::noAnswerText(m_language, folder));
+    });
     SetLanguage(lnSysDefault);
 
     m_button->setGeometry(width() - buttonSize - 4, 2, buttonSize, buttonSize);

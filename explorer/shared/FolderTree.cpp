@@ -2,6 +2,7 @@
 
 #include "explorer/shared/DirTreeFolders.h"
 #include "explorer/shared/DirTreeNodes.h"
+#include "explorer/shared/ListingSession.h"
 #include "explorer/shared/NameDisplayDelegate.h"
 #include "explorer/shared/PathUtils.h"
 #include "platform/DriveTable.h"
@@ -33,6 +34,7 @@ FolderTree::FolderTree(QWidget *parent)
     : QTreeWidget(parent)
     , m_allowedAttributes(folderFilterBits)
     , m_watcher(this)
+    , m_networkLimitMs(ListingSession::networkLimitMs)
 {
     setColumnCount(1);
     header()->hide();
@@ -146,6 +148,10 @@ bool FolderTree::loadSubfolders(QTreeWidgetItem *node)
         return false;
     if (node->childCount() > 0)
         return true;
+    if (isOnNetworkDrive(nodePath(node))) {
+        readSubfoldersInBackground(node);
+        return false;
+    }
     platform::WaitCursor waitCursor;
     beginUpdate();
     setHasChildren(node, false);
@@ -156,9 +162,71 @@ bool FolderTree::loadSubfolders(QTreeWidgetItem *node)
     return true;
 }
 
+void FolderTree::readSubfoldersInBackground(QTreeWidgetItem *node)
+{
+    const QString path = nodePath(node);
+    if (m_reads.contains(path))
+        return;
+    struct Subfolders {
+        QStringList names;
+        QList<bool> expandable;
+    };
+    auto *session = new ListingSession(m_networkLimitMs, this);
+    m_reads.insert(path, session);
+    const QString folder = AddSlash(path);
+    const int allowed = m_allowedAttributes;
+    const bool probes = m_probesNetworkFolders;
+    session->start<Subfolders>(
+        path,
+        [folder, allowed, probes](const std::atomic<bool> &cancelled) {
+            Subfolders found;
+            found.names = listedSubfolders(folder, allowed);
+            for (const QString &name : std::as_const(found.names))
+                found.expandable.append(!probes || (!cancelled && hasListedSubfolder(folder + name, allowed)));
+            return found;
+        },
+        [this, path](Subfolders found) {
+            endRead(path);
+            showSubfolders(path, found.names, found.expandable);
+        },
+        [this, path] {
+            endRead(path);
+            if (QTreeWidgetItem *silent = nodeOfPath(path))
+                silent->setExpanded(false);
+            if (m_pendingOpen.startsWith(AddSlash(path), Qt::CaseInsensitive))
+                m_pendingOpen.clear();
+            emit folderGivenUp(path);
+        });
+}
+
+void FolderTree::endRead(const QString &path)
+{
+    if (ListingSession *session = m_reads.take(path))
+        session->deleteLater();
+}
+
+void FolderTree::showSubfolders(const QString &path, const QStringList &names, const QList<bool> &expandable)
+{
+    QTreeWidgetItem *node = nodeOfPath(path);
+    if (!node || node->childCount() > 0)
+        return;
+    beginUpdate();
+    QList<QTreeWidgetItem *> children;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        children.append(newFolderNode(names.at(i), expandable.value(i, true)));
+    setHasChildren(node, !children.isEmpty());
+    node->addChildren(children);
+    sortChildrenByCaption(node);
+    setSubfoldersLoaded(node);
+    endUpdate();
+    if (!m_pendingOpen.isEmpty() && m_pendingOpen.startsWith(AddSlash(path), Qt::CaseInsensitive))
+        emit openingResumed(std::exchange(m_pendingOpen, {}));
+}
+
 QTreeWidgetItem *FolderTree::openNodesTo(const QString &pathWithSlash, bool *complete)
 {
     *complete = false;
+    m_pendingOpen.clear();
     QTreeWidgetItem *root = topLevelItem(0);
     if (!root)
         return nullptr;
@@ -170,6 +238,8 @@ QTreeWidgetItem *FolderTree::openNodesTo(const QString &pathWithSlash, bool *com
     QTreeWidgetItem *reached = openNodesAlong(root, pathWithSlash, complete);
     scrollToItem(reached);
     endUpdate();
+    if (!*complete && reached && m_reads.contains(nodePath(reached)))
+        m_pendingOpen = pathWithSlash;
     return reached;
 }
 

@@ -4,14 +4,19 @@
 // renamed under a shown node adds or removes that child (and its expand button) and
 // leaves every other node, the selection and the scroll position as they were. Only a
 // drive coming or going asks for a rebuild (drivesChanged).
+// The subfolders of a network drive's folder are read in the background: the window
+// answers meanwhile, and a server silent past the limit is given up (folderGivenUp).
 // The folder tree and the combo's drop-down are made on it; what differs between them
 // is set by the options.
 
 #include "platform/FolderWatcher.h"
 
+#include <QHash>
 #include <QString>
 #include <QTreeWidget>
 #include <array>
+
+class ListingSession;
 
 class FolderTree : public QTreeWidget {
     Q_OBJECT
@@ -31,15 +36,19 @@ public:
     // Adds a node per present drive under the root.
     void loadDrives();
     // Lists a folder node's subfolders the first time (sorted by caption); true when
-    // they are loaded.
+    // they are loaded, false while a network folder is read in the background.
     bool loadSubfolders(QTreeWidgetItem *node);
+    bool isReading(const QString &folderPath) const { return m_reads.contains(folderPath); }
+    // How long a network folder may stay silent (milliseconds).
+    void setNetworkLimit(int milliseconds) { m_networkLimitMs = milliseconds; }
     // The listed subfolders of the folder as children of the node, in the order the file
     // system gives them.
     void addSubfolders(const QString &folderPath, QTreeWidgetItem *node);
     bool hasSubfolders(const QString &folderPath) const;
     // Collapses the tree, then selects and expands each node along the path (a drive
     // path with its trailing "\"). Returns the last node reached; `complete` tells
-    // whether every component had one.
+    // whether every component had one. A walk that stops at a folder being read in the
+    // background goes on when it has been read (openingResumed).
     QTreeWidgetItem *openNodesTo(const QString &pathWithSlash, bool *complete);
     // The loaded node of a drive path; nullptr when the tree does not hold it.
     QTreeWidgetItem *nodeOfPath(const QString &path) const;
@@ -61,6 +70,10 @@ signals:
     // Nodes went with their folders; the selection was inside one of them and has moved
     // to the nearest node left, `path` (the owner follows it).
     void selectedFolderRemoved(const QString &path);
+    // A walk stopped at a network folder may go on now: the owner opens the path again.
+    void openingResumed(const QString &pathWithSlash);
+    // A network folder did not answer within the limit; its node stays unloaded.
+    void folderGivenUp(const QString &folderPath);
 
 protected:
     // Whether a node may be changed by a notice now (not while a caption is edited: the
@@ -75,6 +88,9 @@ private:
     bool isOnNetworkDrive(const QString &folder) const;
     // Whether each of the named subfolders of `folder` gets an expand button.
     QList<bool> probeSubfolders(const QString &folder, const QStringList &names) const;
+    void readSubfoldersInBackground(QTreeWidgetItem *node);
+    void showSubfolders(const QString &path, const QStringList &names, const QList<bool> &expandable);
+    void endRead(const QString &path);
 
     int m_allowedAttributes = 0;
     bool m_probesNetworkFolders = true;
@@ -82,4 +98,7 @@ private:
     std::array<bool, 26> m_networkDrives{};
     platform::FolderWatcher m_watcher;
     QStringList m_pendingUpdates;
+    QHash<QString, ListingSession *> m_reads; // by the node's path
+    QString m_pendingOpen;
+    int m_networkLimitMs;
 };

@@ -13,6 +13,7 @@
 #include "explorer/shared/ListPartner.h"
 #include "explorer/netdrive/NetworkDriveCommands.h"
 #include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/ListingSession.h"
 #include "explorer/shared/NameDisplayDelegate.h"
 #include "explorer/shared/PartnerLink.h"
 #include "explorer/shared/PathUtils.h"
@@ -81,6 +82,10 @@ TZuDirTree21::TZuDirTree21(QWidget *parent)
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) { NodeExpanding(node); });
     connect(this, &FolderTree::drivesChanged, this, &TZuDirTree21::drivesChanged);
     connect(this, &FolderTree::selectedFolderRemoved, this, &TZuDirTree21::followRemovedSelection);
+    connect(this, &FolderTree::openingResumed, this, &TZuDirTree21::OpenPath);
+    connect(this, &FolderTree::folderGivenUp, this, [this](const QString &folder) {
+        showErrorDialog(ListingSession::noAnswerText(m_language, folder));
+    });
     m_networkDrives = new NetworkDriveCommands(this);
     connect(m_networkDrives, &NetworkDriveCommands::driveMapped, this, &TZuDirTree21::showMappedDrive);
     connect(m_networkDrives, &NetworkDriveCommands::driveDisconnected, this, &TZuDirTree21::showDisconnectedDrive);

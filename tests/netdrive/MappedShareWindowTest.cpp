@@ -16,7 +16,9 @@
 #include "platform/NetworkDrives.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
+#include "tests/common/EventLoopPauses.h"
 #include "tests/common/SambaShare.h"
+#include "explorer/shared/DirTreeNodes.h"
 #include "tests/netdrive/ModalAnswer.h"
 #include "tests/tags/TagBytes.h"
 
@@ -237,6 +239,36 @@ TEST_F(MappedShareWindowTest, AFrozenServerLeavesTheWindowAnsweringAndEndsTheLis
         << list()->Directory().toStdString();
     QTest::qWait(200);
     EXPECT_TRUE(boxes->requests().isEmpty()) << boxes->texts().join(u'\n').toStdString();
+}
+
+TEST_F(MappedShareWindowTest, ATreeFolderOfAFrozenShareIsReadInTheBackgroundAndGivenUp)
+{
+    QDir(server->guestFolder()).mkpath(u"Album/CD1"_s);
+    QDir(server->guestFolder()).mkpath(u"Other"_s);
+    createWindow();
+    const QString drive = mapFromTree(false);
+    ASSERT_FALSE(drive.isEmpty());
+    QTreeWidgetItem *driveNode = tree()->currentItem();
+    ASSERT_TRUE(driveNode);
+    driveNode->setExpanded(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return driveNode->childCount() == 2; }, networkPatienceMs));
+    QTreeWidgetItem *album = childWithKey(driveNode, u"Album"_s);
+    ASSERT_TRUE(album);
+
+    server->freezeServer();
+    const auto thaw = qScopeGuard([] { server->thawServer(); });
+    tree()->setNetworkLimit(2000);
+    QSignalSpy givenUp(tree(), &FolderTree::folderGivenUp);
+    EventLoopPauses pauses;
+    album->setExpanded(true);
+    ASSERT_TRUE(givenUp.wait(networkPatienceMs));
+    std::cout << "[          ] longest wait of the event loop while the tree read the silent share: "
+              << pauses.longestMs() << " ms\n";
+    EXPECT_LT(pauses.longestMs(), 1000);
+    EXPECT_FALSE(album->isExpanded());
+    EXPECT_TRUE(hasChildren(album)); // tried again on the next expansion
+    ASSERT_EQ(boxes->requests().size(), 1) << boxes->texts().join(u'\n').toStdString();
+    EXPECT_TRUE(boxes->texts().constFirst().contains(u"non risponde"_s)) << boxes->texts().join(u'\n').toStdString();
 }
 
 TEST_F(MappedShareWindowTest, TreeSizeOfAFrozenShareEndsAtCancel)
