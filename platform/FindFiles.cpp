@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -137,6 +138,25 @@ FindFiles::FindFiles(const QString &pattern, EntryKinds kinds)
     m_serverUnreachable = !m_dir && isServerGone(errno);
 }
 
+FindFiles::FindFiles(const FindFiles &folder, const QString &subfolderName, EntryKinds kinds)
+    : m_kinds(kinds)
+    , m_matchesEverything(true)
+{
+    if (!folder.m_dir)
+        return;
+    QString name = subfolderName;
+    name.replace(nativeBackslashStandIn, QLatin1Char('\\'));
+    const int fd = ::openat(::dirfd(folder.m_dir), encodeNativeName(name).constData(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        m_serverUnreachable = isServerGone(errno);
+        return;
+    }
+    m_dir = ::fdopendir(fd);
+    if (!m_dir)
+        ::close(fd);
+}
+
 FindFiles::~FindFiles()
 {
     close();
@@ -149,25 +169,45 @@ void FindFiles::close()
     m_dir = nullptr;
 }
 
-bool FindFiles::next(FoundEntry &entry)
+const dirent *FindFiles::nextWanted(QString &name)
 {
     if (!m_dir)
-        return false;
+        return nullptr;
     for (;;) {
         errno = 0;
         const dirent *raw = ::readdir(m_dir);
         if (!raw) {
             m_serverUnreachable = m_serverUnreachable || isServerGone(errno);
-            return false;
+            return nullptr;
         }
         if (!wanted(raw))
             continue;
-        const QString name = driveSideName(raw->d_name);
-        if (!m_matchesEverything && !wildcardMatches(m_wildcard, name))
-            continue;
+        name = driveSideName(raw->d_name);
+        if (m_matchesEverything || wildcardMatches(m_wildcard, name))
+            return raw;
+    }
+}
+
+bool FindFiles::next(FoundEntry &entry)
+{
+    QString name;
+    while (const dirent *raw = nextWanted(name)) {
         if (examineEntry(::dirfd(m_dir), raw->d_name, name, m_kinds, entry))
             return true;
     }
+    return false;
+}
+
+bool FindFiles::nextFolderName(QString &name)
+{
+    if (m_kinds != EntryKinds::Subfolders)
+        return false;
+    FoundEntry entry;
+    while (const dirent *raw = nextWanted(name)) {
+        if (raw->d_type == DT_DIR || examineEntry(::dirfd(m_dir), raw->d_name, name, m_kinds, entry))
+            return true;
+    }
+    return false;
 }
 
 // Decides from the name and the directory entry's type alone, where that suffices.

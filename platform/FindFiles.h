@@ -26,6 +26,10 @@ enum class EntryKinds { All, FoldersOnly, NonFolders, Subfolders };
 class FindFiles {
 public:
     explicit FindFiles(const QString &pattern, EntryKinds kinds = EntryKinds::All);
+    // Every entry of a subfolder named as `folder` listed it, opened through `folder`
+    // rather than by its whole path. `folder` must stay open; it may be read by other
+    // threads at the same time.
+    FindFiles(const FindFiles &folder, const QString &subfolderName, EntryKinds kinds);
     ~FindFiles();
     FindFiles(const FindFiles &) = delete;
     FindFiles &operator=(const FindFiles &) = delete;
@@ -35,10 +39,16 @@ public:
     bool serverUnreachable() const { return m_serverUnreachable; }
     // Fills `entry` with the next matching entry; false when there are no more.
     bool next(FoundEntry &entry);
+    // The name of the next matching folder, for a caller that needs no more than the
+    // name: a folder the directory entry marks as one is not examined. Only for
+    // listings of EntryKinds::Subfolders.
+    bool nextFolderName(QString &name);
     void close();
 
 private:
     bool wanted(const dirent *raw) const;
+    // The next entry kept by its name and type, with its drive-side name.
+    const dirent *nextWanted(QString &name);
 
     DIR *m_dir = nullptr;
     QString m_wildcard;

@@ -4,8 +4,10 @@
 
 #include "explorer/shared/ExplorerTypes.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 namespace platform {
 struct FoundEntry;
@@ -30,6 +32,17 @@ bool hasListedSubfolder(const QString &folderPath, int allowedAttributes);
 // Names of the listed subfolders, in the order the file system gives them; empty when
 // the folder cannot be read.
 QStringList listedSubfolders(const QString &folderPath, int allowedAttributes);
+
+// The listed subfolders of a folder, in the order the file system gives them, and for
+// each whether it has a listed subfolder of its own (every one has, without `probe`).
+// Each subfolder is opened through the folder; with `sideBySide` many are probed at once.
+// A cancel stops the probes, the remaining subfolders counting as having some.
+struct SubfolderListing {
+    QStringList names;
+    QList<bool> expandable;
+};
+SubfolderListing listSubfolders(const QString &folderPath, int allowedAttributes, bool probe, bool sideBySide,
+                                const std::atomic<bool> *cancelled = nullptr);
 
 // The folder itself when it exists, else its nearest existing parent; `none` when not
 // even its drive is left.

@@ -250,35 +250,6 @@ QTreeWidgetItem *openNodesAlong(QTreeWidgetItem *root, const QString &pathWithSl
     return current;
 }
 
-QStringList shownFolderPaths(const QTreeWidget *tree)
-{
-    QStringList loaded;
-    QStringList unloaded;
-    if (QTreeWidgetItem *selected = tree->currentItem(); selected && selected->parent())
-        loaded.append(nodePath(selected));
-    struct Pending {
-        QTreeWidgetItem *node;
-        bool network;
-    };
-    std::deque<Pending> pending;
-    if (QTreeWidgetItem *root = tree->topLevelItem(0))
-        pending.push_back({root, false});
-    while (!pending.empty()) {
-        auto [node, network] = pending.front();
-        pending.pop_front();
-        const int level = nodeLevel(node);
-        if (level == 1)
-            network = platform::driveKind(nodeDriveLetter(node)) == platform::DriveKind::Network;
-        if (level >= 1 && subfoldersLoaded(node))
-            loaded.append(nodePath(node));
-        else if (level >= 2 && !network)
-            unloaded.append(nodePath(node));
-        for (int i = 0, count = node->childCount(); i < count; ++i)
-            pending.push_back({node->child(i), network});
-    }
-    return loaded + unloaded;
-}
-
 bool isOnLabelOrIcon(const QTreeView *view, QStyleOptionViewItem option, const QPoint &position)
 {
     const QModelIndex index = view->indexAt(position);

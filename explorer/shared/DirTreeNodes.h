@@ -61,12 +61,6 @@ void collapseRecursively(QTreeWidgetItem *node);
 // whether every component matched.
 QTreeWidgetItem *openNodesAlong(QTreeWidgetItem *root, const QString &pathWithSlash, bool *complete);
 
-// Every folder a tree shows, what it watches: the selected one first, then those whose
-// subfolders are loaded, then the rest level by level (past a watch budget the last
-// ones are left out). Folders not loaded on a network drive are never probed, so they
-// are left out.
-QStringList shownFolderPaths(const QTreeWidget *tree);
-
 // Whether a point of the view is on an item's icon or the text of its label; `option`
 // is the view's item option.
 bool isOnLabelOrIcon(const QTreeView *view, QStyleOptionViewItem option, const QPoint &position);

@@ -9,8 +9,8 @@
 #include "platform/WaitCursor.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSet>
-#include <QtConcurrent/QtConcurrentMap>
 #include <utility>
 
 namespace {
@@ -34,6 +34,10 @@ FolderTree::FolderTree(QWidget *parent)
     : QTreeWidget(parent)
     , m_allowedAttributes(folderFilterBits)
     , m_watcher(this)
+    , m_viewMoved(this, [this] {
+        if (m_updateDepth == 0)
+            watchShownFolders();
+    })
     , m_networkLimitMs(ListingSession::networkLimitMs)
 {
     setColumnCount(1);
@@ -49,10 +53,9 @@ FolderTree::FolderTree(QWidget *parent)
         if (m_updateDepth == 0)
             watchShownFolders();
     });
-    connect(this, &QTreeWidget::itemExpanded, this, [this] {
-        if (m_updateDepth == 0)
-            watchShownFolders();
-    });
+    // Folders not loaded are watched while in view.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { m_viewMoved.request(); });
+    connect(this, &QTreeWidget::itemCollapsed, this, [this] { m_viewMoved.request(); });
 }
 
 void FolderTree::beginUpdate()
@@ -69,9 +72,48 @@ void FolderTree::endUpdate()
     setUpdatesEnabled(true);
 }
 
+QStringList FolderTree::foldersToWatch()
+{
+    QStringList loaded;
+    if (QTreeWidgetItem *selected = currentItem(); selected && selected->parent())
+        loaded.append(nodePath(selected));
+    std::vector<QTreeWidgetItem *> pending;
+    if (QTreeWidgetItem *root = topLevelItem(0))
+        pending.push_back(root);
+    while (!pending.empty()) {
+        QTreeWidgetItem *node = pending.back();
+        pending.pop_back();
+        if (nodeLevel(node) >= 1 && subfoldersLoaded(node))
+            loaded.append(nodePath(node));
+        for (int i = node->childCount() - 1; i >= 0; --i) {
+            if (node->child(i)->childCount() > 0 || subfoldersLoaded(node->child(i)))
+                pending.push_back(node->child(i));
+        }
+    }
+    QStringList inView;
+    QSet<QString> nowInView;
+    const int bottom = viewport()->height();
+    for (QModelIndex index = indexAt(QPoint(1, 1)); index.isValid() && visualRect(index).top() < bottom;
+         index = indexBelow(index)) {
+        QTreeWidgetItem *node = itemFromIndex(index);
+        if (nodeLevel(node) < 2 || subfoldersLoaded(node) || node->childCount() > 0)
+            continue;
+        const QString path = nodePath(node);
+        if (isOnNetworkDrive(path))
+            continue;
+        inView.append(path);
+        nowInView.insert(path);
+        // Unwatched until now: its expand button may be out of date.
+        if (!m_watchedInView.contains(path))
+            setHasChildren(node, hasSubfolders(path));
+    }
+    m_watchedInView = std::move(nowInView);
+    return loaded + inView;
+}
+
 void FolderTree::watchShownFolders()
 {
-    m_watcher.setFolders(shownFolderPaths(this));
+    m_watcher.setFolders(foldersToWatch());
 }
 
 void FolderTree::loadRootNode()
@@ -115,31 +157,14 @@ bool FolderTree::hasSubfolders(const QString &folderPath) const
 void FolderTree::addSubfolders(const QString &folderPath, QTreeWidgetItem *node)
 {
     const QString folder = AddSlash(folderPath);
-    const QStringList names = listedSubfolders(folder, m_allowedAttributes);
-    const QList<bool> expandable = probeSubfolders(folder, names);
-    QList<QTreeWidgetItem *> children;
-    children.reserve(names.size());
-    for (qsizetype i = 0; i < names.size(); ++i)
-        children.append(newFolderNode(names.at(i), expandable.at(i)));
-    node->addChildren(children);
-}
-
-QList<bool> FolderTree::probeSubfolders(const QString &folder, const QStringList &names) const
-{
     // Folders of network drives are not probed unless asked: they all get an expand button.
-    if (!m_probesNetworkFolders && isOnNetworkDrive(folder))
-        return QList<bool>(names.size(), true);
-    const int allowed = m_allowedAttributes;
-    const auto probe = [&folder, allowed](const QString &name) { return hasListedSubfolder(folder + name, allowed); };
-    // Many local folders are probed side by side; a server is asked one folder at a time.
-    constexpr qsizetype sideBySideFrom = 64;
-    if (names.size() >= sideBySideFrom && !isOnNetworkDrive(folder))
-        return QtConcurrent::blockingMapped<QList<bool>>(names, probe);
-    QList<bool> expandable;
-    expandable.reserve(names.size());
-    for (const QString &name : names)
-        expandable.append(probe(name));
-    return expandable;
+    const bool network = isOnNetworkDrive(folder);
+    const SubfolderListing found = listSubfolders(folder, m_allowedAttributes, m_probesNetworkFolders || !network, !network);
+    QList<QTreeWidgetItem *> children;
+    children.reserve(found.names.size());
+    for (qsizetype i = 0; i < found.names.size(); ++i)
+        children.append(newFolderNode(found.names.at(i), found.expandable.at(i)));
+    node->addChildren(children);
 }
 
 bool FolderTree::loadSubfolders(QTreeWidgetItem *node)
@@ -167,25 +192,18 @@ void FolderTree::readSubfoldersInBackground(QTreeWidgetItem *node)
     const QString path = nodePath(node);
     if (m_reads.contains(path))
         return;
-    struct Subfolders {
-        QStringList names;
-        QList<bool> expandable;
-    };
     auto *session = new ListingSession(m_networkLimitMs, this);
     m_reads.insert(path, session);
     const QString folder = AddSlash(path);
     const int allowed = m_allowedAttributes;
     const bool probes = m_probesNetworkFolders;
-    session->start<Subfolders>(
+    session->start<SubfolderListing>(
         path,
         [folder, allowed, probes](const std::atomic<bool> &cancelled) {
-            Subfolders found;
-            found.names = listedSubfolders(folder, allowed);
-            for (const QString &name : std::as_const(found.names))
-                found.expandable.append(!probes || (!cancelled && hasListedSubfolder(folder + name, allowed)));
-            return found;
+            // A server is asked one folder at a time.
+            return listSubfolders(folder, allowed, probes, false, &cancelled);
         },
-        [this, path](Subfolders found) {
+        [this, path](SubfolderListing found) {
             endRead(path);
             showSubfolders(path, found.names, found.expandable);
         },
@@ -304,20 +322,29 @@ void FolderTree::updateFolderNode(const QString &folderPath)
         }
         delete node->takeChild(i);
     }
-    QStringList added;
+    const bool everyOneExpands = !m_probesNetworkFolders && isOnNetworkDrive(folder);
     for (const QString &name : names) {
         if (!shown.contains(name))
-            added.append(name);
+            insertChildByCaption(node, newFolderNode(name, everyOneExpands || hasSubfolders(AddSlash(folder) + name)));
     }
-    const QList<bool> expandable = probeSubfolders(AddSlash(folder), added);
-    for (qsizetype i = 0; i < added.size(); ++i)
-        insertChildByCaption(node, newFolderNode(added.at(i), expandable.at(i)));
     if (node->childCount() == 0)
         setHasChildren(node, false);
     if (m_updateDepth == 0)
         watchShownFolders();
     if (selectionMoved)
         emit selectedFolderRemoved(folder);
+}
+
+void FolderTree::resizeEvent(QResizeEvent *event)
+{
+    QTreeWidget::resizeEvent(event);
+    m_viewMoved.request();
+}
+
+void FolderTree::showEvent(QShowEvent *event)
+{
+    QTreeWidget::showEvent(event);
+    m_viewMoved.request();
 }
 
 void FolderTree::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)

@@ -11,7 +11,10 @@
 
 #include "platform/FolderWatcher.h"
 
+#include "explorer/shared/BurstCoalescer.h"
+
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QTreeWidget>
 #include <array>
@@ -80,14 +83,18 @@ protected:
     // notice waits until the editor has closed).
     virtual bool mayUpdateNode(const QTreeWidgetItem *node) const;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void folderChanged(platform::FolderWatcher::Change change, const QString &where);
+    // What the tree watches: the selected folder first, then those whose subfolders
+    // are loaded, then the folders not loaded that are in view (a network drive's are
+    // never probed, so never watched). A folder coming into view is probed again.
+    QStringList foldersToWatch();
     void watchShownFolders();
     void applyPendingUpdates();
     bool isOnNetworkDrive(const QString &folder) const;
-    // Whether each of the named subfolders of `folder` gets an expand button.
-    QList<bool> probeSubfolders(const QString &folder, const QStringList &names) const;
     void readSubfoldersInBackground(QTreeWidgetItem *node);
     void showSubfolders(const QString &path, const QStringList &names, const QList<bool> &expandable);
     void endRead(const QString &path);
@@ -99,6 +106,8 @@ private:
     platform::FolderWatcher m_watcher;
     QStringList m_pendingUpdates;
     QHash<QString, ListingSession *> m_reads; // by the node's path
+    QSet<QString> m_watchedInView; // the folders not loaded watched while in view
+    BurstCoalescer m_viewMoved;
     QString m_pendingOpen;
     int m_networkLimitMs;
 };
