@@ -23,7 +23,6 @@
 #include "platform/FileSystem.h"
 #include "platform/Errors.h"
 #include "platform/FindFiles.h"
-#include "platform/NetworkThreads.h"
 #include "platform/WaitCursor.h"
 #include "text/Ascii.h"
 
@@ -50,9 +49,6 @@ const QString drivesText = QStringLiteral("DRIVES");
 // bound only keeps a slow disk or share from holding the window.
 constexpr int shownAtOnceEntries = 500;
 constexpr int shownAtOnceMilliseconds = 200;
-// A network drive that has not delivered its folder by then counts as not answering;
-// its blocked reader is left to end on its own.
-constexpr int networkListingPatienceMs = 5000;
 
 bool isDrivesText(const QString &text)
 {
@@ -99,7 +95,6 @@ TZuFilelistView28::TZuFilelistView28(QWidget *parent)
 TZuFilelistView28::~TZuFilelistView28()
 {
     cancelListing();
-    m_listingPool.waitForDone();
     SetDirTree(nullptr);
     SetDirTreeCombo(nullptr);
 }
@@ -320,23 +315,12 @@ void TZuFilelistView28::RefreshList()
     byName.descending = true;
     auto job = std::make_shared<FolderListingJob>(FolderListingRequest{
         listingSettings(), m_directory, m_fileType, m_mask, m_showFolders, clickedOrder(byName, 0)});
-    const quint64 generation = ++m_listingGeneration;
-    // The worker may outlive the view (a dead network drive): it reaches the view
-    // through the application object, and only while the view exists.
-    const QPointer<TZuFilelistView28> view(this);
-    job->setOnDone([view, generation] {
-        QMetaObject::invokeMethod(qApp, [view, generation] {
-            if (view)
-                view->listingDone(generation);
-        }, Qt::QueuedConnection);
-    });
-    m_pending.job = job;
-    m_pending.place = std::move(kept);
-    const bool onNetwork = platform::isOnNetworkDrive(m_directory);
-    platform::folderReadingPool(m_directory, &m_listingPool)->start([job] { job->run(); });
+    m_listing.start(m_directory, {[job] { job->run(); }, [job] { job->cancel(); },
+                                  [this, job, kept] { showListing(*job, kept); },
+                                  [this, kept] { giveUpListing(kept); }});
     // A small folder is shown before returning, as if it had been read here.
     if (job->waitBriefly(shownAtOnceEntries, shownAtOnceMilliseconds)) {
-        showListing();
+        m_listing.deliverNow();
         return;
     }
     {
@@ -344,59 +328,40 @@ void TZuFilelistView28::RefreshList()
         m_model->clear();
         m_listedTotal = 0;
     }
-    m_pending.hourglass = std::make_unique<platform::WaitCursor>();
-    if (onNetwork) {
-        QTimer::singleShot(networkListingPatienceMs, this, [this, generation] {
-            if (generation == m_listingGeneration && m_pending.job)
-                giveUpListing();
-        });
-    }
+    m_hourglass = std::make_unique<platform::WaitCursor>();
 }
 
-void TZuFilelistView28::giveUpListing()
+void TZuFilelistView28::giveUpListing(const ListingPlace &kept)
 {
-    PendingListing pending = std::exchange(m_pending, PendingListing());
-    pending.job->cancel();
-    finishListing(pending.place);
+    m_hourglass.reset();
+    finishListing(kept);
     throw platform::Error(noAnswerText());
 }
 
 QString TZuFilelistView28::noAnswerText() const
 {
-    return fileListCommandText(m_language, QStringLiteral("networkNoAnswer")).arg(m_directory);
+    return ListingSession::noAnswerText(m_language, m_directory);
 }
 
 bool TZuFilelistView28::isListing() const
 {
-    return m_pending.job != nullptr;
+    return m_listing.isListing();
 }
 
 void TZuFilelistView28::whenListed(std::function<void()> then)
 {
-    if (isListing())
-        m_pending.then.push_back(std::move(then));
-    else
-        then();
+    m_listing.whenListed(std::move(then));
 }
 
 void TZuFilelistView28::cancelListing()
 {
-    if (m_pending.job)
-        m_pending.job->cancel();
-    m_pending = PendingListing();
+    m_listing.cancel();
+    m_hourglass.reset();
 }
 
-void TZuFilelistView28::listingDone(quint64 generation)
+void TZuFilelistView28::showListing(FolderListingJob &job, const ListingPlace &kept)
 {
-    if (generation != m_listingGeneration || !m_pending.job)
-        return;
-    showListing();
-}
-
-void TZuFilelistView28::showListing()
-{
-    PendingListing pending = std::exchange(m_pending, PendingListing());
-    FolderListingJob &job = *pending.job;
+    m_hourglass.reset();
     job.waitUntilDone();
     {
         FileListBulkUpdate update(*m_model);
@@ -407,9 +372,7 @@ void TZuFilelistView28::showListing()
         m_order = job.order();
         m_header->showArrow(m_order.column, m_order.descending ? SortArrow::Down : SortArrow::Up);
     }
-    finishListing(pending.place);
-    for (const std::function<void()> &then : pending.then)
-        then();
+    finishListing(kept);
     if (job.error())
         std::rethrow_exception(job.error());
     if (job.serverUnreachable())

@@ -15,8 +15,8 @@
 
 #include "platform/WaitCursor.h"
 
-#include <QPointer>
-#include <QThreadPool>
+#include "explorer/shared/ListingSession.h"
+
 #include <cstddef>
 #include <functional>
 #include <type_traits>
@@ -232,19 +232,12 @@ private:
         QString editedPath;
         QString editedText;
     };
-    struct PendingListing {
-        std::shared_ptr<FolderListingJob> job;
-        ListingPlace place;
-        std::unique_ptr<platform::WaitCursor> hourglass;
-        std::vector<std::function<void()>> then;
-    };
     static FileListOrder clickedOrder(FileListOrder order, int column);
     void cancelListing();
-    // A network listing that took too long: dropped, the list left empty, and reported.
-    void giveUpListing();
+    // A network listing that took too long: the list left empty, and reported.
+    void giveUpListing(const ListingPlace &kept);
     QString noAnswerText() const;
-    void listingDone(quint64 generation);
-    void showListing();
+    void showListing(FolderListingJob &job, const ListingPlace &kept);
     void finishListing(const ListingPlace &kept);
     FolderListingSettings listingSettings() const;
     ListingPlace listingPlace() const;
@@ -294,7 +287,6 @@ private:
     bool m_readOnly = false;
     FileListCommands *m_commands;
     TZuFilelistView28PopUp *m_popUp = nullptr;
-    PendingListing m_pending;
-    quint64 m_listingGeneration = 0;
-    QThreadPool m_listingPool;
+    ListingSession m_listing;
+    std::unique_ptr<platform::WaitCursor> m_hourglass; // while a big folder is read
 };

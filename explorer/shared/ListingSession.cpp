@@ -1,5 +1,6 @@
 #include "explorer/shared/ListingSession.h"
 
+#include "explorer/shared/LanguageTables.h"
 #include "platform/NetworkThreads.h"
 
 #include <QCoreApplication>
@@ -59,6 +60,11 @@ void ListingSession::whenListed(std::function<void()> then)
         m_followUps.push_back(std::move(then));
     else
         then();
+}
+
+QString ListingSession::noAnswerText(int language, const QString &folder)
+{
+    return fileListCommandText(language, QStringLiteral("networkNoAnswer")).arg(folder);
 }
 
 void ListingSession::readEnded(quint64 generation)

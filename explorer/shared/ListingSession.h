@@ -76,6 +76,8 @@ public:
     // Runs `then` once the read in progress is shown (at once when none is); dropped
     // when that read is cancelled or given up.
     void whenListed(std::function<void()> then);
+    // The message of a network folder given up, in a language of the tables.
+    static QString noAnswerText(int language, const QString &folder);
     // Counts the reads started; a result of an older one is dropped.
     quint64 generation() const { return m_generation; }
 
