@@ -23,6 +23,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Errors.h"
 #include "platform/FindFiles.h"
+#include "platform/NetworkThreads.h"
 #include "platform/WaitCursor.h"
 #include "text/Ascii.h"
 
@@ -85,6 +86,7 @@ TZuFilelistView28::TZuFilelistView28(QWidget *parent)
     m_header->setSectionsClickable(true);
     connect(m_header, &QHeaderView::sectionClicked, this, &TZuFilelistView28::ColumnClick);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TZuFilelistView28::applyColumnWidths);
+    connect(&m_watcher, &platform::FolderEntriesWatcher::changed, this, &TZuFilelistView28::rereadChanges);
 
     SetDateFormat(df_Customize);
     SetTimeFormat(tfShortFormat);
@@ -271,13 +273,18 @@ bool TZuFilelistView28::isDriveList() const
 
 void TZuFilelistView28::showFolder(const QString &path, bool refresh)
 {
-    // A list that moves reads its new folder anyway; one that stays reads it again.
+    // A list that moves reads its new folder anyway; one that stays brings its rows up to
+    // date.
     const QString drives = QStringLiteral("Drives");
     const bool stays = path == drives ? m_directory.compare(drives, Qt::CaseInsensitive) == 0 : AddSlash(path) == m_directory;
-    if (refresh && stays)
-        RefreshList();
-    else
+    if (!stays) {
         SetDirectory(path);
+        return;
+    }
+    // The list's own watch tells it of changes in a folder it watches.
+    const bool watched = m_watcher.isWatching() && m_watcher.folder() == m_directory;
+    if (refresh && !watched)
+        rereadChanges();
 }
 
 void TZuFilelistView28::RefreshList()
@@ -285,6 +292,10 @@ void TZuFilelistView28::RefreshList()
     platform::WaitCursor hourglass;
     cancelListing();
     ListingPlace kept = listingPlace();
+    // Watched before it is read: a change in between is not lost. A share's folder is
+    // not watched (the watch itself could wait on a silent server).
+    const bool watched = !isDriveList() && !platform::isOnNetworkDrive(m_directory);
+    m_watcher.setFolder(watched ? m_directory : QString());
     if (isDriveList()) {
         {
             FileListBulkUpdate update(*m_model);
@@ -357,6 +368,7 @@ void TZuFilelistView28::cancelListing()
 {
     m_listing.cancel();
     m_hourglass.reset();
+    m_changesWaiting = false;
 }
 
 void TZuFilelistView28::showListing(FolderListingJob &job, const ListingPlace &kept)
@@ -373,10 +385,51 @@ void TZuFilelistView28::showListing(FolderListingJob &job, const ListingPlace &k
         m_header->showArrow(m_order.column, m_order.descending ? SortArrow::Down : SortArrow::Up);
     }
     finishListing(kept);
+    raiseListingError(job);
+}
+
+void TZuFilelistView28::raiseListingError(const FolderListingJob &job) const
+{
     if (job.error())
         std::rethrow_exception(job.error());
     if (job.serverUnreachable())
         throw platform::Error(noAnswerText());
+}
+
+void TZuFilelistView28::rereadChanges()
+{
+    if (isDriveList() || m_listedFolder != m_directory)
+        return;
+    // A read in progress may have passed the change: another follows it.
+    if (isListing()) {
+        if (!std::exchange(m_changesWaiting, true))
+            whenListed([this] {
+                if (std::exchange(m_changesWaiting, false))
+                    rereadChanges();
+            });
+        return;
+    }
+    auto job = std::make_shared<FolderListingJob>(
+        FolderListingRequest{listingSettings(), m_directory, m_fileType, m_mask, m_showFolders, m_order});
+    m_listing.start(m_directory, {[job] { job->run(); }, [job] { job->cancel(); },
+                                  [this, job] { showChanges(*job); },
+                                  [this] { throw platform::Error(noAnswerText()); }});
+    if (job->waitBriefly(shownAtOnceEntries, shownAtOnceMilliseconds))
+        m_listing.deliverNow();
+}
+
+void TZuFilelistView28::showChanges(FolderListingJob &job)
+{
+    job.waitUntilDone();
+    FileListContext context;
+    std::vector<FileListRow> rows = job.takeRows(context);
+    m_listedTotal = job.listedTotal();
+    if (!m_model->mergeRows(rows, context, m_order)) {
+        const ListingPlace kept = listingPlace();
+        m_model->setRows(std::move(rows), std::move(context));
+        finishListing(kept);
+    }
+    raiseListingError(job);
 }
 
 void TZuFilelistView28::finishListing(const ListingPlace &kept)

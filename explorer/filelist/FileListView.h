@@ -13,6 +13,7 @@
 #include "explorer/filelist/FolderListing.h"
 #include "explorer/filelist/TZuFileListShortCuts.h"
 
+#include "platform/FolderEntriesWatcher.h"
 #include "platform/WaitCursor.h"
 
 #include "explorer/shared/ListingSession.h"
@@ -135,6 +136,8 @@ public:
 
     // Listing state.
     qint64 ListedTotal() const { return m_listedTotal; }
+    // Reads of a folder started so far, whole listings and updates alike.
+    quint64 readsStarted() const { return m_listing.generation(); }
     int SortColumn() const { return m_order.column; }
     bool SortDescending() const { return m_order.descending; }
     bool SortingEnabled() const { return m_sortingEnabled; }
@@ -238,6 +241,13 @@ private:
     void giveUpListing(const ListingPlace &kept);
     QString noAnswerText() const;
     void showListing(FolderListingJob &job, const ListingPlace &kept);
+    // Reads the listed folder again and brings the rows to it change by change (a new
+    // row inserted, a gone one removed, the others updated in place): selection,
+    // current row, scroll position and an open editor stay as they are.
+    void rereadChanges();
+    void showChanges(FolderListingJob &job);
+    // A listing's error, raised once its rows are shown.
+    void raiseListingError(const FolderListingJob &job) const;
     void finishListing(const ListingPlace &kept);
     FolderListingSettings listingSettings() const;
     ListingPlace listingPlace() const;
@@ -289,4 +299,6 @@ private:
     TZuFilelistView28PopUp *m_popUp = nullptr;
     ListingSession m_listing;
     std::unique_ptr<platform::WaitCursor> m_hourglass; // while a big folder is read
+    platform::FolderEntriesWatcher m_watcher; // the listed folder
+    bool m_changesWaiting = false; // the folder changed while it was being read
 };
