@@ -277,13 +277,12 @@ void TZuFilelistView28::showFolder(const QString &path, bool refresh)
     // date.
     const QString drives = QStringLiteral("Drives");
     const bool stays = path == drives ? m_directory.compare(drives, Qt::CaseInsensitive) == 0 : AddSlash(path) == m_directory;
-    if (!stays) {
+    if (!(refresh && stays)) {
         SetDirectory(path);
         return;
     }
     // The list's own watch tells it of changes in a folder it watches.
-    const bool watched = m_watcher.isWatching() && m_watcher.folder() == m_directory;
-    if (refresh && !watched)
+    if (!m_watcher.isWatching() || m_watcher.folder() != m_directory)
         rereadChanges();
 }
 
