@@ -352,8 +352,54 @@ void BM_IdleNextToABusyFolder(benchmark::State &state)
     }
     platform::unmapDrive(QLatin1Char('K'));
 }
+// A file written in the listed folder of `count` files, until its row shows the new
+// size, against a whole re-listing of the folder in the same iterations; and the
+// longest pause of the window's event loop meanwhile.
+void BM_ChangeInTheListedFolder(benchmark::State &state)
+{
+    QTemporaryDir root;
+    const QString listed = root.filePath(QStringLiteral("Listed"));
+    fillFolder(listed, int(state.range(0)));
+    TZuFilelistView28 list;
+    showOffscreen(list);
+    list.SetDirectory(platform::toDrivePath(listed));
+    waitUntilShown(list);
+    const QString changed = QStringLiteral("Artist 0 - Song Title 0.mp3");
+    const auto rowOf = [&] {
+        for (int row = 0; row < list.itemCount(); ++row)
+            if (list.item(row).caption == changed)
+                return row;
+        return -1;
+    };
+    const int row = rowOf();
+    double changeSeconds = 0, relistSeconds = 0;
+    qint64 longestPauseMs = 0;
+    int size = 0;
+    for (auto _ : state) {
+        size += 2048;
+        QFile file(QDir(listed).filePath(changed));
+        file.open(QIODevice::WriteOnly);
+        file.write(QByteArray(size, 'x'));
+        QElapsedTimer clock;
+        clock.start();
+        file.close();
+        QElapsedTimer sinceTick;
+        sinceTick.start();
+        while (list.item(row).columnTexts[siSize] != QStringLiteral("%1 KB").arg(size / 1024)) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            longestPauseMs = std::max(longestPauseMs, sinceTick.restart());
+        }
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        relistSeconds += secondsOfRefresh(list);
+        changeSeconds += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.counters["ratio_to_relist"] = changeSeconds / relistSeconds;
+    state.counters["longest_pause_ms"] = double(longestPauseMs);
+}
 } // namespace
 
+BENCHMARK(BM_ChangeInTheListedFolder)->Arg(10000)->Arg(100000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IdleNextToABusyFolder)->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefreshList)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LsLong)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);

@@ -119,15 +119,32 @@ bool FileListModel::mergeRows(std::vector<FileListRow> &rows, FileListContext &c
 {
     if (m_updateDepth > 0 || context.folder != m_context.folder)
         return false;
-    QHash<QString, int> freshRow;
-    freshRow.reserve(qsizetype(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i)
-        freshRow.insert(rows[i].name, int(i));
+    // The fresh row of each row: the listing comes in the rows' order, so the rows before
+    // the first difference and after the last one pair up by position; the few between
+    // are looked up by name.
     std::vector<int> freshOf(m_rows.size(), -1);
     std::vector<bool> kept(rows.size(), false);
+    size_t front = 0;
+    while (front < m_rows.size() && front < rows.size() && m_rows[front].name == rows[front].name)
+        ++front;
+    size_t backRow = m_rows.size();
+    size_t backFresh = rows.size();
+    while (backRow > front && backFresh > front && m_rows[backRow - 1].name == rows[backFresh - 1].name) {
+        --backRow;
+        --backFresh;
+    }
+    QHash<QString, int> freshRow;
+    freshRow.reserve(qsizetype(backFresh - front));
+    for (size_t i = front; i < backFresh; ++i)
+        freshRow.insert(rows[i].name, int(i));
     int changes = 0;
     for (size_t i = 0; i < m_rows.size(); ++i) {
-        freshOf[i] = freshRow.value(m_rows[i].name, -1);
+        if (i < front)
+            freshOf[i] = int(i);
+        else if (i >= backRow)
+            freshOf[i] = int(i - backRow + backFresh);
+        else
+            freshOf[i] = freshRow.value(m_rows[i].name, -1);
         if (freshOf[i] >= 0)
             kept[size_t(freshOf[i])] = true;
         else if (i == 0 || freshOf[i - 1] >= 0)
