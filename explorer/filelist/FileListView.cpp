@@ -367,7 +367,6 @@ void TZuFilelistView28::cancelListing()
 {
     m_listing.cancel();
     m_hourglass.reset();
-    m_changesWaiting = false;
 }
 
 void TZuFilelistView28::showListing(FolderListingJob &job, const ListingPlace &kept)
@@ -399,13 +398,10 @@ void TZuFilelistView28::rereadChanges()
 {
     if (isDriveList() || m_listedFolder != m_directory)
         return;
-    // A read in progress may have passed the change: another follows it.
+    // A read in progress may have passed the change: another follows it, once.
     if (isListing()) {
-        if (!std::exchange(m_changesWaiting, true))
-            whenListed([this] {
-                if (std::exchange(m_changesWaiting, false))
-                    rereadChanges();
-            });
+        if (std::exchange(m_changesWaitFor, m_listing.generation()) != m_listing.generation())
+            whenListed([this] { rereadChanges(); });
         return;
     }
     auto job = std::make_shared<FolderListingJob>(

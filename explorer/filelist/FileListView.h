@@ -5,6 +5,7 @@
 // folder tree and folder combo; reports the selected row's full path.
 
 #include "explorer/shared/ExplorerTypes.h"
+#include "explorer/shared/ListingSession.h"
 #include "explorer/shared/ListPartner.h"
 #include "explorer/shared/PartnerLink.h"
 #include "explorer/filelist/FileListHeader.h"
@@ -15,8 +16,6 @@
 
 #include "platform/FolderEntriesWatcher.h"
 #include "platform/WaitCursor.h"
-
-#include "explorer/shared/ListingSession.h"
 
 #include <cstddef>
 #include <functional>
@@ -300,5 +299,5 @@ private:
     ListingSession m_listing;
     std::unique_ptr<platform::WaitCursor> m_hourglass; // while a big folder is read
     platform::FolderEntriesWatcher m_watcher; // the listed folder
-    bool m_changesWaiting = false; // the folder changed while it was being read
+    quint64 m_changesWaitFor = 0; // the read after which the folder is read again
 };
