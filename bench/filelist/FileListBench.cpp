@@ -1,13 +1,18 @@
 // Listing a folder with the file list, against GNU "ls -l" on the same folder (the
 // same stat work plus formatting) and Qt's QDirIterator + QFileInfo as a floor.
-// Counters: ratio of the list's time to ls -l, and the heap the list's rows take.
+// Counters: ratio of the list's time to ls -l, and the heap the list's rows take; the
+// share of a core the program takes while idle next to a busy folder.
 
 #include "explorer/filelist/FileListModel.h"
 #include "explorer/filelist/FileListView.h"
+#include "explorer/tree/DirTree.h"
 #include "platform/DrivePaths.h"
+#include "platform/DriveTable.h"
 
 #include <QApplication>
 #include <QDirIterator>
+#include <QEventLoop>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -22,29 +27,36 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char **environ;
 
 namespace {
-// A folder of `count` files with names and extensions as in a music collection, and
-// one subfolder per hundred files.
+// Fills a folder with `count` files with names and extensions as in a music
+// collection, and one subfolder per hundred files.
+void fillFolder(const QString &path, int count)
+{
+    QDir dir(path);
+    dir.mkpath(QStringLiteral("."));
+    static const char *const extensions[] = {"mp3", "jpg", "txt", "flac", "ogg", "png", "pdf", "m4a", "wav", "nfo"};
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("Artist %1 - Song Title %2.%3").arg(i % 97).arg(i).arg(QLatin1String(extensions[i % 10]));
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QByteArray(i % 5000, 'x'));
+    }
+    for (int i = 0; i < count / 100; ++i)
+        dir.mkdir(QStringLiteral("Album %1").arg(i));
+}
+
 const QTemporaryDir &folderWith(int count)
 {
     static std::map<int, std::unique_ptr<QTemporaryDir>> folders;
     std::unique_ptr<QTemporaryDir> &folder = folders[count];
     if (!folder) {
         folder = std::make_unique<QTemporaryDir>();
-        static const char *const extensions[] = {"mp3", "jpg", "txt", "flac", "ogg", "png", "pdf", "m4a", "wav", "nfo"};
-        for (int i = 0; i < count; ++i) {
-            const QString name = QStringLiteral("Artist %1 - Song Title %2.%3").arg(i % 97).arg(i).arg(QLatin1String(extensions[i % 10]));
-            QFile file(folder->filePath(name));
-            if (file.open(QIODevice::WriteOnly))
-                file.write(QByteArray(i % 5000, 'x'));
-        }
-        QDir dir(folder->path());
-        for (int i = 0; i < count / 100; ++i)
-            dir.mkdir(QStringLiteral("Album %1").arg(i));
+        fillFolder(folder->path(), count);
     }
     return *folder;
 }
@@ -257,8 +269,138 @@ void BM_RefreshListKeepingTheSelection(benchmark::State &state)
     }
     state.counters["ratio_to_plain_refresh"] = keepingSeconds / plainSeconds;
 }
+// Processor time of the whole process (every thread) so far, in seconds.
+double processSeconds()
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    // The fields after the command name, which ends at the last ')': utime and stime
+    // are the 14th and 15th fields of the line.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) / double(::sysconf(_SC_CLK_TCK));
+}
+
+// Another program making and removing a folder every 50 ms, while it lives.
+class Churn {
+public:
+    explicit Churn(const QString &where)
+    {
+        m_process.setWorkingDirectory(where);
+        m_process.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                               QStringLiteral("while :; do mkdir d; sleep 0.05; rmdir d; sleep 0.05; done")});
+        m_process.waitForStarted();
+    }
+    ~Churn()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+
+private:
+    QProcess m_process;
+};
+
+// The program idle with 100,000 files listed while another program makes and removes
+// a folder every 50 ms in a sibling folder, over 10 s: its processor time against one
+// core (the wall time). Arg 0: the list alone; 1: linked with a folder tree that shows
+// the busy folder collapsed.
+void BM_IdleNextToABusyFolder(benchmark::State &state)
+{
+    const bool withTree = state.range(0) == 1;
+    QTemporaryDir root;
+    fillFolder(root.filePath(QStringLiteral("Listed")), 100000);
+    QDir(root.path()).mkdir(QStringLiteral("Busy"));
+    platform::mapDrive({QLatin1Char('K'), root.path(), QString(), false});
+    platform::refreshDrives();
+    const QString listed = QStringLiteral("K:\\Listed");
+    {
+        TZuFilelistView28 list;
+        std::unique_ptr<TZuDirTree21> tree;
+        if (withTree) {
+            tree = std::make_unique<TZuDirTree21>();
+            tree->resize(300, 480);
+            tree->show();
+            list.SetDirTree(tree.get());
+            tree->OpenPath(listed);
+        }
+        showOffscreen(list);
+        list.SetDirectory(listed);
+        waitUntilShown(list);
+        Churn churn(root.filePath(QStringLiteral("Busy")));
+        double share = 0;
+        quint64 reads = 0;
+        for (auto _ : state) {
+            QEventLoop settle;
+            QTimer::singleShot(1000, &settle, &QEventLoop::quit);
+            settle.exec();
+            const quint64 readsBefore = list.readsStarted();
+            const double before = processSeconds();
+            QElapsedTimer wall;
+            wall.start();
+            QEventLoop idle;
+            QTimer::singleShot(10000, &idle, &QEventLoop::quit);
+            idle.exec();
+            share = (processSeconds() - before) / (double(wall.nsecsElapsed()) / 1e9);
+            reads = list.readsStarted() - readsBefore;
+            state.SetIterationTime(double(wall.nsecsElapsed()) / 1e9);
+        }
+        state.counters["share_of_a_core"] = share;
+        state.counters["list_reads"] = double(reads);
+        state.counters["rows"] = list.itemCount();
+    }
+    platform::unmapDrive(QLatin1Char('K'));
+}
+// A file written in the listed folder of `count` files, until its row shows the new
+// size, against a whole re-listing of the folder in the same iterations; and the
+// longest pause of the window's event loop meanwhile.
+void BM_ChangeInTheListedFolder(benchmark::State &state)
+{
+    QTemporaryDir root;
+    const QString listed = root.filePath(QStringLiteral("Listed"));
+    fillFolder(listed, int(state.range(0)));
+    TZuFilelistView28 list;
+    showOffscreen(list);
+    list.SetDirectory(platform::toDrivePath(listed));
+    waitUntilShown(list);
+    const QString changed = QStringLiteral("Artist 0 - Song Title 0.mp3");
+    const auto rowOf = [&] {
+        for (int row = 0; row < list.itemCount(); ++row)
+            if (list.item(row).caption == changed)
+                return row;
+        return -1;
+    };
+    const int row = rowOf();
+    double changeSeconds = 0, relistSeconds = 0;
+    qint64 longestPauseMs = 0;
+    int size = 0;
+    for (auto _ : state) {
+        size += 2048;
+        QFile file(QDir(listed).filePath(changed));
+        file.open(QIODevice::WriteOnly);
+        file.write(QByteArray(size, 'x'));
+        QElapsedTimer clock;
+        clock.start();
+        file.close();
+        QElapsedTimer sinceTick;
+        sinceTick.start();
+        while (list.item(row).columnTexts[siSize] != QStringLiteral("%1 KB").arg(size / 1024)) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            longestPauseMs = std::max(longestPauseMs, sinceTick.restart());
+        }
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        relistSeconds += secondsOfRefresh(list);
+        changeSeconds += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.counters["ratio_to_relist"] = changeSeconds / relistSeconds;
+    state.counters["longest_pause_ms"] = double(longestPauseMs);
+}
 } // namespace
 
+BENCHMARK(BM_ChangeInTheListedFolder)->Arg(10000)->Arg(100000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IdleNextToABusyFolder)->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefreshList)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LsLong)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QDirIteratorFloor)->Arg(1000)->Arg(10000)->Arg(100000)->UseRealTime()->MinTime(2)->Unit(benchmark::kMillisecond);

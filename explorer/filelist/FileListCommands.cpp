@@ -314,7 +314,9 @@ void FileListCommands::NewFolder()
             }
         }
     });
-    updatePartners(name, PartnerOrder::ComboFirst);
+    // The partners show the new folder inside the listed one, which stays chosen: a
+    // partner on another folder than the list's would move the list at its next change.
+    updatePartners(m_list.Directory(), PartnerOrder::ComboFirst);
 }
 
 void FileListCommands::ViewSelected()

@@ -51,6 +51,12 @@ public:
 
     void clear();
     void setRows(std::vector<FileListRow> rows, FileListContext context);
+    // Brings the rows to a new listing of the same folder one change at a time: rows
+    // whose entries went are removed, new entries inserted at their place in `order`, the
+    // others updated in place; the views keep selection, current row, scroll position
+    // and open editors. False, with nothing changed, when the listing differs in too
+    // many places for that (a reset is cheaper then).
+    bool mergeRows(std::vector<FileListRow> &rows, FileListContext &context, const FileListOrder &order);
     // The entry of `row` now has the name `name` (caption and path follow).
     void renameRow(int row, const QString &name);
     void setColumns(const QList<FileListColumn> &columns);

@@ -51,7 +51,10 @@ int compareByColumn(const FileListRow &a, const FileListRow &b, const FileListCo
     }
 }
 
-int compareRows(const FileListRow &a, const FileListRow &b, const FileListContext &context, const FileListOrder &order)
+} // namespace
+
+int compareFileListRows(const FileListRow &a, const FileListRow &b, const FileListContext &context,
+                        const FileListOrder &order)
 {
     const bool aParent = a.isParent();
     if (aParent != b.isParent())
@@ -61,7 +64,6 @@ int compareRows(const FileListRow &a, const FileListRow &b, const FileListContex
     const int result = aFolder != bFolder ? (aFolder ? -1 : 1) : compareByColumn(a, b, context, order.column);
     return order.descending && !aParent ? -result : result;
 }
-} // namespace
 
 std::vector<int> sortFileListRows(std::vector<FileListRow> &rows, const FileListContext &context,
                                   const FileListOrder &order)
@@ -69,7 +71,7 @@ std::vector<int> sortFileListRows(std::vector<FileListRow> &rows, const FileList
     std::vector<int> oldRows(rows.size());
     std::iota(oldRows.begin(), oldRows.end(), 0);
     std::stable_sort(oldRows.begin(), oldRows.end(), [&](int a, int b) {
-        return compareRows(rows[size_t(a)], rows[size_t(b)], context, order) < 0;
+        return compareFileListRows(rows[size_t(a)], rows[size_t(b)], context, order) < 0;
     });
     // The rows follow the order in place, cycle by cycle: no second copy of them.
     std::vector<bool> placed(rows.size(), false);

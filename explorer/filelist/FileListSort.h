@@ -11,6 +11,9 @@ struct FileListOrder {
     bool descending = true;
 };
 
+// Negative when `a` comes before `b` in the order, positive when after, 0 when tied.
+int compareFileListRows(const FileListRow &a, const FileListRow &b, const FileListContext &context,
+                        const FileListOrder &order);
 // Sorts the rows once (stable, in place) and returns, for each new position, the
 // row's old position.
 std::vector<int> sortFileListRows(std::vector<FileListRow> &rows, const FileListContext &context,

@@ -50,9 +50,6 @@ const QString drivesText = QStringLiteral("DRIVES");
 // bound only keeps a slow disk or share from holding the window.
 constexpr int shownAtOnceEntries = 500;
 constexpr int shownAtOnceMilliseconds = 200;
-// A network drive that has not delivered its folder by then counts as not answering;
-// its blocked reader is left to end on its own.
-constexpr int networkListingPatienceMs = 5000;
 
 bool isDrivesText(const QString &text)
 {
@@ -89,6 +86,7 @@ TZuFilelistView28::TZuFilelistView28(QWidget *parent)
     m_header->setSectionsClickable(true);
     connect(m_header, &QHeaderView::sectionClicked, this, &TZuFilelistView28::ColumnClick);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TZuFilelistView28::applyColumnWidths);
+    connect(&m_watcher, &platform::FolderEntriesWatcher::changed, this, &TZuFilelistView28::rereadChanges);
 
     SetDateFormat(df_Customize);
     SetTimeFormat(tfShortFormat);
@@ -99,7 +97,6 @@ TZuFilelistView28::TZuFilelistView28(QWidget *parent)
 TZuFilelistView28::~TZuFilelistView28()
 {
     cancelListing();
-    m_listingPool.waitForDone();
     SetDirTree(nullptr);
     SetDirTreeCombo(nullptr);
 }
@@ -276,13 +273,17 @@ bool TZuFilelistView28::isDriveList() const
 
 void TZuFilelistView28::showFolder(const QString &path, bool refresh)
 {
-    // A list that moves reads its new folder anyway; one that stays reads it again.
+    // A list that moves reads its new folder anyway; one that stays brings its rows up to
+    // date.
     const QString drives = QStringLiteral("Drives");
     const bool stays = path == drives ? m_directory.compare(drives, Qt::CaseInsensitive) == 0 : AddSlash(path) == m_directory;
-    if (refresh && stays)
-        RefreshList();
-    else
+    if (!(refresh && stays)) {
         SetDirectory(path);
+        return;
+    }
+    // The list's own watch tells it of changes in a folder it watches.
+    if (!m_watcher.isWatching() || m_watcher.folder() != m_directory)
+        rereadChanges();
 }
 
 void TZuFilelistView28::RefreshList()
@@ -290,6 +291,10 @@ void TZuFilelistView28::RefreshList()
     platform::WaitCursor hourglass;
     cancelListing();
     ListingPlace kept = listingPlace();
+    // Watched before it is read: a change in between is not lost. A share's folder is
+    // not watched (the watch itself could wait on a silent server).
+    const bool watched = !isDriveList() && !platform::isOnNetworkDrive(m_directory);
+    m_watcher.setFolder(watched ? m_directory : QString());
     if (isDriveList()) {
         {
             FileListBulkUpdate update(*m_model);
@@ -320,23 +325,12 @@ void TZuFilelistView28::RefreshList()
     byName.descending = true;
     auto job = std::make_shared<FolderListingJob>(FolderListingRequest{
         listingSettings(), m_directory, m_fileType, m_mask, m_showFolders, clickedOrder(byName, 0)});
-    const quint64 generation = ++m_listingGeneration;
-    // The worker may outlive the view (a dead network drive): it reaches the view
-    // through the application object, and only while the view exists.
-    const QPointer<TZuFilelistView28> view(this);
-    job->setOnDone([view, generation] {
-        QMetaObject::invokeMethod(qApp, [view, generation] {
-            if (view)
-                view->listingDone(generation);
-        }, Qt::QueuedConnection);
-    });
-    m_pending.job = job;
-    m_pending.place = std::move(kept);
-    const bool onNetwork = platform::isOnNetworkDrive(m_directory);
-    platform::folderReadingPool(m_directory, &m_listingPool)->start([job] { job->run(); });
+    m_listing.start(m_directory, {[job] { job->run(); }, [job] { job->cancel(); },
+                                  [this, job, kept] { showListing(*job, kept); },
+                                  [this, kept] { giveUpListing(kept); }});
     // A small folder is shown before returning, as if it had been read here.
     if (job->waitBriefly(shownAtOnceEntries, shownAtOnceMilliseconds)) {
-        showListing();
+        m_listing.deliverNow();
         return;
     }
     {
@@ -344,59 +338,40 @@ void TZuFilelistView28::RefreshList()
         m_model->clear();
         m_listedTotal = 0;
     }
-    m_pending.hourglass = std::make_unique<platform::WaitCursor>();
-    if (onNetwork) {
-        QTimer::singleShot(networkListingPatienceMs, this, [this, generation] {
-            if (generation == m_listingGeneration && m_pending.job)
-                giveUpListing();
-        });
-    }
+    m_hourglass = std::make_unique<platform::WaitCursor>();
 }
 
-void TZuFilelistView28::giveUpListing()
+void TZuFilelistView28::giveUpListing(const ListingPlace &kept)
 {
-    PendingListing pending = std::exchange(m_pending, PendingListing());
-    pending.job->cancel();
-    finishListing(pending.place);
+    m_hourglass.reset();
+    finishListing(kept);
     throw platform::Error(noAnswerText());
 }
 
 QString TZuFilelistView28::noAnswerText() const
 {
-    return fileListCommandText(m_language, QStringLiteral("networkNoAnswer")).arg(m_directory);
+    return ListingSession::noAnswerText(m_language, m_directory);
 }
 
 bool TZuFilelistView28::isListing() const
 {
-    return m_pending.job != nullptr;
+    return m_listing.isListing();
 }
 
 void TZuFilelistView28::whenListed(std::function<void()> then)
 {
-    if (isListing())
-        m_pending.then.push_back(std::move(then));
-    else
-        then();
+    m_listing.whenListed(std::move(then));
 }
 
 void TZuFilelistView28::cancelListing()
 {
-    if (m_pending.job)
-        m_pending.job->cancel();
-    m_pending = PendingListing();
+    m_listing.cancel();
+    m_hourglass.reset();
 }
 
-void TZuFilelistView28::listingDone(quint64 generation)
+void TZuFilelistView28::showListing(FolderListingJob &job, const ListingPlace &kept)
 {
-    if (generation != m_listingGeneration || !m_pending.job)
-        return;
-    showListing();
-}
-
-void TZuFilelistView28::showListing()
-{
-    PendingListing pending = std::exchange(m_pending, PendingListing());
-    FolderListingJob &job = *pending.job;
+    m_hourglass.reset();
     job.waitUntilDone();
     {
         FileListBulkUpdate update(*m_model);
@@ -407,13 +382,49 @@ void TZuFilelistView28::showListing()
         m_order = job.order();
         m_header->showArrow(m_order.column, m_order.descending ? SortArrow::Down : SortArrow::Up);
     }
-    finishListing(pending.place);
-    for (const std::function<void()> &then : pending.then)
-        then();
+    finishListing(kept);
+    raiseListingError(job);
+}
+
+void TZuFilelistView28::raiseListingError(const FolderListingJob &job) const
+{
     if (job.error())
         std::rethrow_exception(job.error());
     if (job.serverUnreachable())
         throw platform::Error(noAnswerText());
+}
+
+void TZuFilelistView28::rereadChanges()
+{
+    if (isDriveList() || m_listedFolder != m_directory)
+        return;
+    // A read in progress may have passed the change: another follows it, once.
+    if (isListing()) {
+        if (std::exchange(m_changesWaitFor, m_listing.generation()) != m_listing.generation())
+            whenListed([this] { rereadChanges(); });
+        return;
+    }
+    auto job = std::make_shared<FolderListingJob>(
+        FolderListingRequest{listingSettings(), m_directory, m_fileType, m_mask, m_showFolders, m_order});
+    m_listing.start(m_directory, {[job] { job->run(); }, [job] { job->cancel(); },
+                                  [this, job] { showChanges(*job); },
+                                  [this] { throw platform::Error(noAnswerText()); }});
+    if (job->waitBriefly(shownAtOnceEntries, shownAtOnceMilliseconds))
+        m_listing.deliverNow();
+}
+
+void TZuFilelistView28::showChanges(FolderListingJob &job)
+{
+    job.waitUntilDone();
+    FileListContext context;
+    std::vector<FileListRow> rows = job.takeRows(context);
+    m_listedTotal = job.listedTotal();
+    if (!m_model->mergeRows(rows, context, m_order)) {
+        const ListingPlace kept = listingPlace();
+        m_model->setRows(std::move(rows), std::move(context));
+        finishListing(kept);
+    }
+    raiseListingError(job);
 }
 
 void TZuFilelistView28::finishListing(const ListingPlace &kept)

@@ -5,6 +5,7 @@
 // folder tree and folder combo; reports the selected row's full path.
 
 #include "explorer/shared/ExplorerTypes.h"
+#include "explorer/shared/ListingSession.h"
 #include "explorer/shared/ListPartner.h"
 #include "explorer/shared/PartnerLink.h"
 #include "explorer/filelist/FileListHeader.h"
@@ -13,10 +14,9 @@
 #include "explorer/filelist/FolderListing.h"
 #include "explorer/filelist/TZuFileListShortCuts.h"
 
+#include "platform/FolderEntriesWatcher.h"
 #include "platform/WaitCursor.h"
 
-#include <QPointer>
-#include <QThreadPool>
 #include <cstddef>
 #include <functional>
 #include <type_traits>
@@ -135,6 +135,8 @@ public:
 
     // Listing state.
     qint64 ListedTotal() const { return m_listedTotal; }
+    // Reads of a folder started so far, whole listings and updates alike.
+    quint64 readsStarted() const { return m_listing.generation(); }
     int SortColumn() const { return m_order.column; }
     bool SortDescending() const { return m_order.descending; }
     bool SortingEnabled() const { return m_sortingEnabled; }
@@ -232,19 +234,19 @@ private:
         QString editedPath;
         QString editedText;
     };
-    struct PendingListing {
-        std::shared_ptr<FolderListingJob> job;
-        ListingPlace place;
-        std::unique_ptr<platform::WaitCursor> hourglass;
-        std::vector<std::function<void()>> then;
-    };
     static FileListOrder clickedOrder(FileListOrder order, int column);
     void cancelListing();
-    // A network listing that took too long: dropped, the list left empty, and reported.
-    void giveUpListing();
+    // A network listing that took too long: the list left empty, and reported.
+    void giveUpListing(const ListingPlace &kept);
     QString noAnswerText() const;
-    void listingDone(quint64 generation);
-    void showListing();
+    void showListing(FolderListingJob &job, const ListingPlace &kept);
+    // Reads the listed folder again and brings the rows to it change by change (a new
+    // row inserted, a gone one removed, the others updated in place): selection,
+    // current row, scroll position and an open editor stay as they are.
+    void rereadChanges();
+    void showChanges(FolderListingJob &job);
+    // A listing's error, raised once its rows are shown.
+    void raiseListingError(const FolderListingJob &job) const;
     void finishListing(const ListingPlace &kept);
     FolderListingSettings listingSettings() const;
     ListingPlace listingPlace() const;
@@ -294,7 +296,8 @@ private:
     bool m_readOnly = false;
     FileListCommands *m_commands;
     TZuFilelistView28PopUp *m_popUp = nullptr;
-    PendingListing m_pending;
-    quint64 m_listingGeneration = 0;
-    QThreadPool m_listingPool;
+    ListingSession m_listing;
+    std::unique_ptr<platform::WaitCursor> m_hourglass; // while a big folder is read
+    platform::FolderEntriesWatcher m_watcher; // the listed folder
+    quint64 m_changesWaitFor = 0; // the read after which the folder is read again
 };

@@ -30,8 +30,6 @@ void FolderListingJob::run()
         m_rows.shrink_to_fit();
         sortFileListRows(m_rows, m_listing.context(), m_request.order);
     }
-    if (m_onDone)
-        m_onDone();
     QMutexLocker lock(&m_mutex);
     m_done = true;
     m_progress.wakeAll();

@@ -11,7 +11,6 @@
 #include <QMutex>
 #include <QWaitCondition>
 #include <exception>
-#include <functional>
 #include <vector>
 
 struct FolderListingRequest {
@@ -27,8 +26,6 @@ class FolderListingJob {
 public:
     explicit FolderListingJob(FolderListingRequest request);
 
-    // Called on the worker once the listing has ended, whether done or cancelled.
-    void setOnDone(std::function<void()> onDone) { m_onDone = std::move(onDone); }
     // Lists and sorts (worker thread).
     void run();
     void cancel() { m_listing.cancel(); }
@@ -54,7 +51,6 @@ private:
     std::vector<FileListRow> m_rows;
     FolderListing m_listing;
     std::exception_ptr m_error;
-    std::function<void()> m_onDone;
     mutable QMutex m_mutex;
     QWaitCondition m_progress;
     bool m_done = false;

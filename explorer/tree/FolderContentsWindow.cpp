@@ -1,13 +1,14 @@
 #include "explorer/tree/FolderContentsWindow.h"
 
 #include "explorer/shared/ExplorerTexts.h"
+#include "explorer/shared/ListingSession.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellFileInfo.h"
 #include "explorer/shared/ShellUtils.h"
 #include "explorer/shared/SystemImageList.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
-#include "platform/NetworkThreads.h"
+#include "platform/MessageBox.h"
 #include "platform/WaitCursor.h"
 #include "text/Ascii.h"
 
@@ -16,10 +17,8 @@
 #include <QEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
-#include <QThreadPool>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
@@ -49,6 +48,7 @@ FolderContentsWindow::FolderContentsWindow(QWidget *tree, const QString &content
     : QFrame(tree)
     , m_tree(tree)
     , m_folder(contentsFolder)
+    , m_listing(new ListingSession(ListingSession::networkLimitMs, this))
 {
     setObjectName(QStringLiteral("FolderContentsWindow"));
     setFrameShape(QFrame::StyledPanel);
@@ -104,26 +104,23 @@ FolderContentsWindow::FolderContentsWindow(QWidget *tree, const QString &content
     show();
     raise();
 
-    // The folder is read on a pool; a slow or silent folder leaves the window answering.
-    // A share's folder goes to the pool that nothing waits for, not even the end of the
-    // program.
+    // The folder is read off the window's thread; a share that stays silent is given up
+    // with the file list's message.
     setCursor(Qt::WaitCursor);
     const QString pattern = AddSlash(m_folder) + QStringLiteral("*.*");
-    QPointer<FolderContentsWindow> window(this);
-    platform::folderReadingPool(m_folder, QThreadPool::globalInstance())->start([window, pattern] {
-        QStringList names;
-        platform::FindFiles finder(pattern, platform::EntryKinds::NonFolders);
-        platform::FoundEntry entry;
-        while (finder.next(entry)) {
-            if (!(entry.attributes & platform::faDirectory))
-                names.append(entry.name);
-        }
-        names = sortedByCaption(names);
-        QMetaObject::invokeMethod(qApp, [window, names] {
-            if (window)
-                window->fill(names);
-        }, Qt::QueuedConnection);
-    });
+    m_listing->start<QStringList>(
+        m_folder,
+        [pattern](const std::atomic<bool> &cancelled) {
+            QStringList names;
+            platform::FindFiles finder(pattern, platform::EntryKinds::NonFolders);
+            platform::FoundEntry entry;
+            while (!cancelled && finder.next(entry)) {
+                if (!(entry.attributes & platform::faDirectory))
+                    names.append(entry.name);
+            }
+            return sortedByCaption(names);
+        },
+        [this](QStringList names) { fill(names); }, [this] { giveUp(); });
 }
 
 void FolderContentsWindow::fill(const QStringList &names)
@@ -139,6 +136,13 @@ void FolderContentsWindow::fill(const QStringList &names)
         m_list->setCurrentItem(m_list->item(0), QItemSelectionModel::NoUpdate);
     unsetCursor();
     m_listed = true;
+}
+
+void FolderContentsWindow::giveUp()
+{
+    unsetCursor();
+    platform::showMessage(platform::MessageKind::Error, QCoreApplication::applicationName(),
+                          ListingSession::noAnswerText(TreeTextLanguage, m_folder));
 }
 
 void FolderContentsWindow::openItem(QListWidgetItem *item)

@@ -2,12 +2,13 @@
 // The small window of the tree's Folder Contents command: the plain files of one folder
 // (hidden ones too), over the tree's whole area, with an OK button. A double click opens
 // a file with its program; OK reports the selected file and closes the window. The
-// folder is read off the window's thread.
+// folder is read off the window's thread; a share silent past the limit is given up.
 
 #include <QFrame>
 #include <QString>
 #include <QStringList>
 
+class ListingSession;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -34,12 +35,15 @@ protected:
 
 private:
     void fill(const QStringList &names);
+    // The share did not answer in time: the list's message, the list left empty.
+    void giveUp();
     void openItem(QListWidgetItem *item);
     void confirm();
     void fitToTree();
 
     QWidget *m_tree;
     QString m_folder;
+    ListingSession *m_listing;
     QLabel *m_caption;
     QListWidget *m_list;
     QPushButton *m_ok;

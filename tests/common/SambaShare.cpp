@@ -357,6 +357,15 @@ QString SambaShare::mountGuest()
     return folder;
 }
 
+QString SambaShare::mountGuestHolding(const QString &name)
+{
+    QFile seed(guestFolder() + QLatin1Char('/') + name);
+    if (m_failure.isEmpty() && !seed.open(QIODevice::WriteOnly))
+        m_failure = QStringLiteral("cannot write %1: %2").arg(seed.fileName(), seed.errorString());
+    seed.close();
+    return mountGuest();
+}
+
 void SambaShare::freezeServer()
 {
     if (m_smbd == 0)

@@ -41,6 +41,8 @@ public:
     // Mounts the guest share as the desktop does and gives its local folder; empty, with
     // failure() telling why, when the mount fails.
     QString mountGuest();
+    // The same, with an empty file `name` put in the share first.
+    QString mountGuestHolding(const QString &name);
 
     bool isServing() const { return m_smbd != 0; }
     // The server and its connections end at once (calls on a mount then fail, connections

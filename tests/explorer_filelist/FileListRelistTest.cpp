@@ -3,6 +3,7 @@
 #include "tests/explorer_filelist/FileListFixture.h"
 
 #include <QScrollBar>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -33,4 +34,15 @@ TEST_F(FileListFixture, RelistingKeepsSelectionCurrentRowAndScrollWhereTheyStill
     listFolder(u"other"_s);
     EXPECT_EQ(list.selectedIndex(), -1);
     EXPECT_EQ(list.verticalScrollBar()->value(), 0);
+}
+
+TEST_F(FileListFixture, AChangeWhileTheFolderIsBeingReadIsShownAfterTheRead)
+{
+    for (int number = 0; number < 3000; ++number)
+        folder.write(u"listed/f%1.txt"_s.arg(number, 4, 10, QLatin1Char('0')), "");
+    listFolder(u"listed"_s);
+    ASSERT_TRUE(list.isListing()) << "the folder is read in the background";
+    folder.write(u"listed/late.txt"_s, "late");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowOf(u"late.txt"_s) >= 0; }, 10000));
+    EXPECT_EQ(list.itemCount(), 3002); // with the parent row
 }
