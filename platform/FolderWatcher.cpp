@@ -17,7 +17,10 @@
 namespace platform {
 
 namespace {
-constexpr int settleMilliseconds = 60;
+// A burst ends when no event came for this long, or is reported anyway once it has
+// lasted longestBurstMilliseconds (a folder that never settles is reported once a second).
+constexpr int settleMilliseconds = 100;
+constexpr int longestBurstMilliseconds = 1000;
 constexpr const char *watchLimitPath = "/proc/sys/fs/inotify/max_user_watches";
 constexpr int assumedWatchLimit = 8192; // the kernel's old default
 
@@ -55,11 +58,11 @@ FolderWatcher::FolderWatcher(QObject *parent)
 {
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleMilliseconds);
-    connect(&m_settle, &QTimer::timeout, this, &FolderWatcher::examineTouchedFolders);
+    connect(&m_settle, &QTimer::timeout, this, &FolderWatcher::burstMayHaveEnded);
     m_inotifyFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_inotifyFd >= 0) {
         m_inotifyNotifier = new QSocketNotifier(m_inotifyFd, QSocketNotifier::Read, this);
-        connect(m_inotifyNotifier, &QSocketNotifier::activated, this, &FolderWatcher::readNotifications);
+        connect(m_inotifyNotifier, &QSocketNotifier::activated, this, &FolderWatcher::readAndPause);
     }
 
     MountTable &mounts = MountTable::instance();
@@ -119,6 +122,30 @@ void FolderWatcher::readNotifications()
                 m_pathsOfWatch.remove(event->wd);
         }
     }
+}
+
+void FolderWatcher::readAndPause()
+{
+    readNotifications();
+    // During a burst the rest of it is read when the settle timer ends, not event by
+    // event: a folder changing all the time wakes the program ten times a second at most.
+    if (m_settle.isActive() && m_inotifyNotifier)
+        m_inotifyNotifier->setEnabled(false);
+}
+
+void FolderWatcher::burstMayHaveEnded()
+{
+    m_eventsSinceCheck = false;
+    m_checking = true;
+    readNotifications();
+    m_checking = false;
+    if (m_eventsSinceCheck && m_burstAge.elapsed() < longestBurstMilliseconds) {
+        m_settle.start();
+        return;
+    }
+    if (m_inotifyNotifier)
+        m_inotifyNotifier->setEnabled(true);
+    examineTouchedFolders();
 }
 
 int FolderWatcher::watchBudget()
@@ -191,8 +218,11 @@ void FolderWatcher::folderTouched(const QString &nativePath, int kinds)
     if (!m_watched.contains(nativePath))
         return;
     m_touched[nativePath] |= kinds;
-    if (!m_settle.isActive())
+    m_eventsSinceCheck = true;
+    if (!m_settle.isActive() && !m_checking) {
+        m_burstAge.start();
         m_settle.start();
+    }
 }
 
 void FolderWatcher::examineTouchedFolders()

@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QElapsedTimer>
 #include <QTimer>
 
 class QSocketNotifier;
@@ -55,6 +56,8 @@ private:
     int addWatch(const QString &nativePath);
     void removeWatch(const QString &nativePath, int watch);
     void readNotifications();
+    void readAndPause();
+    void burstMayHaveEnded();
 
     // The TouchKind of an event in a watched folder; 0 for one about files.
     static int subfolderChange(const QString &nativePath, const ::inotify_event *event);
@@ -70,6 +73,9 @@ private:
     QHash<QString, WatchedFolder> m_watched; // by native path
     QHash<QString, int> m_touched; // TouchKind bits by native path
     QTimer m_settle;
+    QElapsedTimer m_burstAge;
+    bool m_eventsSinceCheck = false;
+    bool m_checking = false;
 
     QSet<QString> m_mountPoints;
 };

@@ -310,6 +310,7 @@ void FolderTree::updateFolderNode(const QString &folderPath)
     QSet<QString> shown;
     QTreeWidgetItem *selected = currentItem();
     bool selectionMoved = false;
+    bool childrenChanged = false;
     for (int i = node->childCount() - 1; i >= 0; --i) {
         QTreeWidgetItem *child = node->child(i);
         if (present.contains(child->text(0))) {
@@ -321,15 +322,19 @@ void FolderTree::updateFolderNode(const QString &folderPath)
             selectionMoved = true;
         }
         delete node->takeChild(i);
+        childrenChanged = true;
     }
     const bool everyOneExpands = !m_probesNetworkFolders && isOnNetworkDrive(folder);
     for (const QString &name : names) {
-        if (!shown.contains(name))
-            insertChildByCaption(node, newFolderNode(name, everyOneExpands || hasSubfolders(AddSlash(folder) + name)));
+        if (shown.contains(name))
+            continue;
+        insertChildByCaption(node, newFolderNode(name, everyOneExpands || hasSubfolders(AddSlash(folder) + name)));
+        childrenChanged = true;
     }
     if (node->childCount() == 0)
         setHasChildren(node, false);
-    if (m_updateDepth == 0)
+    // The folders shown are others now: the watches follow.
+    if (m_updateDepth == 0 && childrenChanged)
         watchShownFolders();
     if (selectionMoved)
         emit selectedFolderRemoved(folder);
