@@ -26,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -152,6 +153,7 @@ void BM_ExpandFolderOf5000Subfolders(benchmark::State &state)
 {
     const QString wide = wideFolder().filePath(QStringLiteral("Wide"));
     platform::mapDrive({QLatin1Char(wideLetter), wideFolder().path(), QString(), false});
+    const auto unmap = qScopeGuard([] { platform::unmapDrive(QLatin1Char(wideLetter)); });
     TZuDirTree21 tree;
     tree.SetFolderType(TFileType{ftReadOnly, ftSystem, ftArchive});
     tree.resize(300, 600);
@@ -191,6 +193,7 @@ void BM_OpenPath12LevelsDeepAfterRebuild(benchmark::State &state)
 {
     const QStringList wayDown = foldersOnTheWayDown();
     platform::mapDrive({QLatin1Char(deepLetter), wayDown.front(), QString(), false});
+    const auto unmap = qScopeGuard([] { platform::unmapDrive(QLatin1Char(deepLetter)); });
     const QString deepest = QLatin1Char(deepLetter) + QStringLiteral(":\\")
                             + wayDown.back().mid(wayDown.front().size() + 1).replace(QLatin1Char('/'), QLatin1Char('\\'));
     TZuDirTree21 tree;

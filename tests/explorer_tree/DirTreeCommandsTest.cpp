@@ -281,6 +281,11 @@ TEST_F(DirTreeCommandsTest, DeleteMovesTheFolderToTheTrashAfterAYes)
     EXPECT_FALSE(exists(u"A/inner"_s));
     EXPECT_EQ(tree().currentItem(), fixture.node(u"A"_s));
     EXPECT_EQ(list.Directory(), fixture.path(u"A\\"_s));
+    // ... and stays there once the change has been noticed.
+    QTest::qWait(400);
+    EXPECT_EQ(tree().currentItem(), fixture.node(u"A"_s));
+    EXPECT_EQ(tree().SelectedPath(), fixture.path(u"A\\"_s));
+    EXPECT_TRUE(tree().currentItem() && tree().currentItem()->parent()->isExpanded());
 
     // A folder removed behind the tree's back: its path and "not found".
     open(u"B"_s);
