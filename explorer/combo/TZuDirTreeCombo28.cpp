@@ -116,6 +116,13 @@ void TZuDirTreeCombo28::listLinked()
         showInFileList(SelectedPath());
 }
 
+void TZuDirTreeCombo28::showChangedFolder(const QString &path)
+{
+    if (path != drivesPath && path != topNodeCaption())
+        m_dropDown->updateFolderNode(DelSlash(path));
+    OpenPath(path == drivesPath ? topNodeCaption() : path);
+}
+
 void TZuDirTreeCombo28::reloadKeeping(const QString &path)
 {
     RebuildTree();

@@ -73,6 +73,7 @@ public:
     QObject *partnerObject() override { return this; }
     void followFolder(const QString &path) override { OpenPath(path); }
     void reloadKeeping(const QString &path) override;
+    void showChangedFolder(const QString &path) override;
     QString followedFolder() const override { return SelectedPath(); }
     QString topCaption() const override { return topNodeCaption(); }
     void toggleDropDown() override { ToggleDropDown(); }

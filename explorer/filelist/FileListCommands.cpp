@@ -356,5 +356,5 @@ void FileListCommands::updatePartners(const QString &path, PartnerOrder order)
     FolderPartner *combo = m_list.folderPartner(FolderPartner::Kind::Combo);
     FolderPartner *tree = m_list.folderPartner(FolderPartner::Kind::Tree);
     if (FolderPartner *partner = combo && (order == PartnerOrder::ComboFirst || !tree) ? combo : tree)
-        partner->reloadKeeping(path);
+        partner->showChangedFolder(path);
 }

@@ -25,6 +25,10 @@ public:
     virtual void followFolder(const QString &path) = 0;
     // Reads the folders again and shows `path` chosen.
     virtual void reloadKeeping(const QString &path) = 0;
+    // The list's command changed the folders inside `path` (made, renamed, removed or
+    // pasted some): those nodes are brought in step and `path` is chosen; nothing else
+    // is read again.
+    virtual void showChangedFolder(const QString &path) = 0;
     // The chosen folder.
     virtual QString followedFolder() const = 0;
     // A folder just made under the chosen one, in a list that shows no folders: the

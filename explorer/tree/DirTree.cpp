@@ -104,6 +104,16 @@ void TZuDirTree21::listLinked()
         listPartner()->followFolder(m_selectedPath);
 }
 
+void TZuDirTree21::showChangedFolder(const QString &path)
+{
+    if (path == drivesPath || path == topNodeCaption()) {
+        reopen(drivesPath);
+        return;
+    }
+    updateFolderNode(DelSlash(path));
+    selectChangedFolder(path);
+}
+
 void TZuDirTree21::reloadKeeping(const QString &path)
 {
     ReloadTree();

@@ -56,6 +56,7 @@ public:
         chosen = path;
     }
     void reloadKeeping(const QString &path) override { calls << QStringLiteral("reload ") + path; }
+    void showChangedFolder(const QString &path) override { calls << QStringLiteral("changed ") + path; }
     QString followedFolder() const override { return chosen; }
     QString topCaption() const override { return QStringLiteral("Computer"); }
     bool isDroppedDown() const override { return droppedDown; }
