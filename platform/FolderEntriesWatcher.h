@@ -5,15 +5,14 @@
 // moment, and at the latest a second after the burst began. Reports arrive on the
 // thread that owns the watcher.
 
-#include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
-class QSocketNotifier;
+struct inotify_event;
 
 namespace platform {
+
+class InotifyBursts;
 
 class FolderEntriesWatcher : public QObject {
     Q_OBJECT
@@ -31,15 +30,12 @@ signals:
     void changed();
 
 private:
-    void readNotifications();
-    void report();
+    // Whether an event is about the watched folder.
+    bool takeEvent(const ::inotify_event &event);
 
-    int m_inotifyFd = -1;
-    QSocketNotifier *m_notifier = nullptr;
+    InotifyBursts *m_events;
     int m_watch = -1;
     QString m_folder;
-    QTimer m_quiet;
-    QElapsedTimer m_burst; // since the first change not yet reported
 };
 
 } // namespace platform

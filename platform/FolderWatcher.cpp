@@ -3,11 +3,11 @@
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FindFiles.h"
+#include "platform/InotifyBursts.h"
 #include "platform/MountTable.h"
 #include "platform/NativeNames.h"
 
 #include <QFile>
-#include <QSocketNotifier>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -17,10 +17,6 @@
 namespace platform {
 
 namespace {
-// A burst ends when no event came for this long, or is reported anyway once it has
-// lasted longestBurstMilliseconds (a folder that never settles is reported once a second).
-constexpr int settleMilliseconds = 100;
-constexpr int longestBurstMilliseconds = 1000;
 constexpr const char *watchLimitPath = "/proc/sys/fs/inotify/max_user_watches";
 constexpr int assumedWatchLimit = 8192; // the kernel's old default
 
@@ -55,35 +51,21 @@ QSet<QString> readMountPoints()
 
 FolderWatcher::FolderWatcher(QObject *parent)
     : QObject(parent)
+    , m_events(new InotifyBursts([this](const inotify_event &event) { return takeEvent(event); }, this))
 {
-    m_settle.setSingleShot(true);
-    m_settle.setInterval(settleMilliseconds);
-    connect(&m_settle, &QTimer::timeout, this, &FolderWatcher::burstMayHaveEnded);
-    m_inotifyFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (m_inotifyFd >= 0) {
-        m_inotifyNotifier = new QSocketNotifier(m_inotifyFd, QSocketNotifier::Read, this);
-        connect(m_inotifyNotifier, &QSocketNotifier::activated, this, &FolderWatcher::readAndPause);
-    }
-
+    connect(m_events, &InotifyBursts::burstEnded, this, &FolderWatcher::examineTouchedFolders);
     MountTable &mounts = MountTable::instance();
     mounts.notifyChanges();
     m_mountPoints = readMountPoints();
     connect(&mounts, &MountTable::changed, this, &FolderWatcher::examineMountTable);
 }
 
-FolderWatcher::~FolderWatcher()
-{
-    delete m_inotifyNotifier;
-    if (m_inotifyFd >= 0)
-        ::close(m_inotifyFd);
-}
+FolderWatcher::~FolderWatcher() = default;
 
 int FolderWatcher::addWatch(const QString &nativePath)
 {
-    if (m_inotifyFd < 0)
-        return -1;
     constexpr uint32_t events = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
-    const int watch = ::inotify_add_watch(m_inotifyFd, encodeNativeName(nativePath).constData(), events);
+    const int watch = m_events->addWatch(encodeNativeName(nativePath), events);
     if (watch >= 0)
         m_pathsOfWatch.insert(watch, nativePath);
     return watch;
@@ -92,60 +74,28 @@ int FolderWatcher::addWatch(const QString &nativePath)
 void FolderWatcher::removeWatch(const QString &nativePath, int watch)
 {
     if (m_pathsOfWatch.remove(watch, nativePath) > 0 && !m_pathsOfWatch.contains(watch))
-        ::inotify_rm_watch(m_inotifyFd, watch);
+        m_events->removeWatch(watch);
 }
 
-void FolderWatcher::readNotifications()
+bool FolderWatcher::takeEvent(const inotify_event &event)
 {
-    alignas(inotify_event) char buffer[16384];
-    for (;;) {
-        const ssize_t got = ::read(m_inotifyFd, buffer, sizeof buffer);
-        if (got <= 0)
-            return;
-        for (ssize_t at = 0; at < got;) {
-            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
-            at += ssize_t(sizeof(inotify_event) + event->len);
-            if (event->mask & IN_Q_OVERFLOW) {
-                // Events were lost: every folder may have changed either way.
-                for (const QString &nativePath : m_watched.keys())
-                    folderTouched(nativePath, SubfolderCreated | SubfolderRemoved);
-                continue;
-            }
-            const QStringList paths = m_pathsOfWatch.values(event->wd);
-            for (const QString &nativePath : paths) {
-                if (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED))
-                    folderTouched(nativePath, FolderGone);
-                else if (const int kind = subfolderChange(nativePath, event))
-                    folderTouched(nativePath, kind);
-            }
-            if (event->mask & IN_IGNORED) // the folder is gone: its watch with it
-                m_pathsOfWatch.remove(event->wd);
-        }
+    bool touched = false;
+    if (event.mask & IN_Q_OVERFLOW) {
+        // Events were lost: every folder may have changed either way.
+        for (const QString &nativePath : m_watched.keys())
+            touched = folderTouched(nativePath, SubfolderCreated | SubfolderRemoved) || touched;
+        return touched;
     }
-}
-
-void FolderWatcher::readAndPause()
-{
-    readNotifications();
-    // During a burst the rest of it is read when the settle timer ends, not event by
-    // event: a folder changing all the time wakes the program ten times a second at most.
-    if (m_settle.isActive() && m_inotifyNotifier)
-        m_inotifyNotifier->setEnabled(false);
-}
-
-void FolderWatcher::burstMayHaveEnded()
-{
-    m_eventsSinceCheck = false;
-    m_checking = true;
-    readNotifications();
-    m_checking = false;
-    if (m_eventsSinceCheck && m_burstAge.elapsed() < longestBurstMilliseconds) {
-        m_settle.start();
-        return;
+    const QStringList paths = m_pathsOfWatch.values(event.wd);
+    for (const QString &nativePath : paths) {
+        if (event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED))
+            touched = folderTouched(nativePath, FolderGone) || touched;
+        else if (const int kind = subfolderChange(nativePath, &event))
+            touched = folderTouched(nativePath, kind) || touched;
     }
-    if (m_inotifyNotifier)
-        m_inotifyNotifier->setEnabled(true);
-    examineTouchedFolders();
+    if (event.mask & IN_IGNORED) // the folder is gone: its watch with it
+        m_pathsOfWatch.remove(event.wd);
+    return touched;
 }
 
 int FolderWatcher::watchBudget()
@@ -213,16 +163,12 @@ int FolderWatcher::subfolderChange(const QString &nativePath, const inotify_even
     return created ? SubfolderCreated : SubfolderRemoved;
 }
 
-void FolderWatcher::folderTouched(const QString &nativePath, int kinds)
+bool FolderWatcher::folderTouched(const QString &nativePath, int kinds)
 {
     if (!m_watched.contains(nativePath))
-        return;
+        return false;
     m_touched[nativePath] |= kinds;
-    m_eventsSinceCheck = true;
-    if (!m_settle.isActive() && !m_checking) {
-        m_burstAge.start();
-        m_settle.start();
-    }
+    return true;
 }
 
 void FolderWatcher::examineTouchedFolders()

@@ -14,13 +14,12 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QElapsedTimer>
-#include <QTimer>
 
-class QSocketNotifier;
 struct inotify_event;
 
 namespace platform {
+
+class InotifyBursts;
 
 class FolderWatcher : public QObject {
     Q_OBJECT
@@ -55,27 +54,21 @@ private:
     static int watchBudget();
     int addWatch(const QString &nativePath);
     void removeWatch(const QString &nativePath, int watch);
-    void readNotifications();
-    void readAndPause();
-    void burstMayHaveEnded();
+    // Whether an event counts: it touched a watched folder.
+    bool takeEvent(const ::inotify_event &event);
 
     // The TouchKind of an event in a watched folder; 0 for one about files.
     static int subfolderChange(const QString &nativePath, const ::inotify_event *event);
-    void folderTouched(const QString &nativePath, int kinds);
+    bool folderTouched(const QString &nativePath, int kinds);
     void examineTouchedFolders();
     void examineMountTable();
 
     // inotify on the names' bytes: one watch per folder, shared by the native paths
     // that lead to the same folder.
-    int m_inotifyFd = -1;
-    QSocketNotifier *m_inotifyNotifier = nullptr;
+    InotifyBursts *m_events;
     QMultiHash<int, QString> m_pathsOfWatch;
     QHash<QString, WatchedFolder> m_watched; // by native path
     QHash<QString, int> m_touched; // TouchKind bits by native path
-    QTimer m_settle;
-    QElapsedTimer m_burstAge;
-    bool m_eventsSinceCheck = false;
-    bool m_checking = false;
 
     QSet<QString> m_mountPoints;
 };

@@ -13,13 +13,13 @@ namespace {
 const QString folder = u"K:\\Music\\"_s;
 
 // "name:size", a trailing "/" for a folder.
-std::vector<FileListRow> rowsOf(const QStringList &specs)
+std::vector<FileListRow> rowsOf(const QStringList &rowTexts)
 {
     std::vector<FileListRow> rows;
-    for (const QString &spec : specs) {
+    for (const QString &text : rowTexts) {
         FileListRow row;
-        row.name = spec.section(u':', 0, 0);
-        row.size = spec.section(u':', 1).toLongLong();
+        row.name = text.section(u':', 0, 0);
+        row.size = text.section(u':', 1).toLongLong();
         if (row.name.endsWith(u'/')) {
             row.name.chop(1);
             row.kind = EntryKind::Folder;
