@@ -1,5 +1,6 @@
 #include "platform/FolderSizeCounter.h"
 
+#include "platform/MountTable.h"
 #include "platform/NativeNames.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
+#include <sstream>
 #include <mutex>
 #include <set>
 #include <string>
@@ -64,7 +65,7 @@ struct SkippedMounts {
 SkippedMounts skippedMounts()
 {
     SkippedMounts skipped;
-    std::ifstream table("/proc/self/mountinfo");
+    std::istringstream table(MountTable::instance().text().toStdString());
     std::string line;
     while (std::getline(table, line)) {
         // id parent major:minor root mount-point options [optional…] - type source super-options

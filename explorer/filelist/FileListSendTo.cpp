@@ -103,8 +103,8 @@ void FileListSendTo::ClipboardAsContents()
                             ? platform::putPictureFileOnClipboard(path)
                             : platform::putTextFileOnClipboard(path, extension == QLatin1String(".RTF"));
     if (!placed)
-        showErrorDialog(ExplorerTexts.msgError + ExplorerTexts.msgCant + QStringLiteral("Copy") + ExplorerTexts.msgFile
-                        + path);
+        // msgCant carries the error prefix already.
+        showErrorDialog(ExplorerTexts.msgCant + QStringLiteral("Copy") + ExplorerTexts.msgFile + path);
 }
 
 void FileListSendTo::ClipboardAsFileName()

@@ -4,6 +4,7 @@
 #include "explorer/filelist/FileListCommands.h"
 #include "explorer/filelist/FileListView.h"
 #include "explorer/filelist/TZuFilelistView28PopUp.h"
+#include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/FileOperationTable.h"
 #include "explorer/tree/DirTree.h"
 #include "platform/DrivePaths.h"
@@ -20,6 +21,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QUrl>
 #include <gmock/gmock.h>
@@ -277,6 +279,29 @@ TEST_F(SendToClipboardTest, ContentsOfAPictureGoAsAnImageAndOfATextFileAsText)
     send({u"words.txt"_s}, u"Send_To1"_s);
     EXPECT_EQ(runXclip({u"-o"_s, u"-t"_s, u"UTF8_STRING"_s}), "Città\nsecond line\n");
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'\n').toStdString();
+
+    // A file gone since it was listed: one message, its prefix once.
+    folder.write(u"from/gone.txt"_s, "x");
+    const auto listed = [&] {
+        for (int row = 0; row < list.itemCount(); ++row) {
+            if (list.item(row).caption == u"gone.txt"_s)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(listed, 5000));
+    ASSERT_TRUE(QFile::remove(folder.filePath(u"from/gone.txt"_s)));
+    list.clearSelection();
+    for (int row = 0; row < list.itemCount(); ++row) {
+        if (list.item(row).caption == u"gone.txt"_s)
+            list.selectItem(row);
+    }
+    list.popUpMenu()->item(u"Send_To1"_s)->trigger();
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_TRUE(boxes.texts().constFirst().startsWith(ExplorerTexts.msgCant + u"Copy"_s + ExplorerTexts.msgFile))
+        << boxes.texts().constFirst().toStdString();
+    EXPECT_FALSE(boxes.texts().constFirst().startsWith(ExplorerTexts.msgError + ExplorerTexts.msgCant));
+    EXPECT_TRUE(boxes.texts().constFirst().endsWith(u"gone.txt"_s)) << boxes.texts().constFirst().toStdString();
 }
 } // namespace
 

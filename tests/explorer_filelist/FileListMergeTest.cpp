@@ -94,8 +94,9 @@ TEST(FileListMergeTest, EachChangeIsAnInsertARemovalOrAnUpdateInTheListOrder)
         EXPECT_EQ(inserted.size(), c.inserted);
         EXPECT_EQ(removed.size(), c.removed);
         EXPECT_EQ(updated.size(), c.updated);
-        if (c.merged.contains(lastName))
+        if (c.merged.contains(lastName)) {
             EXPECT_EQ(model.row(last.row()).name, lastName) << "a kept row keeps its index";
+        }
     }
 }
 
