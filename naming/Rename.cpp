@@ -19,6 +19,9 @@ const QString emptyNameMessage = QStringLiteral("Specificare il nuovo nome del f
 const QString missingMessage = QStringLiteral("Il file \"%1\" non esiste piu'.");
 const QString folderGoneMessage = QStringLiteral("La cartella \"%1\" non esiste piu'.");
 const QString deniedMessage = QStringLiteral("Permesso negato: impossibile rinominare il file \"%1\".");
+const QString notRegularMessage =
+    QStringLiteral("\"%1\" non è un file ma una cartella, un dispositivo o un collegamento: non viene rinominato.");
+const QString noFileMessage = QStringLiteral("Nessun file da rinominare.");
 const QString failedMessage = QStringLiteral("Impossibile rinominare il file \"%1\".");
 
 bool refuse(const QString &message)
@@ -93,6 +96,19 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
     if (!fileSystem.nameFits(target))
         return refuse(byteLimitMessage());
 
+    // Only a regular file (or a link to one: the link is renamed, never what it points
+    // to): no folder, device or FIFO is made writable or renamed in its place.
+    if (oldName.isEmpty())
+        return refuseNoFile();
+    switch (fileSystem.kindOf(oldName)) {
+    case platform::EntryKind::Missing:
+        return refuse(missingMessage.arg(oldName));
+    case platform::EntryKind::NotRegularFile:
+        return refuse(notRegularMessage.arg(oldName));
+    case platform::EntryKind::RegularFile:
+    case platform::EntryKind::Unreachable: // the rename tells why
+        break;
+    }
     fileSystem.setAttributesNormal(oldName);
     if (!fileSystem.fileExists(target))
         return renamed(fileSystem.rename(oldName, target), oldName, target);
@@ -106,4 +122,9 @@ bool TKestrava::PerformRename(const QString &oldName, const QString &newName, co
 bool TKestrava::refuseFolderGone(const QString &folder)
 {
     return refuse(folderGoneMessage.arg(folder));
+}
+
+bool TKestrava::refuseNoFile()
+{
+    return refuse(noFileMessage);
 }

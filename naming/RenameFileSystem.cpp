@@ -1,6 +1,7 @@
 #include "naming/RenameFileSystem.h"
 
 #include "platform/DrivePaths.h"
+#include "platform/NativeNames.h"
 
 QString PlatformRenameFileSystem::path(const QString &name) const
 {
@@ -10,6 +11,11 @@ QString PlatformRenameFileSystem::path(const QString &name) const
 bool PlatformRenameFileSystem::fileExists(const QString &name)
 {
     return platform::fileExists(path(name));
+}
+
+platform::EntryKind PlatformRenameFileSystem::kindOf(const QString &name)
+{
+    return platform::entryKind(platform::encodeNativeName(platform::toNativePath(path(name))));
 }
 
 bool PlatformRenameFileSystem::isSameFile(const QString &first, const QString &second)

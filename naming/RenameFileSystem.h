@@ -3,6 +3,7 @@
 // PerformRename uses the platform's; tests may put a stand-in in its place.
 
 #include "platform/FileSystem.h"
+#include "platform/RegularFile.h"
 
 #include <QString>
 
@@ -11,6 +12,8 @@ public:
     virtual ~RenameFileSystem() = default;
 
     virtual bool fileExists(const QString &name) = 0;
+    // What the name is, links followed: only a regular file is ever renamed.
+    virtual platform::EntryKind kindOf(const QString &name) = 0;
     virtual bool isSameFile(const QString &first, const QString &second) = 0;
     virtual bool nameFits(const QString &name) = 0;
     virtual void setAttributesNormal(const QString &name) = 0;
@@ -24,6 +27,7 @@ public:
     // current folder).
     explicit PlatformRenameFileSystem(const QString &nativeFolder = QString()) : m_folder(nativeFolder) {}
     bool fileExists(const QString &name) override;
+    platform::EntryKind kindOf(const QString &name) override;
     bool isSameFile(const QString &first, const QString &second) override;
     bool nameFits(const QString &name) override;
     void setAttributesNormal(const QString &name) override;

@@ -57,6 +57,8 @@ public:
                               RenameFileSystem &fileSystem);
     // Tells the user that the folder of the file to rename no longer exists; returns false.
     static bool refuseFolderGone(const QString &folder);
+    // Tells that no file is loaded; false.
+    static bool refuseNoFile();
 
 private:
     QString fBareName;

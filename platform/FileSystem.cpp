@@ -88,13 +88,21 @@ bool folderExists(const QString &path)
 
 bool setAttributesNormal(const QString &path)
 {
+    // Only a regular file itself: a link is not followed, so no folder or other file
+    // behind a name is ever made writable.
     const QByteArray native = nativeBytes(path);
-    struct stat info {};
-    if (::stat(native.constData(), &info) != 0)
+    const int fd = ::open(native.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    if (info.st_mode & S_IWUSR)
-        return true;
-    return ::chmod(native.constData(), (info.st_mode & 07777) | S_IWUSR) == 0;
+    struct stat info {};
+    bool done = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (done && !(info.st_mode & S_IWUSR)) {
+        // The descriptor's own inode, whatever the name holds meanwhile.
+        const QByteArray opened = "/proc/self/fd/" + QByteArray::number(fd);
+        done = ::chmod(opened.constData(), (info.st_mode & 07777) | S_IWUSR) == 0;
+    }
+    ::close(fd);
+    return done;
 }
 
 bool isSameFile(const QString &first, const QString &second)

@@ -26,7 +26,7 @@ int attributesFromMode(const QString &name, unsigned mode, bool linkTargetIsDire
 
 bool fileExists(const QString &path);   // a folder is not a file
 bool folderExists(const QString &path);
-// Gives the owner write permission.
+// Gives a regular file (not a link, folder or device) owner write permission.
 bool setAttributesNormal(const QString &path);
 
 // True when both paths name the same entry of one folder: the same spelling, or two

@@ -12,6 +12,22 @@ int openRegularFile(const QByteArray &nativeName, int access)
     return openRegularFileAt(AT_FDCWD, nativeName, access);
 }
 
+EntryKind entryKind(const QByteArray &nativePath)
+{
+    if (nativePath.isEmpty())
+        return EntryKind::Missing;
+    // O_PATH opens neither a FIFO's reader nor a device: nothing waits, nothing is started.
+    const int fd = ::open(nativePath.constData(), O_PATH | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Unreachable;
+    struct stat info {};
+    const bool known = ::fstat(fd, &info) == 0;
+    ::close(fd);
+    if (!known)
+        return EntryKind::Unreachable;
+    return S_ISREG(info.st_mode) ? EntryKind::RegularFile : EntryKind::NotRegularFile;
+}
+
 QByteArray openedFilePath(int fd)
 {
     QByteArray path(4096, Qt::Uninitialized);

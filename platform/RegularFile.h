@@ -19,6 +19,10 @@ int openRegularFile(const QByteArray &nativeName, int access);
 // given, receives the file's status.
 int openRegularFileAt(int folderFd, const QByteArray &name, int access, struct stat *opened = nullptr);
 
+// What a native path names, links followed. Never blocks: nothing is opened for reading.
+enum class EntryKind { Missing, RegularFile, NotRegularFile, Unreachable };
+EntryKind entryKind(const QByteArray &nativePath);
+
 // The path of the file an open descriptor refers to, wherever it has been renamed to;
 // empty when it has been removed.
 QByteArray openedFilePath(int fd);

@@ -10,7 +10,7 @@ packages=(
   libtag1-dev xfsprogs e2fsprogs
   libglib2.0-bin shared-mime-info zlib1g-dev
   dpkg-dev desktop-file-utils appstream
-  xvfb xclip
+  xvfb xclip strace
   fonts-symbola fonts-wqy-microhei
   samba smbclient gvfs-backends gvfs-fuse dbus
 )

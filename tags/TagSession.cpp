@@ -86,6 +86,19 @@ bool TagSession::read()
     return true;
 }
 
+bool TagSession::startsAsMp3() const
+{
+    if (!loaded() || m_buffer.size() < 4)
+        return false;
+    if (m_buffer.startsWith("ID3"))
+        return true;
+    const auto byte = [this](int i) { return quint8(m_buffer.at(i)); };
+    const bool sync = byte(0) == 0xFF && (byte(1) & 0xE0) == 0xE0;
+    const int version = (byte(1) >> 3) & 3, layer = (byte(1) >> 1) & 3;
+    const int bitrate = byte(2) >> 4, sampleRate = (byte(2) >> 2) & 3;
+    return sync && version != 1 && layer != 0 && bitrate != 15 && sampleRate != 3;
+}
+
 void TagSession::parse()
 {
     using namespace id3v2;

@@ -38,6 +38,9 @@ public:
     qint64 fileSize() const { return m_size; }
     // The modification time (nanoseconds) as read or last written.
     qint64 modifiedTime() const { return m_file.modified(); }
+    // Whether the file is one this program tags: it starts with an ID3v2 tag or an MPEG
+    // audio frame header. Another format (FLAC, WAV, a picture) named ".mp3" is not.
+    bool startsAsMp3() const;
     // Whether the file ends with an ID3v1 record now.
     bool endsWithId3v1() const { return !m_id3v1.isEmpty(); }
 

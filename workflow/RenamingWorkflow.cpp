@@ -86,6 +86,11 @@ void RenamingWorkflow::readTags()
     m_id3v1.ReadFromFile(*m_session);
 }
 
+bool RenamingWorkflow::startsAsMp3() const
+{
+    return m_session && m_session->startsAsMp3();
+}
+
 TagFieldValues RenamingWorkflow::loadedFields(const TagFieldValues &shown, const LockTest &isLocked) const
 {
     const TKestrava &v2 = m_engine;
@@ -296,6 +301,8 @@ std::unique_ptr<TagSession> RenamingWorkflow::openSession() const
 bool RenamingWorkflow::renameAndWriteTags(const TagFieldValues &fields, const LossQuestion &askBeforeLoss)
 {
     m_lastSave = TID3v2::SaveResult{TID3v2::SaveStatus::Saved, QString()};
+    if (fileName().isEmpty())
+        return TKestrava::refuseNoFile(); // nothing loaded: nothing on disk is touched
     if (m_loadedAsMp3) {
         // Every question and refusal comes before anything changes on disk; a file gone
         // since the load is the rename's to tell.

@@ -62,6 +62,9 @@ public:
     // engine's values cleared and every later save refused; a file too short for an
     // ID3v1 tag throws platform::StreamError.
     void readTags();
+    // Whether the file in work holds what this program tags: an ID3v2 tag or an MPEG
+    // audio frame at its start (readTags first).
+    bool startsAsMp3() const;
     // The fields after a load: the ID3v2 values first, the ID3v1 values where those are
     // empty (the track where it is 0), every locked field as `shown` has it.
     TagFieldValues loadedFields(const TagFieldValues &shown, const LockTest &isLocked) const;

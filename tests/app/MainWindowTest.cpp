@@ -12,6 +12,7 @@
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 #include "tests/common/StateHome.h"
+#include "tests/common/SystemCallTrace.h"
 #include "tests/tags/TagBytes.h"
 
 #include <QAction>
@@ -29,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -213,6 +215,37 @@ TEST_F(MainWindowTest, EmptyFolderLoadsTheEmptyName)
     EXPECT_EQ(page(), 0);
     EXPECT_EQ(edit("edtNomeOriginale")->text(), QString());
     EXPECT_EQ(edit("edtRinomina")->text(), QString());
+}
+
+TEST_F(MainWindowTest, RinominaWithNoFileLoadedTouchesNothingOnDisk)
+{
+    const StateHome stateHome(folder->filePath(u"state"_s));
+    ASSERT_TRUE(QDir(folder->path()).mkpath(u"empty"_s));
+    const QByteArray empty = QFile::encodeName(folder->filePath(u"empty"_s));
+    ASSERT_EQ(::chmod(empty.constData(), 0555), 0);
+    const auto state = [&] {
+        struct stat info {};
+        ::lstat(empty.constData(), &info);
+        return QStringList{QString::number(info.st_mode, 8), QString::number(info.st_ino),
+                           QDir(folder->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(u'/'),
+                           QDir(folder->filePath(u"empty"_s)).entryList(QDir::AllEntries | QDir::Hidden).join(u'/')};
+    };
+    createWindow();
+    ASSERT_NO_FATAL_FAILURE(clickFolder(folder->filePath(u"empty"_s)));
+    ASSERT_EQ(edit("edtNomeOriginale")->text(), QString());
+    const QStringList before = state();
+
+    SystemCallTrace trace({u"rename"_s, u"renameat"_s, u"renameat2"_s, u"chmod"_s, u"fchmod"_s, u"fchmodat"_s,
+                           u"link"_s, u"linkat"_s, u"unlink"_s, u"unlinkat"_s});
+    type("edtPrima", u"text"_s);
+    QTest::keyClick(edit("edtPrima"), Qt::Key_Return);
+    const QStringList calls = trace.stop();
+
+    EXPECT_EQ(boxes->texts(), QStringList{u"Nessun file da rinominare."_s});
+    EXPECT_EQ(state(), before);
+    if (!trace.unavailable().isEmpty())
+        GTEST_SKIP() << "the folder is unchanged; its system calls were not traced: " << trace.unavailable().toStdString();
+    EXPECT_EQ(calls, QStringList()) << "no rename, mode change, link or removal may be made";
 }
 
 TEST_F(MainWindowTest, BadFilesShowTheirErrorAndLeaveTheWindowUsable)

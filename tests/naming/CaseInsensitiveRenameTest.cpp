@@ -12,6 +12,7 @@
 
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,6 +24,11 @@ public:
     {
         const QString found = stored(name);
         return !found.isEmpty() && platform::fileExists(found);
+    }
+    platform::EntryKind kindOf(const QString &name) override
+    {
+        const QString found = stored(name);
+        return found.isEmpty() ? platform::EntryKind::Missing : platform::entryKind(QFile::encodeName(found));
     }
     bool isSameFile(const QString &first, const QString &second) override
     {

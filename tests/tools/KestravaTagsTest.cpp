@@ -7,6 +7,7 @@
 #include "tests/tags/Mp3Files.h"
 #include "tests/tags/TagBytes.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -14,6 +15,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <cstdio>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 #include <memory>
 #include <vector>
 #include <gtest/gtest.h>
@@ -216,4 +220,114 @@ TEST_F(KestravaTagsTest, ToolsWritingAtOnceEachRecordTheirChange)
     EXPECT_TRUE(list.err.isEmpty()) << list.err.toStdString();
     EXPECT_EQ(list.out.trimmed().split(u'\n').size(), runs) << list.out.toStdString();
     EXPECT_EQ(runTool({u"undo"_s, QString::number(runs)}).exitCode, 0);
+}
+
+namespace {
+// What a test can tell of an entry without following it: kind, mode, identity, and a
+// regular file's bytes (SHA-256).
+QByteArray entryState(const QString &path)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return "missing";
+    QByteArray state = QByteArray::number(info.st_mode, 8) + ' ' + QByteArray::number(qulonglong(info.st_ino)) + ' ' +
+                       QByteArray::number(qulonglong(info.st_rdev));
+    if (S_ISREG(info.st_mode)) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            state += ' ' + QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
+    } else if (S_ISLNK(info.st_mode)) {
+        state += " -> " + QFile::encodeName(QFile::symLinkTarget(path));
+    } else if (S_ISDIR(info.st_mode)) {
+        state += ' ' + QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(u'/').toUtf8();
+    }
+    return state;
+}
+} // namespace
+
+TEST_F(KestravaTagsTest, FoldersDevicesFifosAndOtherFormatsAreRefusedWithNothingChanged)
+{
+    const StateHome stateHome(folder.filePath(u"state"_s));
+    QDir(folder.path()).mkpath(u"albums/inner"_s);
+    ::chmod(QFile::encodeName(folder.filePath(u"albums"_s)).constData(), 0555);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath(u"pipe.mp3"_s)).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(folder.filePath(u"albums"_s), folder.filePath(u"linked.mp3"_s)));
+    // A device node of our own, the same as /dev/null: the real one is never a test's target.
+    const bool device = ::mknod(QFile::encodeName(folder.filePath(u"null.mp3"_s)).constData(), S_IFCHR | 0666,
+                                makedev(1, 3)) == 0;
+    // Other formats, some named as MP3.
+    folder.write(u"a.flac"_s, QByteArray("fLaC\0\0\0\x22", 8) + QByteArray(600, '\x11'));
+    folder.write(u"a.wav"_s, "RIFF\x24\x08\0\0WAVEfmt " + QByteArray(600, '\x22'));
+    folder.write(u"a.jpg"_s, QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF", 10) + QByteArray(600, '\x33'));
+    folder.write(u"flac.mp3"_s, QByteArray("fLaC\0\0\0\x22", 8) + QByteArray(600, '\x11'));
+
+    const struct {
+        QStringList arguments;
+        QString entry, refusal;
+    } cases[] = {
+        {{u"rename"_s, u"albums"_s, u"--name"_s, u"Albums"_s}, u"albums"_s, u"not a regular file"_s},
+        {{u"set"_s, u"albums"_s, u"--title"_s, u"x"_s}, u"albums"_s, u"not a regular file"_s},
+        {{u"rename"_s, u"pipe.mp3"_s, u"--title"_s, u"x"_s}, u"pipe.mp3"_s, u"not a regular file"_s},
+        {{u"set"_s, u"pipe.mp3"_s, u"--title"_s, u"x"_s}, u"pipe.mp3"_s, u"not a regular file"_s},
+        {{u"rename"_s, u"linked.mp3"_s, u"--title"_s, u"x"_s}, u"linked.mp3"_s, u"not a regular file"_s},
+        {{u"set"_s, u"linked.mp3"_s, u"--title"_s, u"x"_s}, u"linked.mp3"_s, u"not a regular file"_s},
+        {{u"rename"_s, u"null.mp3"_s, u"--title"_s, u"x"_s}, u"null.mp3"_s, u"not a regular file"_s},
+        {{u"set"_s, u"null.mp3"_s, u"--title"_s, u"x"_s}, u"null.mp3"_s, u"not a regular file"_s},
+        {{u"set"_s, u"a.flac"_s, u"--title"_s, u"New"_s}, u"a.flac"_s, u"not an MP3 file"_s},
+        {{u"set"_s, u"a.wav"_s, u"--title"_s, u"New"_s}, u"a.wav"_s, u"not an MP3 file"_s},
+        {{u"set"_s, u"a.jpg"_s, u"--title"_s, u"New"_s}, u"a.jpg"_s, u"not an MP3 file"_s},
+        {{u"set"_s, u"flac.mp3"_s, u"--title"_s, u"New"_s}, u"flac.mp3"_s, u"not an MP3 file"_s},
+        {{u"rename"_s, u"flac.mp3"_s, u"--title"_s, u"New"_s}, u"flac.mp3"_s, u"not an MP3 file"_s},
+    };
+    const QStringList names = QDir(folder.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    for (const auto &test : cases) {
+        const QString what = test.arguments.join(u' ');
+        if (!device && test.entry == u"null.mp3"_s) {
+            std::printf("skipped '%s': no device node can be made here (not root)\n", qPrintable(what));
+            continue;
+        }
+        const QByteArray before = entryState(folder.filePath(test.entry));
+        const QByteArray inside = entryState(folder.filePath(u"albums/inner"_s));
+        const ToolRun run = runTool(test.arguments);
+        EXPECT_EQ(run.exitCode, 2) << what.toStdString();
+        EXPECT_TRUE(run.err.contains(test.refusal) && run.err.contains(u"nothing changed"_s))
+            << what.toStdString() << ": " << run.err.toStdString();
+        EXPECT_EQ(entryState(folder.filePath(test.entry)), before) << what.toStdString();
+        EXPECT_EQ(entryState(folder.filePath(u"albums/inner"_s)), inside) << what.toStdString();
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), names)
+            << what.toStdString();
+    }
+    EXPECT_TRUE(runTool({u"undo"_s, u"--list"_s}).out.trimmed().isEmpty()) << "a refusal recorded a change";
+
+    // A change whose file has since become a folder or a FIFO is not taken back, and stays.
+    folder.write(u"notes.txt"_s, "text");
+    ASSERT_EQ(runTool({u"rename"_s, u"notes.txt"_s, u"--name"_s, u"plan"_s}).exitCode, 0);
+    ASSERT_TRUE(QFile::remove(folder.filePath(u"Plan.txt"_s)));
+    for (const bool fifo : {false, true}) {
+        const QByteArray at = QFile::encodeName(folder.filePath(u"Plan.txt"_s));
+        ASSERT_EQ(fifo ? ::mkfifo(at.constData(), 0644) : ::mkdir(at.constData(), 0755), 0);
+        const QByteArray before = entryState(folder.filePath(u"Plan.txt"_s));
+        const ToolRun run = runTool({u"undo"_s});
+        EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(u"not a regular file"_s)) << run.err.toStdString();
+        EXPECT_EQ(entryState(folder.filePath(u"Plan.txt"_s)), before);
+        EXPECT_FALSE(folder.exists(u"notes.txt"_s));
+        EXPECT_TRUE(runTool({u"undo"_s, u"--list"_s}).out.startsWith(u"1\tname\t"_s));
+        ASSERT_EQ(fifo ? ::unlink(at.constData()) : ::rmdir(at.constData()), 0);
+    }
+}
+
+TEST_F(KestravaTagsTest, ALinkedMp3IsRenamedItselfAndItsTagsGoIntoTheFileItNames)
+{
+    QDir(folder.path()).mkpath(u"store"_s);
+    tagbytes::writeMp3(folder, u"store/real.mp3"_s, {.title = u"Old"_s, .artist = u"Band"_s, .track = 1});
+    ASSERT_TRUE(QFile::link(u"store/real.mp3"_s, folder.filePath(u"link.mp3"_s)));
+    const ToolRun run = runTool({u"rename"_s, u"link.mp3"_s, u"--title"_s, u"New"_s});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString renamed = folder.filePath(u"[Band] - New.mp3"_s);
+    EXPECT_EQ(QFile::symLinkTarget(renamed), folder.filePath(u"store/real.mp3"_s));
+    EXPECT_FALSE(folder.exists(u"link.mp3"_s));
+    TID3v2 v2;
+    ASSERT_TRUE(v2.ReadFromFile(folder.filePath(u"store/real.mp3"_s)));
+    EXPECT_EQ(v2.Title(), u"New"_s);
 }

@@ -10,6 +10,7 @@
 #include "platform/NativeNames.h"
 #include "platform/NativePaths.h"
 #include "platform/HeldFile.h"
+#include "platform/RegularFile.h"
 #include "tags/TID3TagInfo.h"
 #include "tags/TID3v2.h"
 #include "tags/TagSession.h"
@@ -21,10 +22,12 @@
 #include <QJsonObject>
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 
 namespace {
 constexpr int exitFailed = 1;
 constexpr int exitUsage = 2;
+constexpr int exitNotOurs = 2; // a file this tool does not change
 
 const QString usageText = QStringLiteral(
     "usage: kestrava-tags COMMAND ...\n"
@@ -59,7 +62,13 @@ const QString usageText = QStringLiteral(
     "  --name N      other files: the new name instead of the file's own\n"
     "  --before T, --after T   other files: text put before and after the name\n"
     "\n"
-    "exit status: 0 done, 1 refused or failed, 2 wrong usage");
+    "Only regular files are changed (a link to one is renamed itself; its tags are\n"
+    "written into the file it points to). Tags are written only into MP3 files: named\n"
+    "\".mp3\" and starting with an ID3v2 tag or an MPEG audio frame.\n"
+    "\n"
+    "exit status: 0 done, 1 refused or failed, 2 wrong usage, or a folder, device,\n"
+    "FIFO or socket given for a file, or tags asked for a file that is not MP3\n"
+    "(nothing changed)");
 
 void print(FILE *stream, const QString &text)
 {
@@ -78,6 +87,33 @@ void printSaveFailure(const QString &file, const QString &what, const TID3v2::Sa
         print(stderr, QStringLiteral("%1: %2: %3").arg(file, what, result.message));
     else
         print(stderr, QStringLiteral("%1: %2").arg(file, what));
+}
+
+// A file this tool leaves alone: told, nothing changed.
+int refuseFile(const QString &file, const QString &why)
+{
+    print(stderr, QStringLiteral("kestrava-tags: %1: %2; nothing changed").arg(file, why));
+    return exitNotOurs;
+}
+
+// A name that is not a regular file (links followed) is refused before anything is
+// opened for reading or writing.
+std::optional<int> refuseUnlessRegularFile(const QString &file)
+{
+    if (platform::entryKind(platform::encodeNativeName(file)) != platform::EntryKind::NotRegularFile)
+        return std::nullopt; // a missing or unreadable file is told by the command itself
+    return refuseFile(file, QStringLiteral("not a regular file (a folder, device, FIFO or socket)"));
+}
+
+// Tags go only into a file named and made as an MP3 file.
+std::optional<int> refuseUnlessMp3(const QString &file, const RenamingWorkflow &workflow)
+{
+    if (!workflow.isMp3())
+        return refuseFile(file, QStringLiteral("not an MP3 file: tags are written only into \".mp3\" files"));
+    if (!workflow.startsAsMp3())
+        return refuseFile(file, QStringLiteral("not an MP3 file: it starts with neither an ID3v2 tag nor "
+                                               "MPEG audio"));
+    return std::nullopt;
 }
 
 int usageError(const QString &problem)
@@ -183,6 +219,12 @@ int undo(const QStringList &arguments)
     if (!valid || count < 1)
         return usageError(QStringLiteral("undo takes --list or a number of changes"));
     for (int i = 0; i < count; ++i) {
+        const QList<UndoLog::Change> changes = log.changes();
+        if (!changes.isEmpty()) {
+            const QString path = changes.last().newPath;
+            if (const std::optional<int> refused = refuseUnlessRegularFile(path))
+                return *refused;
+        }
         const UndoLog::UndoResult result = log.undoLast();
         print(result.done ? stdout : stderr, result.message);
         if (!result.done)
@@ -277,6 +319,8 @@ int set(const QString &file, const QStringList &arguments)
     const Options options(arguments, false);
     if (!options.problem.isEmpty())
         return usageError(options.problem);
+    if (const std::optional<int> refused = refuseUnlessRegularFile(file))
+        return *refused;
     TKestrava engine;
     TID3TagInfo v1;
     RenamingWorkflow workflow(engine, v1);
@@ -286,7 +330,12 @@ int set(const QString &file, const QStringList &arguments)
     workflow.setFile(argument.folder, argument.name);
     workflow.setWriteDespiteLoss(options.force);
     const auto tellLogProblem = qScopeGuard([&] { printLogProblem(undoLog); });
-    if (!workflow.writeTags(loadedFieldsWith(workflow, options))) {
+    if (!workflow.isMp3())
+        return *refuseUnlessMp3(file, workflow);
+    const TagFieldValues fields = loadedFieldsWith(workflow, options);
+    if (const std::optional<int> refused = refuseUnlessMp3(file, workflow))
+        return *refused;
+    if (!workflow.writeTags(fields)) {
         printSaveFailure(file, QStringLiteral("the ID3v2 tag could not be written"), workflow.lastSaveResult());
         return exitFailed;
     }
@@ -298,6 +347,8 @@ int rename(const QString &file, const QStringList &arguments)
     const Options options(arguments, true);
     if (!options.problem.isEmpty())
         return usageError(options.problem);
+    if (const std::optional<int> refused = refuseUnlessRegularFile(file))
+        return *refused;
     TKestrava engine;
     TID3TagInfo v1;
     RenamingWorkflow workflow(engine, v1);
@@ -311,6 +362,8 @@ int rename(const QString &file, const QStringList &arguments)
     if (workflow.isMp3()) {
         // As the window's fields are after a load and the edits: each letter-cased.
         fields = workflow.casedFields(loadedFieldsWith(workflow, options));
+        if (const std::optional<int> refused = refuseUnlessMp3(file, workflow))
+            return *refused;
         workflow.proposeFromTags(fields);
     } else {
         if (!options.given.isEmpty())
