@@ -5,6 +5,9 @@
 
 QString PlatformRenameFileSystem::path(const QString &name) const
 {
+    // No name names nothing: never the folder itself.
+    if (name.isEmpty())
+        return QString();
     return m_folder.isEmpty() ? name : m_folder + platform::toNativePath(name);
 }
 

@@ -16,15 +16,10 @@ EntryKind entryKind(const QByteArray &nativePath)
 {
     if (nativePath.isEmpty())
         return EntryKind::Missing;
-    // O_PATH opens neither a FIFO's reader nor a device: nothing waits, nothing is started.
-    const int fd = ::open(nativePath.constData(), O_PATH | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Unreachable;
+    // stat opens nothing: a FIFO's reader or a device is never started, nothing waits.
     struct stat info {};
-    const bool known = ::fstat(fd, &info) == 0;
-    ::close(fd);
-    if (!known)
-        return EntryKind::Unreachable;
+    if (::stat(nativePath.constData(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Unreachable;
     return S_ISREG(info.st_mode) ? EntryKind::RegularFile : EntryKind::NotRegularFile;
 }
 

@@ -19,7 +19,7 @@ int openRegularFile(const QByteArray &nativeName, int access);
 // given, receives the file's status.
 int openRegularFileAt(int folderFd, const QByteArray &name, int access, struct stat *opened = nullptr);
 
-// What a native path names, links followed. Never blocks: nothing is opened for reading.
+// What a native path names, links followed (a stat: nothing is opened, nothing waits).
 enum class EntryKind { Missing, RegularFile, NotRegularFile, Unreachable };
 EntryKind entryKind(const QByteArray &nativePath);
 

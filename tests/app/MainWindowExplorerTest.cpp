@@ -72,6 +72,7 @@ TEST_F(MainWindowTest, CtrlVAndCtrlNWorkInAnEmptyFolderAndTheNewFolderGetsTheTyp
     QStringList made;
     for (const auto &way : ways) {
         tree()->OpenPath(empty);
+        ASSERT_EQ(tree()->SelectedPath(), empty + u'\\') << way.how << ": the walk stopped elsewhere";
         list()->SetDirectory(empty);
         ASSERT_EQ(list()->itemCount(), 0) << way.how;
         list()->setFocus();

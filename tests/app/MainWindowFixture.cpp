@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QTest>
+#include <stdexcept>
 
 void MainWindowTest::SetUp()
 {
@@ -41,15 +42,36 @@ void MainWindowTest::createWindow()
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 }
 
+namespace {
+QString withoutTrailingSeparator(QString path)
+{
+    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
+    return path;
+}
+} // namespace
+
 void MainWindowTest::clickFolder(const QString &nativePath)
 {
+    // A walk that stops short leaves another folder selected: the test ends there
+    // (the exception fails it) rather than act on that folder.
     TZuDirTree21 *folders = tree();
-    folders->OpenPath(platform::toDrivePath(nativePath));
+    const QString wanted = withoutTrailingSeparator(platform::toDrivePath(nativePath));
+    const auto check = [&](const char *when) {
+        const QString selected = withoutTrailingSeparator(folders->SelectedPath());
+        if (selected != wanted)
+            throw std::runtime_error(std::string("clickFolder: ") + when + " the tree selects " +
+                                     selected.toStdString() + ", not " + wanted.toStdString());
+    };
+    folders->OpenPath(wanted);
     QTreeWidgetItem *node = folders->currentItem();
-    ASSERT_NE(node, nullptr);
+    if (!node)
+        throw std::runtime_error("clickFolder: no node selected for " + wanted.toStdString());
+    check("after the walk");
     folders->scrollToItem(node);
     const QRect place = folders->visualItemRect(node);
     QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, place.topLeft() + QPoint(30, place.height() / 2));
+    check("after the click");
 }
 
 void MainWindowTest::clickListItem(int index)

@@ -1,12 +1,15 @@
-// Test entry: offscreen widgets, a private hive and state folder, and a scripted message responder so
+// Test entry: offscreen widgets, private temporary, home, cache, hive and state folders, and a scripted message responder so
 // that no test can block on a real dialog.
 
 #include "tests/common/ScriptedMessageResponder.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
 #include <memory>
+#include <sys/stat.h>
 
 // Test programs that need the program's own application object define this.
 __attribute__((weak)) std::unique_ptr<QApplication> createTestApplication(int &argc, char **argv)
@@ -17,6 +20,21 @@ __attribute__((weak)) std::unique_ptr<QApplication> createTestApplication(int &a
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Every folder a test may write to by default lies in one folder of this run, removed
+    // at its end: temporary files, home, cache and runtime folders included.
+    QTemporaryDir runFolder(QDir::tempPath() + QStringLiteral("/kestrava-tests-XXXXXX"));
+    for (const char *sub : {"tmp", "home", "cache", "runtime"})
+        QDir(runFolder.path()).mkdir(QString::fromLatin1(sub));
+    // Other users pass through to the temporary files (tests that drop to "nobody").
+    const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                          QFile::ReadOther | QFile::ExeOther;
+    QFile::setPermissions(runFolder.path(), everyone);
+    ::chmod(QFile::encodeName(runFolder.filePath(QStringLiteral("tmp"))).constData(), 01777);
+    QFile::setPermissions(runFolder.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("TMPDIR", QFile::encodeName(runFolder.filePath(QStringLiteral("tmp"))));
+    qputenv("HOME", QFile::encodeName(runFolder.filePath(QStringLiteral("home"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(runFolder.filePath(QStringLiteral("cache"))));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runFolder.filePath(QStringLiteral("runtime"))));
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     QTemporaryDir dataHome;

@@ -1,6 +1,6 @@
 #pragma once
-// A small file system mounted under /mnt for the test's lifetime (needs root;
-// mounted() is false where the system refuses): a RAM file system, or a disk (an
+// A small file system mounted under /mnt for the test's lifetime (needs root and a
+// confined run, where /mnt is the run's own; whyNotMounted() tells otherwise): a RAM file system, or a disk (an
 // ext4 image on a loop device) where the test needs real storage.
 
 #include <QString>
@@ -14,6 +14,7 @@ public:
     ScratchMount &operator=(const ScratchMount &) = delete;
 
     bool mounted() const { return m_mounted; }
+    QString whyNotMounted() const;
     QString root() const { return m_root; }
     void unmount();
     bool remount();

@@ -386,7 +386,7 @@ TEST_F(ShellFileOpTest, MoveAcrossFileSystemsRemovesEachSourceOnlyAfterItsCopy)
 {
     ScratchMount volume("move", 16384);
     if (!volume.mounted())
-        GTEST_SKIP() << "mounting needs root";
+        GTEST_SKIP() << volume.whyNotMounted().toStdString();
     for (const char *name : {"Album/1.mp3", "Album/2.mp3", "Album/Disc 2/3.mp3"})
         folder.write(name, bytes(2 << 20, name[6]));
     const QMap<QString, QByteArray> album = tree(folder.filePath("Album"));
@@ -441,7 +441,7 @@ TEST_F(ShellFileOpTest, AMoveKilledMidwayLeavesNoPartialCopyAfterTheNextOperatio
 {
     ScratchMount volume("killed", 16384);
     if (!volume.mounted())
-        GTEST_SKIP() << "mounting needs root";
+        GTEST_SKIP() << volume.whyNotMounted().toStdString();
     const QString source = volume.root();
     const QByteArray song = bytes(3 << 20, 's');
     const auto write = [&](const QString &name, const QByteArray &content) {
@@ -502,7 +502,7 @@ TEST_F(ShellFileOpTest, AStoppedFolderMoveGivesTheFolderItsMode)
 {
     ScratchMount volume("stopped", 16384);
     if (!volume.mounted())
-        GTEST_SKIP() << "mounting needs root";
+        GTEST_SKIP() << volume.whyNotMounted().toStdString();
     for (const char *name : {"Album/1.mp3", "Album/2.mp3", "Album/3.mp3"})
         folder.write(name, bytes(2 << 20, name[6]));
     ::chmod(QFile::encodeName(folder.filePath("Album")).constData(), 0750);
@@ -515,7 +515,7 @@ TEST_F(ShellFileOpTest, AFullDiskRemovesThePartialCopyAndReports)
 {
     ScratchMount small("full", 256);
     if (!small.mounted())
-        GTEST_SKIP() << "mounting needs root";
+        GTEST_SKIP() << small.whyNotMounted().toStdString();
     folder.write("big.bin", bytes(1 << 20, 'x'));
     EXPECT_FALSE(run(FO_MOVE, drive("big.bin"), platform::toDrivePath(small.root()) + "\\"));
     EXPECT_EQ(folder.read("big.bin").size(), 1 << 20);

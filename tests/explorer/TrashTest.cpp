@@ -67,7 +67,7 @@ TEST(TrashTest, TheSharedTrashIsUsedOnlyWhereItStaysOurs)
     for (const Case &c : cases) {
         ScratchMount volume(QStringLiteral("trash"));
         if (!volume.mounted())
-            GTEST_SKIP() << "no file system could be mounted";
+            GTEST_SKIP() << volume.whyNotMounted().toStdString();
         const QByteArray root = QFile::encodeName(volume.root());
         ASSERT_TRUE(c.prepare(root)) << c.name;
         ASSERT_TRUE(QFile(volume.root() + "/song.mp3").open(QIODevice::WriteOnly)) << c.name;

@@ -220,13 +220,14 @@ TEST_F(ClipboardTest, AFolderCopiedInTheTreeIsReadByAnotherProgramAndOneCopiedTh
     TZuDirTree21 tree;
     tree.show();
     tree.OpenPath(platform::toDrivePath(folder.filePath(u"from"_s)));
-    ASSERT_NE(tree.currentItem(), nullptr);
+    ASSERT_EQ(tree.SelectedPath(), platform::toDrivePath(folder.filePath(u"from"_s)) + u'\\');
     tree.MarkClipboardFolder(opMove);
     EXPECT_EQ(runXclip({u"-o"_s, u"-t"_s, u"x-special/gnome-copied-files"_s}), "cut\n" + uriOf(u"from"_s));
 
     folder.write(u"album/01.mp3"_s, "1");
     otherProgramPuts("copy", {u"album"_s});
     tree.OpenPath(platform::toDrivePath(folder.filePath(u"to"_s)));
+    ASSERT_EQ(tree.SelectedPath(), platform::toDrivePath(folder.filePath(u"to"_s)) + u'\\');
     tree.PasteFolder();
     EXPECT_EQ(folder.read(u"to/album/01.mp3"_s), "1");
     EXPECT_TRUE(folder.exists(u"album/01.mp3"_s));

@@ -144,7 +144,7 @@ TEST(DirTreeChangeTest, AVolumeMountedOrUnmountedAddsOrRemovesItsDrive)
 
     ScratchMount volume(QStringLiteral("tree"), 4096, ScratchMount::Kind::Disk);
     if (!volume.mounted())
-        GTEST_SKIP() << "mounting needs privileges this run does not have";
+        GTEST_SKIP() << volume.whyNotMounted().toStdString();
     ASSERT_TRUE(QTest::qWaitFor([&] { return driveCount() == before + 1; }, patienceMs));
     EXPECT_EQ(fixture.tree.SelectedPath(), fixture.path(QStringLiteral("Music")) + QLatin1Char('\\'));
     volume.unmount();
@@ -212,7 +212,10 @@ TEST(DirTreeChangeTest, ChurnInACollapsedShownFolderMovesNothingAndLeavesTheEdit
         FolderChurn churn(fixture.nativePath(QStringLiteral("Music/Busy")), 5);
         ASSERT_TRUE(churn.finish(10000));
     }
-    QTest::qWait(300);
+    // The churn's last change (Busy empty again) is taken in once its burst ends: late on
+    // a loaded machine, never lost.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !hasChildren(fixture.node(QStringLiteral("Music/Busy"))); }, patienceMs))
+        << "the last change of the churn was lost";
     if (!driveChanges.isEmpty())
         GTEST_SKIP() << "a volume came or went during the churn";
     EXPECT_TRUE(treeRebuilds.isEmpty());
@@ -220,7 +223,6 @@ TEST(DirTreeChangeTest, ChurnInACollapsedShownFolderMovesNothingAndLeavesTheEdit
     EXPECT_EQ(fixture.selected(), rock);
     EXPECT_EQ(fixture.tree.verticalScrollBar()->value(), scroll);
     EXPECT_EQ(list.selectedIndex(), 1);
-    EXPECT_FALSE(hasChildren(fixture.node(QStringLiteral("Music/Busy"))));
 
     // An editor opened before the churn keeps its text and caret through it.
     fixture.tree.setFocus();

@@ -142,7 +142,7 @@ TEST(FolderWatcherTest, ReportsVolumesMountedAndUnmounted)
     QSignalSpy spy(&watcher, &FolderWatcher::changed);
     ScratchMount volume(QStringLiteral("watch"), 4096, ScratchMount::Kind::Disk);
     if (!volume.mounted())
-        GTEST_SKIP() << "mounting needs privileges this run does not have";
+        GTEST_SKIP() << volume.whyNotMounted().toStdString();
 
     const bool added = QTest::qWaitFor([&] { return !spy.isEmpty(); }, patienceMs);
     const QString where = platform::toDrivePath(volume.root());

@@ -5,12 +5,14 @@
 
 #include "explorer/tree/DirTree.h"
 #include "explorer/shared/DirTreeNodes.h"
+#include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "tests/common/TempFolder.h"
 
 #include <QDir>
 #include <QStringList>
 #include <QTreeWidgetItem>
+#include <stdexcept>
 
 inline const TFileType withoutHidden{ftReadOnly, ftSystem, ftArchive};
 
@@ -22,13 +24,20 @@ inline QStringList childCaptions(const QTreeWidgetItem *node)
     return captions;
 }
 
-// A folder shown as a drive while the guard lives.
+// A folder shown as a drive while the guard lives. A mapping that fails ends the test
+// (the exception fails it): a tree on another drive would act on other folders.
 class MappedDrive {
 public:
     MappedDrive(QChar letter, const QString &nativeRoot, const QString &remote = QString())
         : m_letter(letter)
     {
-        platform::mapDrive({letter, nativeRoot, remote, false});
+        const bool mapped = platform::mapDrive({letter, nativeRoot, remote, false});
+        bool shown = false;
+        for (const platform::DriveInfo &drive : platform::refreshDrives())
+            shown = shown || (drive.letter == letter && QDir::cleanPath(drive.nativeRoot) == QDir::cleanPath(nativeRoot));
+        if (!mapped || !shown)
+            throw std::runtime_error("drive " + QString(letter).toStdString() + ": could not be mapped to " +
+                                     nativeRoot.toStdString());
     }
     ~MappedDrive() { platform::unmapDrive(m_letter); }
     MappedDrive(const MappedDrive &) = delete;

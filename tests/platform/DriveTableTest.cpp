@@ -1,5 +1,6 @@
 #include "platform/DriveTable.h"
 #include "platform/FolderWatcher.h"
+#include "tests/common/Confinement.h"
 #include "tests/common/TempFolder.h"
 
 #include <QCoreApplication>
@@ -156,6 +157,8 @@ TEST(DriveTableTest, ALetterIsRememberedByIdentityAndGivenBackWhenItsVolumeIsLon
 
 TEST(DriveTableTest, RamAndBoundFoldersAreNotDrivesAndADiskKeepsItsLetter)
 {
+    if (!confinement::scratchDrivesAllowed())
+        GTEST_SKIP() << confinement::scratchDrivesRefusal();
     TempFolder folder(false);
     const QString pid = QString::number(QCoreApplication::applicationPid());
     const QString ram = "/mnt/kestrava-ram-" + pid, disk = "/mnt/kestrava-disk-" + pid, bound = "/mnt/kestrava-bound-" + pid;
@@ -196,6 +199,8 @@ TEST(DriveTableTest, RamAndBoundFoldersAreNotDrivesAndADiskKeepsItsLetter)
 
 TEST(DriveTableTest, OnlyADriveComingOrGoingIsReported)
 {
+    if (!confinement::scratchDrivesAllowed())
+        GTEST_SKIP() << confinement::scratchDrivesRefusal();
     TempFolder folder(false);
     const QString pid = QString::number(QCoreApplication::applicationPid());
     const QString ram = "/mnt/kestrava-wram-" + pid, disk = "/mnt/kestrava-wdisk-" + pid;
