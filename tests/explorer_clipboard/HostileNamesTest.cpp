@@ -170,14 +170,13 @@ protected:
         view.SetDirectory(drive(folder));
         const QString path = drive(folder + '/' + name);
         int found = -1;
-        QTest::qWaitFor([&] {
+        ASSERT_TRUE(QTest::qWaitFor([&] {
             for (int row = 0; row < view.itemCount(); ++row) {
                 if (view.itemPath(row) == path || view.itemPath(row) == AddSlash(path))
                     found = row;
             }
             return found >= 0;
-        }, 5000);
-        ASSERT_GE(found, 0) << "not listed: " << shown(name);
+        }, 5000)) << "not listed: " << shown(name);
         view.clearSelection();
         view.selectItem(found);
     }
@@ -220,7 +219,8 @@ protected:
 
     QByteArray recorded()
     {
-        QTest::qWaitFor([&] { return QFile::exists(QString::fromLocal8Bit(record)); }, 10000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(QString::fromLocal8Bit(record)); }, 10000))
+            << "the program did not start";
         QTest::qWait(100);
         const QByteArray content = readBytes(record);
         ::unlink(record.constData());
@@ -287,7 +287,7 @@ TEST_F(HostileNamesTest, EveryOperationKeepsEveryByteOfTheName)
             QCoreApplication::sendEvent(other.viewport(), &enter);
             QDropEvent drop(where, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(other.viewport(), &drop);
-            QTest::qWaitFor([&] { return namesIn(dst).size() == 2; }, 5000);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return namesIn(dst).size() == 2; }, 5000)) << "nothing dropped";
             expectArrived(name, true);
         }
         {
