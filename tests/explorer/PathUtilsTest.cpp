@@ -63,11 +63,11 @@ TEST(PathUtilsTest, NullsCharactersAndNames)
         QString folder;
         QString name;
     } splits[] = {
-        {"C:\d\x:y.txt", "C:\d\", "x:y.txt"},
-        {"C:\d\C:x", "C:\d\", "C:x"},
-        {"C:\d\:lead", "C:\d\", ":lead"},
-        {"C:\trail:", "C:\", "trail:"},
-        {"C:\", "C:\", ""},
+        {"C:\\d\\x:y.txt", "C:\\d\\", "x:y.txt"},
+        {"C:\\d\\C:x", "C:\\d\\", "C:x"},
+        {"C:\\d\\:lead", "C:\\d\\", ":lead"},
+        {"C:\\trail:", "C:\\", "trail:"},
+        {"C:\\", "C:\\", ""},
         {"C:", "C:", ""},
         {"x:y.txt", "", "x:y.txt"},
         {"C:x", "", "C:x"},

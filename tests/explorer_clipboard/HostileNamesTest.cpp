@@ -196,6 +196,16 @@ protected:
         EXPECT_EQ(namesIn(dst), Names{"y.txt"});
     }
 
+    // Opens the folder in the tree once the tree has seen it made.
+    void openInTree(const QByteArray &folder)
+    {
+        const QString path = drive(folder);
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            tree.OpenPath(path);
+            return DelSlash(tree.SelectedPath()) == path;
+        }, 5000)) << "the tree does not open " << shown(folder);
+    }
+
     QByteArray clipboardText() { return runXclip({u"-o"_s, u"-t"_s, u"UTF8_STRING"_s}); }
 
     // Types the text into the in-place editor of the selected row and presses Enter.
@@ -294,10 +304,9 @@ TEST_F(HostileNamesTest, EveryOperationKeepsEveryByteOfTheName)
             SCOPED_TRACE("dragged from the list onto a tree folder");
             prepare(name, false);
             list.SetDirTree(&tree);
-            tree.OpenPath(drive(dst));
+            openInTree(dst);
             QTreeWidgetItem *target = tree.currentItem();
             ASSERT_NE(target, nullptr);
-            ASSERT_EQ(tree.GetNodePath(target), AddSlash(drive(dst)));
             selectIn(list, src, name);
             DragOperation = opMove;
             tree.commands().dropFileListSelection(target);
@@ -335,18 +344,17 @@ TEST_F(HostileNamesTest, EveryOperationKeepsEveryByteOfTheName)
         for (const int operation : {opCopy, opMove}) {
             SCOPED_TRACE(operation == opCopy ? "tree: copy and paste a folder" : "tree: cut and paste a folder");
             prepare(name, true);
-            tree.OpenPath(drive(src + '/' + name));
-            ASSERT_EQ(tree.SelectedPath(), AddSlash(drive(src + '/' + name)));
+            openInTree(src + '/' + name);
             tree.MarkClipboardFolder(operation);
             EXPECT_EQ(shown(clipboardText()), shown(src + '/' + name));
-            tree.OpenPath(drive(dst));
+            openInTree(dst);
             tree.PasteFolder();
             expectArrived(name, operation == opCopy, true);
         }
         {
             SCOPED_TRACE("tree: rename a folder");
             prepare(name, true);
-            tree.OpenPath(drive(src));
+            openInTree(src);
             boxes.queueAnswer(platform::MessageButton::Yes);
             tree.commands().FolderEdited(drive(src + '/' + name), u"renamed"_s);
             EXPECT_EQ(namesIn(src), sorted({"keep.txt", "renamed"})) << shown(namesIn(src));

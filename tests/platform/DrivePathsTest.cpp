@@ -31,7 +31,7 @@ TEST(DrivePathsTest, ConvertsBothWays)
     // a colon is a drive's only at the start of "X:" or "X:\"; elsewhere it is a name's
     for (const char *name : {"x:y.txt", "C:x", ":lead", "trail:", "C:.x:y"})
         EXPECT_EQ(toNativePath(QLatin1String(name)), QLatin1String(name)) << name;
-    EXPECT_EQ(toNativePath(QStringLiteral("C:\d\C:x")), QStringLiteral("/d/C:x"));
+    EXPECT_EQ(toNativePath(QStringLiteral("C:\\d\\C:x")), QStringLiteral("/d/C:x"));
     EXPECT_EQ(toNativePath(QStringLiteral("C:")), QStringLiteral("/"));
     // a "/" separates like a "\"; it is never dropped from a name
     EXPECT_EQ(toNativePath(QStringLiteral("C:/home/ann")), QStringLiteral("/home/ann"));
