@@ -31,12 +31,6 @@ QString decodedText(const QByteArray &bytes)
 }
 } // namespace
 
-void putTextOnClipboard(const QString &text)
-{
-    if (QClipboard *board = clipboard())
-        board->setText(text);
-}
-
 bool putPictureFileOnClipboard(const QString &path)
 {
     QImageReader reader(nativeOf(path));

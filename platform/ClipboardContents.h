@@ -5,8 +5,6 @@
 
 namespace platform {
 
-// The text as plain text.
-void putTextOnClipboard(const QString &text);
 // A picture file (BMP, GIF, JPEG, TIFF, PNG, ICO …) as an image; false when it cannot
 // be read as a picture.
 bool putPictureFileOnClipboard(const QString &path);

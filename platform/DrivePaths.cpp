@@ -1,4 +1,5 @@
 #include "platform/DrivePaths.h"
+#include "platform/DriveRoot.h"
 
 #include "platform/NativeNames.h"
 #include "platform/NativePaths.h"
@@ -18,8 +19,7 @@ QMap<QChar, QString> &rootTable()
 
 bool hasDriveLetter(const QString &path)
 {
-    return path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter()
-           && path.at(0).unicode() < 128;
+    return driveRootLength(path) > 0;
 }
 
 QString withoutTrailingSlash(QString path)
@@ -47,6 +47,15 @@ QString nativeToDriveTail(const QString &tail)
     return result;
 }
 } // namespace
+
+qsizetype driveRootLength(const QString &path)
+{
+    if (path.size() < 2 || path.at(1) != QLatin1Char(':') || path.at(0).unicode() >= 128 || !path.at(0).isLetter())
+        return 0;
+    if (path.size() == 2)
+        return 2;
+    return path.at(2) == QLatin1Char('\\') || path.at(2) == QLatin1Char('/') ? 3 : 0;
+}
 
 QMap<QChar, QString> driveRoots()
 {

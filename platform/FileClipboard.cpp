@@ -1,5 +1,6 @@
 #include "platform/FileClipboard.h"
 
+#include "platform/NativeNames.h"
 #include "platform/NativePaths.h"
 
 #include <QClipboard>
@@ -29,6 +30,20 @@ void takeUriLines(const QList<QByteArray> &lines, ClipboardFiles &files)
     }
 }
 
+const QString textFormat = QStringLiteral("text/plain");
+
+// The paths one a line, as their bytes: the text another program reads names the files.
+QByteArray nativeLines(const QStringList &nativePaths)
+{
+    QByteArray lines;
+    for (const QString &path : nativePaths) {
+        if (!lines.isEmpty())
+            lines += '\n';
+        lines += encodeNativeName(path);
+    }
+    return lines;
+}
+
 QClipboard *clipboard()
 {
     return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
@@ -54,7 +69,7 @@ QMimeData *fileListMimeData(const QStringList &nativePaths, bool cut)
     data->setUrls(urls);
     data->setData(gnomeFormat, gnome);
     data->setData(kdeCutFormat, cut ? "1" : "0");
-    data->setText(nativePaths.join(QLatin1Char('\n')));
+    data->setData(textFormat, nativeLines(nativePaths));
     return data;
 }
 
@@ -78,9 +93,16 @@ ClipboardFiles filesOfMimeData(const QMimeData *data)
         return files;
     }
     if (data->hasText()) {
-        const QStringList lines = data->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (const QString &line : lines) {
-            const QString path = line.trimmed();
+        const QList<QByteArray> lines = data->data(textFormat).split('\n');
+        for (QByteArray line : lines) {
+            if (line.endsWith('\r'))
+                line.chop(1);
+            if (line.trimmed().isEmpty())
+                continue;
+            // the line as it stands names the file; blanks around it only when it does not
+            QString path = decodeNativeName(line);
+            if (!nativeExists(path))
+                path = decodeNativeName(line.trimmed());
             if (!path.startsWith(QLatin1Char('/')) || path.contains(QChar(0)) || !nativeExists(path))
                 return {};
             files.nativePaths.append(path);
@@ -94,6 +116,15 @@ void putFilesOnClipboard(const QStringList &nativePaths, bool cut)
     lastPutPaths() = nativePaths;
     if (QClipboard *board = clipboard())
         board->setMimeData(fileListMimeData(nativePaths, cut));
+}
+
+void putPathsAsTextOnClipboard(const QStringList &nativePaths)
+{
+    if (QClipboard *board = clipboard()) {
+        auto *data = new QMimeData;
+        data->setData(textFormat, nativeLines(nativePaths));
+        board->setMimeData(data);
+    }
 }
 
 ClipboardFiles filesOnClipboard()

@@ -17,7 +17,7 @@ struct ClipboardFiles {
 
 // The data of a file list: every format above.
 QMimeData *fileListMimeData(const QStringList &nativePaths, bool cut);
-// The local files the data holds; none when it holds no file list. Plain text counts
+// The local files the data holds, their names byte for byte; none when it holds no file list. Plain text counts
 // only when every line is an absolute path of an existing file or folder. Only a
 // "cut" in x-special/gnome-copied-files or the cut flag makes a move: a bare URI list
 // and plain text are copies. Addresses of another host, relative ones and those
@@ -25,6 +25,9 @@ QMimeData *fileListMimeData(const QStringList &nativePaths, bool cut);
 ClipboardFiles filesOfMimeData(const QMimeData *data);
 
 void putFilesOnClipboard(const QStringList &nativePaths, bool cut);
+// The paths alone, as plain text one a line: each path's own bytes, also where they
+// are not UTF-8.
+void putPathsAsTextOnClipboard(const QStringList &nativePaths);
 ClipboardFiles filesOnClipboard();
 bool clipboardHoldsFiles();
 // True when another program put the files there (not a cut or copy of ours).

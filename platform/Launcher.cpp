@@ -44,19 +44,18 @@ int openWithAssociation(const QUrl &url)
     return openAddress(url) ? launchSucceeded : launchNoAssociation;
 }
 
-// The parameters as arguments: a whole text that names an existing file (a native name,
-// taken first, or a drive path) becomes that file's full native path, one argument
-// (names with blanks or colons, names the program could take for an option); any other
-// text is split as a command line.
+// The parameters as arguments: a whole text that names an existing file (a drive path
+// or a name in the working folder) becomes that file's full native path, one argument
+// (names with blanks, names the program could take for an option); any other text is
+// split as a command line.
 QStringList argumentsOf(const QString &parameters, const QString &workingFolder)
 {
     if (parameters.trimmed().isEmpty())
         return {};
-    for (const QString &name : {parameters, toNativePath(parameters)}) {
-        const QString file = name.isEmpty() ? QString() : absoluteNativePath(name, workingFolder);
-        if (!file.isEmpty() && nativeExists(file))
-            return {file};
-    }
+    const QString name = toNativePath(parameters);
+    const QString file = name.isEmpty() ? QString() : absoluteNativePath(name, workingFolder);
+    if (!file.isEmpty() && nativeExists(file))
+        return {file};
     return QProcess::splitCommand(parameters);
 }
 

@@ -12,6 +12,7 @@
 #include "platform/ClipboardContents.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
+#include "platform/FileClipboard.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
 #include "platform/Launcher.h"
@@ -113,9 +114,9 @@ void FileListSendTo::ClipboardAsFileName()
     QStringList natives;
     for (const QString &path : paths)
         natives.append(platform::toNativePath(DelSlash(path)));
-    // other programs take the system's own paths, one a line
+    // other programs take the system's own paths, one a line, each its own bytes
     if (!natives.isEmpty())
-        platform::putTextOnClipboard(natives.join(QLatin1Char('\n')));
+        platform::putPathsAsTextOnClipboard(natives);
 }
 
 void FileListSendTo::DeskTopAsShortCut()
@@ -171,7 +172,8 @@ void FileListSendTo::SendToShortcut(const QString &path)
     } else if (DirExists(target)) {
         copyToFolder(target);
     } else {
+        // the item's whole path, never its name alone: a name such as "C:" is no path
         const QString first = DelSlash(selected.first());
-        ExecuteFile(QStringLiteral("Open"), target, fileNamePart(first), folderPart(first), 5);
+        ExecuteFile(QStringLiteral("Open"), target, first, folderPart(first), 5);
     }
 }

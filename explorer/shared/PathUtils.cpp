@@ -2,17 +2,18 @@
 
 #include "explorer/shared/ExplorerDialogs.h"
 #include "explorer/shared/ExplorerTexts.h"
+#include "platform/DriveRoot.h"
 #include "platform/FileSystem.h"
 
 namespace {
 const QChar separator = QLatin1Char('\\');
 const QChar nul = QChar(0);
 
+// A name starts after the last "\"; the only colon that separates is the drive's own
+// ("C:" at the start), any other belongs to the name.
 qsizetype nameStart(const QString &path)
 {
-    const qsizetype slash = path.lastIndexOf(separator);
-    const qsizetype colon = path.lastIndexOf(QLatin1Char(':'));
-    return std::max(slash, colon) + 1;
+    return std::max(path.lastIndexOf(separator) + 1, platform::driveRootLength(path));
 }
 } // namespace
 

@@ -56,6 +56,27 @@ TEST(PathUtilsTest, NullsCharactersAndNames)
     };
     for (const auto &c : names)
         EXPECT_EQ(FileNameNoExt(c.path), c.bare) << c.path.toStdString();
+
+    // Only a leading "X:" is a drive; every other colon belongs to the name.
+    const struct {
+        QString path;
+        QString folder;
+        QString name;
+    } splits[] = {
+        {"C:\\d\\x:y.txt", "C:\\d\\", "x:y.txt"},
+        {"C:\\d\\C:x", "C:\\d\\", "C:x"},
+        {"C:\\d\\:lead", "C:\\d\\", ":lead"},
+        {"C:\\trail:", "C:\\", "trail:"},
+        {"C:\\", "C:\\", ""},
+        {"C:", "C:", ""},
+        {"x:y.txt", "", "x:y.txt"},
+        {"C:x", "", "C:x"},
+    };
+    for (const auto &c : splits) {
+        EXPECT_EQ(folderPart(c.path), c.folder) << c.path.toStdString();
+        EXPECT_EQ(fileNamePart(c.path), c.name) << c.path.toStdString();
+        EXPECT_EQ(JoinPath(c.folder, c.name), c.folder.isEmpty() || c.name.isEmpty() ? QString() : c.path);
+    }
 }
 
 TEST(PathUtilsTest, DirExistsOnRealFolders)

@@ -10,6 +10,7 @@
 #include "platform/DrivePaths.h"
 #include "tests/common/ScriptedMessageResponder.h"
 #include "tests/common/TempFolder.h"
+#include "tests/explorer_clipboard/XClipboard.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -29,8 +30,9 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
 QString skipReason; // why no X server runs; empty when one does
+
+namespace {
 
 // Starts Xvfb on a free display; the reason it could not, otherwise.
 QString startXvfb(QProcess &server)
@@ -59,8 +61,10 @@ QString startXvfb(QProcess &server)
     return u"Xvfb found no free display"_s;
 }
 
+} // namespace
+
 // Runs xclip while the application keeps answering the clipboard requests.
-QByteArray runXclip(const QStringList &arguments, const QByteArray &input = QByteArray())
+QByteArray runXclip(const QStringList &arguments, const QByteArray &input)
 {
     QProcess xclip;
     xclip.start(u"xclip"_s, QStringList{u"-selection"_s, u"clipboard"_s} + arguments);
@@ -74,6 +78,8 @@ QByteArray runXclip(const QStringList &arguments, const QByteArray &input = QByt
         QCoreApplication::processEvents();
     return xclip.readAllStandardOutput();
 }
+
+namespace {
 
 class ClipboardTest : public ::testing::Test {
 protected:

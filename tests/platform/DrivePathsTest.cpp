@@ -28,6 +28,11 @@ TEST(DrivePathsTest, ConvertsBothWays)
     EXPECT_EQ(toNativePath(QStringLiteral("c:\\home")), QStringLiteral("/home"));
     EXPECT_EQ(toNativePath(QStringLiteral("Q:\\x")), QString());
     EXPECT_EQ(toNativePath(QStringLiteral("song.mp3")), QStringLiteral("song.mp3"));
+    // a colon is a drive's only at the start of "X:" or "X:\"; elsewhere it is a name's
+    for (const char *name : {"x:y.txt", "C:x", ":lead", "trail:", "C:.x:y"})
+        EXPECT_EQ(toNativePath(QLatin1String(name)), QLatin1String(name)) << name;
+    EXPECT_EQ(toNativePath(QStringLiteral("C:\\d\\C:x")), QStringLiteral("/d/C:x"));
+    EXPECT_EQ(toNativePath(QStringLiteral("C:")), QStringLiteral("/"));
     // a "/" separates like a "\"; it is never dropped from a name
     EXPECT_EQ(toNativePath(QStringLiteral("C:/home/ann")), QStringLiteral("/home/ann"));
     EXPECT_EQ(toNativePath(QStringLiteral("C:\\Music\\AC/DC.mp3")), QStringLiteral("/Music/AC/DC.mp3"));
