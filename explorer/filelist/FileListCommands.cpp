@@ -206,7 +206,7 @@ void FileListCommands::DeleteSelected()
     if (paths.isEmpty())
         return;
     const QString question = paths.size() == 1 ? text("trashOne").arg(fileNamePart(DelSlash(paths.first())))
-                                               : text("trashMany").arg(paths.size());
+                                               : pluralText(m_list.Language(), QStringLiteral("trashMany"), paths.size());
     if (!askConfirmation(question))
         return;
     platform::ErrorCollector errors;
