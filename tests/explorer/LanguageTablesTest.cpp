@@ -1,5 +1,6 @@
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/MenuAccessKeys.h"
 #include "tests/explorer/LocaleGuard.h"
 
 #include <QMap>
@@ -378,24 +379,6 @@ TEST(LanguageTablesTest, ChineseAndJapaneseSentencesUseTheirOwnPunctuation)
     EXPECT_EQ(languageRow(lnChinese_Sim)->fileListPopUp.at(11), QStringLiteral("将内容复制到剪贴板"));
 }
 
-namespace {
-
-// The letters a caption marks as access keys ("&&" is a literal ampersand).
-QString accessKeys(const QString &caption)
-{
-    QString keys;
-    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
-        if (caption.at(i) != QLatin1Char('&'))
-            continue;
-        if (caption.at(i + 1) != QLatin1Char('&'))
-            keys += caption.at(i + 1).toLower();
-        ++i;
-    }
-    return keys;
-}
-
-} // namespace
-
 TEST(LanguageTablesTest, MenusTheProjectTranslatedHaveOneFreeAccessKeyPerItem)
 {
     // English and Italian stand as the Parts give them (their clashes cycle, their
@@ -410,7 +393,7 @@ TEST(LanguageTablesTest, MenusTheProjectTranslatedHaveOneFreeAccessKeyPerItem)
         for (const QStringList &menu : menus) {
             QMap<QChar, QString> owners;
             for (const QString &caption : menu) {
-                const QString keys = accessKeys(caption);
+                const QString keys = MenuAccessKeys::accessKeys(caption);
                 ASSERT_EQ(keys.size(), 1) << caption.toStdString();
                 EXPECT_FALSE(owners.contains(keys.at(0)))
                     << caption.toStdString() << " and " << owners.value(keys.at(0)).toStdString();
