@@ -281,7 +281,7 @@ TEST(LanguageTablesTest, CountedTextsTakeEachLanguagesPluralForm)
         {lnPortuguese, "1 item", "2 itens", "5 itens", "21 itens"},
         {lnPolish, "1 element", "2 elementy", "5 elementów", "21 elementów"},
         {lnSlovak, "1 položka", "2 položky", "5 položiek", "21 položiek"},
-        {lnSlovenian, "1 element", "2 elementa", "5 elementov", "21 element"},
+        {lnSlovenian, "1 element", "2 elementa", "5 elementov", "21 elementov"},
         {lnJapanese, "1 個の項目", "2 個の項目", "5 個の項目", "21 個の項目"},
         {lnChinese_Sim, "1 个项目", "2 个项目", "5 个项目", "21 个项目"},
         {lnChinese_Tra, "1 個項目", "2 個項目", "5 個項目", "21 個項目"},
@@ -298,6 +298,8 @@ TEST(LanguageTablesTest, CountedTextsTakeEachLanguagesPluralForm)
     EXPECT_EQ(pluralText(lnPolish, QStringLiteral("findFound"), 22), QStringLiteral("Znaleziono 22 pliki"));
     EXPECT_EQ(pluralText(lnPolish, QStringLiteral("findFound"), 12), QStringLiteral("Znaleziono 12 plików"));
     EXPECT_EQ(pluralText(lnSlovenian, QStringLiteral("findFound"), 103), QStringLiteral("Najdene so 103 datoteke"));
+    EXPECT_EQ(pluralText(lnSlovenian, QStringLiteral("propItems"), 101), QStringLiteral("101 element"));
+    EXPECT_EQ(pluralText(lnSlovenian, QStringLiteral("propItems"), 102), QStringLiteral("102 elementa"));
     EXPECT_EQ(pluralText(lnFrench, QStringLiteral("findFound"), 0), QStringLiteral("0 fichier trouvé"));
     EXPECT_EQ(pluralText(lnItalian, QStringLiteral("findFound"), 0), QStringLiteral("0 file trovati"));
     EXPECT_EQ(pluralText(lnItalian, QStringLiteral("findFound"), 1), QStringLiteral("1 file trovato"));
