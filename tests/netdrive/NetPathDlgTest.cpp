@@ -161,6 +161,8 @@ TEST(NetDialogsTextsTest, FitAtThisResolution)
 
 TEST(NetDialogsTextsTest, FitAt96And144Dpi)
 {
-    for (const int dpi : {96, 144})
-        EXPECT_EQ(runAtResolution(dpi, "NetDialogsTextsTest.FitAtThisResolution"), QString()) << "at " << dpi << " dpi";
+    for (const int dpi : {96, 144}) {
+        const QString failures = runAtResolution(dpi, "NetDialogsTextsTest.FitAtThisResolution");
+        EXPECT_TRUE(failures.isEmpty()) << "at " << dpi << " dpi:\n" << failures.toStdString();
+    }
 }
