@@ -3,6 +3,7 @@
 #include "tests/common/TempFolder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFont>
 #include <QFontInfo>
 #include <QProcess>
@@ -23,6 +24,8 @@ QString runAtResolution(int dpi, const QString &gtestFilter)
     environment.insert(QStringLiteral("QT_ENABLE_HIGHDPI_SCALING"), QStringLiteral("0"));
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
+    // the lists make the folders they show current, and a test's folder is gone after it
+    child.setWorkingDirectory(QDir::tempPath());
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("-platform"), QStringLiteral("offscreen:configfile=") + config,
                  QStringLiteral("--gtest_filter=") + gtestFilter, QStringLiteral("--gtest_brief=1")});
