@@ -849,8 +849,8 @@ void TZuFilelistView28::bindKeysWithoutSelection()
         });
         addAction(key);
     };
-    // a paste with nothing to paste, or only refused addresses, says so
-    bindKey(vaPaste, [] { return true; });
+    // addresses the clipboard holds but a paste refuses count: the paste says why
+    bindKey(vaPaste, [this] { return m_commands->canPaste(); });
     bindKey(vaNewFolder, [this] { return !isDriveList(); });
 }
 
