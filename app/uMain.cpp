@@ -132,21 +132,7 @@ void TfrmMain::configureExplorer()
     tree->SetFileList(list);
     list->SetDirectory(QStringLiteral("Drives"));
 
-    // Paste and new folder by key as by the list's menu, whatever the list holds (the
-    // list's own keys want a selected row).
-    const auto bindKey = [list](TZuListViewAction which, const std::function<bool()> &wanted) {
-        auto *key = new QAction(list);
-        key->setObjectName(list->commands().action(which)->objectName() + QStringLiteral("Key"));
-        key->setShortcut(keySequenceOf(list->ShortCuts().shortCutOf(which)));
-        key->setShortcutContext(Qt::WidgetShortcut);
-        connect(key, &QAction::triggered, list, [list, which, wanted] {
-            if (wanted())
-                list->commands().action(which)->trigger();
-        });
-        list->addAction(key);
-    };
-    bindKey(vaPaste, [list] { return list->commands().canPaste(); });
-    bindKey(vaNewFolder, [list] { return !list->isDriveList(); });
+    list->bindKeysWithoutSelection();
 }
 
 void TfrmMain::connectControls()
@@ -391,10 +377,12 @@ bool TfrmMain::renameLoadedFile()
     const bool done = m_workflow->renameAndWriteTags(
         shownFields(), [this](const QString &question) { return askBeforeLoss(question); });
     // The change is made also when it could not be recorded for Ctrl+Z; the user is told.
-    if (const QString problem = m_undoLog->takeProblem(); !problem.isEmpty())
+    const QString problem = m_undoLog->takeProblem();
+    if (!problem.isEmpty())
         platform::showMessage(platform::MessageKind::Warning, QStringLiteral("Kestrava"), problem,
                               int(platform::MessageButton::Ok));
-    if (m_workflow->filePath() != oldPath) {
+    const bool renamed = m_workflow->filePath() != oldPath;
+    if (renamed) {
         // The list shows what is on disk from here on, whatever the tag writes do.
         renameLoadedItem(oldPath);
         ui->edtNomeOriginale->setText(platform::displayName(m_workflow->fileName()));
@@ -410,11 +398,20 @@ bool TfrmMain::renameLoadedFile()
         platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"),
                               m_workflow->lastSaveResult().message, int(platform::MessageButton::Ok));
         break;
-    case TID3v2::SaveStatus::WriteFailed:
-        platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"),
-                              QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\".")
-                                  .arg(m_workflow->fileName()));
+    case TID3v2::SaveStatus::WriteFailed: {
+        // the reason, and that the name has changed all the same
+        QString text = m_workflow->lastSaveResult().message;
+        if (text.isEmpty())
+            text = QStringLiteral("Impossibile scrivere il tag ID3v2 nel file \"%1\".").arg(m_workflow->fileName());
+        if (renamed)
+            text += QStringLiteral("\nIl file è stato comunque rinominato in \"%1\"%2")
+                        .arg(platform::displayName(m_workflow->fileName()),
+                             problem.isEmpty() ? QStringLiteral(": Ctrl+Z ripristina il nome precedente.")
+                                               : QStringLiteral("."));
+        platform::showMessage(platform::MessageKind::Error, QStringLiteral("Kestrava"), text,
+                              int(platform::MessageButton::Ok));
         break;
+    }
     }
     return false;
 }

@@ -10,14 +10,14 @@ namespace {
 constexpr qsizetype maxNameLength = 200;
 
 const QString tooLongMessage = QStringLiteral("Il nome del file non puo superare i 200 caratteri.");
-const QString tooManyBytesMessage = QStringLiteral("Il nome del file non puo superare i %1 byte.");
+const QString tooManyBytesMessage = QStringLiteral("Il nome del file non può superare i %1 byte.");
 const QString existsMessage = QStringLiteral("Nome file gia' esistente; specificare un altro nome.");
 const QString refusedCharacterMessage =
-    QStringLiteral("Il nome del file non puo' contenere il carattere \"%1\" in questa cartella.");
+    QStringLiteral("Il nome del file non può contenere il carattere \"%1\" in questa cartella.");
 const QString inUseMessage = QStringLiteral("Il file e' attualmente in uso.");
 const QString emptyNameMessage = QStringLiteral("Specificare il nuovo nome del file.");
-const QString missingMessage = QStringLiteral("Il file \"%1\" non esiste piu'.");
-const QString folderGoneMessage = QStringLiteral("La cartella \"%1\" non esiste piu'.");
+const QString missingMessage = QStringLiteral("Il file \"%1\" non esiste più.");
+const QString folderGoneMessage = QStringLiteral("La cartella \"%1\" non esiste più.");
 const QString deniedMessage = QStringLiteral("Permesso negato: impossibile rinominare il file \"%1\".");
 const QString notRegularMessage =
     QStringLiteral("\"%1\" non è un file ma una cartella, un dispositivo o un collegamento: non viene rinominato.");

@@ -24,7 +24,7 @@ void RenderBudget::check() const
 void RenderBudget::requireMemory(std::int64_t bytes) const
 {
     if (bytes > m_bytes)
-        throw Exceeded{QStringLiteral("disegnarla richiede più di %1 MB di memoria.").arg(m_bytes >> 20)};
+        throw Exceeded{QStringLiteral("disegnarla richiede più di %1 MiB di memoria.").arg(m_bytes >> 20)};
 }
 
 } // namespace picture

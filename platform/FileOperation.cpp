@@ -141,7 +141,7 @@ public:
             renameFirst(sources.value(0), targets.value(0));
             break;
         }
-        return {!m_failed && !m_aborted, m_aborted};
+        return {!m_failed && !m_aborted, m_aborted, m_stopped};
     }
 
 private:

@@ -40,6 +40,7 @@ using FileOperationTexts = std::function<QString(const char *name)>;
 struct FileOperationResult {
     bool succeeded = false; // every part was done without an error
     bool aborted = false;   // the user cancelled, or declined a part of it
+    bool cancelled = false; // the user stopped the whole operation (Cancel)
 };
 
 // Sources and targets are drive paths or native absolute paths.

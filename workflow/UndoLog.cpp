@@ -170,7 +170,7 @@ bool UndoLog::recordBefore(Change change)
     change.id = m_nextId++;
     change.size = -1;
     if (change.tagsWritten && !platform::StateFile(bytesName(change.id)).write(change.oldId3v2 + change.oldId3v1)) {
-        m_problem = QStringLiteral("Impossibile salvare i tag di prima: %1. La modifica non si potrà annullare.")
+        m_problem = QStringLiteral("Impossibile salvare i tag precedenti: %1. La modifica non si potrà annullare.")
                         .arg(platform::systemErrorText(errno));
         return false;
     }
@@ -261,7 +261,7 @@ UndoLog::UndoResult UndoLog::undoLast()
                           {}, {}};
     };
     if (!loadBytes(change))
-        return refuse(QStringLiteral("i tag di prima non si possono più leggere dal registro delle modifiche."));
+        return refuse(QStringLiteral("i tag precedenti non si possono più leggere dal registro delle modifiche."));
     const QString at = locate(change);
     if (at.isEmpty()) {
         return refuse(fingerprintOf(change.newPath).read
@@ -271,7 +271,7 @@ UndoLog::UndoResult UndoLog::undoLast()
     const bool renamed = change.oldPath != change.newPath;
     const bool renameNow = renamed && at == change.newPath;
     if (renameNow && platform::pathLookupError(change.oldPath) == 0)
-        return refuse(QStringLiteral("il nome \"%1\" è già di un altro file.").arg(shown(change.oldPath)));
+        return refuse(QStringLiteral("il nome \"%1\" è già usato da un altro file.").arg(shown(change.oldPath)));
     // Marked before anything changes: a crash from here on leaves a state the next undo completes.
     if (!change.undoing) {
         m_changes.last().undoing = true;
@@ -283,7 +283,7 @@ UndoLog::UndoResult UndoLog::undoLast()
         case platform::RenameResult::Done:
             break;
         case platform::RenameResult::TargetExists:
-            return refuse(QStringLiteral("il nome \"%1\" è già di un altro file.").arg(shown(change.oldPath)));
+            return refuse(QStringLiteral("il nome \"%1\" è già usato da un altro file.").arg(shown(change.oldPath)));
         default:
             return refuse(QStringLiteral("la cartella non accetta il nome \"%1\": %2")
                               .arg(shown(change.oldPath), platform::systemErrorText(errno)));
@@ -297,7 +297,7 @@ UndoLog::UndoResult UndoLog::undoLast()
             const int error = session.loaded() ? errno : session.error();
             if (renameNow)
                 platform::renameNoReplace(change.oldPath, change.newPath);
-            return refuse(QStringLiteral("i tag di prima non si possono scrivere: %1")
+            return refuse(QStringLiteral("i tag precedenti non si possono scrivere: %1")
                               .arg(platform::systemErrorText(error)));
         }
     }
@@ -315,11 +315,11 @@ UndoLog::UndoResult UndoLog::undoLast()
     }
     if (save())
         dropBytes(change);
-    const QString what = renamed && change.tagsWritten ? QStringLiteral("il nome e i tag")
-                         : renamed                     ? QStringLiteral("il nome")
-                                                       : QStringLiteral("i tag");
+    // the participle agrees with what was restored: one name, or tags
+    const QString what = renamed && change.tagsWritten ? QStringLiteral("Ripristinati il nome e i tag precedenti")
+                         : renamed                     ? QStringLiteral("Ripristinato il nome precedente")
+                                                       : QStringLiteral("Ripristinati i tag precedenti");
     return UndoResult{true,
-                      QStringLiteral("Ripristinati %1 di prima: \"%2\" è di nuovo \"%3\".")
-                          .arg(what, shown(change.newPath), shown(change.oldPath)),
+                      QStringLiteral("%1: \"%2\" è di nuovo \"%3\".").arg(what, shown(change.newPath), shown(change.oldPath)),
                       change.oldPath, change.newPath};
 }

@@ -120,7 +120,11 @@ void FileListCommands::CutCopy(int operation)
 
 bool FileListCommands::canPaste() const
 {
-    return !m_clipboardList.isEmpty() || platform::clipboardHoldsFiles();
+    if (!m_clipboardList.isEmpty())
+        return true;
+    // addresses refused count too: the paste says why they are not taken
+    const platform::ClipboardFiles files = platform::filesOnClipboard();
+    return !files.nativePaths.isEmpty() || !files.refused.isEmpty();
 }
 
 void FileListCommands::Paste()
@@ -151,10 +155,10 @@ void FileListCommands::Paste()
         updatePartners(m_list.Directory(), PartnerOrder::ComboFirst);
     });
     const int operation = FileOperationTable[PasteOperation < 0 ? opCopy : PasteOperation];
-    for (const QString &path : std::as_const(m_clipboardList)) {
-        bool aborted = false;
-        ShellFileOp(&m_list, operation, path, JoinPath(m_list.Directory(), fileNamePart(DelSlash(path))), aborted);
-    }
+    const QString folder = m_list.Directory();
+    ShellFileOpEach(&m_list, operation, m_clipboardList,
+                    [&folder](const QString &path) { return JoinPath(folder, fileNamePart(DelSlash(path))); },
+                    m_list.Language());
 }
 
 void FileListCommands::CopyToFolder(const QString &destination)
@@ -166,10 +170,9 @@ void FileListCommands::CopyToFolder(const QString &destination)
     const auto clear = qScopeGuard([this] { m_clipboardList.clear(); });
     platform::ErrorCollector errors;
     const auto tell = qScopeGuard([&] { showErrorSummary(errors.finish(), m_list.Language()); });
-    for (const QString &path : std::as_const(m_clipboardList)) {
-        bool aborted = false;
-        ShellFileOp(&m_list, FO_COPY, path, JoinPath(destination, fileNamePart(DelSlash(path))), aborted);
-    }
+    ShellFileOpEach(&m_list, FO_COPY, m_clipboardList,
+                    [&destination](const QString &path) { return JoinPath(destination, fileNamePart(DelSlash(path))); },
+                    m_list.Language());
 }
 
 QStringList FileListCommands::selectedItemPaths() const
@@ -206,7 +209,7 @@ void FileListCommands::DeleteSelected()
     if (paths.isEmpty())
         return;
     const QString question = paths.size() == 1 ? text("trashOne").arg(fileNamePart(DelSlash(paths.first())))
-                                               : text("trashMany").arg(paths.size());
+                                               : pluralText(m_list.Language(), QStringLiteral("trashMany"), paths.size());
     if (!askConfirmation(question))
         return;
     platform::ErrorCollector errors;

@@ -7,12 +7,14 @@
 #include "explorer/shared/ExplorerDialogs.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/KnownFolders.h"
+#include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/PathUtils.h"
 #include "explorer/shared/ShellUtils.h"
 #include "platform/ClipboardContents.h"
 #include "platform/DrivePaths.h"
 #include "platform/DriveTable.h"
 #include "platform/FileClipboard.h"
+#include "platform/ExecLine.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFiles.h"
 #include "platform/Launcher.h"
@@ -160,8 +162,17 @@ void FileListSendTo::SendToShortcut(const QString &path)
         for (const QString &item : selected)
             natives.append(platform::toNativePath(DelSlash(item)));
         const QString first = DelSlash(selected.first());
-        if (platform::launchProgramLink(*link, path, natives, folderPart(first)) <= 32)
-            showErrorDialog(ExplorerTexts.msgCant + QStringLiteral("Open") + ExplorerTexts.msgFile + path);
+        if (platform::launchProgramLink(*link, path, natives, folderPart(first)) <= 32) {
+            // the entry as the menu shows it, and the program it could not start
+            const QString entry = link->description.isEmpty() ? FileNameNoExt(fileNamePart(path)) : link->description;
+            const bool tryExecMissing = !link->tryExec.isEmpty() && platform::findProgram(link->tryExec).isEmpty();
+            const std::optional<QStringList> words = platform::expandExecLine(link->exec, {});
+            const QString program = tryExecMissing ? link->tryExec : words && !words->isEmpty() ? words->first() : link->exec;
+            const bool found = !tryExecMissing && !link->target.isEmpty();
+            showErrorDialog(fileListCommandText(m_list.Language(), found ? QStringLiteral("sendToNotStarted")
+                                                                         : QStringLiteral("sendToNoProgram"))
+                                .arg(entry, program));
+        }
         return;
     }
     const QString target = link->target;

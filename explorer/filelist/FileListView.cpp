@@ -30,6 +30,7 @@
 #include "explorer/shared/FileOperationTable.h"
 #include "platform/FileClipboard.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QKeyEvent>
@@ -543,14 +544,21 @@ void TZuFilelistView28::applyColumnWidths()
     m_columnsRebuilt = false;
     const QList<FileListColumn> &columns = m_model->columns();
     for (int column = 0; column < columns.size(); ++column)
-        m_header->resizeSection(column, columns.at(column).width);
+        m_header->resizeSection(column, fittingWidth(column, columns.at(column).width));
+}
+
+// A shown column is at least as wide as its caption, in every language and at every
+// resolution; a width of 0 keeps it hidden.
+int TZuFilelistView28::fittingWidth(int column, int width) const
+{
+    return width > 0 ? qMax(width, m_header->sectionSizeHint(column)) : width;
 }
 
 void TZuFilelistView28::setFileColumnWidth(int column, int width)
 {
     m_columnWidths[column] = width;
     if (m_fileColumnsActive)
-        m_header->resizeSection(column, width);
+        m_header->resizeSection(column, fittingWidth(column, width));
 }
 
 FileListOrder TZuFilelistView28::clickedOrder(FileListOrder order, int column)
@@ -826,6 +834,24 @@ void TZuFilelistView28::ViewSelected()
 void TZuFilelistView28::FindFile()
 {
     m_commands->FindFile();
+}
+
+void TZuFilelistView28::bindKeysWithoutSelection()
+{
+    const auto bindKey = [this](TZuListViewAction which, const std::function<bool()> &wanted) {
+        auto *key = new QAction(this);
+        key->setObjectName(m_commands->action(which)->objectName() + QStringLiteral("Key"));
+        key->setShortcut(keySequenceOf(m_shortCuts.shortCutOf(which)));
+        key->setShortcutContext(Qt::WidgetShortcut);
+        connect(key, &QAction::triggered, this, [this, which, wanted] {
+            if (wanted())
+                m_commands->action(which)->trigger();
+        });
+        addAction(key);
+    };
+    // addresses the clipboard holds but a paste refuses count: the paste says why
+    bindKey(vaPaste, [this] { return m_commands->canPaste(); });
+    bindKey(vaNewFolder, [this] { return !isDriveList(); });
 }
 
 bool TZuFilelistView28::KeyDown(int Key, TShortCut Shift)

@@ -181,6 +181,9 @@ public:
     void ViewSelected();
     void FindFile();
     FileListCommands &commands() const { return *m_commands; }
+    // Paste and New Folder by their keys as by the menu, also with no row selected (the
+    // list's own keys want one): a window that shows a folder to paste into binds them.
+    void bindKeysWithoutSelection();
     // The pop-up menu; a new one after every language change.
     TZuFilelistView28PopUp *popUpMenu() const { return m_popUp; }
 
@@ -254,6 +257,7 @@ private:
     void buildFileColumns();
     void buildDriveColumns();
     void buildColumns(const QStringList &captions, const int (&widths)[5], const Qt::Alignment (&alignments)[5]);
+    int fittingWidth(int column, int width) const;
     void applyColumnWidths();
     void setFileColumnWidth(int column, int width);
     void showInPartners(const QString &folder);

@@ -91,7 +91,7 @@ void FindFileWindow::searchFinished(bool)
 {
     m_findButton->setEnabled(true);
     m_cancelButton->setEnabled(false);
-    m_status->setText(fileListCommandText(m_language, QStringLiteral("findFound")).arg(m_results->count()));
+    m_status->setText(pluralText(m_language, QStringLiteral("findFound"), m_results->count()));
 }
 
 void FindFileWindow::chooseResult(QListWidgetItem *item)

@@ -21,15 +21,21 @@ SendToAnyDialog::SendToAnyDialog(QWidget *owner, const QString &initialText)
     m_edit->setMaxLength(285);
     m_edit->setText(initialText);
     m_edit->selectAll();
-    const auto addButton = [this](const QString &name, const QString &caption, int left) {
+    // 75 x 25 at the given lefts, or wider where the caption needs it, the next button
+    // moving along (the dialog grows with them)
+    int right = 0;
+    const auto addButton = [this, &right](const QString &name, const QString &caption, int left) {
         auto *button = new QPushButton(caption, this);
         button->setObjectName(name);
-        button->setGeometry(left, 80, 75, 25);
+        const QSize hint = button->sizeHint();
+        button->setGeometry(qMax(left, right > 0 ? right + 17 : 0), 80, qMax(75, hint.width()), qMax(25, hint.height()));
+        right = button->geometry().right();
         return button;
     };
     QPushButton *ok = addButton(QStringLiteral("btnOK"), QStringLiteral("OK"), 37);
     QPushButton *cancel = addButton(QStringLiteral("btnCancel"), ExplorerTexts.msgCancel, 129);
     QPushButton *browse = addButton(QStringLiteral("btnBrowse"), ExplorerTexts.msgBrowse, 221);
+    setFixedSize(qMax(width(), right + 21), qMax(height(), browse->geometry().bottom() + 31));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

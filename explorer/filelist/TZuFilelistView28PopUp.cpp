@@ -2,6 +2,7 @@
 
 #include "explorer/filelist/FileListCommands.h"
 #include "explorer/filelist/FileListView.h"
+#include "explorer/shared/MenuAccessKeys.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/PathUtils.h"
@@ -44,6 +45,7 @@ TZuFilelistView28PopUp::TZuFilelistView28PopUp(TZuFilelistView28 &list)
     , m_sendToCommands(list)
 {
     setObjectName(QStringLiteral("TZuFilelistView28PopUp"));
+    MenuAccessKeys::install(this);
     connect(this, &QMenu::triggered, this, &TZuFilelistView28PopUp::ItemClick);
 }
 

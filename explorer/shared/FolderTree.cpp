@@ -42,6 +42,10 @@ FolderTree::FolderTree(QWidget *parent)
 {
     setColumnCount(1);
     header()->hide();
+    // names are shown whole: the column is as wide as the widest one in view, and the
+    // tree scrolls sideways when that is wider than the tree
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

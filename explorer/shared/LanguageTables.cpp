@@ -50,6 +50,9 @@ LanguageRow readRow(const QString &tableName)
     const QJsonObject dialogs = table.value(QLatin1String("dialogs")).toObject();
     for (auto it = dialogs.begin(); it != dialogs.end(); ++it)
         row.dialogs.insert(it.key(), it.value().toString());
+    const QJsonObject plurals = table.value(QLatin1String("plurals")).toObject();
+    for (auto it = plurals.begin(); it != plurals.end(); ++it)
+        row.plurals.insert(it.key(), stringList(it.value()));
     return row;
 }
 
@@ -121,6 +124,62 @@ QString fileListCommandText(int language, const QString &name)
     if (row && row->fileListCommands.contains(name))
         return row->fileListCommands.value(name);
     return languageRow(lnEnglish)->fileListCommands.value(name);
+}
+
+int pluralFormCount(int language)
+{
+    switch (language) {
+    case lnJapanese:
+    case lnChinese_Sim:
+    case lnChinese_Tra:
+        return 1;
+    case lnPolish:
+    case lnSlovak:
+        return 3;
+    case lnSlovenian:
+        return 4;
+    default:
+        return 2;
+    }
+}
+
+int pluralForm(int language, qint64 count)
+{
+    const qint64 n = count < 0 ? -count : count;
+    const qint64 last = n % 10;
+    const qint64 lastTwo = n % 100;
+    switch (language) {
+    case lnJapanese:
+    case lnChinese_Sim:
+    case lnChinese_Tra:
+        return 0;
+    case lnFrench:
+    case lnPortuguese: // as in Brazil: 0 and 1 take the singular
+        return n <= 1 ? 0 : 1;
+    case lnPolish:
+        if (n == 1)
+            return 0;
+        return last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? 1 : 2;
+    case lnSlovak:
+        return n == 1 ? 0 : n >= 2 && n <= 4 ? 1 : 2;
+    case lnSlovenian:
+        return lastTwo == 1 ? 0 : lastTwo == 2 ? 1 : lastTwo == 3 || lastTwo == 4 ? 2 : 3;
+    default:
+        return n == 1 ? 0 : 1;
+    }
+}
+
+QString pluralText(int language, const QString &name, qint64 count)
+{
+    const LanguageRow *row = languageRow(language);
+    if (!row || !row->plurals.contains(name)) {
+        language = lnEnglish;
+        row = languageRow(lnEnglish);
+    }
+    const QStringList forms = row->plurals.value(name);
+    if (forms.isEmpty())
+        return QString();
+    return forms.value(pluralForm(language, count), forms.last()).arg(count);
 }
 
 QString dialogText(const char *name)

@@ -23,6 +23,7 @@ struct LanguageRow {
     QStringList treePopUp;            // New Folder ... Property
     QHash<QString, QString> fileListCommands; // confirmations and the find window of the file list, by name
     QHash<QString, QString> dialogs;  // captions, file operations, network and properties dialogs, by name
+    QHash<QString, QStringList> plurals; // texts with a count, one form per plural form of the language
 };
 
 // True for the thirteen members that name a language (not lnSysDefault, nor a value
@@ -39,6 +40,15 @@ QString fileListCommandText(int language, const QString &name);
 // A text of the shared dialogs in DialogTextLanguage; the English text where that
 // language has none.
 QString dialogText(const char *name);
+
+// Which of the language's plural forms a count takes (0 for the first); the number of
+// forms is pluralFormCount.
+int pluralForm(int language, qint64 count);
+int pluralFormCount(int language);
+
+// A text with a count in the form the count takes, %1 filled with the count; English
+// where the language has none.
+QString pluralText(int language, const QString &name, qint64 count);
 
 // Loads Qt's own translation of the language (its standard buttons, dialogs and edit
 // menus) in place of the one loaded before; false when Qt has none for it.

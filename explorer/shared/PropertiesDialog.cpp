@@ -37,7 +37,7 @@ QString sizeText(const QFileInfo &info)
 {
     if (info.isDir()) {
         const qsizetype count = QDir(info.filePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size();
-        return dialogText("propItems").arg(count);
+        return pluralText(DialogTextLanguage, QStringLiteral("propItems"), count);
     }
     return dialogText("propBytes").arg(languageLocale().formattedDataSize(info.size()), languageLocale().toString(info.size()));
 }

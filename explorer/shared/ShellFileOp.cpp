@@ -27,7 +27,7 @@ QStringList nullSeparated(const QString &list)
 }
 } // namespace
 
-bool ShellFileOp(QWidget *, int operation, const QString &sources, const QString &targets, bool &)
+bool ShellFileOp(QWidget *, int operation, const QString &sources, const QString &targets, bool &aborted)
 {
     if (operation < FO_MOVE || operation > FO_RENAME)
         return false;
@@ -38,7 +38,26 @@ bool ShellFileOp(QWidget *, int operation, const QString &sources, const QString
     const platform::FileOperationResult result = platform::performFileOperation(
         platform::FileOperationKind(operation), nullSeparated(sources), nullSeparated(targets), progress.get(),
         [](const char *name) { return dialogText(name); });
+    aborted = result.cancelled;
     return result.succeeded && !result.aborted;
+}
+
+void ShellFileOpEach(QWidget *owner, int operation, const QStringList &sources,
+                     const std::function<QString(const QString &source)> &targetOf, int language,
+                     const std::function<void()> &beforeEach)
+{
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        if (beforeEach)
+            beforeEach();
+        bool aborted = false;
+        ShellFileOp(owner, operation, sources.at(i), targetOf(sources.at(i)), aborted);
+        const qsizetype left = sources.size() - i - 1;
+        if (aborted) {
+            if (left > 0)
+                showInformationDialog(pluralText(language, QStringLiteral("stoppedLeft"), left));
+            return;
+        }
+    }
 }
 
 FileOperationProgressFactory setFileOperationProgressFactory(FileOperationProgressFactory factory)

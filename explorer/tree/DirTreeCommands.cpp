@@ -216,7 +216,8 @@ void DirTreeCommands::MarkClipboardFolder(int operation)
 
 bool DirTreeCommands::foreignFilesOnClipboard() const
 {
-    return platform::clipboardHoldsOtherProgramsFiles();
+    // addresses refused count too: the paste says why they are not taken
+    return platform::clipboardHoldsOtherProgramsFiles() || !platform::filesOnClipboard().refused.isEmpty();
 }
 
 void DirTreeCommands::PasteFolder()
@@ -233,6 +234,8 @@ void DirTreeCommands::PasteFolder()
         for (const QString &native : files.nativePaths)
             sources.append(platform::toDrivePath(native));
         operation = files.cut ? opMove : opCopy;
+        for (const QString &address : files.refused)
+            showErrorDialog(text("pasteRefused").arg(address));
     } else if (!m_clipboardFolder.isEmpty() && PasteOperation != -1) {
         sources.append(DelSlash(m_clipboardFolder));
     }
@@ -304,12 +307,10 @@ void DirTreeCommands::dropFileListSelection(QTreeWidgetItem *target)
     }
     m_tree.beginUpdate();
     const auto endUpdate = qScopeGuard([this] { m_tree.endUpdate(); });
-    const int operation = FileOperationTable[DragOperation];
-    for (const QString &file : std::as_const(files)) {
-        platform::processPendingMessages();
-        bool aborted = false;
-        ShellFileOp(&m_tree, operation, file, JoinPath(m_dropTargetPath, fileNamePart(file)), aborted);
-    }
+    const QString folder = m_dropTargetPath;
+    ShellFileOpEach(&m_tree, FileOperationTable[DragOperation], files,
+                    [&folder](const QString &file) { return JoinPath(folder, fileNamePart(file)); }, m_tree.Language(),
+                    [] { platform::processPendingMessages(); });
 }
 
 void DirTreeCommands::showAfterChange(const QString &path)

@@ -1,5 +1,6 @@
 #include "explorer/tree/TZuDirTree21PopUp.h"
 
+#include "explorer/shared/MenuAccessKeys.h"
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/LanguageTables.h"
 #include "explorer/shared/MenuGlyph.h"
@@ -44,6 +45,7 @@ TZuDirTree21PopUp::TZuDirTree21PopUp(TZuDirTree21 &tree)
     , m_tree(tree)
 {
     setObjectName(QStringLiteral("TZuDirTree21PopUp"));
+    MenuAccessKeys::install(this);
     connect(this, &QMenu::triggered, this, &TZuDirTree21PopUp::ItemClick);
     Build();
 }

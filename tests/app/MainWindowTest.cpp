@@ -439,7 +439,7 @@ TEST_F(ListMovedOnTest, RinominaRenamesNothingElseWhenTheLoadedFileFolderIsGone)
     ASSERT_TRUE(QDir(folder->filePath(u"a"_s)).removeRecursively());
     press("btnRinomina");
     EXPECT_EQ(boxes->texts(),
-              QStringList{u"La cartella \"%1\" non esiste piu'."_s.arg(platform::toDrivePath(folder->filePath(u"a"_s)) + u'\\')});
+              QStringList{u"La cartella \"%1\" non esiste più."_s.arg(platform::toDrivePath(folder->filePath(u"a"_s)) + u'\\')});
     EXPECT_EQ(folder->read(u"b/01.mp3"_s), untouched);
     EXPECT_FALSE(folder->exists(u"b/[Band] - Song a.mp3"_s));
 }
@@ -668,7 +668,7 @@ TEST_F(MainWindowTest, CtrlZTakesBackTheLastRinominaAndTheFormFollows)
     EXPECT_EQ(edit("edtTitolo")->text(), u"Bohemian rhapsody"_s);
     EXPECT_EQ(edit("edtTraccia")->text(), u"11"_s);
     ASSERT_FALSE(boxes->texts().isEmpty());
-    EXPECT_TRUE(boxes->texts().last().startsWith(u"Ripristinati il nome e i tag di prima"_s))
+    EXPECT_TRUE(boxes->texts().last().startsWith(u"Ripristinati il nome e i tag precedenti"_s))
         << boxes->texts().last().toStdString();
 
     // Typing is undone in the field first; nothing is left to take back after that.

@@ -1,5 +1,6 @@
 #include "explorer/shared/ExplorerTexts.h"
 #include "explorer/shared/LanguageTables.h"
+#include "explorer/shared/MenuAccessKeys.h"
 #include "tests/explorer/LocaleGuard.h"
 
 #include <QMap>
@@ -263,4 +264,143 @@ TEST_F(ExplorerTextsTest, SelectorNamingNoLanguageLoadsNothing)
     EXPECT_EQ(ExplorerTexts.msgOpFailed, QStringLiteral("Operazione fallita"));
     EXPECT_TRUE(DriveTypeNames().isEmpty());
     EXPECT_TRUE(TreePopUpCaptions().isEmpty());
+}
+
+TEST(LanguageTablesTest, CountedTextsTakeEachLanguagesPluralForm)
+{
+    const struct {
+        TLanguage language;
+        const char *one, *two, *five, *twentyOne;
+    } cases[] = {
+        {lnEnglish, "1 item", "2 items", "5 items", "21 items"},
+        {lnItalian, "1 elemento", "2 elementi", "5 elementi", "21 elementi"},
+        {lnGerman, "1 Element", "2 Elemente", "5 Elemente", "21 Elemente"},
+        {lnDutch, "1 item", "2 items", "5 items", "21 items"},
+        {lnFrench, "1 élément", "2 éléments", "5 éléments", "21 éléments"},
+        {lnSpanish, "1 elemento", "2 elementos", "5 elementos", "21 elementos"},
+        {lnPortuguese, "1 item", "2 itens", "5 itens", "21 itens"},
+        {lnPolish, "1 element", "2 elementy", "5 elementów", "21 elementów"},
+        {lnSlovak, "1 položka", "2 položky", "5 položiek", "21 položiek"},
+        {lnSlovenian, "1 element", "2 elementa", "5 elementov", "21 elementov"},
+        {lnJapanese, "1 個の項目", "2 個の項目", "5 個の項目", "21 個の項目"},
+        {lnChinese_Sim, "1 个项目", "2 个项目", "5 个项目", "21 个项目"},
+        {lnChinese_Tra, "1 個項目", "2 個項目", "5 個項目", "21 個項目"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(languageTableName(c.language).toStdString());
+        const auto items = [&](qint64 n) { return pluralText(c.language, QStringLiteral("propItems"), n); };
+        EXPECT_EQ(items(1), QString::fromUtf8(c.one));
+        EXPECT_EQ(items(2), QString::fromUtf8(c.two));
+        EXPECT_EQ(items(5), QString::fromUtf8(c.five));
+        EXPECT_EQ(items(21), QString::fromUtf8(c.twentyOne));
+    }
+    // the rules where the languages part ways
+    EXPECT_EQ(pluralText(lnPolish, QStringLiteral("findFound"), 22), QStringLiteral("Znaleziono 22 pliki"));
+    EXPECT_EQ(pluralText(lnPolish, QStringLiteral("findFound"), 12), QStringLiteral("Znaleziono 12 plików"));
+    EXPECT_EQ(pluralText(lnSlovenian, QStringLiteral("findFound"), 103), QStringLiteral("Najdene so 103 datoteke"));
+    EXPECT_EQ(pluralText(lnSlovenian, QStringLiteral("propItems"), 101), QStringLiteral("101 element"));
+    EXPECT_EQ(pluralText(lnSlovenian, QStringLiteral("propItems"), 102), QStringLiteral("102 elementa"));
+    EXPECT_EQ(pluralText(lnFrench, QStringLiteral("findFound"), 0), QStringLiteral("0 fichier trouvé"));
+    EXPECT_EQ(pluralText(lnItalian, QStringLiteral("findFound"), 0), QStringLiteral("0 file trovati"));
+    EXPECT_EQ(pluralText(lnItalian, QStringLiteral("findFound"), 1), QStringLiteral("1 file trovato"));
+
+    // every counted text has one form per plural form of its language, each with its count
+    const QStringList names = languageRow(lnEnglish)->plurals.keys();
+    EXPECT_FALSE(names.isEmpty());
+    for (int language = lnEnglish; language <= lnSpanish; ++language) {
+        SCOPED_TRACE(languageTableName(language).toStdString());
+        EXPECT_EQ(languageRow(language)->plurals.keys().size(), names.size());
+        for (const QString &name : names) {
+            const QStringList forms = languageRow(language)->plurals.value(name);
+            EXPECT_EQ(forms.size(), pluralFormCount(language)) << name.toStdString();
+            for (const QString &form : forms)
+                EXPECT_EQ(form.count(QStringLiteral("%1")), 1) << form.toStdString();
+        }
+    }
+}
+
+namespace {
+
+// Every text of a row, the counted ones included.
+QStringList allTextsOf(const LanguageRow &row)
+{
+    QStringList texts = everyText(row).values();
+    for (const QStringList &forms : row.plurals)
+        texts += forms;
+    return texts;
+}
+
+} // namespace
+
+TEST(LanguageTablesTest, EachTableUsesOneWordForEachThing)
+{
+    // A term a table avoids where it uses another for the same thing; the texts the
+    // Parts give (" el fichero  ") are left as they are.
+    const struct {
+        TLanguage language;
+        const char *avoided;
+        const char *used;
+    } terms[] = {
+        {lnSpanish, "fichero", "archivo"},      {lnPortuguese, "ficheiro", "arquivo"},
+        {lnJapanese, "フォルダ(?!ー)", "フォルダー"}, {lnSpanish, "árbol", "carpeta"},
+        {lnPortuguese, "árvore", "pasta"},       {lnPolish, "(?i)drzew", "folder"},
+        {lnSlovak, "(?i)strom", "priečin"},      {lnSlovenian, "(?i)drev", "map"},
+        {lnGerman, "(?<!bei)behalten", "beibehalten"}, {lnChinese_Sim, "目录树", "文件夹"},
+        {lnChinese_Tra, "樹狀目錄", "資料夾"},    {lnJapanese, "ツリー", "フォルダー"},
+    };
+    const QStringList fromTheParts = {QStringLiteral(" el fichero  ")};
+    for (const auto &term : terms) {
+        SCOPED_TRACE(languageTableName(term.language).toStdString() + ": " + term.avoided);
+        const QRegularExpression avoided(QString::fromUtf8(term.avoided));
+        bool used = false;
+        for (const QString &text : allTextsOf(*languageRow(term.language))) {
+            if (!fromTheParts.contains(text))
+                EXPECT_FALSE(avoided.match(text).hasMatch()) << text.toStdString();
+            used = used || text.contains(QString::fromUtf8(term.used));
+        }
+        EXPECT_TRUE(used) << term.used;
+    }
+}
+
+TEST(LanguageTablesTest, ChineseAndJapaneseSentencesUseTheirOwnPunctuation)
+{
+    // An ASCII mark right after (or a blank after) a Han or kana character; "%1:" is a
+    // drive name and stays.
+    const QString han = QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{201d}\\x{300d}]");
+    const struct {
+        TLanguage language;
+        QString marks;
+    } cases[] = {{lnChinese_Sim, QStringLiteral("[,:?!]")}, {lnChinese_Tra, QStringLiteral("[,:?!]")},
+                 {lnJapanese, QStringLiteral("[?!]")}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(languageTableName(c.language).toStdString());
+        const QRegularExpression ascii(han + QStringLiteral(" ?") + c.marks);
+        for (const QString &text : allTextsOf(*languageRow(c.language)))
+            EXPECT_FALSE(ascii.match(text).hasMatch()) << text.toStdString();
+    }
+    EXPECT_EQ(languageRow(lnChinese_Sim)->fileListPopUp.at(11), QStringLiteral("将内容复制到剪贴板"));
+}
+
+TEST(LanguageTablesTest, MenusTheProjectTranslatedHaveOneFreeAccessKeyPerItem)
+{
+    // English and Italian stand as the Parts give them (their clashes cycle, their
+    // second keys work through MenuAccessKeys); the other languages have one key an
+    // item and no key twice in a menu.
+    for (int language = lnEnglish; language <= lnSpanish; ++language) {
+        if (language == lnEnglish || language == lnItalian)
+            continue;
+        SCOPED_TRACE(languageTableName(language).toStdString());
+        const LanguageRow *row = languageRow(language);
+        const QList<QStringList> menus = {row->fileListPopUp.mid(0, 10), row->treePopUp};
+        for (const QStringList &menu : menus) {
+            QMap<QChar, QString> owners;
+            for (const QString &caption : menu) {
+                const QString keys = MenuAccessKeys::accessKeys(caption);
+                ASSERT_EQ(keys.size(), 1) << caption.toStdString();
+                EXPECT_FALSE(owners.contains(keys.at(0)))
+                    << caption.toStdString() << " and " << owners.value(keys.at(0)).toStdString();
+                owners.insert(keys.at(0), caption);
+            }
+        }
+    }
 }

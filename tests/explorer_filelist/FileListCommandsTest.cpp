@@ -17,6 +17,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
+#include <QDir>
 
 using namespace Qt::StringLiterals;
 using platform::MessageButton;
@@ -169,6 +171,98 @@ TEST_F(FileListCommandsTest, CopyPasteAndCutPasteIntoAnotherFolder)
     QGuiApplication::clipboard()->clear();
     list.Paste();
     EXPECT_EQ(boxes.texts(), QStringList{u"No file(s) selected"_s});
+}
+
+TEST_F(FileListCommandsTest, CancelInTheReplaceQuestionStopsThePasteAndSaysSo)
+{
+    QStringList names;
+    for (int i = 1; i <= 5; ++i) {
+        names.append(u"%1.txt"_s.arg(i));
+        folder.write(u"from/"_s + names.last(), "new");
+        folder.write(u"to/"_s + names.last(), "old");
+    }
+    listFolder(u"from"_s);
+    select(names);
+    key(Qt::Key_C, Qt::ControlModifier);
+    listFolder(u"to"_s);
+    boxes.queueAnswer(MessageButton::Yes);
+    boxes.queueAnswer(MessageButton::Cancel);
+    list.Paste();
+    EXPECT_EQ(folder.read(u"to/1.txt"_s), "new");
+    for (int i = 2; i <= 5; ++i)
+        EXPECT_EQ(folder.read(u"to/%1.txt"_s.arg(i)), "old") << i;
+    ASSERT_EQ(boxes.requests().size(), 3) << boxes.texts().join(u" | "_s).toStdString();
+    EXPECT_EQ(boxes.requests().at(2).kind, platform::MessageKind::Information);
+    EXPECT_EQ(boxes.texts().at(2), u"Stopped: 3 items were left as they were."_s);
+    EXPECT_TRUE(list.commands().ClipboardList().isEmpty());
+
+    // the same in Italian, Cancel on the fourth: one left
+    list.SetLanguage(lnItalian);
+    listFolder(u"from"_s);
+    select(names);
+    key(Qt::Key_C, Qt::ControlModifier);
+    listFolder(u"to"_s);
+    boxes.clear();
+    for (const MessageButton answer : {MessageButton::No, MessageButton::No, MessageButton::No, MessageButton::Cancel})
+        boxes.queueAnswer(answer);
+    list.Paste();
+    ASSERT_EQ(boxes.requests().size(), 5);
+    EXPECT_EQ(boxes.texts().at(4), u"Operazione annullata: 1 elemento è rimasto com'era."_s);
+    EXPECT_EQ(folder.read(u"to/5.txt"_s), "old");
+}
+
+// A paste that takes nothing, by the menu or by Ctrl+V with no row selected, says why
+// in one box in the list's language, naming what it refused (Ctrl+V with nothing held
+// at all stays silent).
+TEST_F(FileListCommandsTest, APasteThatTakesNothingSaysWhyInOneBox)
+{
+    makeFolder(u"empty"_s);
+    list.bindKeysWithoutSelection();
+    const QByteArray hidden = "file://" + QUrl::toPercentEncoding(folder.filePath(u"a.mp3"_s), "/") + "%00.txt";
+    const struct {
+        TLanguage language;
+        QByteArray held; // x-special/gnome-copied-files; empty for nothing held
+        bool byKey;
+        const char *text;
+    } cases[] = {
+        {lnEnglish, "copy\nfile://otherhost/music/a.mp3", true,
+         "Not a file of this computer, not pasted: file://otherhost/music/a.mp3"},
+        {lnItalian, "copy\nfile://otherhost/music/a.mp3", false,
+         "Non è un file di questo computer, non incollato: file://otherhost/music/a.mp3"},
+        {lnGerman, "copy\n" + hidden, true, nullptr},
+        {lnFrench, QByteArray(), false, "Aucun fichier sélectionné"},
+        {lnItalian, QByteArray(), false, "Nessun file selezionato"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.held.toStdString());
+        list.SetLanguage(c.language);
+        listFolder(u"empty"_s);
+        list.clearSelection();
+        if (c.held.isEmpty()) {
+            QGuiApplication::clipboard()->clear();
+        } else {
+            auto *data = new QMimeData;
+            data->setData(u"x-special/gnome-copied-files"_s, c.held);
+            QGuiApplication::clipboard()->setMimeData(data);
+            EXPECT_TRUE(list.commands().canPaste()) << "Paste is offered, to say why it takes nothing";
+        }
+        boxes.clear();
+        if (c.byKey)
+            key(Qt::Key_V, Qt::ControlModifier);
+        else
+            list.Paste();
+        ASSERT_EQ(boxes.requests().size(), 1) << boxes.texts().join(u" | "_s).toStdString();
+        if (c.text)
+            EXPECT_EQ(boxes.texts().first(), QString::fromUtf8(c.text));
+        else
+            EXPECT_EQ(boxes.texts().first(), u"Keine Datei dieses Computers, nicht eingefügt: "_s + QString::fromUtf8(hidden));
+    }
+    // Ctrl+V with nothing held does nothing, as in the main window
+    QGuiApplication::clipboard()->clear();
+    boxes.clear();
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(boxes.texts().isEmpty());
+    EXPECT_TRUE(QDir(folder.filePath(u"empty"_s)).isEmpty());
 }
 
 TEST_F(FileListCommandsTest, DeleteAsksInTheListsLanguageAndMovesToTheTrash)

@@ -205,6 +205,27 @@ TEST_F(FileListPopUpTest, SendToLinksCopyToTheirFolderOrStartTheirProgram)
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'\n').toStdString();
 }
 
+TEST_F(FileListPopUpTest, ASendToProgramThatIsNotThereIsNamedInTheListsLanguage)
+{
+    folder.write(u"sendto/missing.desktop"_s,
+                 "[Desktop Entry]\nType=Application\nName=Mancante\nExec=kestrava-no-such-program %F\n");
+    const struct {
+        TLanguage language;
+        const char *text;
+    } cases[] = {
+        {lnItalian, "Invia a \"Mancante\": il programma \"kestrava-no-such-program\" non è stato trovato."},
+        {lnEnglish, "Send To \"Mancante\": the program \"kestrava-no-such-program\" was not found."},
+    };
+    for (const auto &c : cases) {
+        rebuildMenu(c.language);
+        ASSERT_EQ(menu().SendToList().size(), 1);
+        select({u"a.mp3"_s});
+        boxes.clear();
+        click(u"Send_To4"_s);
+        EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8(c.text)});
+    }
+}
+
 TEST_F(FileListPopUpTest, NamesThatAreNoEntryDoNothing)
 {
     addLink(u"only.desktop"_s, drivePathOf(u"desktop"_s), u"Only"_s);

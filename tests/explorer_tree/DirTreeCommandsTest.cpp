@@ -357,6 +357,30 @@ TEST_F(DirTreeCommandsTest, AFolderAnotherProgramCopiedPastesHere)
     EXPECT_TRUE(QFileInfo::exists(elsewhere.filePath(u"Album/01.mp3"_s)));
 }
 
+// Addresses the tree's paste refuses are named, one box, in the tree's language.
+TEST_F(DirTreeCommandsTest, APasteOfRefusedAddressesSaysWhichInTheTreesLanguage)
+{
+    const struct {
+        TLanguage language;
+        const char *text;
+    } cases[] = {
+        {lnItalian, "Non è un file di questo computer, non incollato: file://otherhost/Album"},
+        {lnEnglish, "Not a file of this computer, not pasted: file://otherhost/Album"},
+    };
+    for (const auto &c : cases) {
+        tree().SetLanguage(c.language);
+        auto *data = new QMimeData;
+        data->setData(u"x-special/gnome-copied-files"_s, "copy\nfile://otherhost/Album");
+        QGuiApplication::clipboard()->setMimeData(data);
+        open(u"B"_s);
+        tree().popUpMenu()->updateEnabled();
+        EXPECT_TRUE(tree().popUpMenu()->item(u"PasteNode"_s)->isEnabled()) << "offered, to say why it takes nothing";
+        boxes.clear();
+        key(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8(c.text)});
+    }
+}
+
 TEST_F(DirTreeCommandsTest, CtrlAtThePressMakesADragACopyAndTheDraggedNodeIsNoTarget)
 {
     folder().write(u"A/inner/a.txt"_s, "a");

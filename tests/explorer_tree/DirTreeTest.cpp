@@ -13,6 +13,7 @@
 #include "tests/explorer/LocaleGuard.h"
 
 #include <QDir>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -250,4 +251,19 @@ TEST(DirTreeTest, LanguageSwitchLoadsTheTreeTextsAndLeavesTheRootAlone)
     fixture.tree.OpenPath(fixture.path(QStringLiteral("Music")));
     EXPECT_EQ(fixture.tree.GetNodePath(fixture.selected()), fixture.path(QStringLiteral("Music")));
     fixture.tree.SetLanguage(lnEnglish);
+}
+
+TEST(DirTreeTest, ADeepLongNameIsShownWholeAtTheDefaultWidth)
+{
+    const QString deep = QStringLiteral("Musica/Collezione di dischi in vinile/Concerti registrati dal vivo nel 1978");
+    TreeOnFolder place({deep});
+    place.tree.resize(180, 120); // the tree's own size, as a form places it
+    place.tree.OpenPath(place.path(deep));
+    QCoreApplication::processEvents();
+    QTreeWidgetItem *selected = place.selected();
+    ASSERT_NE(selected, nullptr);
+    const int needed = place.tree.fontMetrics().horizontalAdvance(selected->text(0)) + place.tree.iconSize().width();
+    const QRect shown = place.tree.visualItemRect(selected);
+    EXPECT_GE(shown.width(), needed) << "the name is cut";
+    EXPECT_GT(place.tree.horizontalScrollBar()->maximum(), 0) << "the tree scrolls sideways to it";
 }

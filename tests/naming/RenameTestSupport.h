@@ -18,8 +18,8 @@ inline const QString tooLong = QStringLiteral("Il nome del file non puo superare
 inline const QString exists = QStringLiteral("Nome file gia' esistente; specificare un altro nome.");
 inline const QString inUse = QStringLiteral("Il file e' attualmente in uso.");
 inline const QString emptyName = QStringLiteral("Specificare il nuovo nome del file.");
-inline const QString tooManyBytes = QStringLiteral("Il nome del file non puo superare i 255 byte.");
-inline QString gone(const QString &name) { return QStringLiteral("Il file \"%1\" non esiste piu'.").arg(name); }
+inline const QString tooManyBytes = QStringLiteral("Il nome del file non può superare i 255 byte.");
+inline QString gone(const QString &name) { return QStringLiteral("Il file \"%1\" non esiste più.").arg(name); }
 inline QString denied(const QString &name)
 {
     return QStringLiteral("Permesso negato: impossibile rinominare il file \"%1\".").arg(name);

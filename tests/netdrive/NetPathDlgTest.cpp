@@ -4,6 +4,7 @@
 #include "platform/DriveTable.h"
 #include "platform/NetworkDrives.h"
 #include "platform/ShellFolders.h"
+#include "tests/common/ResolutionRun.h"
 #include "tests/common/TempFolder.h"
 #include "tests/netdrive/ModalAnswer.h"
 
@@ -117,11 +118,8 @@ TEST(NetPathDlgTest, FormControlsTextsArrangementAndTabOrder)
 // default one: every text of the two dialogs is shown whole.
 TEST(NetDialogsTextsTest, FitAtThisResolution)
 {
-    if (const int dpi = qEnvironmentVariableIntValue("TEST_FONT_DPI"); dpi > 0) {
-        QFont eightPoint;
-        eightPoint.setPointSize(8);
-        ASSERT_NEAR(QFontInfo(eightPoint).pixelSize(), 8 * dpi / 72, 1) << "the screen is not at " << dpi << " dpi";
-    }
+    int dpi = 0;
+    ASSERT_TRUE(fontsFollowTheAskedResolution(dpi)) << "the screen is not at " << dpi << " dpi";
     TNetPathDlg mapDialog(nullptr);
     QDialog *form = mapDialog.form();
     form->findChild<QLabel *>("lblNoLetter")->show(); // shown when every letter is taken
@@ -163,24 +161,8 @@ TEST(NetDialogsTextsTest, FitAtThisResolution)
 
 TEST(NetDialogsTextsTest, FitAt96And144Dpi)
 {
-    // An offscreen screen of that logical resolution whose fonts grow with it, as
-    // QT_FONT_DPI gives on a desktop. (Scaled by a device pixel ratio instead, as by
-    // QT_SCALE_FACTOR, the layout is the one of 96 dpi.)
-    TempFolder screens(false);
     for (const int dpi : {96, 144}) {
-        const QString config = screens.write(QString("screen%1.json").arg(dpi),
-                                             QString(R"({"screens": [{"name": "screen", "width": 1920, "height": 1080,
-                                                         "logicalDpi": %1}]})").arg(dpi).toUtf8());
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TEST_FONT_DPI", QString::number(dpi));
-        environment.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {"-platform", "offscreen:configfile=" + config,
-                     "--gtest_filter=NetDialogsTextsTest.FitAtThisResolution", "--gtest_brief=1"});
-        ASSERT_TRUE(child.waitForFinished(60000)) << dpi;
-        EXPECT_EQ(child.exitCode(), 0) << "at " << dpi << " dpi:\n" << child.readAll().toStdString();
+        const QString failures = runAtResolution(dpi, "NetDialogsTextsTest.FitAtThisResolution");
+        EXPECT_TRUE(failures.isEmpty()) << "at " << dpi << " dpi:\n" << failures.toStdString();
     }
 }

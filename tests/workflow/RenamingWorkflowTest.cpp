@@ -174,7 +174,7 @@ TEST_F(RenamingWorkflowTest, RenameInAFolderThatIsGoneIsRefusedAndSaysSo)
     ASSERT_TRUE(QDir(folder.filePath(u"gone"_s)).removeRecursively());
     folder.write(u"01.mp3"_s, "same name, other folder");
     EXPECT_FALSE(workflow.renameFile());
-    EXPECT_EQ(boxes.texts(), QStringList{u"La cartella \"%1\" non esiste piu'."_s.arg(gone)});
+    EXPECT_EQ(boxes.texts(), QStringList{u"La cartella \"%1\" non esiste più."_s.arg(gone)});
     EXPECT_EQ(folder.read(u"01.mp3"_s), QByteArray("same name, other folder"));
     EXPECT_THROW(workflow.readTags(), platform::FileOpenError);
 }

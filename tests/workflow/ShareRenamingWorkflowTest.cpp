@@ -145,7 +145,7 @@ TEST_P(CaseInsensitiveShareTest, ANameTheShareRefusesNamesTheCharacterAndKeepsTh
         boxes.clear();
         EXPECT_FALSE(TKestrava::PerformRename(u"song.mp3"_s, u"AC"_s + refused + u"DC"_s, u".mp3"_s));
         EXPECT_EQ(boxes.texts(),
-                  QStringList{u"Il nome del file non puo' contenere il carattere \"%1\" in questa cartella."_s.arg(refused)});
+                  QStringList{u"Il nome del file non può contenere il carattere \"%1\" in questa cartella."_s.arg(refused)});
         EXPECT_EQ(entries(), QStringList{u"song.mp3"_s});
     }
     QDir::setCurrent(QDir::tempPath());

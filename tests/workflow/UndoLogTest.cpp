@@ -95,7 +95,7 @@ TEST_F(UndoLogTest, AChangeMadeSinceOrATakenNameRefusesTheUndoAndChangesNothing)
          u"è stato cambiato"_s},
         {"old name taken",
          [](UndoLogTest &test, const QString &) { test.folder.write(test.music(u"a.mp3"_s), "another file"); },
-         u"è già di un altro file"_s},
+         u"è già usato da un altro file"_s},
         {"file gone",
          [](UndoLogTest &test, const QString &renamed) { QFile::remove(test.folder.filePath(test.music(renamed))); },
          u"non c'è più"_s},

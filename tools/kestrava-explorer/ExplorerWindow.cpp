@@ -74,6 +74,7 @@ ExplorerWindow::ExplorerWindow(QWidget *parent)
     resize(860, 520);
 
     m_fileList->SetDirTree(m_tree);
+    m_fileList->bindKeysWithoutSelection();
     m_fileList->SetDirTreeCombo(m_combo);
     connect(m_tree, &TZuDirTree21::OnDirChange, this,
             [this](QObject *, const QString &path) { followInOtherControl(m_tree, path); });
