@@ -1,5 +1,6 @@
-// An undo killed at each of its system calls in turn (the preloaded fault shim, in a
-// child process): the file is never broken, and the next undo completes it byte for byte.
+// An undo killed at, or failing at, each of its system calls in turn (the preloaded fault
+// shim, in a child process): the file is never broken, and the next undo completes it byte
+// for byte, never twice.
 
 #include "workflow/UndoLog.h"
 
@@ -10,6 +11,7 @@
 #include "tests/workflow/UndoFiles.h"
 
 #include <QFile>
+#include <cstdio>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -23,13 +25,13 @@ struct UndoRun {
     QString err;
 };
 
-UndoRun runUndo(long killAt)
+UndoRun runUndo(long at, bool kill = true)
 {
     QProcess undo;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"LD_PRELOAD"_s, QStringLiteral(TAG_FAULT_SHIM));
     undo.setProcessEnvironment(environment);
-    undo.start(QStringLiteral(UNDO_PROCESS), {QString::number(killAt), u"5"_s, u"1"_s});
+    undo.start(QStringLiteral(UNDO_PROCESS), {QString::number(at), u"5"_s, kill ? u"1"_s : u"0"_s});
     undo.waitForFinished(30000);
     return {undo.exitStatus() == QProcess::NormalExit ? undo.exitCode() : -1,
             undo.readAllStandardOutput().trimmed().toLong(), QString::fromLocal8Bit(undo.readAllStandardError())};
@@ -73,5 +75,49 @@ TEST(UndoFaultTest, AnUndoKilledAnywhereLeavesTheFileWholeAndTheNextUndoComplete
         EXPECT_EQ(folder.read(u"a.mp3"_s), original);
         EXPECT_FALSE(folder.exists(renamed));
         ASSERT_LT(killAt, 2000);
+    }
+}
+
+TEST(UndoFaultTest, AnUndoFailingAnywhereChangesNothingOrIsCompletedByTheNextOne)
+{
+    int refused = 0, between = 0;
+    for (long failAt = 1;; ++failAt) {
+        SCOPED_TRACE(failAt);
+        TempFolder folder;
+        const StateHome stateHome(folder.filePath(u"state"_s));
+        undofiles::writeCovered(folder, u"a.mp3"_s, 4, true);
+        const QByteArray original = folder.read(u"a.mp3"_s);
+        const QString renamed = undofiles::rename(folder, {}, u"a.mp3"_s, u"A much longer artist"_s, u"Song"_s);
+        const QByteArray changed = folder.read(renamed);
+
+        const UndoRun run = runUndo(failAt, false);
+        if (run.exitCode == 0 && run.calls < failAt) {
+            EXPECT_EQ(folder.read(u"a.mp3"_s), original);
+            EXPECT_TRUE(UndoLog().changes().isEmpty());
+            std::printf("undo: %ld system calls failed in turn: %d refused, %d left a tag put back\n", failAt - 1,
+                        refused, between);
+            break;
+        }
+        refused += run.exitCode != 0;
+        // Either as it was, or restored (a failure the undo overcame, or one at its commit).
+        const bool atOld = folder.exists(u"a.mp3"_s);
+        ASSERT_NE(atOld, folder.exists(renamed)) << run.err.toStdString();
+        const QString name = atOld ? u"a.mp3"_s : renamed;
+        const QByteArray now = folder.read(name);
+        if (atOld)
+            EXPECT_EQ(now, original) << run.err.toStdString();
+        else
+            between += now != changed; // a read-back failed after a tag was put back
+        EXPECT_TRUE(TagSession(folder.filePath(name)).loaded());
+
+        // One more undo brings it back, and nothing is taken back twice.
+        if (!UndoLog().changes().isEmpty()) {
+            const UndoLog::UndoResult again = UndoLog().undoLast();
+            EXPECT_TRUE(again.done) << again.message.toStdString();
+        }
+        EXPECT_EQ(folder.read(u"a.mp3"_s), original);
+        EXPECT_FALSE(folder.exists(renamed));
+        EXPECT_TRUE(UndoLog().changes().isEmpty());
+        ASSERT_LT(failAt, 2000);
     }
 }

@@ -42,6 +42,8 @@ const QString usageText = QStringLiteral(
     "                            writes of this tool and the main window: old name and\n"
     "                            old tag bytes; refused for a file changed since\n"
     "  undo --list               the changes that can be taken back, last first\n"
+    "  undo --skip               drops the last change from the log without taking it\n"
+    "                            back, so that the older ones can be\n"
     "  help, --help              this text\n"
     "\n"
     "tag options (MP3 files):\n"
@@ -162,12 +164,24 @@ void printLogProblem(const UndoLog &log)
         print(stderr, QStringLiteral("kestrava-tags: %1").arg(log.problem()));
 }
 
+// Drops the last change of the log, its file untouched.
+int skipUndo(UndoLog &log)
+{
+    const UndoLog::UndoResult result = log.skipLast();
+    print(result.done ? stdout : stderr, result.message);
+    return result.done ? 0 : exitFailed;
+}
+
 int undo(const QStringList &arguments)
 {
     UndoLog log;
+    if (arguments == QStringList{QStringLiteral("--skip")})
+        return skipUndo(log);
     if (arguments == QStringList{QStringLiteral("--list")}) {
         const QList<UndoLog::Change> changes = log.changes();
         printLogProblem(log);
+        if (changes.isEmpty())
+            print(stdout, QStringLiteral("nothing can be undone"));
         for (qsizetype i = changes.size() - 1; i >= 0; --i) {
             const UndoLog::Change &change = changes.at(i);
             const QString what = change.oldPath == change.newPath ? QStringLiteral("tags")
@@ -181,7 +195,7 @@ int undo(const QStringList &arguments)
     bool valid = arguments.size() <= 1;
     const int count = arguments.isEmpty() ? 1 : arguments.at(0).toInt(&valid);
     if (!valid || count < 1)
-        return usageError(QStringLiteral("undo takes --list or a number of changes"));
+        return usageError(QStringLiteral("undo takes --list, --skip or a number of changes"));
     for (int i = 0; i < count; ++i) {
         const UndoLog::UndoResult result = log.undoLast();
         print(result.done ? stdout : stderr, result.message);
