@@ -286,6 +286,21 @@ TagFieldValues loadedFieldsWith(RenamingWorkflow &workflow, const Options &optio
     return fields;
 }
 
+// writeTags, a failure after the ID3v2 tag was written told with the file and what was
+// and was not written; nullopt after such a failure.
+std::optional<bool> writeTagsTelling(const QString &file, RenamingWorkflow &workflow, const TagFieldValues &fields)
+{
+    try {
+        return workflow.writeTags(fields);
+    } catch (const platform::Error &error) {
+        print(stderr, workflow.lastSaveResult().saved()
+                          ? QStringLiteral("%1: the ID3v2 tag was written, the ID3v1 tag could not be: %2")
+                                .arg(file, error.message())
+                          : QStringLiteral("%1: no tag was written: %2").arg(file, error.message()));
+        return std::nullopt;
+    }
+}
+
 int set(const QString &file, const QStringList &arguments)
 {
     const Options options(arguments, false);
@@ -300,7 +315,10 @@ int set(const QString &file, const QStringList &arguments)
     workflow.setFile(argument.folder, argument.name);
     workflow.setWriteDespiteLoss(options.force);
     const auto tellLogProblem = qScopeGuard([&] { printLogProblem(undoLog); });
-    if (!workflow.writeTags(loadedFieldsWith(workflow, options))) {
+    const std::optional<bool> written = writeTagsTelling(file, workflow, loadedFieldsWith(workflow, options));
+    if (!written)
+        return exitFailed;
+    if (!*written) {
         printSaveFailure(file, QStringLiteral("the ID3v2 tag could not be written"), workflow.lastSaveResult());
         return exitFailed;
     }
