@@ -419,6 +419,17 @@ bool TfrmMain::renameLoadedFile()
 void TfrmMain::annullaUltimaModifica()
 {
     const UndoLog::UndoResult result = m_undoLog->undoLast();
+    if (!result.done && result.entryRefused) {
+        // A refused change would hide every older one: it may be dropped from the log.
+        const QString question = result.message + QStringLiteral("\n\nTogliere questa modifica dal registro, senza "
+                                                                 "annullarla, per poter annullare quelle fatte prima?");
+        if (askBeforeLoss(question)) {
+            const UndoLog::UndoResult skipped = m_undoLog->skipLast();
+            platform::showMessage(skipped.done ? platform::MessageKind::Information : platform::MessageKind::Warning,
+                                  QStringLiteral("Kestrava"), skipped.message, int(platform::MessageButton::Ok));
+        }
+        return;
+    }
     if (!result.done) {
         platform::showMessage(platform::MessageKind::Warning, QStringLiteral("Kestrava"), result.message,
                               int(platform::MessageButton::Ok));

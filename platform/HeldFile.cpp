@@ -149,6 +149,11 @@ bool HeldFile::writeAt(qint64 offset, const QByteArray &bytes)
     return written;
 }
 
+bool HeldFile::sync()
+{
+    return m_fd.valid() && ::fdatasync(m_fd.get()) == 0;
+}
+
 int HeldFile::blockSharingAlignment() const
 {
     return filerewrite::blockSharingAlignment(path());

@@ -44,6 +44,8 @@ public:
     // share through GVfs) answers Unsupported / false with EOPNOTSUPP.
     RegionJournal::Result overwrite(qint64 offset, const QByteArray &bytes, const QByteArray &old);
     bool writeAt(qint64 offset, const QByteArray &bytes);
+    // Flushes the data written to the disk; false with errno set.
+    bool sync();
     // Replaces the `oldLength` bytes at `offset` by rewriting the file (see FileRewrite.h);
     // afterwards this object holds the new file.
     bool replaceRange(qint64 offset, qint64 oldLength, const QByteArray &bytes);

@@ -79,6 +79,17 @@ bool isNativeRegularFile(const QString &native)
     return statNative(native, info) && S_ISREG(info.st_mode);
 }
 
+bool isNativeRegularFileNotLink(const QString &native)
+{
+    struct stat info {};
+    return ::lstat(encodeNativeName(native).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool isNativeFolderWritable(const QString &native)
+{
+    return ::access(encodeNativeName(native).constData(), W_OK | X_OK) == 0;
+}
+
 bool makeNativeFolders(const QString &native)
 {
     if (native.isEmpty())

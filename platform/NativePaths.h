@@ -23,6 +23,9 @@ QString canonicalNativePath(const QString &native);
 bool nativeExists(const QString &native);         // links followed
 bool isNativeFolder(const QString &native);       // links followed
 bool isNativeRegularFile(const QString &native);  // links followed
+bool isNativeRegularFileNotLink(const QString &native);
+// Whether entries can be made and removed in the folder (a read-only mount refuses also root).
+bool isNativeFolderWritable(const QString &native);
 // Creates the folder and the missing folders above it; true when it is there.
 bool makeNativeFolders(const QString &native);
 

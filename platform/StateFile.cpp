@@ -26,14 +26,22 @@ QString StateFile::folder()
     return base + QStringLiteral("/kestrava");
 }
 
-std::optional<QByteArray> StateFile::read() const
+std::optional<QByteArray> StateFile::read(qint64 maxSize) const
 {
-    FileDescriptor fd(::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (!fd.valid())
         return errno == ENOENT ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
         return std::nullopt;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return std::nullopt;
+    }
+    if (info.st_size > maxSize) {
+        errno = EFBIG;
+        return std::nullopt;
+    }
     QByteArray contents(qsizetype(info.st_size), Qt::Uninitialized);
     if (!fd.readAt(contents.data(), contents.size(), 0))
         return std::nullopt;
@@ -72,7 +80,10 @@ bool StateFile::lock(FileDescriptor &held) const
 {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     held.reset(::open(QFile::encodeName(m_path + QStringLiteral(".lock")).constData(),
-                      O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+                      O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600));
+    struct stat info {};
+    if (held.valid() && (::fstat(held.get(), &info) != 0 || !S_ISREG(info.st_mode)))
+        held.reset(-1);
     int result = -1;
     while (held.valid() && (result = ::flock(held.get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
@@ -91,6 +102,20 @@ QString StateFile::setAside() const
     if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(aside).constData()) != 0)
         return QString();
     return aside;
+}
+
+QStringList StateFile::names(const QString &subfolder)
+{
+    return QDir(folder() + QLatin1Char('/') + subfolder).entryList(QDir::Files | QDir::System | QDir::Hidden);
+}
+
+void StateFile::removeStaleTemporaries() const
+{
+    const QFileInfo file(m_path);
+    const QStringList stale =
+        QDir(file.absolutePath()).entryList({file.fileName() + QStringLiteral(".new-*")}, QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &name : stale)
+        ::unlink(QFile::encodeName(file.absolutePath() + QLatin1Char('/') + name).constData());
 }
 
 } // namespace platform

@@ -204,6 +204,8 @@ bool TagSession::writeId3v1At(qint64 offset, const QByteArray &record)
         // A file system without in-place writes (an SMB share through GVfs): the file is rewritten.
         if (errno != EOPNOTSUPP || !m_file.replaceRange(offset, m_size - offset, record))
             return false;
+    } else if (!m_file.sync()) {
+        return false;
     }
     m_size = m_file.size();
     m_id3v1 = record;
@@ -214,24 +216,44 @@ bool TagSession::restoreTags(const QByteArray &id3v2, const QByteArray &id3v1)
 {
     if (!current())
         return false;
-    if (!restoreId3v1(id3v1))
+    if (!id3v1.isEmpty() && id3v1.size() != Id3v1Size) {
+        errno = EINVAL;
         return false;
+    }
+    // The ID3v2 tag first, then the record; a record that cannot be written takes the
+    // ID3v2 tag back, so that a refusal leaves the file as it was.
+    const QByteArray currentId3v2 = m_buffer.first(qsizetype(m_id3v2Size));
+    if (!restoreId3v2(id3v2))
+        return false;
+    if (!readAgain())
+        return false;
+    if (!restoreId3v1(id3v1)) {
+        const int error = errno;
+        if (readAgain())
+            restoreId3v2(currentId3v2);
+        readAgain();
+        errno = error;
+        return false;
+    }
+    return readAgain();
+}
+
+bool TagSession::restoreId3v2(const QByteArray &id3v2)
+{
     const qint64 oldSize = m_id3v2Size;
-    bool restored = false;
+    if (oldSize == id3v2.size() && m_buffer.first(qsizetype(oldSize)) == id3v2)
+        return true;
     if (oldSize > 0 && id3v2.size() == oldSize) {
         switch (m_file.overwrite(0, id3v2, m_buffer.first(qsizetype(oldSize)))) {
         case platform::RegionJournal::Result::Written:
-            restored = true;
-            break;
+            return true;
         case platform::RegionJournal::Result::Failed:
             return false;
         case platform::RegionJournal::Result::Unsupported:
             break;
         }
     }
-    if (!restored && (oldSize != 0 || !id3v2.isEmpty()) && !m_file.replaceRange(0, oldSize, id3v2))
-        return false;
-    return readAgain();
+    return m_file.replaceRange(0, oldSize, id3v2);
 }
 
 bool TagSession::restoreId3v1(const QByteArray &record)

@@ -65,8 +65,9 @@ public:
 
     // Puts back tags exactly as another session's oldId3v2() and oldId3v1() held them,
     // keeping the audio: the ID3v2 tag in place through the journal when it has the same
-    // size, else by the file's rewrite; an ID3v1 record written over, appended or cut off.
-    // False with errno set; afterwards the file is read again.
+    // size, else by the file's rewrite; then the ID3v1 record written over, appended or cut
+    // off. False with errno set and the ID3v2 tag put back as it was; afterwards the file
+    // is read again.
     bool restoreTags(const QByteArray &id3v2, const QByteArray &id3v1);
 
     // Reads the file again when another program changed or replaced it since; false with
@@ -89,6 +90,7 @@ private:
     bool current();
     // Opens and reads the file anew; false with errno set.
     bool readAgain();
+    bool restoreId3v2(const QByteArray &id3v2);
     bool restoreId3v1(const QByteArray &record);
     bool writeId3v1At(qint64 offset, const QByteArray &record);
 

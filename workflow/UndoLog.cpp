@@ -5,20 +5,25 @@
 #include "platform/FolderHandle.h"
 #include "platform/NativeNames.h"
 #include "platform/NativePaths.h"
+#include "platform/ProcessIdentity.h"
 #include "platform/StateFile.h"
 #include "tags/TagSession.h"
 
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QIODevice>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
 
 namespace {
-const QByteArray magic = QByteArrayLiteral("KESTRAVA UNDO 1\n");
+const QByteArray magic = QByteArrayLiteral("KESTRAVA UNDO 2\n");
 const QString indexName = QStringLiteral("undo.log");
+const QString bytesFolder = QStringLiteral("undo");
 constexpr qsizetype digestSize = 32;
+// Far above what maxChanges records of the longest paths take.
+constexpr qint64 maxIndexBytes = 16 * 1024 * 1024;
 
 QByteArray digest(QByteArrayView bytes)
 {
@@ -37,6 +42,8 @@ struct Fingerprint {
     qint64 size = 0;
     qint64 modified = 0;
     QByteArray checksum;
+    qint64 id3v2Size = 0;
+    bool hasId3v1 = false;
 };
 
 Fingerprint fingerprintOf(const QString &nativePath)
@@ -49,12 +56,22 @@ Fingerprint fingerprintOf(const QString &nativePath)
     if (!session.loaded())
         return {};
     return Fingerprint{true, session.fileSize(), session.modifiedTime(),
-                       tagsChecksum(session.oldId3v2(), session.oldId3v1())};
+                       tagsChecksum(session.oldId3v2(), session.oldId3v1()), session.oldId3v2().size(),
+                       !session.oldId3v1().isEmpty()};
 }
 
 QString shown(const QString &nativePath)
 {
     return platform::nativeNameOf(nativePath);
+}
+
+QString stateFileError(const platform::StateFile &file, int error)
+{
+    if (error == EFBIG)
+        return QStringLiteral("\"%1\" è troppo grande").arg(file.path());
+    if (error == EINVAL || error == ELOOP)
+        return QStringLiteral("\"%1\" non è un file normale").arg(file.path());
+    return QStringLiteral("\"%1\": %2").arg(file.path(), platform::systemErrorText(error));
 }
 } // namespace
 
@@ -62,7 +79,7 @@ UndoLog::UndoLog() = default;
 
 QString UndoLog::bytesName(quint64 id)
 {
-    return QStringLiteral("undo/%1.tags").arg(id);
+    return QStringLiteral("%1/%2.tags").arg(bytesFolder).arg(id);
 }
 
 QList<UndoLog::Change> UndoLog::changes()
@@ -74,18 +91,21 @@ QList<UndoLog::Change> UndoLog::changes()
 bool UndoLog::load()
 {
     m_changes.clear();
+    m_unreadable = false;
     const platform::StateFile index(indexName);
-    const std::optional<QByteArray> contents = index.read();
-    if (!contents) {
-        m_problem = QStringLiteral("Impossibile leggere il registro delle modifiche \"%1\": %2")
-                        .arg(index.path(), platform::systemErrorText(errno));
+    const std::optional<QByteArray> contents = index.read(maxIndexBytes);
+    if (!contents && errno != EFBIG && errno != EINVAL && errno != ELOOP) {
+        m_unreadable = true;
+        m_problem = QStringLiteral("Impossibile leggere il registro delle modifiche %1.").arg(stateFileError(index, errno));
         return false;
     }
-    if (contents->isEmpty())
+    // Something that is no log (too large, a link, a FIFO) is set aside as a damaged one.
+    if (contents && contents->isEmpty())
         return true;
-    const QByteArray body = contents->chopped(qMin(digestSize, contents->size()));
-    bool sound = contents->size() > magic.size() + digestSize && body.startsWith(magic) &&
-                 contents->right(digestSize) == digest(body);
+    const QByteArray whole = contents.value_or(QByteArray());
+    const QByteArray body = whole.chopped(qMin(digestSize, whole.size()));
+    bool sound = whole.size() > magic.size() + digestSize && body.startsWith(magic) &&
+                 whole.right(digestSize) == digest(body);
     if (sound) {
         QDataStream in(body.sliced(magic.size()));
         in.setVersion(QDataStream::Qt_6_4);
@@ -94,8 +114,11 @@ bool UndoLog::load()
         for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
             Change change;
             qint64 id3v2Size = 0, id3v1Size = 0;
+            qint32 phase = 0;
             in >> change.id >> change.oldPath >> change.newPath >> change.tagsWritten >> id3v2Size >> id3v1Size >>
-                change.size >> change.modified >> change.checksum >> change.undoing;
+                phase >> change.process >> change.bytesChecksum >> change.size >> change.modified >> change.checksum >>
+                change.undoing;
+            change.phase = Change::Phase(std::clamp<qint32>(phase, 0, qint32(Change::Phase::Completed)));
             // The sizes alone stand for the bytes until an undo needs them.
             change.oldId3v2.resize(qsizetype(std::clamp<qint64>(id3v2Size, 0, maxTagBytes)));
             change.oldId3v1.resize(qsizetype(std::clamp<qint64>(id3v1Size, 0, 128)));
@@ -121,7 +144,8 @@ bool UndoLog::save()
     out << m_nextId << quint32(m_changes.size());
     for (const Change &change : std::as_const(m_changes))
         out << change.id << change.oldPath << change.newPath << change.tagsWritten << qint64(change.oldId3v2.size())
-            << qint64(change.oldId3v1.size()) << change.size << change.modified << change.checksum << change.undoing;
+            << qint64(change.oldId3v1.size()) << qint32(change.phase) << change.process << change.bytesChecksum
+            << change.size << change.modified << change.checksum << change.undoing;
     body += digest(body);
     const platform::StateFile index(indexName);
     if (index.write(body))
@@ -149,27 +173,75 @@ void UndoLog::dropBytes(const Change &change)
         platform::StateFile(bytesName(change.id)).remove();
 }
 
-bool UndoLog::loadBytes(Change &change) const
+QString UndoLog::loadBytes(Change &change) const
 {
     if (!change.tagsWritten)
-        return true;
-    const std::optional<QByteArray> bytes = platform::StateFile(bytesName(change.id)).read();
-    if (!bytes || bytes->size() != change.oldId3v2.size() + change.oldId3v1.size())
-        return false;
+        return {};
+    const platform::StateFile file(bytesName(change.id));
+    const std::optional<QByteArray> bytes = file.read(maxTagBytes + 128);
+    if (!bytes)
+        return QStringLiteral("i tag precedenti non si possono leggere dal registro delle modifiche: %1.")
+            .arg(stateFileError(file, errno));
+    if (bytes->size() != change.oldId3v2.size() + change.oldId3v1.size() || digest(*bytes) != change.bytesChecksum)
+        return QStringLiteral("i tag precedenti salvati in \"%1\" sono danneggiati.").arg(file.path());
     change.oldId3v1 = bytes->right(change.oldId3v1.size());
     change.oldId3v2 = bytes->left(change.oldId3v2.size());
+    return {};
+}
+
+QString UndoLog::forgedPaths(const Change &change)
+{
+    const auto sound = [](const QString &path) {
+        if (!path.startsWith(QLatin1Char('/')))
+            return false;
+        const QStringList parts = path.sliced(1).split(QLatin1Char('/'));
+        return std::none_of(parts.begin(), parts.end(), [](const QString &part) {
+            return part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..");
+        });
+    };
+    if (sound(change.oldPath) && sound(change.newPath) &&
+        platform::nativeFolderOf(change.oldPath) == platform::nativeFolderOf(change.newPath))
+        return {};
+    return QStringLiteral("il registro delle modifiche non dà due nomi della stessa cartella (\"%1\", \"%2\").")
+        .arg(change.oldPath, change.newPath);
+}
+
+bool UndoLog::lockAndLoad(platform::FileDescriptor &lock)
+{
+    const platform::StateFile index(indexName);
+    const bool locked = index.lock(lock);
+    if (!load() || !locked || std::exchange(m_cleaned, true))
+        return !m_unreadable;
+    // Holding the lock, no write is under way: every temporary is a crash's, and every
+    // byte file no change names an orphan.
+    index.removeStaleTemporaries();
+    QSet<QString> kept;
+    for (const Change &change : std::as_const(m_changes))
+        kept.insert(bytesName(change.id).sliced(bytesFolder.size() + 1));
+    for (const QString &name : platform::StateFile::names(bytesFolder)) {
+        if (!kept.contains(name))
+            platform::StateFile(bytesFolder + QLatin1Char('/') + name).remove();
+    }
     return true;
 }
 
 bool UndoLog::recordBefore(Change change)
 {
-    platform::FileDescriptor lock;
-    platform::StateFile(indexName).lock(lock);
     m_pendingId = 0;
-    load();
+    if (change.oldPath == change.newPath && !change.tagsWritten)
+        return true; // nothing that an undo would take back
+    platform::FileDescriptor lock;
+    if (!lockAndLoad(lock)) {
+        m_problem += QStringLiteral(" La modifica non si potrà annullare.");
+        return false;
+    }
     change.id = m_nextId++;
+    change.phase = Change::Phase::Intent;
+    change.process = platform::currentProcessIdentity();
     change.size = -1;
-    if (change.tagsWritten && !platform::StateFile(bytesName(change.id)).write(change.oldId3v2 + change.oldId3v1)) {
+    const QByteArray bytes = change.oldId3v2 + change.oldId3v1;
+    change.bytesChecksum = digest(bytes);
+    if (change.tagsWritten && !platform::StateFile(bytesName(change.id)).write(bytes)) {
         m_problem = QStringLiteral("Impossibile salvare i tag precedenti: %1. La modifica non si potrà annullare.")
                         .arg(platform::systemErrorText(errno));
         return false;
@@ -186,13 +258,13 @@ bool UndoLog::recordBefore(Change change)
 
 QList<UndoLog::Change>::iterator UndoLog::lockPending(platform::FileDescriptor &lock)
 {
-    if (m_pendingId == 0)
+    const quint64 pendingId = std::exchange(m_pendingId, 0);
+    if (pendingId == 0)
         return m_changes.end(); // not recorded: the problem was told
     // Read again: another process may have recorded a change meanwhile.
-    platform::StateFile(indexName).lock(lock);
-    load();
+    lockAndLoad(lock);
     return std::find_if(m_changes.begin(), m_changes.end(),
-                        [this](const Change &change) { return change.id == m_pendingId; });
+                        [pendingId](const Change &change) { return change.id == pendingId; });
 }
 
 void UndoLog::recordAfter(const QString &newPath)
@@ -203,12 +275,18 @@ void UndoLog::recordAfter(const QString &newPath)
         return;
     Change &last = *pending;
     last.newPath = newPath;
+    last.phase = Change::Phase::Made;
     const Fingerprint now = fingerprintOf(last.newPath);
-    if (!now.read)
-        return;
-    last.size = now.size;
-    last.modified = now.modified;
-    last.checksum = now.checksum;
+    if (now.read) {
+        last.phase = Change::Phase::Completed;
+        last.size = now.size;
+        last.modified = now.modified;
+        last.checksum = now.checksum;
+    } else {
+        m_problem = QStringLiteral("Il file \"%1\" è stato cambiato ma non si è potuto rileggere: un annullamento "
+                                   "partirà da com'è il file allora.")
+                        .arg(shown(newPath));
+    }
     save();
 }
 
@@ -226,9 +304,17 @@ void UndoLog::dropPending()
 
 QString UndoLog::locate(const Change &change) const
 {
+    if (change.phase != Change::Phase::Completed) {
+        // Never fingerprinted: the file is under the name it has, with whatever tags.
+        for (const QString &path : {change.oldPath, change.newPath}) {
+            if (fingerprintOf(path).read)
+                return path;
+        }
+        return QString();
+    }
     const Fingerprint atNew = fingerprintOf(change.newPath);
     if (!change.undoing)
-        return change.size >= 0 && atNew.read && atNew.size == change.size && atNew.modified == change.modified &&
+        return atNew.read && atNew.size == change.size && atNew.modified == change.modified &&
                        atNew.checksum == change.checksum
                    ? change.newPath
                    : QString();
@@ -250,28 +336,45 @@ QString UndoLog::locate(const Change &change) const
 UndoLog::UndoResult UndoLog::undoLast()
 {
     platform::FileDescriptor lock;
-    platform::StateFile(indexName).lock(lock);
-    load();
+    lockAndLoad(lock);
     if (m_changes.isEmpty())
         return {false, m_problem.isEmpty() ? QStringLiteral("Non c'è nessuna modifica da annullare.") : m_problem, {}, {}};
     Change change = m_changes.last();
     const auto refuse = [&](const QString &why) {
         return UndoResult{false, QStringLiteral("Impossibile annullare la modifica del file \"%1\": %2")
                                      .arg(shown(change.newPath), why),
-                          {}, {}};
+                          {}, {}, true};
     };
-    if (!loadBytes(change))
-        return refuse(QStringLiteral("i tag precedenti non si possono più leggere dal registro delle modifiche."));
+    if (const QString forged = forgedPaths(change); !forged.isEmpty())
+        return refuse(forged);
+    if (change.phase == Change::Phase::Intent && !change.undoing && platform::isOtherProcessRunning(change.process))
+        return refuse(QStringLiteral("la modifica è ancora in corso in un altro processo di questo programma; "
+                                     "riprovare tra poco."));
+    if (const QString unreadable = loadBytes(change); !unreadable.isEmpty())
+        return refuse(unreadable);
     const QString at = locate(change);
     if (at.isEmpty()) {
         return refuse(fingerprintOf(change.newPath).read
                           ? QStringLiteral("il file è stato cambiato da allora (da un altro programma?).")
                           : QStringLiteral("il file non c'è più."));
     }
+    if (!platform::isNativeRegularFileNotLink(at))
+        return refuse(QStringLiteral("\"%1\" non è un file normale.").arg(at));
     const bool renamed = change.oldPath != change.newPath;
-    const bool renameNow = renamed && at == change.newPath;
+    const bool renameNow = at != change.oldPath;
     if (renameNow && platform::pathLookupError(change.oldPath) == 0)
         return refuse(QStringLiteral("il nome \"%1\" è già usato da un altro file.").arg(shown(change.oldPath)));
+    // A change recorded but never made: its file still has its old name, and what is in
+    // it now is not this change's.
+    const bool neverMade = change.phase == Change::Phase::Intent && !change.undoing && renamed && !renameNow;
+    const Fingerprint now = fingerprintOf(at);
+    const bool writeTags = change.tagsWritten && !neverMade && now.checksum != tagsChecksum(change.oldId3v2, change.oldId3v1);
+    // Everything is checked before anything is written: a rename and a tag rewrite need
+    // the folder.
+    const bool rewrite = writeTags && (now.id3v2Size != change.oldId3v2.size() ||
+                                       (now.hasId3v1 && change.oldId3v1.isEmpty()));
+    if ((renameNow || rewrite) && !platform::isNativeFolderWritable(platform::nativeFolderOf(at)))
+        return refuse(QStringLiteral("la cartella non si può scrivere: %1").arg(platform::systemErrorText(errno)));
     // Marked before anything changes: a crash from here on leaves a state the next undo completes.
     if (!change.undoing) {
         m_changes.last().undoing = true;
@@ -289,7 +392,7 @@ UndoLog::UndoResult UndoLog::undoLast()
                               .arg(shown(change.oldPath), platform::systemErrorText(errno)));
         }
     }
-    if (change.tagsWritten) {
+    if (writeTags) {
         const platform::FolderHandle folder(platform::nativeFolderOf(change.oldPath));
         TagSession session(folder.descriptor(), platform::encodeNativeName(platform::nativeNameOf(change.oldPath)),
                            change.oldPath);
@@ -313,8 +416,25 @@ UndoLog::UndoResult UndoLog::undoLast()
             earlier.modified = restored.modified;
         break;
     }
-    if (save())
-        dropBytes(change);
+    // The log's save is the undo's commit point: until it is saved the change stays
+    // marked, and the next undo finds its file restored and writes nothing.
+    if (!save())
+        return UndoResult{false,
+                          QStringLiteral("Il file \"%1\" è di nuovo \"%2\", ma %3 La prossima richiesta di annullare "
+                                         "lo completerà.")
+                              .arg(shown(change.newPath), shown(change.oldPath), m_problem),
+                          change.oldPath, change.newPath};
+    dropBytes(change);
+    if (change.undoing && !renameNow && !writeTags)
+        return UndoResult{true,
+                          QStringLiteral("La modifica del file \"%1\" era già stata annullata.").arg(shown(change.oldPath)),
+                          change.oldPath, at};
+    if (neverMade || (!renameNow && !writeTags))
+        return UndoResult{true,
+                          QStringLiteral("La modifica del file \"%1\" non era stata fatta: non c'era niente da "
+                                         "annullare.")
+                              .arg(shown(change.oldPath)),
+                          change.oldPath, at};
     // the participle agrees with what was restored: one name, or tags
     const QString what = renamed && change.tagsWritten ? QStringLiteral("Ripristinati il nome e i tag precedenti")
                          : renamed                     ? QStringLiteral("Ripristinato il nome precedente")
@@ -322,4 +442,20 @@ UndoLog::UndoResult UndoLog::undoLast()
     return UndoResult{true,
                       QStringLiteral("%1: \"%2\" è di nuovo \"%3\".").arg(what, shown(change.newPath), shown(change.oldPath)),
                       change.oldPath, change.newPath};
+}
+
+UndoLog::UndoResult UndoLog::skipLast()
+{
+    platform::FileDescriptor lock;
+    lockAndLoad(lock);
+    if (m_changes.isEmpty())
+        return {false, m_problem.isEmpty() ? QStringLiteral("Non c'è nessuna modifica da annullare.") : m_problem, {}, {}};
+    const Change skipped = m_changes.takeLast();
+    if (!save())
+        return {false, m_problem, {}, {}};
+    dropBytes(skipped);
+    return {true,
+            QStringLiteral("La modifica del file \"%1\" è stata tolta dal registro senza annullarla.")
+                .arg(shown(skipped.newPath)),
+            {}, {}};
 }

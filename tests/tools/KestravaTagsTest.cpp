@@ -121,7 +121,7 @@ TEST_F(KestravaTagsTest, HelpListsEveryCommandAndMistakesExitWithTwo)
 {
     const ToolRun help = runTool({u"--help"_s});
     EXPECT_EQ(help.exitCode, 0);
-    for (const QString &command : {u"dump FILE"_s, u"set FILE"_s, u"rename FILE"_s, u"undo [N]"_s, u"undo --list"_s, u"--help"_s})
+    for (const QString &command : {u"dump FILE"_s, u"set FILE"_s, u"rename FILE"_s, u"undo [N]"_s, u"undo --list"_s, u"undo --skip"_s, u"--help"_s})
         EXPECT_TRUE(help.out.contains(command)) << command.toStdString();
     for (const QStringList &arguments : {QStringList{}, QStringList{u"frob"_s}, QStringList{u"set"_s},
                                          QStringList{u"set"_s, u"a.mp3"_s, u"--colour"_s, u"red"_s}})
@@ -199,6 +199,26 @@ TEST_F(KestravaTagsTest, UndoTakesBackSetAndRenameInLaterRuns)
     EXPECT_EQ(runTool({u"undo"_s}).exitCode, 0);
     EXPECT_EQ(folder.read(u"notes.txt"_s), QByteArray("text"));
     EXPECT_FALSE(folder.exists(u"Plan.txt"_s));
+}
+
+TEST_F(KestravaTagsTest, ARefusedUndoIsSkippedSoThatTheOlderOnesCanBeTakenBack)
+{
+    const StateHome stateHome(folder.filePath(u"state"_s));
+    EXPECT_EQ(runTool({u"undo"_s, u"--list"_s}).out.trimmed(), u"nothing can be undone"_s);
+    writeMp3(u"01.mp3"_s, u"old title"_s, u"the band"_s, 7);
+    writeMp3(u"02.mp3"_s, u"other"_s, u"the band"_s, 8);
+    const QByteArray original = folder.read(u"01.mp3"_s);
+    ASSERT_EQ(runTool({u"set"_s, u"01.mp3"_s, u"--album"_s, u"An album"_s}).exitCode, 0);
+    ASSERT_EQ(runTool({u"set"_s, u"02.mp3"_s, u"--album"_s, u"An album"_s}).exitCode, 0);
+    folder.write(u"02.mp3"_s, "changed by another program");
+
+    EXPECT_EQ(runTool({u"undo"_s}).exitCode, 1);
+    const ToolRun skipped = runTool({u"undo"_s, u"--skip"_s});
+    EXPECT_EQ(skipped.exitCode, 0) << skipped.err.toStdString();
+    EXPECT_EQ(folder.read(u"02.mp3"_s), QByteArray("changed by another program"));
+    EXPECT_EQ(runTool({u"undo"_s}).exitCode, 0);
+    EXPECT_EQ(folder.read(u"01.mp3"_s), original);
+    EXPECT_EQ(runTool({u"undo"_s, u"--skip"_s}).exitCode, 1);
 }
 
 TEST_F(KestravaTagsTest, ToolsWritingAtOnceEachRecordTheirChange)

@@ -45,6 +45,8 @@ const QString usageText = QStringLiteral(
     "                            writes of this tool and the main window: old name and\n"
     "                            old tag bytes; refused for a file changed since\n"
     "  undo --list               the changes that can be taken back, last first\n"
+    "  undo --skip               drops the last change from the log without taking it\n"
+    "                            back, so that the older ones can be\n"
     "  help, --help              this text\n"
     "\n"
     "tag options (MP3 files):\n"
@@ -198,12 +200,24 @@ void printLogProblem(const UndoLog &log)
         print(stderr, QStringLiteral("kestrava-tags: %1").arg(log.problem()));
 }
 
+// Drops the last change of the log, its file untouched.
+int skipUndo(UndoLog &log)
+{
+    const UndoLog::UndoResult result = log.skipLast();
+    print(result.done ? stdout : stderr, result.message);
+    return result.done ? 0 : exitFailed;
+}
+
 int undo(const QStringList &arguments)
 {
     UndoLog log;
+    if (arguments == QStringList{QStringLiteral("--skip")})
+        return skipUndo(log);
     if (arguments == QStringList{QStringLiteral("--list")}) {
         const QList<UndoLog::Change> changes = log.changes();
         printLogProblem(log);
+        if (changes.isEmpty())
+            print(stdout, QStringLiteral("nothing can be undone"));
         for (qsizetype i = changes.size() - 1; i >= 0; --i) {
             const UndoLog::Change &change = changes.at(i);
             const QString what = change.oldPath == change.newPath ? QStringLiteral("tags")
@@ -217,7 +231,7 @@ int undo(const QStringList &arguments)
     bool valid = arguments.size() <= 1;
     const int count = arguments.isEmpty() ? 1 : arguments.at(0).toInt(&valid);
     if (!valid || count < 1)
-        return usageError(QStringLiteral("undo takes --list or a number of changes"));
+        return usageError(QStringLiteral("undo takes --list, --skip or a number of changes"));
     for (int i = 0; i < count; ++i) {
         const QList<UndoLog::Change> changes = log.changes();
         if (!changes.isEmpty()) {
@@ -314,6 +328,21 @@ TagFieldValues loadedFieldsWith(RenamingWorkflow &workflow, const Options &optio
     return fields;
 }
 
+// writeTags, a failure after the ID3v2 tag was written told with the file and what was
+// and was not written; nullopt after such a failure.
+std::optional<bool> writeTagsTelling(const QString &file, RenamingWorkflow &workflow, const TagFieldValues &fields)
+{
+    try {
+        return workflow.writeTags(fields);
+    } catch (const platform::Error &error) {
+        print(stderr, workflow.lastSaveResult().saved()
+                          ? QStringLiteral("%1: the ID3v2 tag was written, the ID3v1 tag could not be: %2")
+                                .arg(file, error.message())
+                          : QStringLiteral("%1: no tag was written: %2").arg(file, error.message()));
+        return std::nullopt;
+    }
+}
+
 int set(const QString &file, const QStringList &arguments)
 {
     const Options options(arguments, false);
@@ -335,7 +364,10 @@ int set(const QString &file, const QStringList &arguments)
     const TagFieldValues fields = loadedFieldsWith(workflow, options);
     if (const std::optional<int> refused = refuseUnlessMp3(file, workflow))
         return *refused;
-    if (!workflow.writeTags(fields)) {
+    const std::optional<bool> written = writeTagsTelling(file, workflow, fields);
+    if (!written)
+        return exitFailed;
+    if (!*written) {
         printSaveFailure(file, QStringLiteral("the ID3v2 tag could not be written"), workflow.lastSaveResult());
         return exitFailed;
     }

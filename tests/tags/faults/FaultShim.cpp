@@ -164,7 +164,18 @@ FAULT_WRAP(ssize_t, pwrite, (int fd, const void *buffer, size_t size, off_t offs
 FAULT_WRAP(ssize_t, pwrite64, (int fd, const void *buffer, size_t size, off64_t offset), (fd, buffer, size, offset))
 FAULT_WRAP(int, fsync, (int fd), (fd))
 FAULT_WRAP(int, fdatasync, (int fd), (fd))
-FAULT_WRAP(int, close, (int fd), (fd))
+// Linux releases the descriptor also when close reports an error.
+int close(int fd)
+{
+    static const auto real = next<int (*)(int)>("close");
+    if (failsNow("close")) {
+        const int error = errno;
+        real(fd);
+        errno = error;
+        return -1;
+    }
+    return real(fd);
+}
 FAULT_WRAP(int, stat, (const char *path, struct stat *info), (path, info))
 FAULT_WRAP(int, stat64, (const char *path, struct stat64 *info), (path, info))
 FAULT_WRAP(int, lstat, (const char *path, struct stat *info), (path, info))
