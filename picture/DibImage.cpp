@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::size_t coreHeaderSize = 12;   // BITMAPCOREHEADER
 constexpr std::size_t infoHeaderSize = 40;   // BITMAPINFOHEADER and its successors
+constexpr std::uint32_t biRle8 = 1;
+constexpr std::uint32_t biRle4 = 2;
 constexpr std::uint32_t biBitfields = 3;
 constexpr std::size_t fileHeaderSize = 14;
 
@@ -102,7 +104,97 @@ QByteArray withPaletteColours(const unsigned char *header, std::size_t headerLen
     return result;
 }
 
+// The bytes of the pixel rows of an uncompressed bitmap.
+qint64 storedRowBytes(const DibHeader &header)
+{
+    return (header.width * header.bitCount + 31) / 32 * 4;
+}
+
+void putLittleEndian(unsigned char *at, std::uint32_t value) { std::memcpy(at, &value, 4); }
+
+// An RLE4 or RLE8 bitmap (`header` holding its colour table) as an uncompressed 8-bit
+// one: a 40-byte header, 256 colours (those the table lacks black) and the rows. What
+// the runs do not paint is colour 0; runs past the end of a row or of the bitmap are
+// cut. Empty when the header does not fit the compression.
+QByteArray expandedRle(const unsigned char *header, std::size_t headerLength, const DibHeader &parsed,
+                       const unsigned char *bits, std::size_t bitsLength)
+{
+    const bool rle8 = parsed.compression == biRle8;
+    if (parsed.headerSize < infoHeaderSize || parsed.bitCount != (rle8 ? 8u : 4u) || parsed.height <= 0)
+        return QByteArray();
+    const qint64 width = parsed.width, height = parsed.height;
+    const qint64 stride = (width + 3) / 4 * 4;
+    const std::size_t tableOffset = infoHeaderSize + 256 * 4;
+    QByteArray result(qsizetype(tableOffset + stride * height), '\0');
+    auto *out = reinterpret_cast<unsigned char *>(result.data());
+    putLittleEndian(out, infoHeaderSize);
+    putLittleEndian(out + 4, std::uint32_t(width));
+    putLittleEndian(out + 8, std::uint32_t(height));
+    out[12] = 1;
+    out[14] = 8;
+    putLittleEndian(out + 32, 256);
+    const std::size_t present = std::min<std::size_t>((headerLength - parsed.headerSize) / 4, std::size_t(1) << parsed.bitCount);
+    std::memcpy(out + infoHeaderSize, header + parsed.headerSize, present * 4);
+    unsigned char *rows = out + tableOffset;
+
+    qint64 x = 0, y = 0;
+    const auto put = [&](unsigned index) {
+        if (x < width && y < height)
+            rows[y * stride + x] = static_cast<unsigned char>(index);
+        ++x;
+    };
+    std::size_t i = 0;
+    while (i + 1 < bitsLength && y < height) {
+        const unsigned count = bits[i], value = bits[i + 1];
+        i += 2;
+        if (count > 0) {
+            const qint64 shown = std::min<qint64>(count, std::max<qint64>(0, width - x));
+            for (qint64 k = 0; k < shown; ++k)
+                put(rle8 ? value : k % 2 ? value & 0x0F : value >> 4);
+            x += count - shown;
+        } else if (value == 0) {
+            x = 0;
+            ++y;
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            if (i + 1 >= bitsLength)
+                break;
+            x += bits[i];
+            y += bits[i + 1];
+            i += 2;
+        } else {
+            const std::size_t bytes = rle8 ? value : (value + 1) / 2;
+            if (i + bytes > bitsLength)
+                break;
+            for (unsigned k = 0; k < value; ++k)
+                put(rle8 ? bits[i + k] : k % 2 ? bits[i + k / 2] & 0x0F : bits[i + k / 2] >> 4);
+            i += (bytes + 1) / 2 * 2;
+        }
+    }
+    return result;
+}
+
 } // namespace
+
+void fillColourTable(QImage &image)
+{
+    const int needed = image.format() == QImage::Format_Indexed8 ? 256
+                     : image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB ? 2 : 0;
+    if (image.colorCount() >= needed)
+        return;
+    QList<QRgb> table = image.colorTable();
+    table.resize(needed, qRgb(0, 0, 0));
+    image.setColorTable(table);
+}
+
+qint64 dibPixelCount(const unsigned char *header, std::size_t headerLength)
+{
+    DibHeader parsed;
+    if (!readHeader(header, headerLength, parsed) || parsed.width <= 0 || parsed.height == 0)
+        return 0;
+    return parsed.width * std::llabs(parsed.height);
+}
 
 std::size_t dibHeaderLength(const unsigned char *dib, std::size_t length, bool paletteIndices)
 {
@@ -141,6 +233,18 @@ QImage dibToImage(const unsigned char *header, std::size_t headerLength, const u
         header = reinterpret_cast<const unsigned char *>(coloured.constData());
         headerLength = std::size_t(coloured.size());
     }
+    if (parsed.compression == biRle8 || parsed.compression == biRle4) {
+        const QByteArray expanded = expandedRle(header, headerLength, parsed, bits, bitsLength);
+        if (expanded.isEmpty())
+            return QImage();
+        const auto *dib = reinterpret_cast<const unsigned char *>(expanded.constData());
+        const std::size_t length = infoHeaderSize + 256 * 4;
+        return dibToImage(dib, length, dib + length, std::size_t(expanded.size()) - length);
+    }
+    // Qt would leave the rows it cannot read as the heap held them.
+    if ((parsed.compression == 0 || parsed.compression == biBitfields)
+        && storedRowBytes(parsed) * std::llabs(parsed.height) > qint64(bitsLength))
+        return QImage();
     // Qt reads bitmaps as files: put a file header before the bitmap.
     const std::size_t bitsOffset = fileHeaderSize + headerLength;
     QByteArray file(qsizetype(bitsOffset + bitsLength), '\0');
@@ -157,7 +261,9 @@ QImage dibToImage(const unsigned char *header, std::size_t headerLength, const u
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
     reader.setAutoDetectImageFormat(false);
-    return reader.read();
+    QImage image = reader.read();
+    fillColourTable(image);
+    return image;
 }
 
 } // namespace picture
