@@ -110,6 +110,15 @@ qint64 storedRowBytes(const DibHeader &header)
     return (header.width * header.bitCount + 31) / 32 * 4;
 }
 
+// Whether an uncompressed bitmap holds fewer bytes than its rows need: Qt would leave
+// the rows it cannot read as the heap held them.
+bool lacksRows(const DibHeader &header, std::size_t bitsLength)
+{
+    const qint64 row = storedRowBytes(header);
+    return (header.compression == 0 || header.compression == biBitfields) && row > 0
+        && std::llabs(header.height) > qint64(bitsLength) / row;
+}
+
 void putLittleEndian(unsigned char *at, std::uint32_t value) { std::memcpy(at, &value, 4); }
 
 // An RLE4 or RLE8 bitmap (`header` holding its colour table) as an uncompressed 8-bit
@@ -188,10 +197,10 @@ void fillColourTable(QImage &image)
     image.setColorTable(table);
 }
 
-qint64 dibPixelCount(const unsigned char *header, std::size_t headerLength)
+qint64 dibPixelCount(const unsigned char *header, std::size_t headerLength, std::size_t bitsLength)
 {
     DibHeader parsed;
-    if (!readHeader(header, headerLength, parsed) || parsed.width <= 0 || parsed.height == 0)
+    if (!readHeader(header, headerLength, parsed) || parsed.width <= 0 || parsed.height == 0 || lacksRows(parsed, bitsLength))
         return 0;
     return parsed.width * std::llabs(parsed.height);
 }
@@ -241,9 +250,7 @@ QImage dibToImage(const unsigned char *header, std::size_t headerLength, const u
         const std::size_t length = infoHeaderSize + 256 * 4;
         return dibToImage(dib, length, dib + length, std::size_t(expanded.size()) - length);
     }
-    // Qt would leave the rows it cannot read as the heap held them.
-    if ((parsed.compression == 0 || parsed.compression == biBitfields)
-        && storedRowBytes(parsed) * std::llabs(parsed.height) > qint64(bitsLength))
+    if (lacksRows(parsed, bitsLength))
         return QImage();
     // Qt reads bitmaps as files: put a file header before the bitmap.
     const std::size_t bitsOffset = fileHeaderSize + headerLength;

@@ -26,9 +26,9 @@ QImage dibToImage(const unsigned char *header, std::size_t headerLength, const u
 QImage dibToPremultipliedImage(const unsigned char *header, std::size_t headerLength, const unsigned char *bits,
                                std::size_t bitsLength);
 
-// The pixels the bitmap's header claims (0 when it is not one of a bitmap), to count
-// against a budget before it is decoded.
-qint64 dibPixelCount(const unsigned char *header, std::size_t headerLength);
+// The pixels the bitmap will be decoded to, to count against a budget before it is:
+// 0 when it is not a bitmap or its rows lack bytes (it will not be decoded).
+qint64 dibPixelCount(const unsigned char *header, std::size_t headerLength, std::size_t bitsLength);
 
 // Gives an indexed image a colour for every index its pixels can hold (black for those
 // its table lacks), so that no drawing of it reads past the table.

@@ -111,7 +111,7 @@ QImage bitmapAt(const GdiPlayer &player, RecordReader &r, const BitmapPlace &pla
     const unsigned char *header = r.span(place.headerOffset, place.headerLength);
     const unsigned char *bits = r.span(place.bitsOffset, place.bitsLength);
     bottomUp = dibIsBottomUp(header, place.headerLength);
-    player.requireMemory(dibPixelCount(header, place.headerLength) * bytesPerDecodedPixel);
+    player.requireMemory(dibPixelCount(header, place.headerLength, place.bitsLength) * bytesPerDecodedPixel);
     if (alpha == Alpha::Premultiplied)
         return dibToPremultipliedImage(header, place.headerLength, bits, place.bitsLength);
     return dibToImage(header, place.headerLength, bits, place.bitsLength, player.palette(),

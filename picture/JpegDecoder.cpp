@@ -212,7 +212,8 @@ Picture decodeJpeg(const unsigned char *data, std::size_t length, const QSize &b
         if (session.progress.exceeded)
             return fail(*session.progress.exceeded);
         if (session.failedForMemory())
-            return fail(QStringLiteral("l'immagine è troppo grande per essere decodificata entro %1 MiB.").arg(maxJpegWorkingBytes >> 20));
+            return fail(QStringLiteral("l'immagine è troppo grande per essere decodificata entro %1 MiB.")
+                            .arg(session.info.mem->max_memory_to_use >> 20));
         return fail(QStringLiteral("non è un'immagine JPEG leggibile (%1).").arg(QString::fromLocal8Bit(session.errors.message)));
     };
 

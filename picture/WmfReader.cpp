@@ -107,7 +107,7 @@ QImage packedDib(const GdiPlayer &player, RecordReader &r, std::uint16_t usage)
     if (header == 0)
         return QImage();
     // The decoded bitmap and the copy of it that drawing makes, at four bytes a pixel.
-    player.requireMemory(dibPixelCount(dib, header) * 8);
+    player.requireMemory(dibPixelCount(dib, header, remaining - header) * 8);
     return dibToImage(dib, header, dib + header, remaining - header, player.palette(), paletteIndices);
 }
 
