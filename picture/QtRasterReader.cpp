@@ -51,12 +51,12 @@ Picture readBmp(const QString &fileName, const unsigned char *data, std::size_t 
     const std::size_t offset = u32At(data + 10);
     const std::size_t bitsAt = offset >= bmpFileHeaderSize + headerLength && offset <= size ? offset - bmpFileHeaderSize
                                                                                            : headerLength;
-    const qint64 pixels = dibPixelCount(dib, headerLength, length - bitsAt);
-    if (pixels == 0)
+    const qint64 width = std::abs(qint64(std::int32_t(u32At(dib + 4))));
+    const qint64 height = std::abs(qint64(u32At(dib) == 12 ? std::int16_t(u16At(dib + 6)) : std::int32_t(u32At(dib + 8))));
+    // Too large is said first: its bytes could not be there anyway.
+    if (dibPixelCount(dib, headerLength, length - bitsAt) == 0 && width * height <= maxDecodedPixels)
         throw failure(fileName, "bmp", QStringLiteral("i pixel mancano o sono danneggiati"));
-    const std::int32_t width = std::int32_t(u32At(dib + 4));
-    const std::int32_t height = u32At(dib) == 12 ? std::int16_t(u16At(dib + 6)) : std::int32_t(u32At(dib + 8));
-    requireDecodable(fileName, std::abs(qint64(width)), std::abs(qint64(height)), budget);
+    requireDecodable(fileName, width, height, budget);
     QImage image = dibToImage(dib, headerLength, dib + bitsAt, length - bitsAt);
     if (image.isNull())
         throw failure(fileName, "bmp", QStringLiteral("i pixel mancano o sono danneggiati"));
