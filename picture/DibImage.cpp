@@ -119,37 +119,34 @@ bool lacksRows(const DibHeader &header, std::size_t bitsLength)
         && std::llabs(header.height) > qint64(bitsLength) / row;
 }
 
-void putLittleEndian(unsigned char *at, std::uint32_t value) { std::memcpy(at, &value, 4); }
-
-// An RLE4 or RLE8 bitmap (`header` holding its colour table) as an uncompressed 8-bit
-// one: a 40-byte header, 256 colours (those the table lacks black) and the rows. What
-// the runs do not paint is colour 0; runs past the end of a row or of the bitmap are
-// cut. Empty when the header does not fit the compression.
-QByteArray expandedRle(const unsigned char *header, std::size_t headerLength, const DibHeader &parsed,
-                       const unsigned char *bits, std::size_t bitsLength)
+// An RLE4 or RLE8 bitmap (`header` holding its colour table) as an indexed image of 256
+// colours (those the table lacks black). What the runs do not paint is colour 0; runs
+// past the end of a row or of the bitmap are cut. Null when the header does not fit
+// the compression.
+QImage expandedRle(const unsigned char *header, std::size_t headerLength, const DibHeader &parsed,
+                   const unsigned char *bits, std::size_t bitsLength)
 {
     const bool rle8 = parsed.compression == biRle8;
     if (parsed.headerSize < infoHeaderSize || parsed.bitCount != (rle8 ? 8u : 4u) || parsed.height <= 0)
-        return QByteArray();
+        return QImage();
     const qint64 width = parsed.width, height = parsed.height;
-    const qint64 stride = (width + 3) / 4 * 4;
-    const std::size_t tableOffset = infoHeaderSize + 256 * 4;
-    QByteArray result(qsizetype(tableOffset + stride * height), '\0');
-    auto *out = reinterpret_cast<unsigned char *>(result.data());
-    putLittleEndian(out, infoHeaderSize);
-    putLittleEndian(out + 4, std::uint32_t(width));
-    putLittleEndian(out + 8, std::uint32_t(height));
-    out[12] = 1;
-    out[14] = 8;
-    putLittleEndian(out + 32, 256);
+    QImage image(int(width), int(height), QImage::Format_Indexed8);
+    if (image.isNull())
+        return image;
+    image.fill(0);
+    QList<QRgb> table(256, qRgb(0, 0, 0));
     const std::size_t present = std::min<std::size_t>((headerLength - parsed.headerSize) / 4, std::size_t(1) << parsed.bitCount);
-    std::memcpy(out + infoHeaderSize, header + parsed.headerSize, present * 4);
-    unsigned char *rows = out + tableOffset;
+    for (std::size_t i = 0; i < present; ++i) {
+        const unsigned char *entry = header + parsed.headerSize + i * 4;
+        table[qsizetype(i)] = qRgb(entry[2], entry[1], entry[0]);
+    }
+    image.setColorTable(table);
 
+    // Rows are counted from the bottom, as they are stored.
     qint64 x = 0, y = 0;
     const auto put = [&](unsigned index) {
         if (x < width && y < height)
-            rows[y * stride + x] = static_cast<unsigned char>(index);
+            image.scanLine(int(height - 1 - y))[x] = static_cast<uchar>(index);
         ++x;
     };
     std::size_t i = 0;
@@ -181,7 +178,7 @@ QByteArray expandedRle(const unsigned char *header, std::size_t headerLength, co
             i += (bytes + 1) / 2 * 2;
         }
     }
-    return result;
+    return image;
 }
 
 } // namespace
@@ -242,14 +239,8 @@ QImage dibToImage(const unsigned char *header, std::size_t headerLength, const u
         header = reinterpret_cast<const unsigned char *>(coloured.constData());
         headerLength = std::size_t(coloured.size());
     }
-    if (parsed.compression == biRle8 || parsed.compression == biRle4) {
-        const QByteArray expanded = expandedRle(header, headerLength, parsed, bits, bitsLength);
-        if (expanded.isEmpty())
-            return QImage();
-        const auto *dib = reinterpret_cast<const unsigned char *>(expanded.constData());
-        const std::size_t length = infoHeaderSize + 256 * 4;
-        return dibToImage(dib, length, dib + length, std::size_t(expanded.size()) - length);
-    }
+    if (parsed.compression == biRle8 || parsed.compression == biRle4)
+        return expandedRle(header, headerLength, parsed, bits, bitsLength);
     if (lacksRows(parsed, bitsLength))
         return QImage();
     // Qt reads bitmaps as files: put a file header before the bitmap.

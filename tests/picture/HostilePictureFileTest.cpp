@@ -1,8 +1,9 @@
-// Raster pictures made to hurt the readers: short colour tables, RLE streams that end
-// at once, headers claiming more pixels than the file holds, JPEGs of a thousand scans,
-// icons of many entries, files too large to read. Each is drawn or refused within the
-// budget, and a picture no longer wanted stops at once.
+// Pictures made to hurt the readers: short colour tables, RLE streams that end at once,
+// headers claiming more pixels than the file holds, JPEGs of hundreds of scans, icons
+// of many entries, files too large to read, metafiles of huge polygons and texts. Each
+// is drawn or refused within the budget, and a picture no longer wanted stops at once.
 
+#include "HostileMetafiles.h"
 #include "RasterFiles.h"
 #include "picture/PictureError.h"
 #include "picture/PictureLoader.h"
@@ -84,7 +85,10 @@ INSTANTIATE_TEST_SUITE_P(Made, HostilePictureFiles, ::testing::Values(
     HostileFile{"many-scans.jpg", [] { return raster::manyScanJpeg(64); }, "scansioni"},
     HostileFile{"huge-progressive.jpg", raster::hugeProgressiveJpeg, ""},
     HostileFile{"many-entries.ico", [] { return raster::iconFile(150, 1200); }, nullptr},
-    HostileFile{"huge-entry.ico", [] { return raster::iconFile(150, 5000); }, nullptr}),
+    HostileFile{"huge-entry.ico", [] { return raster::iconFile(150, 5000); }, nullptr},
+    HostileFile{"zigzag.emf", [] { return hostile::zigzagPolygon(EmfWriter(400), 400, 60000); }, ""},
+    HostileFile{"zigzag.wmf", [] { return hostile::zigzagPolygon(WmfWriter(), 48, 60000); }, ""},
+    HostileFile{"long-text.emf", [] { return hostile::longText(3'300'000); }, "richiede più di"}),
     [](const auto &info) {
         std::string name = info.param.name;
         std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
@@ -99,8 +103,9 @@ TEST(HostilePictureFiles, IndexedBitmapGetsAColourForEveryIndex)
     TempFolder folder;
     folder.write(QStringLiteral("t.bmp"), raster::bmpFile(8, 8, 8, 0, {qRgb(255, 0, 0)}, indices));
     const QImage image = picture::loadPicture(QStringLiteral("t.bmp"), QSize(270, 184)).image;
-    if (image.format() == QImage::Format_Indexed8)
+    if (image.format() == QImage::Format_Indexed8) {
         EXPECT_EQ(image.colorCount(), 256);
+    }
     // Drawn scaled, as the preview draws it.
     QImage page(100, 100, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&page);
