@@ -94,8 +94,9 @@ QList<IconEntry> iconEntries(const unsigned char *data, std::size_t size)
             continue;
         const unsigned char *image = data + parsed.offset;
         if (parsed.length >= pngSizeEnd && std::memcmp(image, "\x89PNG", 4) == 0) {
-            parsed.width = bigEndian32At(image + 16);
-            parsed.height = bigEndian32At(image + 20);
+            // PNG sides are below 2^31: larger ones are damage, and kept there their product fits.
+            parsed.width = std::min<qint64>(bigEndian32At(image + 16), 0x7FFFFFFF);
+            parsed.height = std::min<qint64>(bigEndian32At(image + 20), 0x7FFFFFFF);
         }
         entries << parsed;
     }

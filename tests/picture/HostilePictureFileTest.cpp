@@ -86,6 +86,13 @@ INSTANTIATE_TEST_SUITE_P(Made, HostilePictureFiles, ::testing::Values(
     HostileFile{"huge-progressive.jpg", raster::hugeProgressiveJpeg, ""},
     HostileFile{"many-entries.ico", [] { return raster::iconFile(150, 1200); }, nullptr},
     HostileFile{"huge-entry.ico", [] { return raster::iconFile(150, 5000); }, nullptr},
+    HostileFile{"huge-png-sides.ico", [] {
+        QByteArray icon = raster::iconFile(3, 16);
+        const qsizetype header = icon.indexOf("IHDR");
+        qToBigEndian<std::uint32_t>(0xC4000000, icon.data() + header + 4);
+        qToBigEndian<std::uint32_t>(0xC4000000, icon.data() + header + 8);
+        return icon;
+    }, "troppo grande"},
     HostileFile{"zigzag.emf", [] { return hostile::zigzagPolygon(EmfWriter(400), 400, 60000); }, ""},
     HostileFile{"zigzag.wmf", [] { return hostile::zigzagPolygon(WmfWriter(), 48, 60000); }, ""},
     HostileFile{"long-text.emf", [] { return hostile::longText(3'300'000); }, "richiede più di"}),

@@ -5,7 +5,8 @@
 // loaded, so that one that brings the program down can be loaded again; inputs that
 // take longer than the limit are kept as OUT/slow-N.EXT.
 //
-//   fuzz_pictures [--count N] [--formats emf,wmf,bmp,ico,jpg] [--seed S] [--limit-ms MS] [--out DIR]
+//   fuzz_pictures [--count N] [--minutes M] [--formats emf,wmf,bmp,ico,jpg] [--seed S] [--limit-ms MS] [--out DIR]
+//   (--minutes: stops after M minutes even before N inputs)
 //   fuzz_pictures --replay FILE     loads one kept input again
 
 #include "HostileMetafiles.h"
@@ -314,7 +315,10 @@ int main(int argc, char **argv)
     const quint32 seed = option("--seed", QStringLiteral("31")).toUInt();
     const qint64 limit = option("--limit-ms", QString::number(2000 * picture::buildSlowdown)).toLongLong();
     const QDir out(option("--out", QStringLiteral("fuzz-out")));
+    const qint64 minutes = option("--minutes", QStringLiteral("0")).toLongLong();
     QDir().mkpath(out.path());
+    QElapsedTimer running;
+    running.start();
 
     if (arguments.contains(QStringLiteral("--replay"))) {
         const QString kept = option("--replay", QString());
@@ -332,7 +336,7 @@ int main(int argc, char **argv)
         inputs[kind] = seeds(kind);
     std::map<QString, Figures> figures;
     QRandomGenerator random(seed);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && (minutes <= 0 || !running.hasExpired(minutes * 60'000)); ++i) {
         const QString kind = kinds[i % kinds.size()];
         const QList<QByteArray> &pool = inputs[kind];
         const QByteArray data = mutated(pool[random.bounded(int(pool.size()))], kind == u"emf" || kind == u"wmf", random);
