@@ -98,16 +98,7 @@ public:
         end();
     }
     // POLYGON16 with 16-bit points.
-    void polygon16(const QList<QPoint> &points)
-    {
-        begin(86);
-        i32s({0, 0, -1, -1, int(points.size())});
-        for (const QPoint &point : points) {
-            u16(std::uint16_t(point.x()));
-            u16(std::uint16_t(point.y()));
-        }
-        end();
-    }
+    void polygon16(const QList<QPoint> &points) { shortPoints(86, points); }
     // ARCTO: a line from the current position to the arc's start, then the arc.
     void arcTo(const QRect &box, const QPoint &start, const QPoint &end)
     {
@@ -134,16 +125,7 @@ public:
     }
     void moveTo(int x, int y) { record(27, {std::uint32_t(x), std::uint32_t(y)}); }
     // POLYLINETO16 from the current position.
-    void polylineTo(const QList<QPoint> &points)
-    {
-        begin(89);
-        i32s({0, 0, -1, -1, int(points.size())});
-        for (const QPoint &point : points) {
-            u16(std::uint16_t(point.x()));
-            u16(std::uint16_t(point.y()));
-        }
-        end();
-    }
+    void polylineTo(const QList<QPoint> &points) { shortPoints(89, points); }
     void beginPath() { record(59, {}); }
     void endPath() { record(60, {}); }
     void strokePath() { record(64, {0, 0, 0, 0}); }
@@ -360,6 +342,17 @@ public:
     }
 
 private:
+    // A record of a bounding box, a count and 16-bit points.
+    void shortPoints(std::uint32_t type, const QList<QPoint> &points)
+    {
+        begin(type);
+        i32s({0, 0, -1, -1, int(points.size())});
+        for (const QPoint &point : points) {
+            u16(std::uint16_t(point.x()));
+            u16(std::uint16_t(point.y()));
+        }
+        end();
+    }
     void textRecord(std::uint32_t type, int x, int y, const QByteArray &string, int count, const QList<int> &advances)
     {
         const QByteArray stored = padded(string);
