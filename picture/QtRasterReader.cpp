@@ -73,6 +73,27 @@ struct IconEntry {
     const unsigned char *directoryEntry = nullptr;
 };
 
+// Whether the bitmap of an icon entry holds the rows its header claims (its colours
+// and then its mask, each as high as half the header's height), and the entry's size
+// set to the bitmap's own: Qt's reader allocates by the header and leaves what it
+// cannot read as the heap held it.
+bool bitmapEntryFits(const unsigned char *image, IconEntry &entry)
+{
+    if (entry.length < 40 || u32At(image) < 40 || u32At(image) > entry.length)
+        return false;
+    const qint64 width = std::abs(qint64(std::int32_t(u32At(image + 4))));
+    const qint64 height = std::abs(qint64(std::int32_t(u32At(image + 8)))) / 2;
+    const unsigned bitCount = u16At(image + 14);
+    if (width == 0 || height == 0 || width * height > maxDecodedPixels || bitCount == 0 || bitCount > 32)
+        return false;
+    const qint64 colours = bitCount <= 8 ? (u32At(image + 32) != 0 && u32At(image + 32) <= 256 ? u32At(image + 32) : 1 << bitCount) : 0;
+    const qint64 rows = (width * bitCount + 31) / 32 * 4 * height;
+    const qint64 mask = (width + 31) / 32 * 4 * height;
+    entry.width = width;
+    entry.height = height;
+    return qint64(u32At(image)) + colours * 4 + rows + mask <= qint64(entry.length);
+}
+
 // The entries of the icon's directory whose images lie within the file; the size of a
 // PNG image is its own, not the directory's.
 QList<IconEntry> iconEntries(const unsigned char *data, std::size_t size)
@@ -97,6 +118,8 @@ QList<IconEntry> iconEntries(const unsigned char *data, std::size_t size)
             // PNG sides are below 2^31: larger ones are damage, and kept there their product fits.
             parsed.width = std::min<qint64>(bigEndian32At(image + 16), 0x7FFFFFFF);
             parsed.height = std::min<qint64>(bigEndian32At(image + 20), 0x7FFFFFFF);
+        } else if (!bitmapEntryFits(image, parsed)) {
+            continue;
         }
         entries << parsed;
     }

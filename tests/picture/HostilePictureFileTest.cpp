@@ -93,6 +93,12 @@ INSTANTIATE_TEST_SUITE_P(Made, HostilePictureFiles, ::testing::Values(
         qToBigEndian<std::uint32_t>(0xC4000000, icon.data() + header + 8);
         return icon;
     }, "troppo grande"},
+    HostileFile{"header-only-entry.ico", [] {
+        const QByteArray bitmap = raster::u32(40) + raster::u32(5790) + raster::u32(2 * 5790) + raster::u16(1)
+                                + raster::u16(32) + QByteArray(24, '\0');
+        return raster::u16(0) + raster::u16(1) + raster::u16(1) + QByteArray(4, '\0') + raster::u16(1) + raster::u16(32)
+             + raster::u32(std::uint32_t(bitmap.size())) + raster::u32(22) + bitmap;
+    }, "nessuna immagine"},
     HostileFile{"zigzag.emf", [] { return hostile::zigzagPolygon(EmfWriter(400), 400, 60000); }, ""},
     HostileFile{"zigzag.wmf", [] { return hostile::zigzagPolygon(WmfWriter(), 48, 60000); }, ""},
     HostileFile{"long-text.emf", [] { return hostile::longText(3'300'000); }, "richiede più di"}),
