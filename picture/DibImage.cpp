@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::size_t coreHeaderSize = 12;   // BITMAPCOREHEADER
 constexpr std::size_t infoHeaderSize = 40;   // BITMAPINFOHEADER and its successors
+constexpr std::uint32_t biRle8 = 1;
+constexpr std::uint32_t biRle4 = 2;
 constexpr std::uint32_t biBitfields = 3;
 constexpr std::size_t fileHeaderSize = 14;
 
@@ -102,7 +104,103 @@ QByteArray withPaletteColours(const unsigned char *header, std::size_t headerLen
     return result;
 }
 
+// The bytes of the pixel rows of an uncompressed bitmap.
+qint64 storedRowBytes(const DibHeader &header)
+{
+    return (header.width * header.bitCount + 31) / 32 * 4;
+}
+
+// Whether an uncompressed bitmap holds fewer bytes than its rows need: Qt would leave
+// the rows it cannot read as the heap held them.
+bool lacksRows(const DibHeader &header, std::size_t bitsLength)
+{
+    const qint64 row = storedRowBytes(header);
+    return (header.compression == 0 || header.compression == biBitfields) && row > 0
+        && std::llabs(header.height) > qint64(bitsLength) / row;
+}
+
+// An RLE4 or RLE8 bitmap (`header` holding its colour table) as an indexed image of 256
+// colours (those the table lacks black). What the runs do not paint is colour 0; runs
+// past the end of a row or of the bitmap are cut. Null when the header does not fit
+// the compression.
+QImage expandedRle(const unsigned char *header, std::size_t headerLength, const DibHeader &parsed,
+                   const unsigned char *bits, std::size_t bitsLength)
+{
+    const bool rle8 = parsed.compression == biRle8;
+    if (parsed.headerSize < infoHeaderSize || parsed.bitCount != (rle8 ? 8u : 4u) || parsed.height <= 0)
+        return QImage();
+    const qint64 width = parsed.width, height = parsed.height;
+    QImage image(int(width), int(height), QImage::Format_Indexed8);
+    if (image.isNull())
+        return image;
+    image.fill(0);
+    QList<QRgb> table(256, qRgb(0, 0, 0));
+    const std::size_t present = std::min<std::size_t>((headerLength - parsed.headerSize) / 4, std::size_t(1) << parsed.bitCount);
+    for (std::size_t i = 0; i < present; ++i) {
+        const unsigned char *entry = header + parsed.headerSize + i * 4;
+        table[qsizetype(i)] = qRgb(entry[2], entry[1], entry[0]);
+    }
+    image.setColorTable(table);
+
+    // Rows are counted from the bottom, as they are stored.
+    qint64 x = 0, y = 0;
+    const auto put = [&](unsigned index) {
+        if (x < width && y < height)
+            image.scanLine(int(height - 1 - y))[x] = static_cast<uchar>(index);
+        ++x;
+    };
+    std::size_t i = 0;
+    while (i + 1 < bitsLength && y < height) {
+        const unsigned count = bits[i], value = bits[i + 1];
+        i += 2;
+        if (count > 0) {
+            const qint64 shown = std::min<qint64>(count, std::max<qint64>(0, width - x));
+            for (qint64 k = 0; k < shown; ++k)
+                put(rle8 ? value : k % 2 ? value & 0x0F : value >> 4);
+            x += count - shown;
+        } else if (value == 0) {
+            x = 0;
+            ++y;
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            if (i + 1 >= bitsLength)
+                break;
+            x += bits[i];
+            y += bits[i + 1];
+            i += 2;
+        } else {
+            const std::size_t bytes = rle8 ? value : (value + 1) / 2;
+            if (i + bytes > bitsLength)
+                break;
+            for (unsigned k = 0; k < value; ++k)
+                put(rle8 ? bits[i + k] : k % 2 ? bits[i + k / 2] & 0x0F : bits[i + k / 2] >> 4);
+            i += (bytes + 1) / 2 * 2;
+        }
+    }
+    return image;
+}
+
 } // namespace
+
+void fillColourTable(QImage &image)
+{
+    const int needed = image.format() == QImage::Format_Indexed8 ? 256
+                     : image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB ? 2 : 0;
+    if (image.colorCount() >= needed)
+        return;
+    QList<QRgb> table = image.colorTable();
+    table.resize(needed, qRgb(0, 0, 0));
+    image.setColorTable(table);
+}
+
+qint64 dibPixelCount(const unsigned char *header, std::size_t headerLength, std::size_t bitsLength)
+{
+    DibHeader parsed;
+    if (!readHeader(header, headerLength, parsed) || parsed.width <= 0 || parsed.height == 0 || lacksRows(parsed, bitsLength))
+        return 0;
+    return parsed.width * std::llabs(parsed.height);
+}
 
 std::size_t dibHeaderLength(const unsigned char *dib, std::size_t length, bool paletteIndices)
 {
@@ -141,6 +239,10 @@ QImage dibToImage(const unsigned char *header, std::size_t headerLength, const u
         header = reinterpret_cast<const unsigned char *>(coloured.constData());
         headerLength = std::size_t(coloured.size());
     }
+    if (parsed.compression == biRle8 || parsed.compression == biRle4)
+        return expandedRle(header, headerLength, parsed, bits, bitsLength);
+    if (lacksRows(parsed, bitsLength))
+        return QImage();
     // Qt reads bitmaps as files: put a file header before the bitmap.
     const std::size_t bitsOffset = fileHeaderSize + headerLength;
     QByteArray file(qsizetype(bitsOffset + bitsLength), '\0');
@@ -157,7 +259,9 @@ QImage dibToImage(const unsigned char *header, std::size_t headerLength, const u
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
     reader.setAutoDetectImageFormat(false);
-    return reader.read();
+    QImage image = reader.read();
+    fillColourTable(image);
+    return image;
 }
 
 } // namespace picture

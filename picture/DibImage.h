@@ -13,8 +13,9 @@ namespace picture {
 // 16-bit indices into the selected palette instead of colours.
 std::size_t dibHeaderLength(const unsigned char *dib, std::size_t length, bool paletteIndices = false);
 
-// The bitmap as an image (rows top-down); a null image when it cannot be read or is
-// larger than the decoded-size limit. A bitmap of up to 256 colours whose colour table
+// The bitmap as an image (rows top-down); a null image when it cannot be read, is
+// larger than the decoded-size limit or holds fewer bytes than its rows need. RLE
+// bitmaps are expanded here: what their runs do not paint is colour 0. A bitmap of up to 256 colours whose colour table
 // holds palette indices (`paletteIndices`), or that has no colour table at all, takes
 // its colours from `palette` (the default palette when empty).
 QImage dibToImage(const unsigned char *header, std::size_t headerLength, const unsigned char *bits, std::size_t bitsLength,
@@ -24,6 +25,14 @@ QImage dibToImage(const unsigned char *header, std::size_t headerLength, const u
 // image that keeps that alpha; other bitmaps as by dibToImage, opaque.
 QImage dibToPremultipliedImage(const unsigned char *header, std::size_t headerLength, const unsigned char *bits,
                                std::size_t bitsLength);
+
+// The pixels the bitmap will be decoded to, to count against a budget before it is:
+// 0 when it is not a bitmap or its rows lack bytes (it will not be decoded).
+qint64 dibPixelCount(const unsigned char *header, std::size_t headerLength, std::size_t bitsLength);
+
+// Gives an indexed image a colour for every index its pixels can hold (black for those
+// its table lacks), so that no drawing of it reads past the table.
+void fillColourTable(QImage &image);
 
 // Whether the bitmap's rows are stored bottom-up (a positive height).
 bool dibIsBottomUp(const unsigned char *header, std::size_t headerLength);

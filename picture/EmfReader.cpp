@@ -101,6 +101,9 @@ BitmapPlace bitmapPlace(RecordReader &r, std::uint32_t usage)
 
 enum class Alpha { Opaque, Premultiplied };
 
+// A decoded bitmap and the copy of it that drawing makes, at four bytes a pixel.
+constexpr std::int64_t bytesPerDecodedPixel = 8;
+
 // The bitmap, rows top-down; `bottomUp` tells how they were stored.
 QImage bitmapAt(const GdiPlayer &player, RecordReader &r, const BitmapPlace &place, bool &bottomUp,
                 Alpha alpha = Alpha::Opaque)
@@ -108,6 +111,7 @@ QImage bitmapAt(const GdiPlayer &player, RecordReader &r, const BitmapPlace &pla
     const unsigned char *header = r.span(place.headerOffset, place.headerLength);
     const unsigned char *bits = r.span(place.bitsOffset, place.bitsLength);
     bottomUp = dibIsBottomUp(header, place.headerLength);
+    player.requireMemory(dibPixelCount(header, place.headerLength, place.bitsLength) * bytesPerDecodedPixel);
     if (alpha == Alpha::Premultiplied)
         return dibToPremultipliedImage(header, place.headerLength, bits, place.bitsLength);
     return dibToImage(header, place.headerLength, bits, place.bitsLength, player.palette(),

@@ -31,6 +31,14 @@ constexpr int strokePieceElements = 128;
 constexpr double maxDashes = 20000;
 constexpr std::int64_t pathElementBytes = 48;
 constexpr std::int64_t regionRectBytes = 32;
+// What one character of text holds while it is laid out and drawn: its text and place,
+// its advance and offset, its glyphs.
+constexpr std::int64_t textCharacterBytes = 128;
+// Text is measured and drawn in runs of this many characters, the budget checked between.
+constexpr qsizetype textRunLength = 256;
+// A fill of many edges is drawn in bands of output rows, each holding about this many
+// edge rows, the budget checked between bands.
+constexpr qint64 fillBandWork = 200000;
 
 bool isUsable(const QTransform &t)
 {
@@ -446,10 +454,29 @@ void GdiPlayer::renderPath(const QPainterPath &output, bool fill, bool stroke)
         return;
     }
     if (brush.style() != Qt::NoBrush)
-        m_painter->fillPath(shape, brush);
+        fillInBands(shape, brush);
     m_painter->setPen(pen);
     m_painter->setBrush(Qt::NoBrush);
     strokeInPieces(shape);
+}
+
+void GdiPlayer::fillInBands(const QPainterPath &shape, const QBrush &brush)
+{
+    // Cut to a band, a filled shape keeps its look inside it; each band costs about
+    // as many edges as the shape has, so the bands are the narrower the more it has.
+    const QRectF bounds = shape.controlPointRect().intersected(QRectF(m_output));
+    const qint64 elements = std::max(1, shape.elementCount());
+    const int rows = int(std::clamp<qint64>(fillBandWork / elements, 1, 64));
+    for (double top = std::floor(bounds.top()); top < bounds.bottom(); top += rows) {
+        const QRectF band(QPointF(bounds.left() - 1, top), QPointF(bounds.right() + 1, top + rows));
+        QPainterPath part = visiblePart(shape, band, true);
+        part.setFillRule(shape.fillRule());
+        m_painter->save();
+        m_painter->setClipRect(band, Qt::IntersectClip);
+        m_painter->fillPath(part, brush);
+        m_painter->restore();
+        checkBudget();
+    }
 }
 
 void GdiPlayer::strokeInPieces(const QPainterPath &outline)
@@ -530,7 +557,8 @@ void GdiPlayer::drawShape(const QPainterPath &logical, bool fill, bool stroke)
     // Shapes wholly on the output, small or drawn with a thin pen, go straight to the
     // painter; others are cut to what shows first and stroked in pieces.
     const bool thinPen = !stroke || m_state.pen.width * outputScale() <= thinPenPixels;
-    if (drawsDirectly() && (logical.elementCount() <= directElements || thinPen)
+    const bool noFill = !fill || m_state.brush.style == gdi::bsNull;
+    if (drawsDirectly() && (logical.elementCount() <= directElements || (thinPen && noFill))
         && (m_state.pen.style & gdi::psStyleMask) == gdi::psSolid
         && visibleArea(0).contains(logicalToOutput().mapRect(logical.controlPointRect()))) {
         if (!setUpDirectDrawing(fill, stroke))
@@ -750,8 +778,13 @@ void GdiPlayer::arcTo(const QRectF &rect, const QPointF &start, const QPointF &e
 {
     const QPainterPath arc = arcPath(rect, start, end, ArcKind::Arc);
     QPainterPath path(m_state.current);
-    path.lineTo(arc.elementAt(0));
-    path.connectPath(arc);
+    // A box without area has no arc: the line goes to the box alone.
+    if (arc.isEmpty()) {
+        path.lineTo(rect.normalized().center());
+    } else {
+        path.lineTo(arc.elementAt(0));
+        path.connectPath(arc);
+    }
     m_state.current = path.currentPosition();
     drawShape(path, false, true);
 }
@@ -773,6 +806,7 @@ void GdiPlayer::setPixel(const QPointF &point, const QColor &colour)
 void GdiPlayer::textOut(const QPointF &reference, const QByteArray &bytes, const QList<double> &advances,
                         const QRectF &opaqueRect, const QRectF &clipRect)
 {
+    requireMemory(bytes.size() * textCharacterBytes);
     const FontEncoding encoding(m_state.font.face, m_state.font.charset);
     drawText(reference, encoding.fromBytes(bytes, advances), opaqueRect, clipRect);
 }
@@ -780,6 +814,7 @@ void GdiPlayer::textOut(const QPointF &reference, const QByteArray &bytes, const
 void GdiPlayer::textOut(const QPointF &reference, const QString &units, const QList<double> &advances,
                         const QRectF &opaqueRect, const QRectF &clipRect)
 {
+    requireMemory(units.size() * textCharacterBytes);
     const FontEncoding encoding(m_state.font.face, m_state.font.charset);
     drawText(reference, encoding.fromUnits(units, advances), opaqueRect, clipRect);
 }
@@ -830,13 +865,24 @@ void GdiPlayer::drawText(const QPointF &reference, const DrawnText &drawn, const
 
     double width = 0;
     QList<double> offsets;
+    QStringList runs;
     if (!advances.isEmpty() && advances.size() >= drawn.places.size()) {
         for (qsizetype i = 0; i < drawn.places.size(); ++i) {
             offsets << width;
             width += advances[i] * horizontalScale;
         }
     } else {
-        width = metrics.horizontalAdvance(text);
+        // Runs of the text, each measured and drawn on its own, a surrogate pair kept whole.
+        for (qsizetype at = 0; at < text.size();) {
+            qsizetype length = std::min(textRunLength, text.size() - at);
+            if (at + length < text.size() && text[at + length - 1].isHighSurrogate())
+                ++length;
+            runs << text.mid(at, length);
+            offsets << width;
+            width += metrics.horizontalAdvance(runs.last());
+            at += length;
+            checkBudget();
+        }
     }
     double x = 0;
     switch (m_state.textAlign & gdi::taHorizontalMask) {
@@ -872,14 +918,11 @@ void GdiPlayer::drawText(const QPointF &reference, const DrawnText &drawn, const
         m_painter->fillRect(box, m_state.backgroundColour);
     m_painter->setFont(font);
     m_painter->setPen(m_state.textColour);
-    if (offsets.isEmpty()) {
-        m_painter->drawText(QPointF(x, y), text);
-    } else {
-        for (qsizetype i = 0; i < drawn.places.size(); ++i) {
-            m_painter->drawText(QPointF(x + offsets[i], y), drawn.places[i]);
-            if (i % 256 == 255)
-                checkBudget();
-        }
+    const QStringList &pieces = runs.isEmpty() ? drawn.places : runs;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        m_painter->drawText(QPointF(x + offsets[i], y), pieces[i]);
+        if (!runs.isEmpty() || i % textRunLength == textRunLength - 1)
+            checkBudget();
     }
 }
 

@@ -201,6 +201,8 @@ private:
     bool drawnAsSmallEllipse(const QRectF &rect);
     void measureShape(const QRectF &logicalBounds, bool fill, bool stroke);
     void renderPath(const QPainterPath &output, bool fill, bool stroke);
+    // Fills a shape of many edges in bands of rows, checking the budget between bands.
+    void fillInBands(const QPainterPath &shape, const QBrush &brush);
     // Strokes a long outline a piece at a time, checking the budget between pieces.
     void strokeInPieces(const QPainterPath &outline);
     // Where drawing can still show: the output with room for the pen's width.

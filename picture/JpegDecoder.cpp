@@ -4,6 +4,9 @@
 #include "picture/PictureError.h"
 #include "picture/PictureLimits.h"
 #include "picture/PreviewGeometry.h"
+#include "picture/RenderBudget.h"
+
+#include <optional>
 
 #include <csetjmp>
 #include <cstdio>
@@ -36,17 +39,53 @@ void reportMessage(j_common_ptr info, int level)
         failDecoding(info);
 }
 
+// More scans than this are no picture any camera or program makes: each costs a pass
+// over every coefficient, and a few bytes can ask for thousands.
+constexpr int maxScans = 100;
+
+// libjpeg's progress monitor, asked between rows and scans: it checks the budget and
+// the scan count, and stops the decoding by the error jump when either is passed.
+struct Progress {
+    jpeg_progress_mgr base {};
+    const RenderBudget *budget = nullptr;
+    bool cancelled = false;
+    std::optional<QString> exceeded;
+};
+
+void monitorProgress(j_common_ptr common)
+{
+    auto *progress = reinterpret_cast<Progress *>(common->progress);
+    auto *info = reinterpret_cast<j_decompress_ptr>(common);
+    try {
+        if (info->input_scan_number > maxScans)
+            throw RenderBudget::Exceeded{QStringLiteral("ha più di %1 scansioni.").arg(maxScans)};
+        progress->budget->check();
+        return;
+    } catch (const RenderBudget::Cancelled &) {
+        progress->cancelled = true;
+    } catch (const RenderBudget::Exceeded &exceeded) {
+        progress->exceeded = exceeded.reason;
+    }
+    auto *errors = reinterpret_cast<ErrorManager *>(common->err);
+    std::snprintf(errors->message, sizeof errors->message, "%s", "stopped");
+    std::longjmp(errors->jump, 1);
+}
+
 struct Session {
     jpeg_decompress_struct info {};
     ErrorManager errors {};
+    Progress progress {};
 
-    Session()
+    explicit Session(const RenderBudget &budget)
     {
         info.err = jpeg_std_error(&errors.base);
         errors.base.error_exit = failDecoding;
         errors.base.emit_message = reportMessage;
         jpeg_create_decompress(&info);
-        info.mem->max_memory_to_use = long(maxJpegWorkingBytes);
+        info.mem->max_memory_to_use = long(std::min<std::int64_t>(std::int64_t(maxJpegWorkingBytes), budget.bytes()));
+        progress.base.progress_monitor = monitorProgress;
+        progress.budget = &budget;
+        info.progress = &progress.base;
     }
     ~Session() { jpeg_destroy_decompress(&info); }
     Session(const Session &) = delete;
@@ -162,13 +201,19 @@ unsigned chooseEighths(const QSize &stored, const QSize &needed)
 
 } // namespace
 
-Picture decodeJpeg(const unsigned char *data, std::size_t length, const QSize &box, const QString &fileName)
+Picture decodeJpeg(const unsigned char *data, std::size_t length, const QSize &box, const QString &fileName,
+                   const RenderBudget &budget)
 {
-    Session session;
+    Session session(budget);
     const auto fail = [&](const QString &reason) { return PictureError::forFile(fileName, reason); };
     const auto libjpegFailure = [&] {
+        if (session.progress.cancelled)
+            throw RenderBudget::Cancelled();
+        if (session.progress.exceeded)
+            return fail(*session.progress.exceeded);
         if (session.failedForMemory())
-            return fail(QStringLiteral("l'immagine è troppo grande per essere decodificata entro %1 MiB.").arg(maxJpegWorkingBytes >> 20));
+            return fail(QStringLiteral("l'immagine è troppo grande per essere decodificata entro %1 MiB.")
+                            .arg(session.info.mem->max_memory_to_use >> 20));
         return fail(QStringLiteral("non è un'immagine JPEG leggibile (%1).").arg(QString::fromLocal8Bit(session.errors.message)));
     };
 
@@ -196,6 +241,14 @@ Picture decodeJpeg(const unsigned char *data, std::size_t length, const QSize &b
         throw libjpegFailure();
 
     const bool grey = info.out_color_space == JCS_GRAYSCALE;
+    const std::int64_t imageBytes = std::int64_t(info.output_width) * info.output_height * (grey ? 1 : 3);
+    try {
+        budget.requireMemory(imageBytes);
+    } catch (const RenderBudget::Exceeded &exceeded) {
+        throw fail(exceeded.reason);
+    }
+    // The coefficients of a progressive picture and the working rows share what is left.
+    info.mem->max_memory_to_use = long(std::min<std::int64_t>(info.mem->max_memory_to_use, budget.bytes() - imageBytes));
     QImage image(int(info.output_width), int(info.output_height), grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
     if (image.isNull())
         throw fail(QStringLiteral("memoria insufficiente per un'immagine di %1 x %2 pixel.").arg(info.output_width).arg(info.output_height));

@@ -3,6 +3,7 @@
 // shown at (DCT scaling) and turned upright by their EXIF orientation.
 
 #include "picture/Picture.h"
+#include "picture/RenderBudget.h"
 
 #include <QSize>
 #include <QString>
@@ -13,7 +14,10 @@ namespace picture {
 // preview would fit it (an empty box asks for the full size); it is larger than that
 // by less than one DCT scaling step. Grey, colour and CMYK (Adobe inverted or plain)
 // pictures come out as RGB or grey. Raises PictureError, naming `fileName`, for
-// damaged, truncated or oversized data.
-Picture decodeJpeg(const unsigned char *data, std::size_t length, const QSize &box, const QString &fileName);
+// damaged, truncated or oversized data, for more than a hundred scans and for pictures
+// that would pass `budget` (checked by libjpeg's progress monitor between rows and
+// scans); RenderBudget::Cancelled when the picture is no longer wanted.
+Picture decodeJpeg(const unsigned char *data, std::size_t length, const QSize &box, const QString &fileName,
+                   const RenderBudget &budget = RenderBudget());
 
 } // namespace picture

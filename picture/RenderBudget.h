@@ -11,6 +11,14 @@
 
 namespace picture {
 
+// How many times slower this build draws than a release build: the sanitizer builds
+// get budgets as much longer, so that they refuse what a release build refuses.
+#ifdef KESTRAVA_SLOWDOWN
+inline constexpr int buildSlowdown = KESTRAVA_SLOWDOWN;
+#else
+inline constexpr int buildSlowdown = 1;
+#endif
+
 class RenderBudget {
 public:
     struct Cancelled {};
@@ -18,7 +26,7 @@ public:
         QString reason;
     };
 
-    static constexpr int defaultMilliseconds = 1500;
+    static constexpr int defaultMilliseconds = 1500 * buildSlowdown;
     static constexpr std::int64_t defaultBytes = std::int64_t(192) << 20;
 
     // Starts counting now; `stillWanted` (when given) tells whether the picture is still awaited.

@@ -106,6 +106,8 @@ QImage packedDib(const GdiPlayer &player, RecordReader &r, std::uint16_t usage)
     const std::size_t header = dibHeaderLength(dib, remaining, paletteIndices);
     if (header == 0)
         return QImage();
+    // The decoded bitmap and the copy of it that drawing makes, at four bytes a pixel.
+    player.requireMemory(dibPixelCount(dib, header, remaining - header) * 8);
     return dibToImage(dib, header, dib + header, remaining - header, player.palette(), paletteIndices);
 }
 

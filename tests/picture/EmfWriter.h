@@ -97,6 +97,15 @@ public:
             i32s({point.x(), point.y()});
         end();
     }
+    // POLYGON16 with 16-bit points.
+    void polygon16(const QList<QPoint> &points) { shortPoints(86, points); }
+    // ARCTO: a line from the current position to the arc's start, then the arc.
+    void arcTo(const QRect &box, const QPoint &start, const QPoint &end)
+    {
+        begin(55);
+        i32s({box.left(), box.top(), box.right(), box.bottom(), start.x(), start.y(), end.x(), end.y()});
+        this->end();
+    }
     // POLYPOLYGON16 with 16-bit points.
     void polyPolygon(const QList<QList<QPoint>> &polygons)
     {
@@ -116,16 +125,7 @@ public:
     }
     void moveTo(int x, int y) { record(27, {std::uint32_t(x), std::uint32_t(y)}); }
     // POLYLINETO16 from the current position.
-    void polylineTo(const QList<QPoint> &points)
-    {
-        begin(89);
-        i32s({0, 0, -1, -1, int(points.size())});
-        for (const QPoint &point : points) {
-            u16(std::uint16_t(point.x()));
-            u16(std::uint16_t(point.y()));
-        }
-        end();
-    }
+    void polylineTo(const QList<QPoint> &points) { shortPoints(89, points); }
     void beginPath() { record(59, {}); }
     void endPath() { record(60, {}); }
     void strokePath() { record(64, {0, 0, 0, 0}); }
@@ -164,6 +164,7 @@ public:
         QByteArray table;
         QByteArray rows;
         std::uint32_t usage = 0; // 1: the table holds palette indices
+        std::uint32_t coloursUsed = 0; // 0: as many as the bit count allows
         QByteArray info() const
         {
             QByteArray header(40, '\0');
@@ -172,6 +173,7 @@ public:
             qToLittleEndian<std::int32_t>(height, header.data() + 8);
             qToLittleEndian<std::uint16_t>(1, header.data() + 12);
             qToLittleEndian<std::uint16_t>(std::uint16_t(bitCount), header.data() + 14);
+            qToLittleEndian<std::uint32_t>(coloursUsed, header.data() + 32);
             return header + table;
         }
     };
@@ -340,6 +342,17 @@ public:
     }
 
 private:
+    // A record of a bounding box, a count and 16-bit points.
+    void shortPoints(std::uint32_t type, const QList<QPoint> &points)
+    {
+        begin(type);
+        i32s({0, 0, -1, -1, int(points.size())});
+        for (const QPoint &point : points) {
+            u16(std::uint16_t(point.x()));
+            u16(std::uint16_t(point.y()));
+        }
+        end();
+    }
     void textRecord(std::uint32_t type, int x, int y, const QByteArray &string, int count, const QList<int> &advances)
     {
         const QByteArray stored = padded(string);

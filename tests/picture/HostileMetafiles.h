@@ -132,6 +132,59 @@ inline QByteArray endlessRasterWork()
     return emf.finish();
 }
 
+// A line to an arc whose box is a single point: there is no arc to join.
+inline QByteArray arcToPointBox()
+{
+    EmfWriter emf;
+    emf.moveTo(2, 2);
+    emf.arcTo(QRect(20, 20, 1, 1), QPoint(20, 20), QPoint(20, 20));
+    emf.rectangle(2, 2, 10, 10);
+    return emf.finish();
+}
+
+// One polygon of `count` points zigzagging across the page, filled: every row of the
+// page crosses nearly all its edges.
+template <typename Writer>
+inline QByteArray zigzagPolygon(Writer writer, int side, int count)
+{
+    QList<QPoint> points;
+    points.reserve(count);
+    for (int i = 0; i < count; ++i)
+        points << QPoint(i % 2 ? side - 1 : 0, int(qint64(i) * (side - 1) / count));
+    writer.polygon16(points);
+    return writer.finish();
+}
+
+// One text record of `count` characters.
+inline QByteArray longText(int count)
+{
+    EmfWriter emf;
+    emf.text(0, 20, QByteArray(count, 'x'), {});
+    return emf.finish();
+}
+
+// Bitmaps whose headers claim 5,790 x 5,790 pixels at 32 bits, with no pixels.
+inline QByteArray headerOnlyBitmaps()
+{
+    EmfWriter emf;
+    EmfWriter::Bitmap bitmap {5790, 5790, 32, {}, {}, 0};
+    emf.stretchDiBits(0, 0, 48, 48, bitmap, 0x00CC0020);
+    emf.rectangle(2, 2, 10, 10);
+    return emf.finish();
+}
+
+// An 8 x 8, 8-bit bitmap with a one-colour table whose pixels run up to index 255,
+// drawn scaled.
+inline QByteArray shortColourTable()
+{
+    EmfWriter emf;
+    EmfWriter::Bitmap bitmap {8, 8, 8, EmfWriter::colourTable({qRgb(255, 0, 0)}), {}, 0, 1};
+    for (int i = 0; i < 64; ++i)
+        bitmap.rows += char(i * 4);
+    emf.stretchDiBits(0, 0, 47, 41, bitmap, 0x00CC0020);
+    return emf.finish();
+}
+
 // Every hostile metafile above, by name.
 inline QList<std::pair<const char *, std::function<QByteArray()>>> all()
 {
@@ -147,6 +200,12 @@ inline QList<std::pair<const char *, std::function<QByteArray()>>> all()
         {"FullObjectTable", fullObjectTable},
         {"SmallestPenWidth", smallestPenWidth},
         {"EndlessRasterWork", endlessRasterWork},
+        {"ArcToPointBox", arcToPointBox},
+        {"ZigzagPolygon", [] { return zigzagPolygon(EmfWriter(400), 400, 60000); }},
+        {"ZigzagPolygonWmf", [] { return zigzagPolygon(WmfWriter(), 48, 60000); }},
+        {"LongText", [] { return longText(3'300'000); }},
+        {"HeaderOnlyBitmaps", headerOnlyBitmaps},
+        {"ShortColourTable", shortColourTable},
     };
 }
 

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QList>
+#include <QPoint>
 #include <QtEndian>
 #include <cstdint>
 #include <initializer_list>
@@ -37,6 +38,14 @@ public:
         record(0x0415, {std::uint16_t(bottom), std::uint16_t(right), std::uint16_t(top), std::uint16_t(left)});
     }
     void lineTo(int x, int y) { record(0x0213, {std::uint16_t(y), std::uint16_t(x)}); }
+    // POLYGON (16-bit points, as every WMF record has).
+    void polygon16(const QList<QPoint> &points)
+    {
+        QList<std::uint16_t> words{std::uint16_t(points.size())};
+        for (const QPoint &point : points)
+            words << std::uint16_t(point.x()) << std::uint16_t(point.y());
+        record(0x0324, words);
+    }
     // DIBSTRETCHBLT of `source` (counted from the top, as in a device context) of a
     // packed bitmap (its header, colours and rows).
     void dibStretchBlt(int x, int y, int width, int height, const QByteArray &packedBitmap, int sourceX, int sourceY,
