@@ -67,13 +67,15 @@ TEST_P(HostileMetafiles, AreDrawnOrRefusedWithinTheBudget)
     const qint64 peak = peakResidentBytes(false);
     std::cout << "  " << c.name << ": " << file.size() << " bytes, " << elapsed << " ms, peak +"
               << (peak - before) / 1024 << " KiB, " << (refusal.isEmpty() ? "drawn" : refusal.toStdString()) << '\n';
-    if (c.refusal)
+    if (c.refusal) {
         EXPECT_THAT(refusal.toStdString(), ::testing::HasSubstr(c.refusal));
-    else
+    } else {
         EXPECT_TRUE(refusal.isEmpty() && !drawn.image.isNull()) << refusal.toStdString();
+    }
     EXPECT_LT(elapsed, limitMilliseconds);
-    if (before > 0)
+    if (before > 0) {
         EXPECT_LT(peak - before, limitBytes);
+    }
 }
 
 // The picture must be drawn, except where the work is real and its time depends on
