@@ -5,6 +5,7 @@
 
 #include "platform/MessageBox.h"
 #include "tags/TagSession.h"
+#include "tests/common/Confinement.h"
 #include "tests/common/ScriptedMessageResponder.h"
 #include "tests/common/StateHome.h"
 #include "tests/common/TempFolder.h"
@@ -14,6 +15,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <functional>
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -239,8 +243,21 @@ TEST_F(UndoSafetyTest, AnUndoInAReadOnlyFolderIsRefusedWithTheFileUnchanged)
     const auto restore = qScopeGuard([&] {
         QFile::setPermissions(folder.filePath(u"music"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     });
-    if (::access(QFile::encodeName(folder.filePath(u"music"_s)).constData(), W_OK) == 0)
-        GTEST_SKIP() << "this user writes into a folder without write permission (root)";
+    // Root writes into a folder without write permission: there the folder is made
+    // read-only by a read-only bind of itself (in the confined run's own mount table).
+    const QByteArray musicFolder = QFile::encodeName(folder.filePath(u"music"_s));
+    bool bound = false;
+    const auto unbind = qScopeGuard([&] {
+        if (bound)
+            ::umount2(musicFolder.constData(), MNT_DETACH);
+    });
+    if (::access(musicFolder.constData(), W_OK) == 0) {
+        if (!confinement::scratchDrivesAllowed())
+            GTEST_SKIP() << "root writes into the folder, and " << confinement::scratchDrivesRefusal();
+        bound = ::mount(musicFolder.constData(), musicFolder.constData(), nullptr, MS_BIND, nullptr) == 0;
+        if (!bound || ::mount(nullptr, musicFolder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+            GTEST_SKIP() << "the folder could not be made read-only: " << std::strerror(errno);
+    }
     const UndoLog::UndoResult result = UndoLog().undoLast();
     EXPECT_FALSE(result.done);
     EXPECT_TRUE(result.message.contains(u"cartella"_s)) << result.message.toStdString();
